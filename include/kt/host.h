@@ -1,0 +1,213 @@
+/* libkt_corvane: the host runtime beside libkt_util.
+ *
+ * The word store is one arena reserved once, so it never moves: integer
+ * cell i lies at byte 4*(i-1), real i at byte 8*(i-1), character i at byte
+ * i-1. A block of element size s named by index b holds elements b+1..b+n;
+ * its first byte is at s*b. Index 0 names nothing.
+ *
+ * Upper-case entries take every argument by address; each text argument
+ * adds a hidden int32_t length after all other arguments. c_ entries take
+ * plain values and zero-terminated texts. */
+#ifndef KT_HOST_H
+#define KT_HOST_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "kt/abi.h"
+
+KT_BEGIN_C
+
+/* ---- word store ------------------------------------------------------ */
+
+/* Base of the arena: character i of the store is kt_store_base[i - 1].
+ * Set when libkt_corvane is loaded; constant afterwards. */
+extern KT_API char *kt_store_base;
+/* The same base under the host's traditional name: base + character-block
+ * index addresses a block's first character. */
+extern KT_API char *common_memory_array;
+
+KT_API void kt_store_init(void);
+
+static inline int32_t *kt_iptr(int32_t i) { return (int32_t *)(kt_store_base + 4 * (int64_t)i - 4); }
+static inline double *kt_rptr(int32_t i) { return (double *)(kt_store_base + 8 * (int64_t)i - 8); }
+static inline char *kt_cptr(int32_t i) { return kt_store_base + (int64_t)i - 1; }
+static inline int32_t kt_icell(int32_t i) { return *kt_iptr(i); }
+static inline void kt_set_icell(int32_t i, int32_t v) { *kt_iptr(i) = v; }
+static inline double kt_rcell(int32_t i) { return *kt_rptr(i); }
+static inline void kt_set_rcell(int32_t i, double v) { *kt_rptr(i) = v; }
+static inline char kt_ccell(int32_t i) { return *kt_cptr(i); }
+static inline void kt_set_ccell(int32_t i, char v) { *kt_cptr(i) = v; }
+/* First element of block b of element size s (4, 8 or 1), as bytes. */
+static inline void *kt_block_ptr(int32_t b, int32_t s) { return kt_store_base + (int64_t)b * s; }
+
+/* GSTORE(count, index, elsize, class, status): 0 and a new block of count
+ * elements (count 0 allowed); non-zero: refused, nothing allocated. The
+ * status cell receives the same code. */
+KT_API int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize,
+                      const int32_t *sclass, int32_t *status);
+/* XSTORE(newcount, index, elsize, oldcount, status): resize keeping the first
+ * min(old, new) elements; the index may change; index 0 allocates. */
+KT_API int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize,
+                      const int32_t *oldcount, int32_t *status);
+/* USTORE: XSTORE that also sets the block's storage class. */
+KT_API int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize,
+                      const int32_t *sclass, const int32_t *oldcount, int32_t *status);
+/* FSTORE(count, index, elsize): frees the block and clears *index. */
+KT_API int32_t FSTORE(const int32_t *count, int32_t *index, const int32_t *elsize);
+KT_API void OSTORE(void);
+/* Storage class of a live block (0 or -1); 1 when the index names no block. */
+KT_API int32_t kt_store_class(int32_t index, int32_t elsize);
+/* Elements a live block can hold (at least the count it was given). */
+KT_API int64_t kt_store_capacity(int32_t index, int32_t elsize);
+
+/* Plain-value twins used by C code. */
+KT_API int32_t c_gstore(int32_t count, int32_t *index, int32_t elsize, int32_t sclass);
+KT_API int32_t c_xstore(int32_t newcount, int32_t *index, int32_t elsize, int32_t oldcount);
+KT_API void c_fstore(int32_t count, int32_t *index, int32_t elsize);
+
+/* ---- numbered errors ------------------------------------------------- */
+
+extern KT_API const char KT_NO_MEMORY_TEXT[];  /* the text of error 2012 */
+
+KT_API void ER(const int32_t *number);
+KT_API void ERC(const int32_t *number, const char *text, int32_t text_len);
+KT_API void ERI(const int32_t *format, const int32_t *value);
+KT_API void ERSTOR(const char *routine, int32_t routine_len);
+KT_API void ERFBAK(void);
+
+KT_API int32_t c_ers(int32_t number, const char *text);
+KT_API int32_t c_erss(int32_t number, const char *text1, const char *text2);
+KT_API int32_t c_ersys(int32_t number, const char *text);
+KT_API void c_ermsg(int32_t number);
+KT_API void c_ermore(void);
+KT_API void c_erflsh(void);
+KT_API int32_t c_erseto(const char *option, int32_t value);
+KT_API int32_t c_erquer(const char *option);
+KT_API int32_t c_ergetb(char *buffer, int32_t size);
+
+/* ---- line output ----------------------------------------------------- */
+
+KT_API void OOCS(const char *text, int32_t text_len);
+KT_API void OOCV(const char *text, int32_t text_len);
+KT_API void OOC(const char *text, int32_t text_len);
+KT_API void OOCA(const char *text, const int32_t *n, int32_t text_len);
+KT_API void OOI(const int32_t *value);
+KT_API void OOD(const double *value);
+KT_API void OOS(const float *value);
+KT_API void OOX(const float *value);  /* complex: value[0] real, value[1] imaginary */
+KT_API void OOZ(const double *value);
+KT_API void OODB(const double *value, const int32_t *digits);
+KT_API void OOTAB(const int32_t *column);
+KT_API void OOWRIT(void);
+KT_API void OOSETO(const char *option, const int32_t *value, int32_t option_len);
+KT_API int32_t OOQUER(const char *option, int32_t option_len);
+KT_API int32_t OOOPEN(const char *path, int32_t path_len);
+KT_API int32_t OOPUSH(const int32_t *unit);
+KT_API void OOPOP(void);
+KT_API void OOCLOS(const int32_t *unit);
+
+KT_API void c_oocs(const char *text);
+KT_API void c_oocv(const char *text);
+KT_API void c_ooc(const char *text);
+KT_API void c_ooca(const char *text, int32_t n);
+KT_API void c_ooi(int32_t value);
+KT_API void c_ood(double value);
+KT_API void c_oos(float value);
+KT_API void c_oox(float re, float im);
+KT_API void c_ooz(double re, double im);
+KT_API void c_oodb(double value, int32_t digits);
+KT_API void c_ootab(int32_t column);
+KT_API void c_oowrit(void);
+KT_API void c_ooseto(const char *option, int32_t value);
+KT_API int32_t c_ooquer(const char *option);
+KT_API int32_t c_ooopen(const char *path);
+KT_API int32_t c_oopush(int32_t unit);
+KT_API void c_oopop(void);
+KT_API void c_ooclos(int32_t unit);
+
+/* Writes one record to a numbered unit: 6 is standard output, 1 the host's
+ * journal (see kt_host_journal), others units opened for output. */
+KT_API int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n);
+
+/* ---- line input ------------------------------------------------------ */
+
+/* IINEWS(path): makes the file the current input, keeping the previous one;
+ * a unit >= 1, negative when it cannot be opened. */
+KT_API int32_t IINEWS(const char *path, int32_t path_len);
+/* IIGETL(buffer, capacity, length): reads the next line, line end included,
+ * at most capacity characters; a last line without a line end gets one.
+ * 0 on success, -1 at end of input (length 0). */
+KT_API int32_t IIGETL(char *buffer, const int32_t *capacity, int32_t *length, int32_t buffer_len);
+/* IIOLDF(): closes the current input and restores the previous one. */
+KT_API void IIOLDF(void);
+
+/* ---- binary units ---------------------------------------------------- */
+
+/* MMWRIT(unit, count, index, elsize, status); MMREAD(unit, count, index out,
+ * elsize, class, status) allocates the block and fills it from the unit. */
+KT_API int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index,
+                      const int32_t *elsize, int32_t *status);
+KT_API int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index,
+                      const int32_t *elsize, const int32_t *sclass, int32_t *status);
+
+/* ---- text, names, machine -------------------------------------------- */
+
+KT_API int32_t UISCMP(const char *t1, const int32_t *n1, const char *t2, const int32_t *n2,
+                      int32_t t1_len, int32_t t2_len);
+KT_API void LCASES(char *text, const int32_t *n, int32_t text_len);
+KT_API void MOVEI4(const int32_t *source, int32_t *dest, const int32_t *count);
+KT_API int32_t STE(const int32_t *table, const char *name, const int32_t *length, int32_t *index,
+                   int32_t name_len);
+KT_API int kt_stricmp(const char *a, const char *b);
+
+/* Machine description: integer words 1..64 overlaid with reals 1..32.
+ * Integer 18 identifies this host build, integer 19 is 0 (little-endian),
+ * real 5 is DBL_MAX. */
+typedef union {
+    int32_t i[64];
+    double d[32];
+} kt_machc_t;
+extern KT_API kt_machc_t MACHC;
+extern KT_API int32_t bit_mask_value[32]; /* entry k holds 2^k (k = 31: INT32_MIN) */
+
+/* ---- routine names, timers, calendar, flags --------------------------- */
+
+/* CALNAM(level, name): name of the active routine at that level (1 is the
+ * innermost), blank-padded to the text length; blanks past the outermost. */
+KT_API void CALNAM(const int32_t *level, char *name, int32_t name_len);
+KT_API void kt_host_push_routine(const char *name);
+KT_API void kt_host_pop_routine(void);
+
+KT_API void GTIMER(float *seconds);                   /* process time */
+KT_API void YMDHMS(int32_t *year, int32_t *month, int32_t *day, int32_t *hour,
+                   int32_t *minute, int32_t *second); /* year counts from 1900 */
+KT_API double c_fetime(void);
+KT_API int32_t KTHTST(void);                         /* bit 0: an interrupt is pending */
+KT_API void kt_host_set_interrupt(int32_t pending);
+KT_API void VSDEBUG(const int32_t *flag);
+KT_API int32_t kt_host_vsdebug(void);
+KT_API int32_t c_isprim(int32_t n, int32_t flags);  /* non-zero when n is prime */
+KT_API void *uefmem(void *block, size_t bytes);     /* allocate, resize, or free with 0 bytes */
+/* 0 when the file is accessible in the mode: " " exists, or any of "rwx". */
+KT_API int32_t c_faccess(const char *path, const char *mode);
+
+/* ---- control interface for tests and embedding programs -------------- */
+
+KT_API void kt_host_reset_errors(void);
+KT_API int32_t kt_host_error_count(void);
+KT_API int32_t kt_host_error_number(int32_t k);
+KT_API const char *kt_host_error_text(int32_t k);
+KT_API void kt_host_capture_output(int32_t on);
+KT_API const char *kt_host_output(void);
+KT_API void kt_host_clear_output(void);
+KT_API void kt_host_fail_store_after(int32_t n);
+KT_API int64_t kt_host_store_bytes_in_use(void);
+KT_API int32_t kt_host_open_unit(const char *path, const char *mode);
+KT_API void kt_host_close_unit(int32_t unit);
+/* Connects unit 1 to a file (null: back to discarding its records). */
+KT_API int32_t kt_host_journal(const char *path);
+
+KT_END_C
+
+#endif

@@ -1,0 +1,225 @@
+// Line output: text and numbers are appended to one line, which OOWRIT
+// writes to the current unit. Units can be pushed and popped so that a
+// routine can divert a listing into a file and restore the previous output.
+// While an error message is being built (c_ermsg), appended text goes into
+// the message instead.
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../common/abi.h"
+#include "../common/fortran_text.h"
+#include "errors.h"
+#include "kt/host.h"
+#include "units.h"
+
+using namespace kt::host;
+
+namespace {
+
+struct OutputState {
+    std::string line;
+    int32_t current = kStdoutUnit;
+    std::vector<int32_t> stack;
+    bool capture = false;
+    std::string captured;
+    int32_t nsig = 0;
+    int32_t width = 80;
+    std::FILE *journal = nullptr;
+};
+
+OutputState &out() {
+    static OutputState s;
+    return s;
+}
+
+void append(std::string_view text) {
+    if (error_message_open())
+        error_message_append(text);
+    else
+        out().line.append(text);
+}
+
+// Shortest text that reads back to the same value, or `nsig` significant digits.
+template <typename T> std::string format_real(T value, int32_t nsig) {
+    char buf[64];
+    std::to_chars_result r = nsig > 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general,
+                                                      nsig > 40 ? 40 : nsig)
+                                      : std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
+
+template <typename T> void append_complex(T re, T im) {
+    int32_t nsig = out().nsig;
+    append("(" + format_real(re, nsig) + "," + format_real(im, nsig) + ")");
+}
+
+bool unit_writable(int32_t unit) {
+    return unit == kStdoutUnit || unit == kJournalUnit || unit_file(unit, UnitKind::TextOut);
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n) {
+    OutputState &s = out();
+    size_t len = n > 0 ? static_cast<size_t>(n) : 0;
+    std::FILE *f = nullptr;
+    if (unit == kStdoutUnit) {
+        if (s.capture) {
+            s.captured.append(text, len);
+            s.captured += '\n';
+            return 0;
+        }
+        f = stdout;
+    } else if (unit == kJournalUnit) {
+        if (!s.journal)
+            return 0; // an unconnected journal discards its records
+        f = s.journal;
+    } else {
+        f = unit_file(unit, UnitKind::TextOut);
+        if (!f)
+            return -1;
+    }
+    if ((len && std::fwrite(text, 1, len, f) != len) || std::fputc('\n', f) == EOF)
+        return -1;
+    return 0;
+}
+
+int32_t kt_host_journal(const char *path) {
+    OutputState &s = out();
+    if (s.journal)
+        std::fclose(s.journal);
+    s.journal = path ? std::fopen(path, "w") : nullptr;
+    return path && !s.journal ? -1 : 0;
+}
+
+void OOCS(const char *text, int32_t text_len) { append({text, text_len > 0 ? static_cast<size_t>(text_len) : 0}); }
+void OOCV(const char *text, int32_t text_len) { OOCS(text, text_len); }
+void OOC(const char *text, int32_t text_len) { OOCS(text, text_len); }
+void OOCA(const char *text, const int32_t *n, int32_t text_len) {
+    (void)text_len; // the explicit count rules
+    OOCS(text, *n);
+}
+void OOI(const int32_t *value) { append(std::to_string(*value)); }
+void OOD(const double *value) { append(format_real(*value, out().nsig)); }
+void OOS(const float *value) { append(format_real(*value, out().nsig)); }
+void OOX(const float *value) { append_complex(value[0], value[1]); }
+void OOZ(const double *value) { append_complex(value[0], value[1]); }
+void OODB(const double *value, const int32_t *digits) { append(format_real(*value, *digits > 0 ? *digits : 17)); }
+
+void OOTAB(const int32_t *column) {
+    std::string &line = out().line;
+    if (*column > 0 && line.size() < static_cast<size_t>(*column))
+        line.resize(static_cast<size_t>(*column), ' ');
+}
+
+void OOWRIT(void) {
+    flush_error();
+    OutputState &s = out();
+    kt_host_write_record(s.current, s.line.data(), static_cast<int32_t>(s.line.size()));
+    s.line.clear();
+}
+
+void OOSETO(const char *option, const int32_t *value, int32_t option_len) {
+    std::string_view name = kt::fortran_text(option, option_len);
+    if (name == "nsig")
+        out().nsig = *value < 0 ? 0 : *value;
+    else if (name == "bsize" && *value > 0)
+        out().width = *value;
+}
+
+int32_t OOQUER(const char *option, int32_t option_len) {
+    std::string_view name = kt::fortran_text(option, option_len);
+    if (name == "bsize")
+        return out().width;
+    if (name == "nsig")
+        return out().nsig;
+    if (name == "column")
+        return static_cast<int32_t>(out().line.size());
+    if (name == "unit")
+        return out().current;
+    return -1;
+}
+
+int32_t OOOPEN(const char *path, int32_t path_len) {
+    return open_unit(kt::fortran_cstr(path, path_len).c_str(), UnitKind::TextOut);
+}
+
+int32_t OOPUSH(const int32_t *unit) {
+    if (!unit_writable(*unit))
+        return -1;
+    OutputState &s = out();
+    s.stack.push_back(s.current);
+    s.current = *unit;
+    return *unit;
+}
+
+void OOPOP(void) {
+    OutputState &s = out();
+    if (s.stack.empty()) {
+        s.current = kStdoutUnit;
+        return;
+    }
+    s.current = s.stack.back();
+    s.stack.pop_back();
+}
+
+void OOCLOS(const int32_t *unit) {
+    OutputState &s = out();
+    if (*unit < kFirstUnit)
+        return;
+    // A closed unit must not stay reachable through the output stack.
+    for (int32_t &u : s.stack)
+        if (u == *unit)
+            u = kStdoutUnit;
+    if (s.current == *unit)
+        OOPOP();
+    close_unit(*unit);
+}
+
+void c_oocs(const char *text) { append(text ? text : ""); }
+void c_oocv(const char *text) { append(text ? text : ""); }
+void c_ooc(const char *text) { append(text ? text : ""); }
+void c_ooca(const char *text, int32_t n) { OOCS(text, n); }
+void c_ooi(int32_t value) { OOI(&value); }
+void c_ood(double value) { OOD(&value); }
+void c_oos(float value) { OOS(&value); }
+void c_oox(float re, float im) { append_complex(re, im); }
+void c_ooz(double re, double im) { append_complex(re, im); }
+void c_oodb(double value, int32_t digits) { OODB(&value, &digits); }
+void c_ootab(int32_t column) { OOTAB(&column); }
+void c_oowrit(void) { OOWRIT(); }
+void c_ooseto(const char *option, int32_t value) { OOSETO(option, &value, option ? static_cast<int32_t>(std::char_traits<char>::length(option)) : 0); }
+int32_t c_ooquer(const char *option) { return OOQUER(option, option ? static_cast<int32_t>(std::char_traits<char>::length(option)) : 0); }
+int32_t c_ooopen(const char *path) { return open_unit(path, UnitKind::TextOut); }
+int32_t c_oopush(int32_t unit) { return OOPUSH(&unit); }
+void c_oopop(void) { OOPOP(); }
+void c_ooclos(int32_t unit) { OOCLOS(&unit); }
+
+void kt_host_capture_output(int32_t on) { out().capture = on != 0; }
+const char *kt_host_output(void) { return out().captured.c_str(); }
+void kt_host_clear_output(void) { out().captured.clear(); }
+
+} // extern "C"
+
+KT_FORTRAN_ALIAS(OOCS, oocs_)
+KT_FORTRAN_ALIAS(OOCV, oocv_)
+KT_FORTRAN_ALIAS(OOC, ooc_)
+KT_FORTRAN_ALIAS(OOCA, ooca_)
+KT_FORTRAN_ALIAS(OOI, ooi_)
+KT_FORTRAN_ALIAS(OOD, ood_)
+KT_FORTRAN_ALIAS(OOS, oos_)
+KT_FORTRAN_ALIAS(OOX, oox_)
+KT_FORTRAN_ALIAS(OOZ, ooz_)
+KT_FORTRAN_ALIAS(OODB, oodb_)
+KT_FORTRAN_ALIAS(OOTAB, ootab_)
+KT_FORTRAN_ALIAS(OOWRIT, oowrit_)
+KT_FORTRAN_ALIAS(OOSETO, ooseto_)
+KT_FORTRAN_ALIAS(OOQUER, ooquer_)
+KT_FORTRAN_ALIAS(OOOPEN, ooopen_)
+KT_FORTRAN_ALIAS(OOPUSH, oopush_)
+KT_FORTRAN_ALIAS(OOPOP, oopop_)
+KT_FORTRAN_ALIAS(OOCLOS, ooclos_)

@@ -1,0 +1,142 @@
+// Word-store strings: a 2-cell header (character block, length) and a
+// character block of length + 1 bytes ending in a zero byte.
+//
+// A refused resize frees the string and clears the caller's variable, so
+// no block is ever left without an owner. Text appended from the string's
+// own characters is located by offset and read after the resize.
+#include <cstring>
+
+#include "../common/abi.h"
+#include "kt/host.h"
+#include "kt/store.h"
+
+namespace {
+
+constexpr int32_t kIntSize = 4, kCharSize = 1, kHeaderCells = 2;
+
+int32_t &chars_of(int32_t s) { return *kt_iptr(s + 1); }
+int32_t &length_of(int32_t s) { return *kt_iptr(s + 2); }
+char *char_ptr(int32_t s, int32_t i) { return kt_cptr(chars_of(s) + i); }
+
+int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
+
+int32_t create(int32_t n, int32_t sclass, int32_t *out) {
+    int32_t header = 0, block = 0, status = 0, bytes = 0;
+    *out = 0;
+    n = nonneg(n);
+    if (n == INT32_MAX || GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
+        return 0;
+    bytes = n + 1;
+    if (GSTORE(&bytes, &block, &kCharSize, &sclass, &status) != 0) {
+        FSTORE(&kHeaderCells, &header, &kIntSize);
+        return 0;
+    }
+    chars_of(header) = block;
+    length_of(header) = n;
+    *kt_cptr(block + n + 1) = '\0';
+    *out = header;
+    return header;
+}
+
+void free_string(int32_t *s) {
+    int32_t bytes = length_of(*s) + 1;
+    FSTORE(&bytes, &chars_of(*s), &kCharSize);
+    FSTORE(&kHeaderCells, s, &kIntSize);
+    *s = 0;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t STRGS(const int32_t *n, int32_t *string) { return create(*n, 0, string); }
+
+int32_t STRGSV(const int32_t *n, int32_t *string) { return create(*n, -1, string); }
+
+int32_t STRGEA(const char *text, const int32_t *n, int32_t *string, int32_t text_len) {
+    (void)text_len; // the explicit count rules
+    int32_t len = nonneg(*n);
+    if (!create(len, 0, string))
+        return 0;
+    if (len > 0)
+        std::memcpy(char_ptr(*string, 1), text, static_cast<size_t>(len));
+    return *string;
+}
+
+int32_t STRDUPR(const int32_t *string, int32_t *copy) {
+    int32_t s = *string;
+    if (s == 0) {
+        *copy = 0;
+        return 0;
+    }
+    return STRGEA(char_ptr(s, 1), &length_of(s), copy, length_of(s));
+}
+
+int32_t STRXS(const int32_t *n, int32_t *string) {
+    int32_t s = *string;
+    if (s == 0)
+        return 0;
+    int32_t len = nonneg(*n);
+    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s), status = 0;
+    if (len == INT32_MAX || XSTORE(&new_bytes, &block, &kCharSize, &old_bytes, &status) != 0) {
+        free_string(string);
+        return 0;
+    }
+    chars_of(s) = block;
+    length_of(s) = len;
+    *char_ptr(s, len + 1) = '\0';
+    return s;
+}
+
+int32_t STRAPA(const char *text, const int32_t *n, int32_t *string, int32_t text_len) {
+    (void)text_len;
+    int32_t add = nonneg(*n);
+    int32_t s = *string;
+    if (s == 0)
+        return STRGEA(text, &add, string, add);
+    int32_t old = length_of(s);
+    if (int64_t{old} + add >= INT32_MAX) {
+        free_string(string);
+        return 0;
+    }
+    const char *own = char_ptr(s, 1);
+    bool inside = text >= own && text <= own + old;
+    ptrdiff_t offset = text - own;
+    int32_t len = old + add;
+    if (!STRXS(&len, string))
+        return 0;
+    if (inside)
+        text = char_ptr(s, 1) + offset;
+    if (add > 0)
+        std::memmove(char_ptr(s, old + 1), text, static_cast<size_t>(add));
+    return s;
+}
+
+int32_t STREA(const char *text, const int32_t *n, const int32_t *string, const int32_t *position,
+              int32_t text_len) {
+    (void)text_len;
+    int32_t s = *string;
+    if (s == 0)
+        return -1;
+    int64_t p = nonneg(*position), len = length_of(s);
+    int64_t end = p + nonneg(*n) < len ? p + nonneg(*n) : len;
+    if (end - p >= 1)
+        std::memmove(char_ptr(s, static_cast<int32_t>(p) + 1), text, static_cast<size_t>(end - p));
+    return static_cast<int32_t>(end);
+}
+
+void STRFS(int32_t *string) {
+    if (*string != 0)
+        free_string(string);
+}
+
+} // extern "C"
+
+KT_FORTRAN_ALIAS(STRGS, strgs_)
+KT_FORTRAN_ALIAS(STRGSV, strgsv_)
+KT_FORTRAN_ALIAS(STRGEA, strgea_)
+KT_FORTRAN_ALIAS(STRDUPR, strdupr_)
+KT_FORTRAN_ALIAS(STRXS, strxs_)
+KT_FORTRAN_ALIAS(STRAPA, strapa_)
+KT_FORTRAN_ALIAS(STREA, strea_)
+KT_FORTRAN_ALIAS(STRFS, strfs_)
