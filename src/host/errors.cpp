@@ -120,6 +120,8 @@ void ERC(const int32_t *number, const char *text, int32_t text_len) {
 void ERI(const int32_t *format, const int32_t *value) {
     (void)format; // only plain decimal is offered
     ErrorState &s = state();
+    if (!s.pending)
+        return; // its line is out already; nothing to attach to
     s.text += ' ';
     s.text += std::to_string(*value);
     sync_log(s);

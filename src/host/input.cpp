@@ -44,8 +44,14 @@ int32_t IIGETL(char *buffer, const int32_t *capacity, int32_t *length, int32_t b
     if (n == 0)
         return -1;
     // A last line without its line end still reads as a whole line.
-    if (c == EOF && buffer[n - 1] != '\n' && n < cap)
+    if (c == EOF && buffer[n - 1] != '\n' && n < cap) {
         buffer[n++] = '\n';
+    } else if (n == cap && buffer[n - 1] != '\n') {
+        // The buffer is full mid-line: if the file ends here, the line end
+        // it lacks comes as the next piece.
+        int next = std::getc(f);
+        std::ungetc(next == EOF ? '\n' : next, f);
+    }
     *length = n;
     return 0;
 }

@@ -124,22 +124,22 @@ void OOWRIT(void) {
 }
 
 void OOSETO(const char *option, const int32_t *value, int32_t option_len) {
-    std::string_view name = kt::fortran_text(option, option_len);
-    if (name == "nsig")
+    std::string name = kt::fortran_cstr(option, option_len);
+    if (kt_stricmp(name.c_str(), "nsig") == 0)
         out().nsig = *value < 0 ? 0 : *value;
-    else if (name == "bsize" && *value > 0)
+    else if (kt_stricmp(name.c_str(), "bsize") == 0 && *value > 0)
         out().width = *value;
 }
 
 int32_t OOQUER(const char *option, int32_t option_len) {
-    std::string_view name = kt::fortran_text(option, option_len);
-    if (name == "bsize")
+    std::string name = kt::fortran_cstr(option, option_len);
+    if (kt_stricmp(name.c_str(), "bsize") == 0)
         return out().width;
-    if (name == "nsig")
+    if (kt_stricmp(name.c_str(), "nsig") == 0)
         return out().nsig;
-    if (name == "column")
+    if (kt_stricmp(name.c_str(), "column") == 0)
         return static_cast<int32_t>(out().line.size());
-    if (name == "unit")
+    if (kt_stricmp(name.c_str(), "unit") == 0)
         return out().current;
     return -1;
 }

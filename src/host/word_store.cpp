@@ -66,7 +66,8 @@ int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, 
     return finish(0, status);
 }
 
-int32_t resize(int32_t newcount, int32_t *index, int32_t elsize, const int32_t *sclass, int32_t *status) {
+int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsize, const int32_t *sclass,
+               int32_t *status) {
     if (*index == 0)
         return allocate(newcount, index, elsize, sclass ? *sclass : 0, status);
     if (newcount < 0)
@@ -76,9 +77,13 @@ int32_t resize(int32_t newcount, int32_t *index, int32_t elsize, const int32_t *
         report_bad_block("xstore");
         return finish(kBadRequest, status);
     }
+    // Every request for more than the caller had counts as a request for
+    // space, whether or not the block happens to have room behind it.
     uint64_t bytes = bytes_for(newcount, elsize);
-    if (bytes > g_arena.payload_size(p) && !grant())
+    if ((newcount > oldcount || bytes > g_arena.payload_size(p)) && !grant())
         return finish(kRefused, status);
+    if (!sclass && g_arena.keeps(p, bytes))
+        return finish(0, status); // appending into room the block already has
     uint32_t q = g_arena.reallocate(p, bytes);
     if (!q)
         return finish(kRefused, status);
@@ -112,14 +117,12 @@ int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize, cons
 
 int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *oldcount,
                int32_t *status) {
-    (void)oldcount; // the arena knows every block's size
-    return resize(*newcount, index, *elsize, nullptr, status);
+    return resize(*newcount, *oldcount, index, *elsize, nullptr, status);
 }
 
 int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *sclass,
                const int32_t *oldcount, int32_t *status) {
-    (void)oldcount;
-    return resize(*newcount, index, *elsize, sclass, status);
+    return resize(*newcount, *oldcount, index, *elsize, sclass, status);
 }
 
 int32_t FSTORE(const int32_t *count, int32_t *index, const int32_t *elsize) {

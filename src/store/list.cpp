@@ -35,6 +35,17 @@ bool resize_entries(int32_t l, int64_t capacity) {
     return true;
 }
 
+// Kept out of line, and reached by a tail call, so that the common append
+// needs no stack frame. The value is passed by copy: it may live in the
+// entries block that is about to move.
+[[gnu::noinline, gnu::cold]] int32_t append_growing(int32_t l, int32_t v) {
+    if (!resize_entries(l, int64_t{2} * capacity_of(l)))
+        return 0;
+    int32_t n = ++count_of(l);
+    *entry_ptr(l, n) = v;
+    return n;
+}
+
 } // namespace
 
 extern "C" {
@@ -61,12 +72,13 @@ int32_t LSTE(const int32_t *list, const int32_t *value) {
     int32_t l = *list;
     if (l == 0)
         return 0;
-    int32_t v = *value; // may live in the entries block that is about to move
-    if (count_of(l) >= capacity_of(l) && !resize_entries(l, int64_t{2} * capacity_of(l)))
-        return 0;
-    int32_t n = ++count_of(l);
-    *entry_ptr(l, n) = v;
-    return n;
+    int32_t *header = kt_iptr(l + 1); // entries, count, capacity, kind
+    int32_t n = header[1];
+    if (n >= header[2])
+        return append_growing(l, *value);
+    kt_iptr(header[0] + n + 1)[0] = *value;
+    header[1] = n + 1;
+    return n + 1;
 }
 
 int32_t LSTEA(const int32_t *list, const int32_t *values, const int32_t *n) {

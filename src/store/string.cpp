@@ -45,6 +45,23 @@ void free_string(int32_t *s) {
     *s = 0;
 }
 
+// Changes the length to `len` keeping the leading characters. A refused
+// resize frees the string and clears the caller's variable.
+int32_t resize_chars(int32_t *string, int32_t len) {
+    int32_t s = *string;
+    if (s == 0)
+        return 0;
+    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s), status = 0;
+    if (len == INT32_MAX || XSTORE(&new_bytes, &block, &kCharSize, &old_bytes, &status) != 0) {
+        free_string(string);
+        return 0;
+    }
+    chars_of(s) = block;
+    length_of(s) = len;
+    *char_ptr(s, len + 1) = '\0';
+    return s;
+}
+
 } // namespace
 
 extern "C" {
@@ -72,21 +89,7 @@ int32_t STRDUPR(const int32_t *string, int32_t *copy) {
     return STRGEA(char_ptr(s, 1), &length_of(s), copy, length_of(s));
 }
 
-int32_t STRXS(const int32_t *n, int32_t *string) {
-    int32_t s = *string;
-    if (s == 0)
-        return 0;
-    int32_t len = nonneg(*n);
-    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s), status = 0;
-    if (len == INT32_MAX || XSTORE(&new_bytes, &block, &kCharSize, &old_bytes, &status) != 0) {
-        free_string(string);
-        return 0;
-    }
-    chars_of(s) = block;
-    length_of(s) = len;
-    *char_ptr(s, len + 1) = '\0';
-    return s;
-}
+int32_t STRXS(const int32_t *n, int32_t *string) { return resize_chars(string, nonneg(*n)); }
 
 int32_t STRAPA(const char *text, const int32_t *n, int32_t *string, int32_t text_len) {
     (void)text_len;
@@ -102,8 +105,7 @@ int32_t STRAPA(const char *text, const int32_t *n, int32_t *string, int32_t text
     const char *own = char_ptr(s, 1);
     bool inside = text >= own && text <= own + old;
     ptrdiff_t offset = text - own;
-    int32_t len = old + add;
-    if (!STRXS(&len, string))
+    if (!resize_chars(string, old + add))
         return 0;
     if (inside)
         text = char_ptr(s, 1) + offset;

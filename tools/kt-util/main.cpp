@@ -1,36 +1,38 @@
 // kt-util: command-line access to libkt_util.
-#include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
 #include "command.h"
+#include "kt/host.h"
 
 namespace ktutil {
 
-const std::vector<Command> &commands() {
-    static const std::vector<Command> all = {
-        {"demo", "a short tour of the library on the bundled examples",
-         "usage: kt-util demo [EXAMPLES_DIR]\n"
-         "\n"
-         "Runs a short tour of the library over the files in EXAMPLES_DIR\n"
-         "(default: the bundled examples/): word-store strings and managed\n"
-         "lists built from examples/words.txt, printed through the host.\n",
-         run_demo},
-    };
+std::vector<Command> &commands() {
+    static std::vector<Command> all;
+    return all;
+}
+
+std::vector<DemoSection> &demo_sections() {
+    static std::vector<DemoSection> all;
     return all;
 }
 
 int usage_error(const std::string &command, const std::string &message) {
-    std::fprintf(stderr, "kt-util %s: %s\n", command.c_str(), message.c_str());
-    std::fprintf(stderr, "Try 'kt-util %s --help'.\n", command.c_str());
+    std::fprintf(stderr, "kt-util %s: %s\nTry 'kt-util %s --help'.\n", command.c_str(), message.c_str(),
+                 command.c_str());
     return 2;
 }
 
+int failure(const std::string &command, const std::string &message) {
+    std::fprintf(stderr, "kt-util %s: %s\n", command.c_str(), message.c_str());
+    return 1;
+}
+
 bool wants_help(const Args &args) {
-    for (const std::string &a : args)
-        if (a == "--help" || a == "-h")
-            return true;
-    return false;
+    return std::any_of(args.begin(), args.end(), [](const std::string &a) { return a == "--help" || a == "-h"; });
 }
 
 std::string examples_dir() {
@@ -40,15 +42,22 @@ std::string examples_dir() {
     return "examples";
 }
 
+void say(const std::string &line) {
+    c_oocs(line.c_str());
+    c_oowrit();
+}
+
 } // namespace ktutil
 
 namespace {
 
 void print_help() {
+    auto cmds = ktutil::commands();
+    std::sort(cmds.begin(), cmds.end(), [](const auto &a, const auto &b) { return std::strcmp(a.name, b.name) < 0; });
     std::printf("usage: kt-util [--help] [--version] COMMAND [ARGS...]\n\n"
                 "Command-line access to libkt_util, the simulator's utility library.\n\n"
                 "Commands:\n");
-    for (const ktutil::Command &c : ktutil::commands())
+    for (const ktutil::Command &c : cmds)
         std::printf("  %-10s %s\n", c.name, c.summary);
     std::printf("\nRun 'kt-util COMMAND --help' for the arguments of a command.\n"
                 "Exit status: 0 success, 1 failure, 2 usage error.\n");
@@ -78,7 +87,9 @@ int main(int argc, char **argv) {
             std::fputs(c.usage, stdout);
             return 0;
         }
-        return c.run(args);
+        int status = c.run(args);
+        std::fflush(stdout);
+        return status;
     }
     std::fprintf(stderr, "kt-util: unknown command '%s'\nTry 'kt-util --help'.\n", first.c_str());
     return 2;

@@ -1,0 +1,61 @@
+! Calls the library as Fortran code does: ordinary external calls, no
+! bindings, so the compiler emits lower-case names with a trailing
+! underscore and passes each text's length as a hidden argument. Every line
+! goes through the host's output so that it stays in order.
+program interop
+  implicit none
+  integer lsti, lste, strgea, strapa, strea
+  external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
+  integer list, s, n, fails
+
+  fails = 0
+
+  list = 0
+  n = lsti(2, 1, list)
+  call check('lsti', n /= 0 .and. n == list)
+  n = lste(list, 3)
+  call check('lste 1', n == 1)
+  n = lste(list, 5)
+  call check('lste 2', n == 2)
+  ! past the initial capacity of 2: the entries block grows
+  n = lste(list, 7)
+  call check('lste 3', n == 3)
+  call lsto(list, 'values:')
+  call lstd(list)
+  call check('lstd', list == 0)
+
+  s = 0
+  n = strgea('hello', 5, s)
+  call check('strgea', n /= 0 .and. n == s)
+  n = strapa(', world', 7, s)
+  call check('strapa', n == s)
+  ! Writing nothing past the end answers with the length.
+  n = strea(' ', 0, s, 1000)
+  call check('length', n == 12)
+  call strfs(s)
+  call check('strfs', s == 0)
+
+  if (fails /= 0) then
+    call oocs('interop: ')
+    call ooi(fails)
+    call oocs(' checks failed')
+    call oowrit()
+    stop 1
+  end if
+  call oocs('interop: all checks passed')
+  call oowrit()
+
+contains
+
+  subroutine check(what, ok)
+    character(*), intent(in) :: what
+    logical, intent(in) :: ok
+    if (.not. ok) then
+      call oocs('FAIL ')
+      call oocs(what)
+      call oowrit()
+      fails = fails + 1
+    end if
+  end subroutine check
+
+end program interop

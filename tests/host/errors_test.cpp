@@ -1,0 +1,141 @@
+// Numbered errors: the line on standard error, the log, texts attached by
+// ERI or built by c_ermsg, and silenced errors that stay queryable.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "kt/host.h"
+
+namespace {
+
+class Errors : public ::testing::Test {
+protected:
+    void SetUp() override { kt_host_reset_errors(); }
+    void TearDown() override { kt_host_reset_errors(); }
+    // What fn writes to standard error, a line still pending included.
+    static std::string stderr_of(const std::function<void()> &fn) {
+        testing::internal::CaptureStderr();
+        fn();
+        c_erflsh();
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
+    const struct { const char *what; std::function<void()> raise; int32_t number; std::string text; } cases[] = {
+        {"ER", [] { int32_t n = 2012; ER(&n); }, 2012, "NO_MEMORY - Memory exhausted - increase swap space!"},
+        {"OSTORE", [] { OSTORE(); }, 2012, KT_NO_MEMORY_TEXT},
+        {"ERC padded", [] { int32_t n = 2023; ERC(&n, "line 7 too long      ", 21); }, 2023, "line 7 too long"},
+        {"ERC short length", [] { int32_t n = 7003; ERC(&n, "abcdef", 3); }, 7003, "abc"},
+        {"ERC blank", [] { int32_t n = 2064; ERC(&n, "    ", 4); }, 2064, "unanticipated condition"},
+        {"c_ers", [] { EXPECT_EQ(c_ers(7056, "path /x/../y"), -1); }, 7056, "path /x/../y"},
+        {"small number", [] { c_ers(42, "x"); }, 42, "x"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        kt_host_reset_errors();
+        char number[8];
+        std::snprintf(number, sizeof number, "%04d", c.number);
+        EXPECT_EQ(stderr_of(c.raise), "error " + std::string(number) + ": " + c.text + "\n");
+        ASSERT_EQ(kt_host_error_count(), 1);
+        EXPECT_EQ(kt_host_error_number(1), c.number);
+        EXPECT_EQ(kt_host_error_text(1), c.text);
+    }
+}
+
+TEST_F(Errors, TextsFromSeveralPartsKeepEveryPart) {
+    stderr_of([] {
+        errno = ENOENT;
+        c_ersys(2004, "open data.txt");
+        c_erss(2007, "cannot write", "out.lis");
+        ERSTOR("LSTI    ", 8);
+    });
+    ASSERT_EQ(kt_host_error_count(), 3);
+    std::string sys = kt_host_error_text(1), two = kt_host_error_text(2), store = kt_host_error_text(3);
+    EXPECT_EQ(sys.rfind("open data.txt", 0), 0u) << sys;
+    EXPECT_NE(sys.find(std::strerror(ENOENT)), std::string::npos) << sys;
+    EXPECT_EQ(two.rfind("cannot write", 0), 0u) << two;
+    EXPECT_NE(two.find("out.lis", 12), std::string::npos) << two;
+    EXPECT_EQ(kt_host_error_number(3), 2012);
+    EXPECT_EQ(store.rfind(KT_NO_MEMORY_TEXT, 0), 0u) << store;
+    EXPECT_NE(store.find("LSTI"), std::string::npos) << store;
+    EXPECT_EQ(store.find("LSTI "), std::string::npos) << "routine name not trimmed: " << store;
+}
+
+TEST_F(Errors, EriAppendsToThePendingError) {
+    EXPECT_EQ(stderr_of([] {
+                  int32_t n = 2064, fmt = 0, v1 = 42, v2 = -7;
+                  ERC(&n, "count", 5);
+                  ERI(&fmt, &v1);
+                  ERI(&fmt, &v2);
+              }),
+              "error 2064: count 42 -7\n");
+    EXPECT_STREQ(kt_host_error_text(1), "count 42 -7");
+}
+
+TEST_F(Errors, LogKeepsOrderAndResets) {
+    EXPECT_EQ(stderr_of([] {
+                  int32_t n = 2013;
+                  ER(&n);
+                  c_ers(2015, "second");
+                  c_ers(2023, "third");
+              }),
+              "error 2013: cannot rename file\nerror 2015: second\nerror 2023: third\n");
+    ASSERT_EQ(kt_host_error_count(), 3);
+    EXPECT_EQ(kt_host_error_number(2), 2015);
+    EXPECT_STREQ(kt_host_error_text(3), "third");
+    EXPECT_EQ(c_erquer("number"), 2023);
+    for (int32_t k : {0, -1, 4}) {
+        EXPECT_EQ(kt_host_error_number(k), 0) << k;
+        EXPECT_STREQ(kt_host_error_text(k), "") << k;
+    }
+    kt_host_reset_errors();
+    EXPECT_EQ(kt_host_error_count(), 0);
+    EXPECT_EQ(kt_host_error_number(1), 0);
+}
+
+TEST_F(Errors, MessageIsBuiltFromOutputCalls) {
+    kt_host_capture_output(1);
+    c_oowrit();
+    kt_host_clear_output();
+    std::string err = stderr_of([] {
+        c_ermsg(4711);
+        c_ooi(17);
+        c_ermore();
+        c_oocv("cells left");
+        c_erflsh();
+        c_oocv("after"); // the message is closed: back to the output line
+    });
+    c_oowrit();
+    std::string text = kt_host_error_text(1);
+    ASSERT_GE(text.size(), 13u);
+    EXPECT_EQ(text.substr(text.size() - 13), "17 cells left");
+    EXPECT_EQ(err, "error 4711: " + text + "\n");
+    EXPECT_STREQ(kt_host_output(), "after\n");
+    kt_host_clear_output();
+    kt_host_capture_output(0);
+}
+
+TEST_F(Errors, SilencedErrorIsOnlyQueryable) {
+    EXPECT_EQ(c_erseto("silent", 1), 0);
+    EXPECT_EQ(stderr_of([] { c_ers(2023, "quiet one"); }), "");
+    EXPECT_EQ(kt_host_error_count(), 0);
+    EXPECT_EQ(c_erquer("size"), 10); // the text and its line end
+    char buf[64];
+    EXPECT_EQ(c_ergetb(buf, sizeof buf), 10);
+    EXPECT_STREQ(buf, "quiet one\n");
+    EXPECT_EQ(c_ergetb(buf, 4), 3);
+    EXPECT_STREQ(buf, "qui");
+    EXPECT_EQ(c_ergetb(buf, 0), 0);
+    // Only the next error is silenced, and the option can be withdrawn.
+    EXPECT_EQ(stderr_of([] { c_ers(2024, "loud"); }), "error 2024: loud\n");
+    EXPECT_EQ(kt_host_error_count(), 1);
+    EXPECT_EQ(c_erseto("silent", 1), 0);
+    EXPECT_EQ(c_erseto("silent", 0), 1);
+    EXPECT_EQ(stderr_of([] { c_ers(2025, "loud again"); }), "error 2025: loud again\n");
+}
+
+} // namespace

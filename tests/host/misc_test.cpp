@@ -1,0 +1,175 @@
+// Text comparison and case mapping, cell moves, name tables, the machine
+// description, routine names, clocks, flags and the Fortran entry names.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cfloat>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "host/host_test_util.h"
+
+using namespace kt_host_test;
+
+namespace {
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+TEST(TextOps, ComparisonsIgnoreCaseAndOrderBySign) {
+    const struct { const char *a; int32_t na; const char *b; int32_t nb; int expected; } cases[] = {
+        {"abc", 3, "ABC", 3, 0},   {"abc", 3, "abd", 3, -1},   {"b", 1, "A", 1, 1},    {"ab", 2, "abc", 3, -1},
+        {"", 0, "", 0, 0},         {"abcX", 3, "ABCY", 3, 0},  {"Zeta", 4, "alpha", 5, 1}, {"a1", 2, "A2", 2, -1},
+        {"x", -4, "", 0, 0}};
+    for (const auto &c : cases) {
+        int32_t la = static_cast<int32_t>(std::strlen(c.a)), lb = static_cast<int32_t>(std::strlen(c.b));
+        EXPECT_EQ(sign(UISCMP(c.a, &c.na, c.b, &c.nb, la, lb)), c.expected) << c.a << " vs " << c.b;
+        EXPECT_EQ(sign(UISCMP(c.b, &c.nb, c.a, &c.na, lb, la)), -c.expected) << c.b << " vs " << c.a;
+        if (c.na == la && c.nb == lb) {
+            EXPECT_EQ(sign(kt_stricmp(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
+        }
+    }
+    char text[] = "Hello, WORLD 42 [Z]";
+    int32_t n = 12;
+    LCASES(text, &n, sizeof text - 1);
+    EXPECT_STREQ(text, "hello, world 42 [Z]");
+}
+
+TEST(TextOps, Movei4HandlesOverlap) {
+    std::vector<int32_t> v{1, 2, 3, 4, 5, 6};
+    int32_t n = 4;
+    MOVEI4(&v[0], &v[2], &n);
+    EXPECT_EQ(v, (std::vector<int32_t>{1, 2, 1, 2, 3, 4}));
+    v = {1, 2, 3, 4, 5, 6};
+    MOVEI4(&v[2], &v[0], &n);
+    EXPECT_EQ(v, (std::vector<int32_t>{3, 4, 5, 6, 5, 6}));
+    for (int32_t none : {0, -3})
+        MOVEI4(&v[0], &v[1], &none);
+    EXPECT_EQ(v, (std::vector<int32_t>{3, 4, 5, 6, 5, 6}));
+}
+
+TEST(NameTables, EachHandleNumbersNamesInOrderOfFirstEntry) {
+    const struct { int32_t table; const char *name; int32_t length, index; } entries[] = {
+        {910001, "alpha", 5, 1}, {910001, "Beta", 4, 2},     {910001, "alpha", 5, 1}, {910001, "ALPHA", 5, 3},
+        {910001, "alpha ", 6, 4}, {910001, "gammaXYZ", 5, 5}, {910001, "gamma", 5, 5}, {910002, "Beta", 4, 1},
+        {910002, "alpha", 5, 2}, {910001, "Beta", 4, 2}};
+    for (const auto &e : entries) {
+        int32_t index = -1;
+        EXPECT_EQ(STE(&e.table, e.name, &e.length, &index, static_cast<int32_t>(std::strlen(e.name))), e.index);
+        EXPECT_EQ(index, e.index) << e.table << " " << e.name << "/" << e.length;
+    }
+}
+
+TEST(Machine, DescriptionMasksAndPrimes) {
+    EXPECT_NE(MACHC.i[17], 0) << "element 18: build id";
+    EXPECT_EQ(MACHC.i[18], 0) << "element 19: little-endian";
+    const uint32_t one = 1;
+    EXPECT_EQ(*reinterpret_cast<const unsigned char *>(&one), 1) << "and this host is";
+    EXPECT_EQ(MACHC.d[4], DBL_MAX) << "real element 5";
+    for (int k = 0; k < 32; ++k)
+        EXPECT_EQ(static_cast<uint32_t>(bit_mask_value[k]), uint32_t{1} << k) << k;
+
+    std::vector<bool> composite(20000, false);
+    for (size_t p = 2; p * p < composite.size(); ++p)
+        for (size_t q = p * p; !composite[p] && q < composite.size(); q += p)
+            composite[q] = true;
+    for (int n = -5; n < 20000; ++n)
+        ASSERT_EQ(c_isprim(n, 0) != 0, n >= 2 && !composite[static_cast<size_t>(n)]) << n;
+    const std::pair<int32_t, bool> large[] = {{2147483647, true}, {2147483646, false}, {1000000007, true},
+                                              {46327 * 46337, false}, {INT32_MIN, false}};
+    for (auto [n, prime] : large)
+        EXPECT_EQ(c_isprim(n, 0) != 0, prime) << n;
+}
+
+TEST(Machine, UefmemAndFileAccess) {
+    auto *p = static_cast<char *>(uefmem(nullptr, 16));
+    ASSERT_NE(p, nullptr);
+    std::memcpy(p, "fifteen letters", 16);
+    p = static_cast<char *>(uefmem(p, 4096));
+    ASSERT_NE(p, nullptr);
+    EXPECT_STREQ(p, "fifteen letters") << "kept when grown";
+    EXPECT_EQ(uefmem(p, 0), nullptr);
+    EXPECT_EQ(uefmem(nullptr, 0), nullptr);
+
+    TempFile f("access");
+    spit(f.path, "x");
+    ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
+    const struct { std::string path; const char *mode; int32_t expected; } cases[] = {
+        {f.path, " ", 0},          {f.path, "r", 0},          {f.path, "rw", 0}, {f.path, "x", -1},
+        {f.path + ".no", " ", -1}, {f.path + ".no", "r", -1}, {::testing::TempDir(), "x", 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << c.mode << "'";
+}
+
+TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {
+    auto name_at = [](int32_t level, int32_t len = 8) {
+        std::string buf(static_cast<size_t>(len), '#');
+        CALNAM(&level, buf.data(), len);
+        return buf;
+    };
+    std::string outside = name_at(1);
+    kt_host_push_routine("OUTER");
+    kt_host_push_routine("INNER");
+    EXPECT_EQ(name_at(1), "INNER   ");
+    EXPECT_EQ(name_at(2), "OUTER   ");
+    EXPECT_EQ(name_at(2, 3), "OUT");
+    for (int32_t beyond : {0, -1, 1000})
+        EXPECT_EQ(name_at(beyond), "        ") << beyond;
+    kt_host_pop_routine();
+    EXPECT_EQ(name_at(1), "OUTER   ");
+    kt_host_pop_routine();
+    EXPECT_EQ(name_at(1), outside);
+}
+
+TEST(Clocks, TimerAndCalendar) {
+    float t[3] = {-1, -1, -1};
+    for (float &now : t)
+        GTIMER(&now);
+    EXPECT_GE(t[0], 0.0f);
+    EXPECT_TRUE(t[0] <= t[1] && t[1] <= t[2]);
+    int32_t v[6] = {-1, -1, -1, -1, -1, -1};
+    YMDHMS(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
+    const int32_t lo[6] = {124, 1, 1, 0, 0, 0}, hi[6] = {299, 12, 31, 23, 59, 60}; // years from 1900
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_GE(v[k], lo[k]) << k;
+        EXPECT_LE(v[k], hi[k]) << k;
+    }
+}
+
+TEST(Flags, InterruptAndDebug) {
+    for (int32_t pending : {1, 5, 0}) {
+        kt_host_set_interrupt(pending);
+        EXPECT_EQ(KTHTST() & 1, pending ? 1 : 0) << pending;
+    }
+    for (int32_t flag : {3, 0}) {
+        VSDEBUG(&flag);
+        EXPECT_EQ(kt_host_vsdebug(), flag);
+    }
+}
+
+} // namespace
+
+extern "C" {
+decltype(GSTORE) gstore_;
+decltype(ERC) erc_;
+decltype(OOWRIT) oowrit_;
+decltype(IIGETL) iigetl_;
+decltype(MMREAD) mmread_;
+decltype(STE) ste_;
+}
+
+namespace {
+
+TEST(FortranNames, LowerCaseNamesAreTheSameEntries) {
+#define KT_SAME_ENTRY(upper, lower) \
+    EXPECT_EQ(reinterpret_cast<void *>(&upper), reinterpret_cast<void *>(&lower)) << #lower
+    KT_SAME_ENTRY(GSTORE, gstore_);
+    KT_SAME_ENTRY(ERC, erc_);
+    KT_SAME_ENTRY(OOWRIT, oowrit_);
+    KT_SAME_ENTRY(IIGETL, iigetl_);
+    KT_SAME_ENTRY(MMREAD, mmread_);
+    KT_SAME_ENTRY(STE, ste_);
+#undef KT_SAME_ENTRY
+}
+
+} // namespace

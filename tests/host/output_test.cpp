@@ -1,0 +1,224 @@
+// Line output: verbatim text, numbers that read back exactly, tabs, and
+// lines diverted into files through pushed units and the journal.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <limits>
+
+#include "host/host_test_util.h"
+
+using namespace kt_host_test;
+
+namespace {
+
+class Output : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kt_host_capture_output(1);
+        c_oowrit(); // drop whatever an earlier test left on the line
+        kt_host_clear_output();
+    }
+    void TearDown() override {
+        c_ooseto("nsig", 0);
+        c_oowrit();
+        kt_host_clear_output();
+        kt_host_capture_output(0);
+    }
+    // The line the calls in fn build, as OOWRIT writes it.
+    static std::string line(const std::function<void()> &fn) {
+        fn();
+        OOWRIT();
+        std::string s = kt_host_output();
+        kt_host_clear_output();
+        EXPECT_TRUE(!s.empty() && s.back() == '\n') << s;
+        return s.empty() ? s : s.substr(0, s.size() - 1);
+    }
+    static void put(const char *text) {
+        c_oocs(text);
+        OOWRIT();
+    }
+};
+
+// Significant digits in a number's text ("0.0120" -> 2, "1e+22" -> 1).
+int significant(const std::string &t) {
+    std::string d;
+    for (char c : t.substr(0, t.find_first_of("eE")))
+        if (c >= '0' && c <= '9')
+            d += c;
+    size_t first = d.find_first_not_of('0');
+    return first == std::string::npos ? 1 : static_cast<int>(d.find_last_not_of('0') - first + 1);
+}
+
+template <typename T> T parse(const std::string &t) {
+    if constexpr (std::is_same_v<T, float>)
+        return std::strtof(t.c_str(), nullptr);
+    else
+        return std::strtod(t.c_str(), nullptr);
+}
+
+// The text reads back bit for bit (so -0 differs from 0), and one digit fewer would not.
+template <typename T> void expect_shortest(T v, const std::string &t) {
+    T back = parse<T>(t);
+    EXPECT_EQ(std::memcmp(&back, &v, sizeof v), 0) << t;
+    int d = significant(t);
+    if (d > 1 && std::isfinite(v)) {
+        char shorter[400];
+        std::snprintf(shorter, sizeof shorter, "%.*g", d - 1, static_cast<double>(v));
+        EXPECT_NE(parse<T>(shorter), v) << t << " is not the shortest";
+    }
+}
+
+TEST_F(Output, TextAndIntegersAreAppendedVerbatimAndWritten) {
+    EXPECT_EQ(line([] { OOCS("ab  ", 4); OOCV("|cd", 3); OOC(" e", 2); OOCS("no", 0); }), "ab  |cd e");
+    EXPECT_EQ(line([] { int32_t n = 3; OOCA("abcdef", &n, 6); n = 0; OOCA("xyz", &n, 3); }), "abc");
+    EXPECT_EQ(line([] { c_oocs("x"); c_oocv(" y "); c_ooc("z"); c_ooca("12345", 2); c_ooi(-5); }), "x y z12-5");
+    for (int32_t v : {0, 7, -1, 1000000, INT32_MAX, INT32_MIN})
+        EXPECT_EQ(line([v] { OOI(&v); }), std::to_string(v));
+    put("one");
+    OOWRIT();
+    EXPECT_STREQ(kt_host_output(), "one\n\n") << "an empty line is still a line";
+    EXPECT_GT(OOQUER("bsize   ", 8), 0);
+}
+
+TEST_F(Output, RealsAreShortestTextsThatReadBack) {
+    const double doubles[] = {0.1,   0.3,    1.0 / 3, 2.0 / 3, 0.1 + 0.2, -0.0, 0.0, 1e-310, 5e-324, DBL_MIN, DBL_MAX,
+                              1e21,  1e22,   1e23,    9007199254740993.0, 123456.789, -2.5e-8, 4.35, 2.675, 100.0,
+                              1e-7, -1.0, std::numeric_limits<double>::infinity()};
+    for (double v : doubles)
+        expect_shortest(v, line([v] { OOD(&v); }));
+    const float floats[] = {0.1f, 1.0f / 3, 16777217.0f, FLT_MAX, FLT_MIN, 1e-45f, -7.25f, 3e10f, 0.0f, -0.0f};
+    for (float v : floats)
+        expect_shortest(v, line([v] { OOS(&v); }));
+    EXPECT_TRUE(std::isnan(parse<double>(line([] { double v = std::nan(""); OOD(&v); }))));
+}
+
+TEST_F(Output, DigitCountsCanBeLimited) {
+    int32_t three = 3;
+    OOSETO("nsig    ", &three, 8); // blank-padded, as a Fortran caller passes it
+    EXPECT_EQ(c_ooquer("nsig"), 3);
+    const std::pair<double, const char *> nsig[] = {
+        {3.14159265, "3.14"}, {-0.000123456, "-0.000123"}, {1234567.0, "1.23e6"}, {0.999999, "1"}};
+    for (auto [v, reads_as] : nsig) {
+        std::string t = line([v] { OOD(&v); });
+        EXPECT_EQ(parse<double>(t), std::strtod(reads_as, nullptr)) << t;
+        EXPECT_LE(significant(t), 3) << t;
+    }
+    EXPECT_EQ(parse<float>(line([] { float v = 2.71828f; OOS(&v); })), 2.72f);
+    c_ooseto("nsig", 0);
+    expect_shortest(1.0 / 3, line([] { c_ood(1.0 / 3); }));
+
+    const struct { double v; int32_t digits; const char *reads_as; } oodb[] = {
+        {M_PI, 5, "3.1416"}, {1234.5678, 2, "1200"}, {-0.0001234, 1, "-0.0001"}, {2.5, 10, "2.5"},
+        {1.0 / 3, 0, "0.33333333333333331"}, {1.0 / 3, -3, "0.33333333333333331"}};
+    for (const auto &c : oodb) {
+        std::string t = line([&] { OODB(&c.v, &c.digits); });
+        EXPECT_EQ(parse<double>(t), std::strtod(c.reads_as, nullptr)) << t;
+        EXPECT_LE(significant(t), c.digits > 0 ? c.digits : 17) << t;
+    }
+    EXPECT_EQ(parse<double>(line([] { c_oodb(M_PI, 0); })), M_PI);
+}
+
+TEST_F(Output, ComplexValuesReadBackPartByPart) {
+    auto check = [](const std::string &t, auto re, auto im) {
+        ASSERT_TRUE(t.size() > 2 && t.front() == '(' && t.back() == ')') << t;
+        size_t comma = t.find(',');
+        ASSERT_NE(comma, std::string::npos) << t;
+        expect_shortest(re, t.substr(1, comma - 1));
+        expect_shortest(im, t.substr(comma + 1, t.size() - comma - 2));
+    };
+    float x[2] = {1.5f, -0.1f};
+    double z[2] = {1e300, -1.0 / 3};
+    check(line([&] { OOX(x); }), x[0], x[1]);
+    check(line([&] { OOZ(z); }), z[0], z[1]);
+    check(line([] { c_ooz(0.1, 2.0); }), 0.1, 2.0);
+}
+
+TEST_F(Output, TabPadsSoTheNextCharacterLandsInTheColumnAfter) {
+    const struct { const char *before; int32_t column; const char *after; } cases[] = {
+        {"abc", 10, "abc       |"}, {"", 4, "    |"}, {"abcdefghij", 5, "abcdefghij|"}, {"abc", 3, "abc|"},
+        {"abc", 4, "abc |"},         {"abc", 0, "abc|"}, {"abc", -2, "abc|"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(line([&] { c_oocs(c.before); OOTAB(&c.column); c_oocs("|"); }), c.after) << c.column;
+    EXPECT_EQ(line([] { c_oocs("ab"); c_ootab(6); EXPECT_EQ(c_ooquer("column"), 6); }), "ab    ");
+}
+
+TEST_F(Output, LinesGoToPushedUnitsAndBack) {
+    TempFile f1("out1"), f2("out2");
+    std::string padded = f1.path + "    ";
+    int32_t u1 = OOOPEN(padded.c_str(), static_cast<int32_t>(padded.size())), u2 = c_ooopen(f2.c_str());
+    ASSERT_TRUE(u1 >= 1 && u2 >= 1 && u1 != u2);
+    EXPECT_EQ(OOPUSH(&u1), u1);
+    EXPECT_EQ(c_ooquer("unit"), u1);
+    put("first");
+    EXPECT_EQ(c_oopush(u2), u2);
+    put("nested");
+    OOPOP();
+    put("second");
+    c_oopop();
+    put("screen");
+    EXPECT_STREQ(kt_host_output(), "screen\n");
+    OOCLOS(&u1);
+    c_ooclos(u2);
+    EXPECT_EQ(slurp(f1.path), "first\nsecond\n");
+    EXPECT_EQ(slurp(f2.path), "nested\n");
+}
+
+TEST_F(Output, ClosingAUnitInUseFallsBack) {
+    TempFile f1("close1"), f2("close2");
+    int32_t u1 = c_ooopen(f1.c_str()), u2 = c_ooopen(f2.c_str());
+    ASSERT_TRUE(u1 >= 1 && u2 >= 1);
+    c_oopush(u1);
+    put("a");
+    c_ooclos(u1); // the current unit: output returns to the previous one
+    put("b");
+    EXPECT_STREQ(kt_host_output(), "b\n");
+    EXPECT_EQ(slurp(f1.path), "a\n");
+    kt_host_clear_output();
+    // Closed further down the stack: popping must not reach the closed unit.
+    c_oopush(u1 = c_ooopen(f1.c_str()));
+    c_oopush(u2);
+    c_ooclos(u1);
+    c_oopop();
+    put("c");
+    EXPECT_STREQ(kt_host_output(), "c\n");
+    c_ooclos(u2);
+    EXPECT_EQ(c_ooquer("unit"), 6);
+}
+
+TEST_F(Output, UnusableUnitsAreNotPushed) {
+    TempFile closed("closed"), bin("bin");
+    int32_t gone = c_ooopen(closed.c_str()), binary = kt_host_open_unit(bin.c_str(), "w");
+    ASSERT_TRUE(gone >= 1 && binary >= 1);
+    c_ooclos(gone);
+    for (int32_t unit : {0, -3, 2, 99, gone, binary}) {
+        EXPECT_LT(OOPUSH(&unit), 0) << unit;
+        EXPECT_EQ(c_ooquer("unit"), 6);
+    }
+    kt_host_close_unit(binary);
+    EXPECT_LT(c_ooopen("/nonexistent-dir/x.lis"), 0);
+    EXPECT_LT(OOOPEN("    ", 4), 0);
+}
+
+TEST_F(Output, RecordsToStandardOutputAndTheJournal) {
+    EXPECT_EQ(kt_host_write_record(6, "abcdef", 3), 0);
+    EXPECT_EQ(kt_host_write_record(6, "", 0), 0);
+    EXPECT_EQ(kt_host_write_record(1, "nobody listens", 14), 0);
+    TempFile j("journal");
+    ASSERT_EQ(kt_host_journal(j.c_str()), 0);
+    EXPECT_EQ(kt_host_write_record(1, "j1 and more", 2), 0);
+    ASSERT_EQ(c_oopush(1), 1);
+    put("via output");
+    OOPOP();
+    EXPECT_EQ(kt_host_journal(nullptr), 0);
+    EXPECT_EQ(slurp(j.path), "j1\nvia output\n");
+    EXPECT_STREQ(kt_host_output(), "abc\n\n");
+    EXPECT_LT(kt_host_write_record(77, "x", 1), 0);
+    EXPECT_NE(kt_host_journal("/nonexistent-dir/journal"), 0);
+    EXPECT_EQ(kt_host_journal(nullptr), 0);
+}
+
+} // namespace

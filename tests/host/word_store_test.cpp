@@ -1,0 +1,361 @@
+// The word store: addressing, reuse and coalescing of freed space, resizing
+// in place or by moving, refusals on demand, and a randomised workload.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "host/host_test_util.h"
+
+using namespace kt_host_test;
+
+namespace {
+
+// Resizes with the old count a caller would pass: what the block holds.
+int32_t resize(int32_t &index, int32_t newcount, int32_t elsize, const int32_t *sclass = nullptr) {
+    int32_t oldcount = index ? static_cast<int32_t>(kt_store_capacity(index, elsize)) : 0, status = -99;
+    int32_t rc = sclass ? USTORE(&newcount, &index, &elsize, sclass, &oldcount, &status)
+                        : XSTORE(&newcount, &index, &elsize, &oldcount, &status);
+    EXPECT_EQ(rc, status);
+    return rc;
+}
+
+int64_t end_of(int32_t index, int32_t elsize) {
+    return offset_of(index, elsize) + kt_store_capacity(index, elsize) * elsize;
+}
+
+class WordStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kt_host_reset_errors();
+        baseline_ = kt_host_store_bytes_in_use();
+    }
+    void TearDown() override {
+        kt_host_fail_store_after(-1);
+        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline_) << "blocks left behind";
+    }
+    int64_t baseline_ = 0;
+    int32_t neg_ = -1, zero_ = 0;
+};
+
+TEST_F(WordStore, IndicesNameAlignedDistinctBlocksInEveryView) {
+    struct Block { int32_t index, elsize, count; };
+    std::vector<Block> blocks;
+    std::set<int64_t> seen;
+    for (int32_t s : {1, 4, 8})
+        for (int32_t n : {0, 0, 1, 7, 1000}) {
+            Block b{alloc(n, s), s, n};
+            blocks.push_back(b);
+            EXPECT_TRUE(seen.insert(offset_of(b.index, s)).second) << "two blocks at one place";
+            EXPECT_EQ(offset_of(b.index, s) % 8, 0);
+            EXPECT_GE(kt_store_capacity(b.index, s), n);
+            // Element b+1 of the block's own view is its first byte.
+            char *first = s == 1   ? kt_cptr(b.index + 1)
+                          : s == 4 ? reinterpret_cast<char *>(kt_iptr(b.index + 1))
+                                   : reinterpret_cast<char *>(kt_rptr(b.index + 1));
+            EXPECT_EQ(first, kt_store_base + int64_t{s} * b.index);
+            fill(b.index, s, n, b.index);
+        }
+    // Every element is usable and no block overlaps another.
+    for (Block &b : blocks) {
+        EXPECT_TRUE(intact(b.index, b.elsize, b.count, b.index));
+        release(b.index, b.elsize);
+    }
+    int32_t b = alloc(50, 4), c = 0, d = 0;
+    ASSERT_EQ(resize(b, 0, 4), 0); // resizing to nothing still leaves a block
+    EXPECT_EQ(kt_store_class(b, 4), 0);
+    // Index 0 allocates, with the class asked for.
+    ASSERT_EQ(resize(c, 7, 4, &neg_), 0);
+    ASSERT_EQ(resize(d, 7, 1), 0);
+    EXPECT_EQ(kt_store_class(c, 4), -1);
+    EXPECT_EQ(kt_store_class(d, 1), 0);
+    EXPECT_GE(kt_store_capacity(c, 4), 7);
+    EXPECT_EQ(kt_store_class(0, 8), 1) << "names no block";
+    for (auto [index, s] : {std::pair{&b, 4}, {&c, 4}, {&d, 1}})
+        release(*index, s);
+}
+
+TEST_F(WordStore, FreedSpaceIsReusedForTheSameRequest) {
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},   {3, 4},    {10, 8},   {31, 8},  {32, 8},
+                                                 {100, 8}, {1000, 4}, {4097, 1}, {70000, 8}};
+    for (auto [n, s] : sizes) {
+        int32_t a = alloc(n, s), guard = alloc(1, 8); // the guard keeps a off the top
+        int64_t where = offset_of(a, s);
+        release(a, s);
+        a = alloc(n, s);
+        EXPECT_EQ(offset_of(a, s), where) << n << " x " << s;
+        release(a, s);
+        release(guard, 8);
+    }
+}
+
+TEST_F(WordStore, FreedNeighboursCoalesceInAnyOrder) {
+    const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    // Sizes no earlier test leaves a free fragment for, so the three are laid
+    // end to end; small freed blocks wait in a per-size cache before merging.
+    for (int32_t n : {30000, 100000, 400000})
+        for (const auto &order : orders) {
+            SCOPED_TRACE(testing::Message() << n << " elements, order " << order[0] << order[1] << order[2]);
+            int32_t b[3] = {alloc(n, 8), alloc(n, 8), alloc(n, 8)}, guard = alloc(1, 8);
+            // Laid end to end, separated only by the same small header.
+            int64_t gap = offset_of(b[1], 8) - end_of(b[0], 8), start = offset_of(b[0], 8), end = end_of(b[2], 8);
+            ASSERT_EQ(offset_of(b[2], 8) - end_of(b[1], 8), gap);
+            ASSERT_LE(gap, 16);
+            for (int k : order)
+                release(b[k], 8);
+            int32_t whole = alloc(static_cast<int32_t>((end - start) / 8), 8);
+            EXPECT_EQ(offset_of(whole, 8), start);
+            release(whole, 8);
+            release(guard, 8);
+        }
+}
+
+TEST_F(WordStore, GrowsInPlaceWhenItCanAndMovesOtherwise) {
+    // Large enough to be carved from untouched space, not from a freed fragment.
+    int32_t top = alloc(400000, 8), keep = top;
+    fill(top, 8, 10, 1);
+    ASSERT_EQ(resize(top, 500000, 8), 0);
+    EXPECT_EQ(top, keep) << "the last block grows into untouched space";
+    EXPECT_TRUE(intact(top, 8, 10, 1));
+
+    int32_t b = alloc(300000, 4), c = alloc(400000, 4), guard = alloc(1, 4);
+    fill(b, 4, 10, 2);
+    release(c, 4);
+    keep = b;
+    ASSERT_EQ(resize(b, 600000, 4, &neg_), 0);
+    EXPECT_EQ(b, keep) << "grows into the freed neighbour";
+    EXPECT_GE(kt_store_capacity(b, 4), 600000);
+    EXPECT_TRUE(intact(b, 4, 10, 2));
+    EXPECT_EQ(kt_store_class(b, 4), -1);
+    // Giving the large blocks back leaves untouched space for the walls below.
+    for (auto [index, s] : {std::pair{&top, 8}, {&b, 4}, {&guard, 4}})
+        release(*index, s);
+
+    for (int32_t s : {1, 4, 8}) {
+        // Both large, so both come from untouched space, the wall right behind.
+        int32_t a = alloc(200000, s, -1), wall = alloc(200000, s);
+        ASSERT_EQ(offset_of(wall, s) - offset_of(a, s), 200000 * s + 8);
+        fill(a, s, 20, s);
+        keep = a;
+        int64_t before = kt_host_store_bytes_in_use();
+        ASSERT_EQ(resize(a, 600000, s), 0);
+        EXPECT_NE(a, keep);
+        EXPECT_TRUE(intact(a, s, 20, s));
+        EXPECT_EQ(kt_store_class(a, s), -1);
+        // Less growth than the new block alone: the old space went back.
+        EXPECT_LT(kt_host_store_bytes_in_use() - before, 600000 * s);
+        release(a, s);
+        release(wall, s);
+    }
+}
+
+TEST_F(WordStore, ShrinkingSucceedsInPlaceEvenWhileRefusing) {
+    for (int32_t s : {1, 4, 8}) {
+        int32_t a = alloc(100, s, -1), keep = a;
+        fill(a, s, 100, 7);
+        kt_host_fail_store_after(0);
+        int64_t last = kt_host_store_bytes_in_use();
+        for (int32_t n : {100, 60, 1, 0}) {
+            ASSERT_EQ(resize(a, n, s), 0) << n;
+            EXPECT_EQ(a, keep);
+            EXPECT_TRUE(intact(a, s, n, 7));
+            EXPECT_LE(kt_host_store_bytes_in_use(), last);
+            last = kt_host_store_bytes_in_use();
+        }
+        ASSERT_EQ(resize(a, 0, s, &zero_), 0);
+        EXPECT_EQ(a, keep);
+        EXPECT_EQ(kt_store_class(a, s), 0) << "USTORE sets the class";
+        kt_host_fail_store_after(-1);
+        release(a, s);
+    }
+}
+
+TEST_F(WordStore, RefusedAndInvalidRequestsChangeNothing) {
+    int32_t a = alloc(8, 4, -1), keep = a;
+    fill(a, 4, 8, 3);
+    const int64_t before = kt_host_store_bytes_in_use();
+    const struct { int32_t count, elsize; bool refusing; } requests[] = {
+        {10, 4, true}, {0, 1, true}, {-1, 4, false}, {INT32_MIN, 8, false},
+        {4, 0, false}, {4, 3, false}, {4, 16, false}, {4, -8, false}};
+    for (auto r : requests) {
+        SCOPED_TRACE(testing::Message() << r.count << " x " << r.elsize);
+        kt_host_fail_store_after(r.refusing ? 0 : -1);
+        int32_t index = 777, status = 0;
+        EXPECT_NE(GSTORE(&r.count, &index, &r.elsize, &zero_, &status), 0);
+        EXPECT_NE(status, 0);
+        EXPECT_NE(c_gstore(r.count, &index, r.elsize, 0), 0);
+        EXPECT_EQ(index, 777);
+        index = 0;
+        EXPECT_NE(resize(index, r.count, r.elsize), 0);
+        EXPECT_EQ(index, 0);
+    }
+    kt_host_fail_store_after(0);
+    EXPECT_NE(resize(a, 100000, 4), 0);
+    EXPECT_NE(resize(a, 100000, 4, &zero_), 0);
+    kt_host_fail_store_after(-1);
+    EXPECT_NE(resize(a, -5, 4), 0);
+    EXPECT_EQ(a, keep);
+    EXPECT_EQ(kt_store_class(a, 4), -1);
+    EXPECT_TRUE(intact(a, 4, 8, 3));
+    EXPECT_EQ(kt_host_store_bytes_in_use(), before);
+    EXPECT_EQ(kt_host_error_count(), 0);
+    release(a, 4);
+}
+
+TEST_F(WordStore, GrantsExactlyTheNumberAskedFor) {
+    for (int32_t grants : {0, 1, 3}) {
+        kt_host_fail_store_after(grants);
+        std::vector<int32_t> got;
+        for (int32_t k = 0; k < grants; ++k)
+            got.push_back(alloc(4, 8));
+        int32_t n = 4, s = 8, index = 0, status = 0;
+        EXPECT_NE(GSTORE(&n, &index, &s, &zero_, &status), 0) << grants;
+        kt_host_fail_store_after(-1);
+        got.push_back(alloc(4, 8));
+        for (int32_t &b : got)
+            release(b, 8);
+    }
+    // Shrinks and frees use up no grant; a growing resize does.
+    int32_t a = alloc(50, 4), b = alloc(5, 4), guard = alloc(1, 4);
+    kt_host_fail_store_after(1);
+    ASSERT_EQ(resize(a, 10, 4), 0);
+    release(a, 4);
+    ASSERT_EQ(resize(b, 5000, 4), 0);
+    EXPECT_NE(resize(b, 50000, 4), 0);
+    kt_host_fail_store_after(-1);
+    release(b, 4);
+    release(guard, 4);
+}
+
+TEST_F(WordStore, FreeingSomethingElseIsReportedAndHarmless) {
+    int32_t a = alloc(16, 8), b = alloc(16, 4), stale = alloc(4, 8), guard = alloc(1, 8), freed = stale;
+    for (int32_t k = 1; k <= 32; ++k)
+        kt_set_icell(2 * a + k, k); // small cell values, as real data holds
+    fill(b, 4, 16, 5);
+    release(freed, 8);
+    const int64_t before = kt_host_store_bytes_in_use();
+    const std::pair<int32_t, int32_t> bogus[] = {{a + 1, 8}, {a, 4},         {b + 1, 4},     {stale, 8},
+                                                 {-5, 8},    {INT32_MAX, 1}, {INT32_MAX, 8}, {1, 1}};
+    for (auto [index, s] : bogus) {
+        kt_host_reset_errors();
+        int32_t count = 0, copy = index;
+        testing::internal::CaptureStderr();
+        EXPECT_NE(FSTORE(&count, &copy, &s), 0);
+        c_erflsh();
+        EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("error 1000: ", 0), 0u);
+        EXPECT_EQ(copy, index);
+        EXPECT_EQ(kt_host_error_number(1), 1000) << index << " x " << s;
+    }
+    EXPECT_EQ(kt_host_store_bytes_in_use(), before);
+    EXPECT_TRUE(intact(b, 4, 16, 5));
+    for (int32_t k = 1; k <= 32; ++k)
+        ASSERT_EQ(kt_icell(2 * a + k), k);
+    for (auto [index, s] : {std::pair{&a, 8}, {&b, 4}, {&guard, 8}})
+        release(*index, s);
+}
+
+TEST_F(WordStore, RandomisedWorkloadKeepsEveryBlockIntact) {
+    struct Live { int32_t id, index, elsize, count, sclass; };
+    std::mt19937 rng(0x6b74);
+    std::vector<Live> live;
+    int32_t next_id = 1;
+    bool refusing = false;
+    auto pick_count = [&]() -> int32_t {
+        uint32_t r = rng() % 100;
+        return r < 70 ? rng() % 65 : r < 95 ? 65 + rng() % 2000 : 2000 + rng() % 40000;
+    };
+    auto check_all = [&] {
+        std::vector<std::pair<int64_t, int64_t>> spans;
+        for (const Live &b : live) {
+            ASSERT_TRUE(intact(b.index, b.elsize, b.count, b.id)) << "block " << b.id;
+            ASSERT_GE(kt_store_capacity(b.index, b.elsize), b.count);
+            ASSERT_EQ(kt_store_class(b.index, b.elsize), b.sclass);
+            spans.emplace_back(offset_of(b.index, b.elsize), end_of(b.index, b.elsize));
+        }
+        std::sort(spans.begin(), spans.end());
+        for (size_t k = 1; k < spans.size(); ++k)
+            ASSERT_LE(spans[k - 1].second, spans[k].first) << "blocks overlap";
+    };
+    for (int step = 1; step <= 6000 && !HasFatalFailure(); ++step) {
+        if (step % 250 == 0) {
+            refusing = !refusing;
+            kt_host_fail_store_after(refusing ? static_cast<int32_t>(rng() % 4) : -1);
+        }
+        uint32_t op = rng() % 10;
+        if (live.empty() || (op < 4 && live.size() < 150)) {
+            const int32_t sizes[] = {1, 4, 8};
+            Live b{next_id++, 0, sizes[rng() % 3], pick_count(), rng() % 2 ? -1 : 0};
+            int32_t status = -99;
+            int32_t rc = GSTORE(&b.count, &b.index, &b.elsize, &b.sclass, &status);
+            ASSERT_EQ(rc, status);
+            ASSERT_TRUE(rc == 0 || (refusing && b.index == 0));
+            if (rc == 0) {
+                fill(b.index, b.elsize, b.count, b.id);
+                live.push_back(b);
+            }
+        } else if (op < 7) {
+            Live &b = live[rng() % live.size()];
+            int32_t n = pick_count(), index = b.index;
+            int32_t sclass = rng() % 4 == 0 ? (rng() % 2 ? -1 : 0) : b.sclass;
+            if (resize(index, n, b.elsize, sclass != b.sclass ? &sclass : nullptr) != 0) {
+                ASSERT_TRUE(refusing && n > b.count);
+                ASSERT_EQ(index, b.index);
+                ASSERT_TRUE(intact(b.index, b.elsize, b.count, b.id));
+                continue;
+            }
+            ASSERT_TRUE(n > b.count || index == b.index) << "a shrink moved the block";
+            b.index = index;
+            b.sclass = sclass;
+            ASSERT_TRUE(intact(b.index, b.elsize, std::min(n, b.count), b.id));
+            fill(b.index, b.elsize, n, b.id, std::min(n, b.count));
+            b.count = n;
+        } else {
+            size_t k = rng() % live.size();
+            release(live[k].index, live[k].elsize);
+            live.erase(live.begin() + static_cast<ptrdiff_t>(k));
+        }
+        if (step % 50 == 0)
+            check_all();
+    }
+    kt_host_fail_store_after(-1);
+    check_all();
+    for (Live &b : live)
+        release(b.index, b.elsize);
+}
+
+} // namespace
+
+namespace {
+
+// Small freed blocks wait in a per-size cache; when the arena is full they
+// must come back into service, merged with their free neighbours.
+TEST_F(WordStore, CachedBlocksReturnWhenTheArenaIsFull) {
+    int32_t small[3] = {alloc(25, 4), alloc(25, 4), alloc(25, 4)}, guard = alloc(1, 4);
+    const int64_t first = offset_of(small[0], 4);
+    for (int32_t &b : small)
+        release(b, 4);
+
+    std::vector<int32_t> fill_blocks;
+    bool reused = false;
+    for (int64_t bytes = int64_t{1} << 28; bytes >= 8; bytes /= 2) {
+        for (;;) {
+            int32_t n = static_cast<int32_t>(bytes), one = 1, index = 0, status = 0;
+            if (GSTORE(&n, &index, &one, &zero_, &status) != 0)
+                break;
+            int64_t at = offset_of(index, 1);
+            reused = reused || (at <= first && first < at + n);
+            fill_blocks.push_back(index);
+        }
+    }
+    EXPECT_TRUE(reused) << "the cached blocks' space was never handed out again";
+    int32_t n = 1, one = 1, index = 0, status = 0;
+    EXPECT_NE(GSTORE(&n, &index, &one, &zero_, &status), 0) << "the arena should be full";
+    for (int32_t &b : fill_blocks)
+        release(b, 1);
+    release(guard, 4);
+}
+
+} // namespace
