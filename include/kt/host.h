@@ -208,6 +208,24 @@ KT_API void kt_host_close_unit(int32_t unit);
 /* Connects unit 1 to a file (null: back to discarding its records). */
 KT_API int32_t kt_host_journal(const char *path);
 
+/* ---- sockets ---------------------------------------------------------- */
+
+/* IPv4 TCP sockets for the channels of libkt_util. Sockets made here are
+ * plain POSIX descriptors, close-on-exec, and connections send without
+ * Nagle's delay: channel traffic is many small request/reply frames. */
+
+/* A listening socket on *port on every interface (0: any free port; the
+ * port used is stored back): its descriptor, or -3. */
+KT_API int32_t c_sfcrs(int32_t *port);
+/* A socket connected to host (a name or a dotted address) and port: its
+ * descriptor, or -3. */
+KT_API int32_t c_sfc2h(const char *host, int32_t port);
+/* A connection accepted on a listening socket within timeout seconds
+ * (negative: no limit): its descriptor, -4 on time-out, -3 on failure. */
+KT_API int32_t c_sfacs(int32_t fd, double timeout);
+/* Closes a socket: 0, or -1 when the descriptor was not open. */
+KT_API int32_t c_sfclds(int32_t fd);
+
 KT_END_C
 
 #endif

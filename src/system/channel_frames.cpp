@@ -1,0 +1,162 @@
+// Frames on a channel: c_ipwrit sends one, c_ippeek reads the header block
+// of the next one into the buffer, c_ipread delivers its payload.
+//
+// Frame: type byte, length L = header + payload big-endian in 2 or 4
+// bytes, payload, padding to a multiple of the block size. A header whose
+// L is below the header length (or negative) is refused and the stream is
+// not read further for it. A frame is read header block first (one read
+// as a rule), then straight into the caller's storage.
+#include <algorithm>
+#include <cstring>
+
+#include "channel_table.h"
+#include "channel_trace.h"
+#include "descriptor_io.h"
+#include "kt/system.h"
+
+namespace kt::system {
+namespace {
+
+// L from the header in the buffer: 2 bytes unsigned, or 4 bytes signed.
+int64_t header_frame_length(const Channel &c) {
+    const unsigned char *b = c.buffer;
+    if (c.header_length == kLongHeader)
+        return static_cast<int32_t>(uint32_t{b[1]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 8 | b[4]);
+    return int64_t{b[1]} << 8 | b[2];
+}
+
+// Makes the header block of the next frame present in the buffer.
+int32_t load_header(Channel &c) {
+    if (c.fill > 0)
+        return 0;
+    int64_t block = frame_size(c, c.header_length);
+    if (!ensure_capacity(c, block))
+        return kNoMemory;
+    if (read_full(c.read_fd, c.buffer, block) != block || header_frame_length(c) < c.header_length)
+        return kIoFailed;
+    c.fill = static_cast<int32_t>(block);
+    return 0;
+}
+
+// Drops a peeked frame: what of it is still in the stream is read and
+// thrown away. When that fails the stream has ended, and the next peek says so.
+void drop_peeked(Channel &c) {
+    if (c.fill == 0)
+        return;
+    discard(c.read_fd, frame_size(c, header_frame_length(c)) - c.fill);
+    c.fill = 0;
+}
+
+void put_header(Channel &c, int32_t type, int64_t length) {
+    unsigned char *b = c.buffer;
+    b[0] = static_cast<unsigned char>(type & 0xff);
+    auto l = static_cast<uint32_t>(length);
+    if (c.header_length == kLongHeader) {
+        b[1] = static_cast<unsigned char>(l >> 24);
+        b[2] = static_cast<unsigned char>(l >> 16);
+        b[3] = static_cast<unsigned char>(l >> 8);
+        b[4] = static_cast<unsigned char>(l);
+    } else {
+        b[1] = static_cast<unsigned char>(l >> 8);
+        b[2] = static_cast<unsigned char>(l);
+    }
+}
+
+} // namespace
+} // namespace kt::system
+
+using namespace kt::system;
+
+extern "C" {
+
+int32_t c_ipwrit(int32_t handle, int32_t type, const void *data, int32_t len) {
+    Channel *c = channel(handle);
+    if (!c)
+        return kInvalid;
+    if (!(c->flags & kWritable))
+        return kWrongState;
+    if (len < 0 || (len > 0 && !data))
+        return kInvalid;
+    if (tracing(*c)) {
+        trace_event(*c, "ipwrit", handle, type);
+        trace_bytes(data, len);
+    }
+    int64_t length = int64_t{c->header_length} + len;
+    if (length > (c->header_length == kLongHeader ? INT32_MAX : 32767))
+        return kTooLong;
+    int64_t size = frame_size(*c, length);
+    if (!ensure_capacity(*c, size))
+        return kNoMemory;
+    drop_peeked(*c); // before the header overwrites its length
+    put_header(*c, type, length);
+    if (len > 0)
+        std::memcpy(c->buffer + c->header_length, data, static_cast<size_t>(len));
+    // Padding is zeroed: it must not carry earlier traffic.
+    std::memset(c->buffer + length, 0, static_cast<size_t>(size - length));
+    int64_t written = write_full(c->write_fd, c->buffer, size, c->write_kind);
+    return written == size ? len : kIoFailed;
+}
+
+int32_t c_ippeek(int32_t handle, int32_t *type, int32_t *len) {
+    Channel *c = channel(handle);
+    if (!c)
+        return kInvalid;
+    if (!(c->flags & kReadable))
+        return kWrongState;
+    int32_t r = load_header(*c);
+    if (r != 0)
+        return r;
+    int32_t t = c->buffer[0];
+    auto payload = static_cast<int32_t>(header_frame_length(*c) - c->header_length);
+    if (tracing(*c)) {
+        trace_event(*c, "ippeek", handle, t);
+        trace_bytes(c->buffer + c->header_length, std::min(payload, c->fill - c->header_length));
+    }
+    if (type)
+        *type = t;
+    if (len)
+        *len = payload;
+    return 0;
+}
+
+int32_t c_ipread(int32_t handle, int32_t *type, void *data, int32_t maxlen) {
+    Channel *c = channel(handle);
+    if (!c)
+        return kInvalid;
+    if (!(c->flags & kReadable))
+        return kWrongState;
+    int32_t trace = c->flags & kTrace, t = 0, payload = 0;
+    c->flags &= ~kTrace;
+    int32_t r = c_ippeek(handle, &t, &payload);
+    c->flags |= trace;
+    if (r != 0)
+        return r;
+    auto *out = static_cast<unsigned char *>(data);
+    int64_t wanted = out ? std::clamp<int64_t>(maxlen, 0, payload) : 0;
+    int64_t in_buffer = c->fill - c->header_length;
+    int64_t copied = std::min(wanted, in_buffer);
+    if (copied > 0)
+        std::memcpy(out, c->buffer + c->header_length, static_cast<size_t>(copied));
+    int64_t rest = frame_size(*c, int64_t{c->header_length} + payload) - c->fill;
+    bool ok = true;
+    if (rest > 0) {
+        int64_t direct = wanted - copied;
+        if (direct > 0) {
+            ok = read_full(c->read_fd, out + copied, direct) == direct;
+            rest -= direct;
+        }
+        ok = ok && discard(c->read_fd, rest);
+    }
+    c->fill = 0;
+    if (!ok)
+        return kIoFailed;
+    if (tracing(*c)) {
+        trace_event(*c, "ipread", handle, t);
+        trace_bytes(out, wanted);
+    }
+    if (type)
+        *type = t;
+    return payload;
+}
+
+} // extern "C"

@@ -1,0 +1,65 @@
+// Working copies of the blank-padded text arguments of upper-case entries
+// that hand text to the operating system or to a channel.
+//
+// A copy holds the declared length plus one byte and always ends in a zero
+// byte. Trimmed, a zero byte is also placed right after the last non-blank
+// character, so an all-blank text reads as empty while the bytes behind the
+// zero stay as they were (channels send and receive them). The copy comes
+// from the heap: a failed allocation leaves ok() false and the entry must
+// not go on.
+#ifndef KT_SRC_SYSTEM_FIXED_TEXT_H
+#define KT_SRC_SYSTEM_FIXED_TEXT_H
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string_view>
+
+#include "../common/fortran_text.h"
+
+namespace kt::system {
+
+class FixedText {
+  public:
+    enum Mode { kTrim, kKeep };
+
+    FixedText(const char *text, int32_t len, Mode mode) {
+        if (!allocate(text ? len : 0))
+            return;
+        if (len_ > 0)
+            std::memcpy(buf_.get(), text, static_cast<size_t>(len_));
+        if (mode == kTrim) {
+            int32_t end = len_;
+            while (end > 0 && buf_[end - 1] == ' ')
+                --end;
+            buf_[end] = '\0';
+        }
+    }
+
+    // An empty receiving copy of a text of length len.
+    explicit FixedText(int32_t len) { allocate(len); }
+
+    bool ok() const { return buf_ != nullptr; }
+    char *data() { return buf_.get(); }
+    int32_t length() const { return len_; }
+
+    // Copies up to the first zero byte into dest and blank-fills the rest.
+    void copy_back(char *dest, int32_t dest_len) const {
+        kt::fortran_assign(dest, dest_len, std::string_view(buf_.get(), std::strlen(buf_.get())));
+    }
+
+  private:
+    bool allocate(int32_t len) {
+        len_ = len > 0 ? len : 0;
+        buf_.reset(new (std::nothrow) char[static_cast<size_t>(len_) + 1]());
+        return buf_ != nullptr;
+    }
+
+    std::unique_ptr<char[]> buf_;
+    int32_t len_ = 0;
+};
+
+} // namespace kt::system
+
+#endif

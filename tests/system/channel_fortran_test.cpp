@@ -1,0 +1,134 @@
+// The upper-case channel entries as Fortran calls them: by address, with
+// blank-padded texts and hidden lengths, through the lower-case aliases too.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "system/channel_harness.h"
+
+using namespace kt::test;
+
+extern "C" {
+int32_t ipwrit_(const int32_t *, const int32_t *, const char *, const int32_t *, int32_t);
+int32_t ipread_(const int32_t *, int32_t *, char *, const int32_t *, int32_t);
+int32_t ipini_(const int32_t *, int32_t *);
+int32_t ipclos_(const int32_t *);
+}
+
+namespace {
+
+// Trailing blanks covered by LEN go out as one zero byte and then blanks.
+TEST(ChannelFortran, WriteConvertsTrailingBlanks) {
+    struct Case {
+        std::string data;
+        int32_t len;
+        std::string payload;
+    } cases[] = {
+        {"abc   ", 6, std::string("abc\0  ", 6)},
+        {"abc   ", 3, "abc"},
+        {"abc", 4, std::string("abc\0", 4)},  // LEN reaches the copy's zero byte
+        {"abc", 40, std::string("abc\0", 4)}, // and never beyond it
+        {"      ", 2, std::string("\0 ", 2)},
+        {"a b c ", 6, std::string("a b c\0", 6)},
+    };
+    for (const Case &c : cases) {
+        PipeChannel p;
+        int32_t type = 4;
+        EXPECT_EQ(IPWRIT(&p.handle, &type, c.data.data(), &c.len, static_cast<int32_t>(c.data.size())),
+                  static_cast<int32_t>(c.payload.size()));
+        std::string wire = p.written();
+        EXPECT_EQ(wire.substr(3), c.payload) << c.data << "/" << c.len;
+    }
+}
+
+TEST(ChannelFortran, ReadBlankFillsAndKeepsOldCharacters) {
+    struct Case {
+        std::string before, payload, after;
+        int32_t maxlen;
+        int32_t result;
+    } cases[] = {
+        {"          ", "abc", "abc       ", 10, 3},
+        {"hello world", "abc", "abclo world", 11, 3},
+        {"xxxxxxxxxx", "abcdefghijkl", "abcdefghij", 50, 12}, // MAXLEN kept within DATA
+        {"xxxx      ", "ab", "abxx      ", 2, 2},
+        {"zzzz", std::string("a\0c", 3), "a   ", 4, 3}, // a zero byte ends the text
+    };
+    for (const Case &c : cases) {
+        PipeChannel writer, reader;
+        send_text(writer.handle, 6, c.payload);
+        reader.feed(writer.written());
+        std::string data = c.before;
+        int32_t type = 0;
+        EXPECT_EQ(IPREAD(&reader.handle, &type, data.data(), &c.maxlen, static_cast<int32_t>(data.size())),
+                  c.result);
+        EXPECT_EQ(type, 6);
+        EXPECT_EQ(data, c.after) << c.before;
+    }
+}
+
+TEST(ChannelFortran, AliasesAndNumbers) {
+    int32_t kind = 3, port = 0;
+    int32_t proto = ipini_(&kind, &port);
+    ASSERT_GE(proto, 0);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    int32_t rfd = fds[0], wfd = fds[1];
+    int32_t h = IPOCP(&proto, &rfd, &wfd);
+    ASSERT_GE(h, 0);
+    int32_t option = 1, value = 4;
+    EXPECT_EQ(IPSETO(&h, &option, &value), 1);
+    EXPECT_EQ(IPGETO(&h, &option), 4);
+    int32_t type = 2, len = 5;
+    EXPECT_EQ(ipwrit_(&h, &type, "hello", &len, 5), 5);
+    int32_t n = 1, ready = 0;
+    double timeout = 1.0;
+    EXPECT_EQ(IPPEND(&h, &n, &timeout, &ready), 1);
+    EXPECT_EQ(ready, 1);
+    EXPECT_EQ(IPAVAIL(&h, &timeout), 1);
+    int32_t got_type = 0, got_len = 0;
+    EXPECT_EQ(IPPEEK(&h, &got_type, &got_len), 0);
+    EXPECT_EQ(got_len, 5);
+    char data[8] = {'.', '.', '.', '.', '.', '.', '.', ' '};
+    int32_t maxlen = 8;
+    EXPECT_EQ(ipread_(&h, &got_type, data, &maxlen, 8), 5);
+    EXPECT_EQ(std::string(data, 8), "hello.. "); // the old characters up to the blanks stay
+
+    // IPGETS: the name, blank-filled; MAXLEN kept within TEXT.
+    char host[257];
+    ASSERT_GE(c_gethnm(host, sizeof host), 0);
+    char text[300];
+    std::memset(text, ' ', sizeof text);
+    int32_t four = 4, big = 1000;
+    EXPECT_EQ(IPGETS(&h, &four, text, &big, 300), static_cast<int32_t>(std::strlen(host)));
+    EXPECT_EQ(std::string(text, std::strlen(host)), host);
+    EXPECT_EQ(text[std::strlen(host)], ' ');
+
+    // GTPEER keeps its explicit sizes within the declared lengths.
+    char name[8], addr[4];
+    int32_t fd = fds[0], namelen = 100, addrlen = 100, peer_port = 0;
+    EXPECT_EQ(GTPEER(&fd, name, &namelen, &peer_port, addr, &addrlen, 8, 4), 0);
+    EXPECT_EQ(peer_port, -1);
+    EXPECT_EQ(ipclos_(&h), 0);
+    EXPECT_EQ(IPCLOS(&proto), 0);
+}
+
+TEST(ChannelFortran, ConnectWithPaddedHost) {
+    HangGuard guard;
+    Listener server;
+    int32_t kind = 2, unused = 0;
+    int32_t proto = IPINI(&kind, &unused);
+    const char host[] = "127.0.0.1      ";
+    int32_t h = IPOCCS(&proto, host, &server.port, static_cast<int32_t>(sizeof host - 1));
+    ASSERT_GE(h, 0);
+    double timeout = kWaitSeconds;
+    int32_t conn = IPOCSS(&server.handle, &timeout);
+    ASSERT_GE(conn, 0);
+    char name[20] = {};
+    EXPECT_EQ(c_ipgets(h, 4, name, sizeof name), 9);
+    EXPECT_STREQ(name, "127.0.0.1");
+    c_ipclos(h);
+    c_ipclos(conn);
+    c_ipclos(proto);
+}
+
+} // namespace

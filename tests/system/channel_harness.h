@@ -1,0 +1,229 @@
+// Helpers for the channel tests: forked partner processes that can never
+// hang a test, loopback connections, pipe channels, whole-message reads
+// with a time-out, and a capture of standard error.
+#ifndef KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
+#define KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kt/system.h"
+
+namespace kt::test {
+
+constexpr double kWaitSeconds = 10.0;
+
+// Runs body in a child process that ends with its result as exit status
+// (and is killed by SIGALRM should it ever block for 30 seconds).
+inline pid_t fork_child(const std::function<int()> &body) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        alarm(30);
+        int status = body();
+        _exit(status);
+    }
+    return pid;
+}
+
+// The child's exit status; -1 when it had to be killed after the time-out,
+// 128 + signal when a signal ended it.
+inline int wait_child(pid_t pid, int timeout_s = 30) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_s);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Ends the test process should a test block for a minute: a hang must fail.
+struct HangGuard {
+    HangGuard() { alarm(60); }
+    ~HangGuard() { alarm(0); }
+};
+
+// Failure count of a child's checks; each failure is described on stderr.
+struct ChildChecks {
+    int failures = 0;
+    bool check(bool ok, const std::string &what) {
+        if (!ok) {
+            std::fprintf(stderr, "child check failed: %s\n", what.c_str());
+            ++failures;
+        }
+        return ok;
+    }
+};
+
+// A listening server prototype on a free port.
+struct Listener {
+    int32_t port = 0;
+    int32_t handle = c_ipini(1, &port);
+    ~Listener() {
+        if (handle >= 0)
+            c_ipclos(handle);
+    }
+};
+
+// A client connection to 127.0.0.1:port (the prototype is closed again).
+inline int32_t connect_to(int32_t port) {
+    int32_t proto = c_ipini(2, nullptr);
+    int32_t h = c_ipoccs(proto, "127.0.0.1", port);
+    c_ipclos(proto);
+    return h;
+}
+
+inline bool has_input(int32_t h, double seconds = kWaitSeconds) {
+    int32_t ready = 0;
+    return c_ippend(&h, 1, seconds, &ready) > 0 && ready == 1;
+}
+
+struct Message {
+    int32_t result = 0; // c_ipread's result, or the failing wait/peek result
+    int32_t type = -1;
+    std::string payload;
+};
+
+// Reads one message after waiting for it at most `seconds`; payloads
+// beyond `cap` bytes are cut (the result still gives the full length).
+inline Message read_message(int32_t h, double seconds = kWaitSeconds, int32_t cap = 1 << 20) {
+    Message m;
+    int32_t ready = 0;
+    int32_t r = c_ippend(&h, 1, seconds, &ready);
+    if (r <= 0) {
+        m.result = r;
+        return m;
+    }
+    int32_t type = 0, len = 0;
+    r = c_ippeek(h, &type, &len);
+    if (r != 0) {
+        m.result = r;
+        return m;
+    }
+    m.payload.resize(static_cast<size_t>(std::min(len, cap)));
+    m.result = c_ipread(h, &m.type, m.payload.data(), static_cast<int32_t>(m.payload.size()));
+    return m;
+}
+
+inline int32_t send_text(int32_t h, int32_t type, const std::string &text) {
+    return c_ipwrit(h, type, text.data(), static_cast<int32_t>(text.size()));
+}
+
+// Sets the block size and header length of a channel.
+inline void set_framing(int32_t h, int32_t block, bool long_header) {
+    c_ipseto(h, 1, block);
+    c_ipseto(h, 10, long_header ? 40000 : 32764);
+}
+
+// A peer channel reading one pipe and one writing another, with the raw
+// other ends left to the test.
+struct PipeChannel {
+    int in[2] = {-1, -1};  // the channel reads in[0]; the test writes in[1]
+    int out[2] = {-1, -1}; // the channel writes out[1]; the test reads out[0]
+    int32_t proto = -1, handle = -1;
+    PipeChannel() {
+        if (pipe(in) != 0 || pipe(out) != 0)
+            return;
+        proto = c_ipini(3, nullptr);
+        handle = c_ipocp(proto, in[0], out[1]);
+    }
+    ~PipeChannel() {
+        if (handle >= 0)
+            c_ipclos(handle); // closes in[0] and out[1]
+        else {
+            close(in[0]);
+            close(out[1]);
+        }
+        if (proto >= 0)
+            c_ipclos(proto);
+        close(in[1]);
+        close(out[0]);
+    }
+    // The bytes the channel has written so far (what is in the pipe).
+    std::string written() const {
+        std::string s;
+        int flags = fcntl(out[0], F_GETFL);
+        fcntl(out[0], F_SETFL, flags | O_NONBLOCK);
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(out[0], buf, sizeof buf)) > 0)
+            s.append(buf, static_cast<size_t>(n));
+        fcntl(out[0], F_SETFL, flags);
+        return s;
+    }
+    void feed(const std::string &bytes) const {
+        ssize_t n = write(in[1], bytes.data(), bytes.size());
+        (void)n;
+    }
+};
+
+// Collects what is written to standard error while alive.
+class StderrCapture {
+  public:
+    StderrCapture() {
+        std::fflush(stderr);
+        file_ = std::tmpfile();
+        saved_ = dup(2);
+        dup2(fileno(file_), 2);
+    }
+    ~StderrCapture() {
+        restore();
+        if (file_)
+            std::fclose(file_);
+    }
+    std::string text() {
+        restore();
+        std::string s;
+        std::rewind(file_);
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0)
+            s.append(buf, n);
+        return s;
+    }
+
+  private:
+    void restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        close(saved_);
+        saved_ = -1;
+    }
+    std::FILE *file_ = nullptr;
+    int saved_ = -1;
+};
+
+inline std::string hex(const std::string &bytes) {
+    std::string s;
+    char b[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(b, sizeof b, "%02x ", c);
+        s += b;
+    }
+    if (!s.empty())
+        s.pop_back();
+    return s;
+}
+
+} // namespace kt::test
+
+#endif

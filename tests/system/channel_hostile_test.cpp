@@ -1,0 +1,144 @@
+// A hostile partner written with raw sockets: impossible lengths, headers
+// and frames cut short by a close, sudden closes and resets. The channel
+// must answer -7, never loop, never hang and never die of SIGPIPE.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include "system/channel_harness.h"
+
+using namespace kt::test;
+
+namespace {
+
+int raw_connect(int32_t port) {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
+// The partner connects, sends `bytes` and closes (with a reset when asked).
+pid_t raw_partner(int32_t port, const std::string &bytes, bool reset = false) {
+    return fork_child([=] {
+        int s = raw_connect(port);
+        if (s < 0)
+            return 1;
+        if (!bytes.empty() && send(s, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
+            return 2;
+        if (reset) {
+            linger lg{1, 0};
+            setsockopt(s, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+        }
+        close(s);
+        return 0;
+    });
+}
+
+std::string bytes(std::initializer_list<int> v) {
+    std::string s;
+    for (int b : v)
+        s += static_cast<char>(b);
+    return s;
+}
+
+struct Case {
+    const char *what;
+    bool long_header;
+    std::string sent;
+    // Expected results of successive reads (read_message) until the stream ends.
+    std::vector<int32_t> reads;
+};
+
+TEST(ChannelHostile, BrokenStreams) {
+    HangGuard guard;
+    std::string valid = bytes({5, 0, 5, 'h', 'i'});
+    const Case cases[] = {
+        {"length 2 below the 3-byte header, then a valid frame", false, bytes({7, 0, 2}) + valid, {-7, 2, -7}},
+        {"length 0", false, bytes({7, 0, 0}), {-7, -7}},
+        {"negative 4-byte length", true, bytes({7, 0xff, 0xff, 0xff, 0xf0}), {-7, -7}},
+        {"4-byte length 4 below the header", true, bytes({7, 0, 0, 0, 4}), {-7, -7}},
+        {"header cut short", false, bytes({7, 0}), {-7}},
+        {"long header cut short", true, bytes({7, 0, 0, 1}), {-7}},
+        {"frame cut short", false, bytes({7, 0, 103}) + std::string(10, 'x'), {-7}},
+        {"huge frame cut short", true, bytes({7, 0x7f, 0xff, 0xff, 0xff}) + std::string(100, 'x'), {-7}},
+        {"sudden close", false, "", {-7}},
+        {"valid frame, then garbage", false, valid + bytes({1, 0, 1}), {2, -7, -7}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Listener server;
+        if (c.long_header)
+            c_ipseto(server.handle, 10, 40000);
+        pid_t pid = raw_partner(server.port, c.sent);
+        int32_t h = c_ipocss(server.handle, kWaitSeconds);
+        ASSERT_GE(h, 0);
+        for (int32_t expected : c.reads)
+            EXPECT_EQ(read_message(h).result, expected);
+        c_ipclos(h);
+        EXPECT_EQ(wait_child(pid), 0);
+    }
+}
+
+// A frame cut short after its header: the peek succeeds, the read fails
+// and leaves no message behind.
+TEST(ChannelHostile, FrameCutShortAfterPeek) {
+    HangGuard guard;
+    Listener server;
+    pid_t pid = raw_partner(server.port, bytes({9, 0, 53}) + std::string(20, 'y'));
+    int32_t h = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_TRUE(has_input(h));
+    int32_t type = 0, len = 0;
+    ASSERT_EQ(c_ippeek(h, &type, &len), 0);
+    EXPECT_EQ(type, 9);
+    EXPECT_EQ(len, 50);
+    char buf[10];
+    EXPECT_EQ(c_ipread(h, &type, buf, sizeof buf), -7);
+    EXPECT_EQ(c_ippeek(h, &type, &len), -7);
+    c_ipclos(h);
+    EXPECT_EQ(wait_child(pid), 0);
+}
+
+// Writing to a partner that reset the connection fails with -7; SIGPIPE
+// would end this test process.
+TEST(ChannelHostile, WritingToAResetPartner) {
+    HangGuard guard;
+    Listener server;
+    pid_t pid = raw_partner(server.port, "", true);
+    int32_t h = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(wait_child(pid), 0);
+    ASSERT_TRUE(has_input(h)); // the reset has arrived
+    std::string payload(1000, 'z');
+    int32_t result = 0;
+    for (int i = 0; i < 100 && result >= 0; ++i)
+        result = send_text(h, 1, payload);
+    EXPECT_EQ(result, -7);
+    EXPECT_EQ(send_text(h, 1, payload), -7);
+    c_ipclos(h);
+}
+
+TEST(ChannelHostile, WritingToAClosedPartner) {
+    HangGuard guard;
+    Listener server;
+    pid_t pid = raw_partner(server.port, "");
+    int32_t h = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(wait_child(pid), 0);
+    std::string payload(30000, 'z');
+    int32_t result = 0;
+    for (int i = 0; i < 1000 && result >= 0; ++i)
+        result = send_text(h, 1, payload);
+    EXPECT_EQ(result, -7);
+    c_ipclos(h);
+}
+
+} // namespace

@@ -1,0 +1,554 @@
+// Channels between two processes over loopback, and peer channels over
+// pipes: frames in both directions, framing options, peeks, truncation,
+// waits, options, state errors and tracing.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "system/channel_harness.h"
+
+using namespace kt::test;
+
+namespace {
+
+std::string pattern(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 131 + seed * 7 + (i >> 8)) & 0xff);
+    return s;
+}
+
+struct Framing {
+    int32_t block;
+    bool long_header;
+};
+
+// The client sends each frame; the server answers each with type + 1 and
+// the payload reversed. Both check everything they receive.
+TEST(ChannelLoopback, TypedFramesInBothDirections) {
+    HangGuard guard;
+    const Framing framings[] = {{1, false}, {4, false}, {512, false}, {1, true}, {4, true}, {512, true}};
+    for (const Framing &f : framings) {
+        SCOPED_TRACE("block " + std::to_string(f.block) + (f.long_header ? " long" : " short"));
+        std::vector<std::pair<int32_t, std::string>> frames = {
+            {1, ""}, {7, "abc"}, {255, pattern(1000, 1)}, {0, "x"}, {42, pattern(32764, 2)}};
+        if (f.long_header)
+            frames.push_back({9, pattern(100000, 3)});
+        Listener server;
+        ASSERT_GE(server.handle, 0);
+        pid_t pid = fork_child([&] {
+            ChildChecks ck;
+            int32_t h = connect_to(server.port);
+            if (!ck.check(h >= 0, "connect"))
+                return 1;
+            set_framing(h, f.block, f.long_header);
+            for (const auto &[type, payload] : frames) {
+                ck.check(send_text(h, type, payload) == static_cast<int32_t>(payload.size()), "send");
+                Message reply = read_message(h);
+                std::string reversed(payload.rbegin(), payload.rend());
+                ck.check(reply.result == static_cast<int32_t>(payload.size()), "reply length");
+                ck.check(reply.type == ((type + 1) & 0xff), "reply type");
+                ck.check(reply.payload == reversed, "reply payload");
+            }
+            c_ipclos(h);
+            return ck.failures;
+        });
+        int32_t h = c_ipocss(server.handle, kWaitSeconds);
+        ASSERT_GE(h, 0);
+        set_framing(h, f.block, f.long_header);
+        for (const auto &[type, payload] : frames) {
+            Message m = read_message(h);
+            EXPECT_EQ(m.result, static_cast<int32_t>(payload.size()));
+            EXPECT_EQ(m.type, type & 0xff);
+            EXPECT_TRUE(m.payload == payload);
+            std::string reversed(payload.rbegin(), payload.rend());
+            EXPECT_EQ(send_text(h, type + 1, reversed), static_cast<int32_t>(reversed.size()));
+        }
+        // The client has closed: the next peek sees the end of the stream.
+        EXPECT_EQ(read_message(h).result, -7);
+        EXPECT_EQ(c_ipclos(h), 0);
+        EXPECT_EQ(wait_child(pid), 0);
+    }
+}
+
+// 32764 payload bytes fit the 3-byte header, 32765 do not and send nothing;
+// with option 10 above 32764 on both ends the 5-byte header carries more.
+TEST(ChannelLoopback, ShortHeaderLimit) {
+    HangGuard guard;
+    Listener server;
+    pid_t pid = fork_child([&] {
+        ChildChecks ck;
+        int32_t h = connect_to(server.port);
+        std::string big = pattern(32765, 5);
+        ck.check(c_ipwrit(h, 1, big.data(), 32765) == -9, "32765 refused");
+        ck.check(c_ipwrit(h, 2, big.data(), 32764) == 32764, "32764 sent");
+        ck.check(c_ipseto(h, 10, 40000) == 32764, "option 10 previous value");
+        ck.check(c_ipgeto(h, 10) == 40000, "option 10 value");
+        ck.check(c_ipwrit(h, 3, big.data(), 32765) == 32765, "32765 with the long header");
+        c_ipclos(h);
+        return ck.failures;
+    });
+    int32_t h = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_GE(h, 0);
+    Message m = read_message(h);
+    EXPECT_EQ(m.type, 2);
+    EXPECT_EQ(m.result, 32764);
+    c_ipseto(h, 10, 40000);
+    m = read_message(h);
+    EXPECT_EQ(m.type, 3);
+    EXPECT_EQ(m.result, 32765);
+    EXPECT_TRUE(m.payload == pattern(32765, 5));
+    c_ipclos(h);
+    EXPECT_EQ(wait_child(pid), 0);
+}
+
+TEST(ChannelPipe, WireFormat) {
+    struct Case {
+        int32_t type, block;
+        bool long_header;
+        std::string payload, wire;
+    } cases[] = {
+        {7, 1, false, "abc", std::string("\x07\x00\x06" "abc", 6)},
+        {7, 4, false, "abc", std::string("\x07\x00\x06" "abc\0\0", 8)},
+        {7, 1, true, "abc", std::string("\x07\x00\x00\x00\x08" "abc", 8)},
+        {0x1ff, 8, true, "", std::string("\xff\x00\x00\x00\x05\0\0\0", 8)},
+        {3, 3, false, "", std::string("\x03\x00\x03", 3)},
+    };
+    for (const Case &c : cases) {
+        PipeChannel p;
+        set_framing(p.handle, c.block, c.long_header);
+        EXPECT_EQ(send_text(p.handle, c.type, c.payload), static_cast<int32_t>(c.payload.size()));
+        EXPECT_EQ(hex(p.written()), hex(c.wire)) << c.type << " block " << c.block;
+        // And the same bytes read back as the message.
+        p.feed(c.wire);
+        Message m = read_message(p.handle);
+        EXPECT_EQ(m.type, c.type & 0xff);
+        EXPECT_EQ(m.payload, c.payload);
+    }
+}
+
+// Reading back after sending the same stream with the reading side's
+// framing: peeks repeat, short reads cut the message and leave the next
+// one intact, at every block size.
+TEST(ChannelPipe, PeekTwiceAndTruncatedReads) {
+    for (int32_t block : {1, 4, 512}) {
+        SCOPED_TRACE(block);
+        PipeChannel writer, reader;
+        set_framing(writer.handle, block, false);
+        set_framing(reader.handle, block, false);
+        send_text(writer.handle, 7, "abc");
+        send_text(writer.handle, 8, pattern(600, 9));
+        send_text(writer.handle, 9, "next");
+        reader.feed(writer.written());
+
+        int32_t type = 0, len = 0;
+        ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
+        EXPECT_EQ(type, 7);
+        EXPECT_EQ(len, 3);
+        ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
+        EXPECT_EQ(type, 7);
+        EXPECT_EQ(len, 3);
+        char buf[700] = {};
+        EXPECT_EQ(c_ipread(reader.handle, &type, buf, 2), 3);
+        EXPECT_EQ(std::string(buf, 3), std::string("ab\0", 3));
+        EXPECT_EQ(c_ipread(reader.handle, &type, buf, 10), 600);
+        EXPECT_EQ(type, 8);
+        EXPECT_EQ(std::string(buf, 10), pattern(600, 9).substr(0, 10));
+        EXPECT_EQ(c_ipread(reader.handle, &type, buf, 0), 4);
+        EXPECT_EQ(type, 9);
+        int32_t ready = 0;
+        EXPECT_EQ(c_ippend(&reader.handle, 1, 0.0, &ready), -5); // nothing was left behind
+    }
+}
+
+// A write between a peek and a read drops the peeked message whole: the
+// next read gets the following message, whatever part of the dropped one
+// was still in the stream.
+TEST(ChannelPipe, WriteBetweenPeekAndReadDropsThePeekedMessage) {
+    for (int32_t block : {1, 512}) {
+        SCOPED_TRACE(block);
+        PipeChannel writer, ch;
+        set_framing(writer.handle, block, false);
+        set_framing(ch.handle, block, false);
+        send_text(writer.handle, 1, pattern(2000, 4));
+        send_text(writer.handle, 2, "short");
+        send_text(writer.handle, 3, "after");
+        ch.feed(writer.written());
+        int32_t type = 0, len = 0;
+        ASSERT_EQ(c_ippeek(ch.handle, &type, &len), 0);
+        EXPECT_EQ(type, 1);
+        EXPECT_EQ(send_text(ch.handle, 5, "reply"), 5);
+        Message m = read_message(ch.handle, 1.0);
+        EXPECT_EQ(m.type, 2);
+        EXPECT_EQ(m.payload, "short");
+        // A short frame that the peek read whole is dropped the same way.
+        ASSERT_EQ(c_ippeek(ch.handle, &type, &len), 0);
+        EXPECT_EQ(type, 3);
+        EXPECT_EQ(send_text(ch.handle, 5, "reply"), 5);
+        EXPECT_EQ(c_ippend(&ch.handle, 1, 0.0, &len), -5);
+    }
+}
+
+TEST(ChannelWait, PendOverSeveralChannels) {
+    HangGuard guard;
+    PipeChannel a, b, c;
+    int32_t handles[3] = {a.handle, b.handle, c.handle};
+    int32_t ready[3] = {9, 9, 9};
+    EXPECT_EQ(c_ippend(handles, 3, 0.0, ready), -5);
+    EXPECT_EQ(ready[0], 9); // untouched by a time-out
+
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c_ippend(handles, 3, 0.05, ready), -5);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
+
+    send_text(b.handle, 4, "to b");
+    b.feed(b.written());
+    EXPECT_EQ(c_ippend(handles, 3, 0.0, ready), 1);
+    EXPECT_EQ(std::vector<int32_t>(ready, ready + 3), (std::vector<int32_t>{0, 1, 0}));
+
+    // A peeked message is input at hand even when nothing more is in the pipe.
+    int32_t type = 0, len = 0;
+    ASSERT_EQ(c_ippeek(b.handle, &type, &len), 0);
+    EXPECT_EQ(c_ippend(handles, 3, -1.0, ready), 1);
+    EXPECT_EQ(ready[1], 1);
+    char buf[8];
+    EXPECT_EQ(c_ipread(b.handle, &type, buf, sizeof buf), 4);
+
+    // No limit: returns when a partner writes, 100 ms later.
+    pid_t pid = fork_child([&] {
+        usleep(100000);
+        std::string frame("\x05\x00\x03", 3);
+        return write(c.in[1], frame.data(), frame.size()) == 3 ? 0 : 1;
+    });
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(c_ippend(handles, 3, -1.0, ready), 1);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
+    EXPECT_EQ(std::vector<int32_t>(ready, ready + 3), (std::vector<int32_t>{0, 0, 1}));
+    EXPECT_EQ(wait_child(pid), 0);
+
+    // Two handles on one descriptor count once, both marked.
+    int32_t twice[2] = {c.handle, c.handle};
+    EXPECT_EQ(c_ippend(twice, 2, 0.0, ready), 1);
+    EXPECT_EQ(ready[0] + ready[1], 2);
+}
+
+TEST(ChannelWait, PendHandlesDescriptorsBeyondTheSelectLimit) {
+    rlimit lim{};
+    getrlimit(RLIMIT_NOFILE, &lim);
+    const int high = FD_SETSIZE + 500;
+    if (lim.rlim_cur <= static_cast<rlim_t>(high)) {
+        rlimit raised = lim;
+        raised.rlim_cur = std::min<rlim_t>(lim.rlim_max, high + 1);
+        setrlimit(RLIMIT_NOFILE, &raised);
+        getrlimit(RLIMIT_NOFILE, &raised);
+        if (raised.rlim_cur <= static_cast<rlim_t>(high))
+            GTEST_SKIP() << "cannot open descriptor " << high;
+    }
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(dup2(fds[0], high), high);
+    close(fds[0]);
+    int32_t proto = c_ipini(3, nullptr);
+    int32_t h = c_ipocp(proto, high, -1);
+    int32_t ready = 0;
+    EXPECT_EQ(c_ippend(&h, 1, 0.0, &ready), -5);
+    ASSERT_EQ(write(fds[1], "\x01\x00\x03", 3), 3);
+    EXPECT_EQ(c_ippend(&h, 1, 1.0, &ready), 1);
+    EXPECT_EQ(ready, 1);
+    Message m = read_message(h);
+    EXPECT_EQ(m.type, 1);
+    EXPECT_EQ(m.result, 0);
+    c_ipclos(h);
+    c_ipclos(proto);
+    close(fds[1]);
+    EXPECT_EQ(fcntl(high, F_GETFD), -1); // closed with the channel
+}
+
+TEST(ChannelWait, AvailReportsRoomToWrite) {
+    PipeChannel p;
+    EXPECT_EQ(c_ipavail(p.handle, 0.0), 1);
+    int flags = fcntl(p.out[1], F_GETFL);
+    fcntl(p.out[1], F_SETFL, flags | O_NONBLOCK);
+    char block[4096] = {};
+    while (write(p.out[1], block, sizeof block) > 0) {
+    }
+    fcntl(p.out[1], F_SETFL, flags);
+    EXPECT_EQ(c_ipavail(p.handle, 0.0), -5);
+    EXPECT_EQ(c_ipavail(p.handle, 0.02), -5);
+    p.written(); // drains the pipe
+    EXPECT_EQ(c_ipavail(p.handle, 1.0), 1);
+}
+
+TEST(ChannelWait, KtSelectReportsReadyDescriptors) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    fd_set rs, ws;
+    FD_ZERO(&rs);
+    FD_ZERO(&ws);
+    FD_SET(fds[0], &rs);
+    FD_SET(fds[1], &ws);
+    timeval tv{0, 0};
+    EXPECT_EQ(kt_select(std::max(fds[0], fds[1]) + 1, &rs, &ws, nullptr, &tv), 1);
+    EXPECT_FALSE(FD_ISSET(fds[0], &rs));
+    EXPECT_TRUE(FD_ISSET(fds[1], &ws));
+    ASSERT_EQ(write(fds[1], "x", 1), 1);
+    FD_SET(fds[0], &rs);
+    EXPECT_EQ(kt_select(fds[0] + 1, &rs, nullptr, nullptr, nullptr), 1);
+    EXPECT_TRUE(FD_ISSET(fds[0], &rs));
+    close(fds[0]);
+    close(fds[1]);
+    FD_SET(fds[0], &rs);
+    EXPECT_EQ(kt_select(fds[0] + 1, &rs, nullptr, nullptr, &tv), -1);
+    EXPECT_EQ(errno, EBADF);
+}
+
+TEST(ChannelState, RefusedCalls) {
+    int32_t client = c_ipini(2, nullptr), peer = c_ipini(3, nullptr);
+    Listener server;
+    PipeChannel p;
+    int32_t read_only = c_ipocp(peer, dup(p.in[0]), -1);
+    int32_t write_only = c_ipocp(peer, -1, dup(p.out[1]));
+    int32_t ready = 0, type = 0, len = 0;
+    char buf[4];
+    struct Case {
+        const char *what;
+        int32_t result, expected;
+    } cases[] = {
+        {"handle -1", c_ipgeto(-1, 1), -8},
+        {"handle far beyond the table", c_ipseto(1 << 20, 1, 1), -8},
+        {"write, bad handle", c_ipwrit(-3, 1, "", 0), -8},
+        {"close, bad handle", c_ipclos(1 << 20), -8},
+        {"kind 4", c_ipini(4, nullptr), -8},
+        {"options of a client prototype", c_ipgeto(client, 1), -6},
+        {"pend on a client prototype", c_ippend(&client, 1, 0.0, &ready), -6},
+        {"accept on a client prototype", c_ipocss(client, 0.0), -6},
+        {"connect from a server prototype", c_ipoccs(server.handle, "127.0.0.1", server.port), -6},
+        {"wrap from a client prototype", c_ipocp(client, 0, 1), -6},
+        {"wrap from a connection", c_ipocp(p.handle, 0, 1), -6},
+        {"write to a read-only channel", c_ipwrit(read_only, 1, "a", 1), -6},
+        {"peek a write-only channel", c_ippeek(write_only, &type, &len), -6},
+        {"read a write-only channel", c_ipread(write_only, &type, buf, 4), -6},
+        {"avail on a read-only channel", c_ipavail(read_only, 0.0), -6},
+        {"negative length", c_ipwrit(p.handle, 1, "a", -1), -8},
+        {"set option 4", c_ipseto(p.handle, 4, 1), -8},
+        {"set option 7", c_ipseto(p.handle, 7, 1), -8},
+        {"get option 9", c_ipgeto(p.handle, 9), -8},
+        {"get option 0", c_ipgeto(p.handle, 0), -8},
+        {"block size 0", c_ipseto(p.handle, 1, 0), -8},
+        {"gets option 5", c_ipgets(p.handle, 5, buf, 4), -8},
+        {"accept times out", c_ipocss(server.handle, 0.05), -5},
+        {"nobody listening", c_ipoccs(client, "127.0.0.1", 1), -4},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.result, c.expected) << c.what;
+    EXPECT_EQ(c_ipgeto(p.handle, 1), 1); // the refused block size left it alone
+    c_ipclos(read_only);
+    c_ipclos(write_only);
+    c_ipclos(client);
+    c_ipclos(peer);
+}
+
+TEST(ChannelState, OptionsAndRoles) {
+    HangGuard guard;
+    Listener server;
+    EXPECT_EQ(c_ipgeto(server.handle, 7), 1);
+    EXPECT_EQ(c_ipgeto(server.handle, 6), server.port);
+    int32_t listen_fd = c_ipgeto(server.handle, 2);
+    EXPECT_EQ(c_ipgeto(server.handle, 3), listen_fd);
+    // A listening prototype is waited on for connections.
+    int32_t ready = 0;
+    EXPECT_EQ(c_ippend(&server.handle, 1, 0.0, &ready), -5);
+    int32_t client = connect_to(server.port);
+    ASSERT_GE(client, 0);
+    EXPECT_EQ(c_ippend(&server.handle, 1, kWaitSeconds, &ready), 1);
+    int32_t conn = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_GE(conn, 0);
+    // After its first accept the prototype takes no option call and no wait.
+    EXPECT_EQ(c_ipgeto(server.handle, 1), -6);
+    EXPECT_EQ(c_ippend(&server.handle, 1, 0.0, &ready), -6);
+
+    EXPECT_EQ(c_ipgeto(conn, 7), 1);
+    EXPECT_EQ(c_ipgeto(client, 7), 2);
+    EXPECT_EQ(c_ipgeto(conn, 6), server.port);
+    EXPECT_EQ(c_ipgeto(client, 5), server.port);
+    EXPECT_EQ(c_ipgeto(conn, 5), c_ipgeto(client, 6));
+    EXPECT_GT(c_ipgeto(client, 6), 0);
+    char name[64] = {};
+    EXPECT_EQ(c_ipgets(client, 4, name, sizeof name), 9);
+    EXPECT_STREQ(name, "127.0.0.1");
+    EXPECT_EQ(c_ipgeto(client, 4), 9);
+    std::memset(name, '#', sizeof name);
+    EXPECT_EQ(c_ipgets(client, 4, name, 3), 9);
+    EXPECT_EQ(std::string(name, 4), "127#"); // cut, not terminated
+    EXPECT_EQ(c_ipgets(conn, 4, name, sizeof name), c_ipgeto(conn, 4));
+
+    EXPECT_EQ(c_ipseto(conn, 8, 1), 0);
+    EXPECT_EQ(c_ipseto(conn, 8, 5), 1024);
+    EXPECT_EQ(c_ipgeto(conn, 8), 1024);
+    EXPECT_EQ(c_ipseto(conn, 8, 0), 1024);
+    EXPECT_EQ(c_ipgeto(conn, 8), 0);
+    EXPECT_EQ(c_ipseto(conn, 1, 16), 1);
+    EXPECT_EQ(c_ipgeto(conn, 1), 16);
+    EXPECT_EQ(c_ipgeto(conn, 10), 32764);
+
+    PipeChannel p;
+    EXPECT_EQ(c_ipgeto(p.handle, 7), 3);
+    EXPECT_EQ(c_ipgeto(p.handle, 5), -1);
+    EXPECT_EQ(c_ipgeto(p.handle, 2), p.in[0]);
+    EXPECT_EQ(c_ipgeto(p.handle, 3), p.out[1]);
+    char host[257];
+    ASSERT_GE(c_gethnm(host, sizeof host), 0);
+    EXPECT_EQ(c_ipgets(p.handle, 4, name, sizeof name), static_cast<int32_t>(std::strlen(host)));
+
+    c_ipclos(conn);
+    c_ipclos(client);
+}
+
+TEST(ChannelState, PeerNames) {
+    HangGuard guard;
+    Listener server;
+    int32_t client = connect_to(server.port);
+    int32_t conn = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_GE(conn, 0);
+    char name[64], addr[16];
+    int32_t port = 0;
+    EXPECT_EQ(c_gtpeer(c_ipgeto(conn, 2), name, sizeof name, &port, addr, sizeof addr), 0);
+    EXPECT_STREQ(name, "localhost");
+    EXPECT_STREQ(addr, "127.0.0.1");
+    EXPECT_EQ(port, c_ipgeto(client, 6));
+    char conn_name[64] = {};
+    c_ipgets(conn, 4, conn_name, sizeof conn_name);
+    EXPECT_STREQ(conn_name, "localhost");
+
+    // Not a socket: the local host, port -1.
+    PipeChannel p;
+    char host[257];
+    ASSERT_GE(c_gethnm(host, sizeof host), 0);
+    std::memset(name, 'x', sizeof name);
+    EXPECT_EQ(c_gtpeer(p.in[0], name, sizeof name, &port, addr, sizeof addr), 0);
+    EXPECT_EQ(port, -1);
+    EXPECT_STREQ(name, host);
+    // A socket that is not connected.
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    EXPECT_EQ(c_gtpeer(s, name, sizeof name, &port, addr, sizeof addr), 1);
+    close(s);
+    // A short name buffer: cut, not terminated.
+    std::memset(name, '#', sizeof name);
+    EXPECT_EQ(c_gtpeer(c_ipgeto(conn, 2), name, 4, &port, addr, sizeof addr), 0);
+    EXPECT_EQ(std::string(name, 5), "loca#");
+    c_ipclos(conn);
+    c_ipclos(client);
+}
+
+TEST(ChannelState, CloseReleasesDescriptors) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    int32_t peer = c_ipini(3, nullptr);
+    int32_t both = c_ipocp(peer, fds[0], fds[1]);
+    EXPECT_EQ(c_ipclos(both), 0);
+    EXPECT_EQ(fcntl(fds[0], F_GETFD), -1);
+    EXPECT_EQ(fcntl(fds[1], F_GETFD), -1);
+    // One descriptor for both directions is closed once, and only it.
+    ASSERT_EQ(pipe(fds), 0);
+    int32_t same = c_ipocp(peer, fds[0], fds[0]);
+    EXPECT_EQ(c_ipclos(same), 0);
+    EXPECT_EQ(fcntl(fds[0], F_GETFD), -1);
+    EXPECT_NE(fcntl(fds[1], F_GETFD), -1);
+    close(fds[1]);
+    // Closing the prototype closes nothing of its connections.
+    ASSERT_EQ(pipe(fds), 0);
+    int32_t conn = c_ipocp(peer, fds[0], fds[1]);
+    EXPECT_EQ(c_ipclos(peer), 0);
+    EXPECT_EQ(send_text(conn, 1, "still open"), 10);
+    c_ipclos(conn);
+    // A listening socket is closed with its prototype.
+    int32_t port = 0;
+    int32_t server = c_ipini(1, &port);
+    int32_t fd = c_ipgeto(server, 2);
+    EXPECT_EQ(c_ipclos(server), 0);
+    EXPECT_EQ(fcntl(fd, F_GETFD), -1);
+    EXPECT_EQ(c_ipgeto(server, 2), -6); // the slot is free again
+}
+
+TEST(ChannelState, WritingToAGonePipeReaderFails) {
+    PipeChannel p;
+    close(p.out[0]);
+    p.out[0] = -1;
+    EXPECT_EQ(send_text(p.handle, 1, "nobody reads"), -7);
+    EXPECT_EQ(send_text(p.handle, 1, "still nobody"), -7);
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
+}
+
+TEST(ChannelTrace, Format) {
+    PipeChannel p;
+    c_ipseto(p.handle, 8, 1);
+    std::string payload = pattern(25, 1);
+    std::string text;
+    {
+        StderrCapture capture;
+        send_text(p.handle, 7, "abc");
+        send_text(p.handle, 0, payload);
+        p.feed(p.written());
+        int32_t type, len;
+        c_ippeek(p.handle, &type, &len);
+        char buf[2];
+        c_ipread(p.handle, &type, buf, 2);
+        c_ippeek(p.handle, &type, &len);
+        std::string all(25, '\0');
+        c_ipread(p.handle, &type, all.data(), 25);
+        c_ipseto(p.handle, 8, 0);
+        send_text(p.handle, 3, "quiet");
+        c_ipseto(p.handle, 8, 1);
+        c_ipclos(p.handle);
+        text = capture.text();
+    }
+    std::string h = std::to_string(p.handle);
+    p.handle = -1;
+    p.in[0] = p.out[1] = -1;
+    std::string dump25;
+    for (int i = 0; i < 25; ++i) {
+        char b[4];
+        std::snprintf(b, sizeof b, "%02x,", static_cast<unsigned char>(payload[static_cast<size_t>(i)]));
+        dump25 += (i == 0 || i == 20 ? " " : "") + std::string(b) + (i == 19 || i == 24 ? "\n" : "");
+    }
+    std::string expected = "P:ipwrit for handle " + h + ", msg_type=7\n 61,62,63,\n" +
+                           "P:ipwrit for handle " + h + "\n" + dump25 +
+                           "P:ippeek for handle " + h + ", msg_type=7\n" + // the header block holds no payload
+                           "P:ipread for handle " + h + ", msg_type=7\n 61,62,\n" +
+                           "P:ippeek for handle " + h + "\n" +
+                           "P:ipread for handle " + h + "\n" + dump25 +
+                           "P:ipclos for handle " + h + "\n";
+    EXPECT_EQ(text, expected);
+}
+
+TEST(ChannelTrace, RoleLetters) {
+    HangGuard guard;
+    Listener server;
+    int32_t client = connect_to(server.port);
+    int32_t conn = c_ipocss(server.handle, kWaitSeconds);
+    ASSERT_GE(conn, 0);
+    c_ipseto(client, 8, 1);
+    c_ipseto(conn, 8, 1);
+    std::string text;
+    {
+        StderrCapture capture;
+        send_text(client, 1, "");
+        read_message(conn);
+        text = capture.text();
+    }
+    EXPECT_EQ(text, "C:ipwrit for handle " + std::to_string(client) + ", msg_type=1\n" +
+                        "S:ippeek for handle " + std::to_string(conn) + ", msg_type=1\n" +
+                        "S:ipread for handle " + std::to_string(conn) + ", msg_type=1\n");
+    c_ipseto(client, 8, 0);
+    c_ipseto(conn, 8, 0);
+    c_ipclos(client);
+    c_ipclos(conn);
+}
+
+} // namespace

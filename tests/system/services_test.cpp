@@ -1,0 +1,258 @@
+// Operating-system services: calendar, timing lines, byte swaps, the
+// environment, host name, finite checks, sleeping and the fatal reports.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <string>
+
+#include "kt/host.h"
+#include "kt/system.h"
+
+namespace {
+
+TEST(Weekday, Table) {
+    struct Case {
+        int32_t d, m, y, expected;
+    } cases[] = {
+        {1, 1, 2009, 5},    {5, 12, 2026, 7},  {2, 9, 1752, 4},   {3, 9, 1752, 0},   {10, 9, 1752, 0},
+        {13, 9, 1752, 0},   {14, 9, 1752, 5},  {1, 10, 1752, 1},  {1, 1, 1970, 5},   {29, 2, 2000, 3},
+        {29, 2, 2024, 5},   {1, 3, 2100, 2},   {25, 12, 1600, 5}, {4, 7, 1776, 5},   {31, 12, 1999, 6},
+        {29, 2, 1700, 5},   {23, 4, 1616, 3}, // Julian: 1700 was a leap year
+        {29, 2, 1900, 0},   {29, 2, 2023, 0}, {31, 4, 2020, 0},  {0, 1, 2020, 0},   {1, 0, 2020, 0},
+        {1, 13, 2020, 0},   {32, 1, 2020, 0},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c_weekdy(c.d, c.m, c.y), c.expected) << c.d << "." << c.m << "." << c.y;
+        EXPECT_EQ(WEEKDY(&c.d, &c.m, &c.y), c.expected);
+    }
+}
+
+// Every Gregorian day from 1753 to 2100 agrees with the C library's count.
+TEST(Weekday, AgreesWithTheCalendarOfTheCLibrary) {
+    std::tm t{};
+    t.tm_year = 1753 - 1900;
+    t.tm_mon = 0;
+    t.tm_mday = 1;
+    t.tm_hour = 12;
+    time_t start = timegm(&t);
+    for (int64_t day = 0; day < 127000; day += 1) {
+        time_t when = start + day * 86400;
+        std::tm d{};
+        gmtime_r(&when, &d);
+        ASSERT_EQ(c_weekdy(d.tm_mday, d.tm_mon + 1, d.tm_year + 1900), d.tm_wday + 1)
+            << d.tm_mday << "." << d.tm_mon + 1 << "." << d.tm_year + 1900;
+    }
+}
+
+// Every Julian day from 1000 to 2 September 1752 agrees with the weekday
+// of its Julian day number.
+TEST(Weekday, JulianDatesOfEveryCentury) {
+    auto jdn = [](int64_t d, int64_t m, int64_t y) {
+        int64_t a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
+        return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - 32083;
+    };
+    const int32_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int32_t y = 1000; y <= 1752; ++y) {
+        for (int32_t m = 1; m <= 12; ++m) {
+            int32_t last = m == 2 && y % 4 == 0 ? 29 : days[m - 1];
+            for (int32_t d = 1; d <= last && !(y == 1752 && (m > 9 || (m == 9 && d > 2))); ++d) {
+                ASSERT_EQ(c_weekdy(d, m, y), (jdn(d, m, y) + 1) % 7 + 1) << d << "." << m << "." << y;
+            }
+            if (m == 2) {
+                EXPECT_EQ(c_weekdy(last + 1, 2, y), 0);
+            }
+        }
+    }
+}
+
+// INTTIM counts the host's local date and time as if it were UTC.
+TEST(Inttim, MatchesTheLocalClock) {
+    time_t before = std::time(nullptr);
+    int32_t t = INTTIM();
+    time_t after = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&before, &local);
+    auto lo = static_cast<int64_t>(before) + local.tm_gmtoff;
+    localtime_r(&after, &local);
+    auto hi = static_cast<int64_t>(after) + local.tm_gmtoff;
+    EXPECT_GE(t, static_cast<int32_t>(lo));
+    EXPECT_LE(t, static_cast<int32_t>(hi));
+}
+
+TEST(Timing, DeltimeLine) {
+    kt_host_capture_output(1);
+    kt_host_clear_output();
+    float now = 0;
+    GTIMER(&now);
+    double t0 = now - 1.23456;
+    DELTIME(&t0);
+    c_ooseto("nsig", 5);
+    c_deltime(t0 + 1.0);
+    EXPECT_EQ(c_ooquer("nsig"), 5); // the caller's setting survives
+    c_ooseto("nsig", 0);
+    print_elapsed_time("solve", static_cast<float>(t0 + 1.1));
+    EXPECT_STREQ(kt_host_output(),
+                 "execution time=1.23 sec.\nexecution time=0.235 sec.\nsolve, execution time=0.135 sec.\n");
+    kt_host_capture_output(0);
+}
+
+TEST(Timing, GetTimeCountsProcessTimeSinceStart) {
+    auto cpu = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    };
+    start_time();
+    double c0 = cpu();
+    volatile double sink = 0;
+    while (cpu() - c0 < 0.03)
+        sink = sink + std::sqrt(sink + 1.0);
+    float t = -1;
+    get_time(&t);
+    double spent = cpu() - c0;
+    EXPECT_GE(t, 0.029f);
+    EXPECT_LE(t, spent + 0.001);
+}
+
+TEST(ByteSwap, Sizes) {
+    struct Case {
+        int32_t n, size;
+        std::string before, after;
+    } cases[] = {
+        {2, 3, "\x01\x02\x03\x04\x05\x06", "\x03\x02\x01\x06\x05\x04"},
+        {1, 8, "12345678", "87654321"},
+        {2, 4, "12345678", "43218765"},
+        {3, 2, "123456", "214365"},
+        {6, 1, "123456", "123456"},
+        {1, 5, "12345x", "54321x"},
+        {0, 4, "1234", "1234"},
+        {-1, 2, "1234", "1234"},
+        {1, 0, "12", "12"},
+    };
+    for (const Case &c : cases) {
+        std::string buf = c.before;
+        c_bswap(buf.data(), c.n, c.size);
+        EXPECT_EQ(buf, c.after) << c.n << "x" << c.size;
+        buf = c.before;
+        BSWAP(buf.data(), &c.n, &c.size);
+        EXPECT_EQ(buf, c.after);
+    }
+    // Unaligned items and the dedicated entries.
+    char raw[18] = "x1234567887654321";
+    c_bswap8(raw + 1, 2);
+    EXPECT_EQ(std::string(raw, 17), "x8765432112345678");
+    int32_t n = 2;
+    BSWAP4(raw + 1, &n);
+    EXPECT_EQ(std::string(raw, 17), "x5678123412345678");
+    BSWAP2(raw + 1, &n);
+    EXPECT_EQ(std::string(raw, 17), "x6587123412345678");
+    double d = 1.5;
+    BSWAP8(&d, &(n = 1));
+    BSWAP8(&d, &n);
+    EXPECT_EQ(d, 1.5);
+}
+
+TEST(NotFinite, FirstPosition) {
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+    const double a[] = {1.0, inf, nan};
+    EXPECT_EQ(c_notfinite(a, 3), 2);
+    EXPECT_EQ(c_notfinite(a, 1), 0);
+    EXPECT_EQ(c_notfinite(a, 0), 0);
+    EXPECT_EQ(c_notfinite(a, -4), 0);
+    const double b[] = {0.0, -1e308, nan};
+    int32_t three = 3;
+    EXPECT_EQ(NOTFINITE(b, &three), 3);
+    const double c[] = {-inf};
+    EXPECT_EQ(c_notfinite(c, 1), 1);
+}
+
+TEST(Environment, GetEnv) {
+    setenv("KT_SYSTEM_TEST_VAR", "value-123", 1);
+    unsetenv("KT_SYSTEM_TEST_UNSET");
+    char buf[32];
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, sizeof buf), 9);
+    EXPECT_STREQ(buf, "value-123");
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 6), 5);
+    EXPECT_STREQ(buf, "value");
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_UNSET", buf, sizeof buf), -1);
+    EXPECT_STREQ(buf, " ");
+
+    char value[12];
+    int32_t len = 12;
+    const char name[] = "KT_SYSTEM_TEST_VAR    ";
+    EXPECT_EQ(FGETENV(name, value, &len, sizeof name - 1, 12), 9);
+    EXPECT_EQ(std::string(value, 12), "value-123   ");
+    len = 4;
+    FGETENV(name, value, &len, sizeof name - 1, 12);
+    EXPECT_EQ(std::string(value, 12), "valu        ");
+    len = 12;
+    std::memset(value, 'q', sizeof value);
+    FGETENV("KT_SYSTEM_TEST_UNSET", value, &len, 20, 12);
+    EXPECT_EQ(std::string(value, 12), std::string(12, ' '));
+    unsetenv("KT_SYSTEM_TEST_VAR");
+}
+
+TEST(Environment, WorkingDirectory) {
+    char expected[4096];
+    ASSERT_NE(getcwd(expected, sizeof expected), nullptr);
+    char buf[4096];
+    int32_t n = c_fgetwd(buf, sizeof buf);
+    EXPECT_EQ(n, static_cast<int32_t>(std::strlen(expected)));
+    EXPECT_STREQ(buf, expected);
+    EXPECT_EQ(c_fgetwd(buf, 3), 2);
+    EXPECT_EQ(std::string(buf), std::string(expected, 2));
+    EXPECT_EQ(c_fgetwd(buf, 0), 0);
+
+    char dir[200];
+    int32_t len = 200;
+    EXPECT_EQ(FGETWD(dir, &len, 200), n);
+    EXPECT_EQ(std::string(dir, static_cast<size_t>(n)), expected);
+    EXPECT_EQ(std::string(dir + n, 200 - static_cast<size_t>(n)), std::string(200 - static_cast<size_t>(n), ' '));
+    len = 4;
+    EXPECT_EQ(FGETWD(dir, &len, 200), 4);
+    EXPECT_EQ(std::string(dir, 5), std::string(expected, 4) + " ");
+}
+
+TEST(Environment, ProcessAndHost) {
+    EXPECT_EQ(FGETPID(), static_cast<int32_t>(getpid()));
+    EXPECT_EQ(GNCPU(), 1);
+    char expected[256];
+    ASSERT_EQ(gethostname(expected, sizeof expected), 0);
+    char name[257];
+    EXPECT_EQ(c_gethnm(name, sizeof name), static_cast<int32_t>(std::strlen(expected)));
+    EXPECT_STREQ(name, expected);
+    char fixed[300];
+    std::memset(fixed, 'x', sizeof fixed);
+    int32_t len = 300;
+    EXPECT_EQ(GETHNM(fixed, &len, 300), static_cast<int32_t>(std::strlen(expected)));
+    EXPECT_STREQ(fixed, expected); // zero-terminated, not blank-filled
+    EXPECT_EQ(c_gethnm(name, 0), -1);
+}
+
+TEST(Environment, Sleep) {
+    auto start = std::chrono::steady_clock::now();
+    c_fsleep(30);
+    int32_t ms = 20;
+    FSLEEP(&ms);
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(50));
+    EXPECT_LT(elapsed, std::chrono::seconds(2));
+    start = std::chrono::steady_clock::now();
+    c_fsleep(0);
+    c_fsleep(-5);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+}
+
+TEST(FatalReports, EndTheProcess) {
+    EXPECT_EXIT(assertion_failed(42, "list.c"), testing::ExitedWithCode(1), "error 1008: .*42 list.c");
+    EXPECT_EXIT(unanticipated_condition(-17, "odd state"), testing::ExitedWithCode(1), "error 2064: -17 odd state");
+}
+
+} // namespace

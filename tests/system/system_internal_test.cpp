@@ -1,0 +1,90 @@
+// Internals that the public entries cannot reach on any date or in any
+// order: the calendar arithmetic of INTTIM, and the growth of the channel
+// table (each test runs in a process of its own under CTest).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "system/calendar.h"
+#include "system/channel_table.h"
+#include "kt/system.h"
+
+namespace {
+
+using kt::system::seconds_since_1970;
+
+TEST(SecondsSince1970, Table) {
+    struct Case {
+        int32_t y, mo, d, h, mi, s;
+        int64_t expected;
+    } cases[] = {
+        {70, 1, 1, 0, 0, 0, 0},
+        {70, 1, 1, 0, 0, 1, 1},
+        {70, 1, 2, 1, 1, 1, 86400 + 3661},
+        {9, 1, 1, 0, 0, 0, 1230768000},     // a year below 70 means 20xx
+        {109, 1, 1, 0, 0, 0, 1230768000},   // the same year counted from 1900
+        {100, 3, 1, 0, 0, 0, 951868800},    // after 29 February 2000
+        {126, 12, 5, 13, 45, 30, 1796478330},
+        {72, 12, 31, 23, 59, 59, 94694399}, // the end of a leap year
+        {138, 1, 19, 3, 14, 7, 2147483647}, // the last second 32 bits hold
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(seconds_since_1970(c.y, c.mo, c.d, c.h, c.mi, c.s), static_cast<int32_t>(c.expected))
+            << c.y << "-" << c.mo << "-" << c.d;
+    // One second later the count wraps, as a 32-bit count does.
+    EXPECT_EQ(seconds_since_1970(138, 1, 19, 3, 14, 8), INT32_MIN);
+}
+
+TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
+    if (kt::system::channel_slot_count() != 0)
+        GTEST_SKIP() << "needs a fresh process";
+    int32_t a = c_ipini(3, nullptr);
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(kt::system::channel_slot_count(), 2);
+    int32_t b = c_ipini(2, nullptr);
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(kt::system::channel_slot_count(), 2);
+    EXPECT_EQ(c_ipini(2, nullptr), 2);
+    EXPECT_EQ(kt::system::channel_slot_count(), 3);
+    EXPECT_EQ(c_ipgeto(3, 1), -8); // equal to the slot count
+    EXPECT_EQ(c_ipclos(3), -8);
+    EXPECT_EQ(c_ipclos(0), 0);
+    EXPECT_EQ(c_ipini(2, nullptr), 0);
+    // A refused kind leaves the slot it took free.
+    EXPECT_EQ(c_ipclos(1), 0);
+    EXPECT_EQ(c_ipini(9, nullptr), -8);
+    EXPECT_EQ(c_ipini(3, nullptr), 1);
+    // A connection made from a prototype takes the next slot.
+    EXPECT_EQ(c_ipocp(1, -1, -1), 3);
+    EXPECT_EQ(kt::system::channel_slot_count(), 4);
+    for (int32_t h = 0; h < 4; ++h)
+        EXPECT_EQ(c_ipclos(h), 0);
+    // Twenty at once, then all free again: the table never shrinks.
+    for (int32_t i = 0; i < 20; ++i)
+        EXPECT_EQ(c_ipini(2, nullptr), i);
+    EXPECT_EQ(kt::system::channel_slot_count(), 20);
+    for (int32_t i = 19; i >= 0; --i)
+        c_ipclos(i);
+    EXPECT_EQ(kt::system::channel_slot_count(), 20);
+    EXPECT_EQ(c_ipini(2, nullptr), 0);
+    c_ipclos(0);
+}
+
+TEST(ChannelTable, PrototypeCopiesKeepTheirOwnName) {
+    int32_t proto = c_ipini(3, nullptr);
+    int32_t h = c_ipocp(proto, -1, dup(1));
+    char name[257] = {};
+    ASSERT_GE(c_ipgets(h, 4, name, 256), 0);
+    kt::system::Channel *c = kt::system::channel(h);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->header_length, 3);
+    EXPECT_EQ(c->fill, 0);
+    EXPECT_EQ(c->flags, kt::system::kPeer | kt::system::kWritable);
+    c_ipclos(h);
+    EXPECT_EQ(c->flags, 0);
+    EXPECT_EQ(c->name, nullptr);
+    EXPECT_EQ(c->buffer, nullptr);
+    c_ipclos(proto);
+}
+
+} // namespace
