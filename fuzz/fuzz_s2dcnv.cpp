@@ -1,0 +1,42 @@
+// The lenient reader on arbitrary bytes of any length: it must read every
+// text without touching a byte past it, its C twin must agree, and a text
+// that is a plain number followed by a blank gives what strtod gives.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "kt/text.h"
+#include "text/text_models.h"
+
+using namespace kt::text_test;
+
+namespace {
+
+bool plain_number(const std::string &s) {
+    size_t i = s[0] == '-' ? 1 : 0, digits = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        ++digits;
+    if (i < s.size() && s[i] == '.')
+        ++i;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        ++digits;
+    return digits > 0 && i == s.size();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::string text(reinterpret_cast<const char *>(data), size);
+    Exact e(text);
+    double v = S2DCNV(e.get(), &e.n, e.n);
+    double twin = c_s2dcnv(e.get(), e.n);
+    require(std::memcmp(&v, &twin, sizeof v) == 0);
+    require(!std::isnan(v));
+    if (!text.empty() && plain_number(text)) {
+        Exact blank_after(text + " V");
+        require(S2DCNV(blank_after.get(), &blank_after.n, blank_after.n) == std::strtod(text.c_str(), nullptr));
+        require(v == std::strtod(text.c_str(), nullptr));
+    }
+    return 0;
+}

@@ -1,0 +1,46 @@
+// Character helpers of the text routines. Only the 26 ASCII letters change
+// case and only the blank (code 32) pads fixed-length text, whatever the
+// locale says.
+#ifndef KT_SRC_TEXT_ASCII_H
+#define KT_SRC_TEXT_ASCII_H
+
+#include <cstdint>
+#include <cstring>
+
+namespace kt::text {
+
+constexpr char kBlank = ' ';
+
+constexpr char upper_ascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
+constexpr char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_sign(char c) { return c == '+' || c == '-'; }
+constexpr bool is_letter(char c) { return upper_ascii(c) >= 'A' && upper_ascii(c) <= 'Z'; }
+
+// Length of a keyword that ends before its first blank (the whole length
+// when it has none).
+inline int32_t up_to_first_blank(const char *text, int32_t len) {
+    int32_t k = 0;
+    while (k < len && text[k] != kBlank)
+        ++k;
+    return k;
+}
+
+// Length of a text without its trailing blanks.
+inline int32_t significant_length(const char *text, int32_t len) {
+    while (len > 0 && text[len - 1] == kBlank)
+        --len;
+    return len < 0 ? 0 : len;
+}
+
+// Length of a zero-terminated text of a c_ entry; a null text is empty.
+inline int32_t terminated_length(const char *text) {
+    if (!text)
+        return 0;
+    size_t n = std::strlen(text);
+    return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
+}
+
+} // namespace kt::text
+
+#endif

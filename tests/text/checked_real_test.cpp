@@ -1,0 +1,269 @@
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <regex>
+
+#include "text_test_util.h"
+
+using namespace kt::text_test;
+
+namespace {
+
+struct Good {
+    std::string text;
+    double value;
+};
+
+TEST(CheckedReader, ReadsEngineeringNumbers) {
+    const Good cases[] = {
+        {"10", 10.0},       {"1.5K", 1500.0},   {"1.5k", 1500.0},     {"22P", 22e-12},    {"3.3MEG", 3.3e6},
+        {"3.3ME", 3.3e6},   {"3.3meg", 3.3e6},  {"3.3M", 3.3e-3},     {"3.3MU", 3.3e-6},  {"3mu", 3e-6},
+        {"2M", 2e-3},       {"-.5E+2", -50.0},  {"5.", 5.0},          {"4.7k", 4.7e3},    {"1me", 1e6},
+        {"1A", 1e-18},      {"1f", 1e-15},      {"1N", 1e-9},         {"1u", 1e-6},       {"1G", 1e9},
+        {"1T", 1e12},       {"2.2E-9", 2.2e-9}, {"2.2D-9", 2.2e-9},   {"2.2d9", 2.2e9},   {"+7", 7.0},
+        {"-0", -0.0},       {".25", 0.25},      {"1.E5", 1e5},        {"0.1", 0.1},       {"1e400", HUGE_VAL},
+        {"-1e400", -HUGE_VAL}, {"1e-400", 0.0}, {"4.9406564584124654E-324", 4.9406564584124654e-324},
+        {"123456789012345678901234567890123456789012345678T", 1.23456789012345678901234567890123456789012345678e59},
+    };
+    for (const Good &c : cases) {
+        double v = -12345.0;
+        EXPECT_EQ(checked(c.text, v), 0) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+        EXPECT_EQ(std::signbit(v), std::signbit(c.value)) << c.text;
+    }
+}
+
+TEST(CheckedReader, ScaleIsAnExponentNotAProduct) {
+    // 4.7 * 1E-9 rounds twice; the literal 4.7E-9 only once.
+    double v = 0;
+    ASSERT_EQ(checked("4.7N", v), 0);
+    EXPECT_EQ(v, 4.7e-9);
+    volatile double mantissa = 4.7, scale = 1e-9;
+    EXPECT_NE(v, mantissa * scale);
+    ASSERT_EQ(checked("2.2p", v), 0);
+    EXPECT_EQ(v, 2.2e-12);
+}
+
+TEST(CheckedReader, ExactAroundTheLimitsOfSmallNumbers) {
+    // Mantissas near 2^53 and 19 digits, exponents near +-22 and beyond,
+    // with and without scale words: every one must equal strtod's reading.
+    const char *const texts[][2] = {
+        {"9007199254740992", "9007199254740992"},     {"9007199254740993", "9007199254740993"},
+        {"9007199254740995", "9007199254740995"},     {"1234567890123456789", "1234567890123456789"},
+        {"12345678901234567890", "12345678901234567890"}, {"1E22", "1E22"},
+        {"1E23", "1E23"},                             {"1E-22", "1E-22"},
+        {"1E-23", "1E-23"},                           {"9007199254740991E-22", "9007199254740991E-22"},
+        {"9007199254740991E22", "9007199254740991E22"}, {"1.0000000000000000001", "1.0000000000000000001"},
+        {"0.0000000000000000000001", "0.0000000000000000000001"}, {"123456.789T", "123456.789E12"},
+        {"0.000001A", "0.000001E-18"},                {"7E0000022", "7E0000022"},
+        {"7E-0000023", "7E-0000023"},                 {"2.2250738585072011E-308", "2.2250738585072011E-308"},
+        {"1.7976931348623157E308", "1.7976931348623157E308"}, {"1.7976931348623159E308", "1.7976931348623159E308"},
+        {"0E999", "0E999"},                           {"-0.0E-999", "-0.0E-999"},
+    };
+    for (const auto &t : texts) {
+        double v = 0, expected = std::strtod(t[1], nullptr);
+        ASSERT_EQ(checked(t[0], v), 0) << t[0];
+        EXPECT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << t[0] << " read as " << v << ", expected " << expected;
+        double lenient_v = lenient(t[0]);
+        EXPECT_EQ(std::memcmp(&lenient_v, &expected, sizeof v), 0) << t[0];
+    }
+}
+
+TEST(CheckedReader, RejectsAtTheFirstCharacterItCannotTake) {
+    struct Bad {
+        std::string text;
+        int32_t position;
+    } cases[] = {
+        {"1.5 ", 4},   {"1.5KOHM", 5}, {"1E3K", 4},  {"+", 2},     {"1.2.3", 4}, {"1MIL", 3},  {"-", 2},
+        {".", 2},      {"1E", 3},      {"1E+", 4},   {"1KK", 3},   {"1MEGA", 5}, {" 1", 1},    {"1,5", 2},
+        {"E5", 1},     {"K", 1},       {"+-1", 2},   {"1X", 2},    {"--", 2},    {"+.", 3},    {"1.5E+-3", 6},
+        {"1E5.", 4},   {"1\xb5", 2},   {"1Q", 2},    {"1MU5", 4},  {"1e5e", 4},  {"1.5 K", 4}, {"1.K.", 4},
+        // A rejected scale word is reported where the reader stands after it.
+        {"1KMEG", 5},  {"MU", 2},      {"1E5MEG", 6}, {"1KME", 4}, {"1KMU", 4},
+    };
+    for (const auto &c : cases) {
+        double v = 42.0;
+        EXPECT_EQ(checked(c.text, v), c.position) << c.text;
+        EXPECT_EQ(v, 42.0) << "the value is left alone on failure: " << c.text;
+    }
+}
+
+TEST(CheckedReader, LengthLimits) {
+    double v = 42.0;
+    EXPECT_EQ(checked(std::string(51, '1'), v), 51);
+    EXPECT_EQ(checked(std::string(51, 'x'), v), 51) << "not looked at";
+    EXPECT_EQ(v, 42.0);
+    EXPECT_EQ(checked(std::string(50, '1'), v), 0);
+    EXPECT_EQ(v, std::strtod(std::string(50, '1').c_str(), nullptr));
+
+    // The empty text is accepted and reads as 0.
+    v = 42.0;
+    EXPECT_EQ(checked("", v), 0);
+    EXPECT_EQ(v, 0.0);
+    int32_t negative = -3;
+    v = 42.0;
+    EXPECT_EQ(VBCS2D("junk", &negative, &v, 4), 0);
+    EXPECT_EQ(v, 0.0);
+
+    // Long numeric parts followed by a scale word: the expanded literal is
+    // longer than the text, and must still convert exactly.
+    for (int digits = 44; digits <= 49; ++digits) {
+        for (const std::string &scale : {"K", "MEG", "F", "MU"}) {
+            std::string mantissa = "1." + std::string(static_cast<size_t>(digits - 2), '7');
+            std::string text = mantissa + scale;
+            if (text.size() > 50)
+                continue;
+            std::string exponent = scale == "K" ? "E3" : scale == "MEG" ? "E6" : scale == "F" ? "E-15" : "E-6";
+            ASSERT_EQ(checked(text, v), 0) << text;
+            EXPECT_EQ(v, std::strtod((mantissa + exponent).c_str(), nullptr)) << text;
+        }
+    }
+}
+
+TEST(CheckedReader, TwinTakesPlainValues) {
+    double v = 0;
+    EXPECT_EQ(c_vbcs2d("10KOHM", 2, &v), 0) << "only the first n characters";
+    EXPECT_EQ(v, 10.0);
+    EXPECT_EQ(c_vbcs2d("10KOHM", 6, &v), 4);
+    EXPECT_EQ(c_vbcs2d("10K", 3, &v), 0);
+    EXPECT_EQ(v, 10000.0);
+}
+
+// ---- generated numbers ------------------------------------------------------
+
+const char *const kScaleWords[][2] = {{"A", "E-18"}, {"F", "E-15"}, {"P", "E-12"}, {"N", "E-9"}, {"U", "E-6"},
+                                      {"MU", "E-6"}, {"M", "E-3"},   {"K", "E3"},    {"ME", "E6"}, {"MEG", "E6"},
+                                      {"G", "E9"},   {"T", "E12"}};
+
+std::string digits(std::mt19937 &rng, size_t n) {
+    std::string d(n, '0');
+    for (char &c : d)
+        c = static_cast<char>('0' + rng() % 10);
+    return d;
+}
+
+std::string mixed_case(std::mt19937 &rng, std::string s) {
+    for (char &c : s)
+        if (rng() % 2)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A valid text and the same number as a plain literal for strtod.
+std::pair<std::string, std::string> random_number(std::mt19937 &rng) {
+    std::string text, literal;
+    switch (rng() % 3) {
+    case 0: text = "+"; break;
+    case 1: text = literal = "-"; break;
+    default: break;
+    }
+    size_t before = rng() % 18, after = rng() % 18;
+    std::string mantissa = digits(rng, before);
+    switch (rng() % 3) {
+    case 0: mantissa += "." + digits(rng, after); break;
+    case 1: mantissa += "."; break;
+    default: break;
+    }
+    if (mantissa.empty() || mantissa == ".")
+        mantissa = "." + digits(rng, after + 1);
+    text += mantissa;
+    literal += mantissa;
+    switch (rng() % 3) {
+    case 0: {
+        std::string sign = rng() % 3 == 0 ? "" : rng() % 2 ? "+" : "-";
+        std::string exponent = digits(rng, 1 + rng() % 3);
+        text += (rng() % 2 ? "E" : "D") + sign + exponent;
+        literal += "E" + sign + exponent;
+        break;
+    }
+    case 1: {
+        const auto &w = kScaleWords[rng() % 12];
+        text += w[0];
+        literal += w[1];
+        break;
+    }
+    default: break;
+    }
+    return {mixed_case(rng, text), literal};
+}
+
+TEST(CheckedReader, MatchesACorrectConversionOnRandomNumbers) {
+    std::mt19937 rng(4711);
+    for (int i = 0; i < 200000; ++i) {
+        auto [text, literal] = random_number(rng);
+        if (text.size() > 50)
+            continue;
+        double v = 0, expected = std::strtod(literal.c_str(), nullptr);
+        ASSERT_EQ(checked(text, v), 0) << text;
+        ASSERT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << text << " read as " << v << ", " << literal
+                                                            << " is " << expected;
+    }
+}
+
+// The accepted language, written independently of the reader as a regular
+// expression; a prefix is viable when it or it with one more digit belongs.
+const std::regex kValid("[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([DE][+-]?[0-9]+|A|F|P|N|U|MU|M|K|MEG|ME|G|T)?",
+                        std::regex::icase);
+
+bool viable(const std::string &prefix) {
+    return std::regex_match(prefix, kValid) || std::regex_match(prefix + "0", kValid);
+}
+
+// Where the reader must stop: the first character that makes the prefix
+// unviable; a scale word starting there is passed over as the reader reads
+// it (MU, ME, MEG) before it is rejected.
+int32_t expected_rejection(const std::string &s) {
+    size_t n = s.size();
+    if (n == 0)
+        return 0; // the empty text is accepted
+    for (size_t p = 1; p <= n; ++p) {
+        if (viable(s.substr(0, p)))
+            continue;
+        size_t at = p;
+        if (std::toupper(static_cast<unsigned char>(s[p - 1])) == 'M' && p < n) {
+            char next = static_cast<char>(std::toupper(static_cast<unsigned char>(s[p])));
+            if (next == 'U') {
+                at = p + 1;
+            } else if (next == 'E') {
+                at = p + 1;
+                if (at < n && std::toupper(static_cast<unsigned char>(s[at])) == 'G')
+                    ++at;
+            }
+        }
+        return static_cast<int32_t>(at);
+    }
+    return std::regex_match(s, kValid) ? 0 : static_cast<int32_t>(n + 1);
+}
+
+TEST(CheckedReader, RejectedPositionOnGeneratedInvalidTexts) {
+    std::mt19937 rng(1234);
+    const std::string alphabet = "0123456789+-.eEdDkKmMuUgGaxX ,";
+    int checked_invalid = 0;
+    for (int i = 0; i < 30000; ++i) {
+        std::string s;
+        if (rng() % 2) {
+            // a valid number with one character changed, inserted or appended
+            s = random_number(rng).first;
+            size_t at = s.empty() ? 0 : rng() % (s.size() + 1);
+            char c = alphabet[rng() % alphabet.size()];
+            if (at < s.size() && rng() % 2)
+                s[at] = c;
+            else
+                s.insert(at, 1, c);
+        } else {
+            s = random_text(rng, alphabet, 8);
+        }
+        if (s.size() > 50)
+            continue;
+        int32_t expected = expected_rejection(s);
+        double v = 42.0;
+        ASSERT_EQ(checked(s, v), expected) << "'" << s << "'";
+        if (expected != 0) {
+            ++checked_invalid;
+            ASSERT_EQ(v, 42.0) << s;
+        }
+    }
+    EXPECT_GT(checked_invalid, 10000);
+}
+
+} // namespace

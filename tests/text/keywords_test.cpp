@@ -1,0 +1,157 @@
+#include <algorithm>
+#include <random>
+
+#include "text_test_util.h"
+
+using namespace kt::text_test;
+
+namespace {
+
+int32_t reserved(const std::string &text, int32_t flag) {
+    Exact e(text);
+    return KORMKW(e.get(), &flag, e.n);
+}
+
+TEST(Keywords, ReservedWords) {
+    struct Case {
+        std::string text;
+        int32_t flag, reserved;
+    } cases[] = {
+        {"INF", 0, 1},     {"INF", 1, 0},         {"UNDEF", 0, 1},  {"UNDEF", 2, 0},   {"CONTROL_SECTION", 1, 1},
+        {"UNITS", 0, 0},   {"UNIT", 0, 1},        {"unit", 0, 1},   {"Return", 1, 1},  {"CONFLICT_RESOLUTION", 0, 1},
+        {"IF", 1, 1},      {"I", 0, 0},           {"", 0, 0},       {"UNIT ", 0, 0},   {"STATES", 0, 1},
+        {"STATE", 0, 1},   {"STAT", 0, 0},        {"ENCRYPTED", 1, 1}, {"STRUCT", 0, 0}, {"STRUC", 0, 1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(reserved(c.text, c.flag), c.reserved) << c.text << " flag " << c.flag;
+        EXPECT_EQ(c_kormkw(c.text.c_str(), c.flag), c.reserved) << c.text;
+    }
+}
+
+TEST(Keywords, KeywordEquality) {
+    struct Case {
+        std::string keyword, text;
+        bool match;
+    } cases[] = {
+        {"TRAN", "tran", true}, {"TRAN", "TRA", false}, {"TRAN  ", "TRAN", true}, {"AC LIN", "AC", true},
+        {"AC LIN", "AC LIN", false}, {"", "", true}, {" X", "", true}, {"TRAN", "TRANS", false},
+    };
+    for (const auto &c : cases) {
+        Exact k(c.keyword), t(c.text);
+        int32_t r = KEYWSC(k.get(), t.get(), &t.n, k.n, t.n);
+        EXPECT_EQ(r == 0, c.match) << c.keyword << " / " << c.text;
+        EXPECT_EQ(c_keywsc(c.keyword.c_str(), t.get(), t.n) == 0, c.match) << c.keyword << " / " << c.text;
+    }
+}
+
+// Every prefix of each keyword, in upper and lower case, with the last
+// character right or wrong, and texts running past the keyword: a text
+// matches when it is at least the marked minimum long, no longer than the
+// keyword, and equal to the keyword's beginning ignoring case.
+TEST(Keywords, AbbreviationTables) {
+    struct Table {
+        std::string keyword;
+        int32_t minimum;
+    } tables[] = {
+        {"DEFine", 3}, {"TRAN", 4}, {"tran", 4}, {"AC LIN", 2}, {"Print", 1}, {"SET_opt", 3},
+        {"X2y", 1},    {"DC", 2},   {"A", 1},    {"2ND", 3},    {"_x", 2},    {"ab CD", 2},
+    };
+    for (const Table &t : tables) {
+        Exact keyword(t.keyword);
+        for (int32_t n = 0; n <= keyword.n + 2; ++n) {
+            for (int variant = 0; variant < 3; ++variant) {
+                std::string text = t.keyword.substr(0, static_cast<size_t>(std::min(n, keyword.n)));
+                text.resize(static_cast<size_t>(n), 'Q');
+                if (variant == 1)
+                    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+                bool wrong = variant == 2 && n > 0;
+                if (wrong)
+                    text.back() = '#';
+                bool expected = !wrong && n >= t.minimum && n <= keyword.n;
+                SCOPED_TRACE(t.keyword + " typed '" + text + "'");
+                Exact e(text);
+                EXPECT_EQ(KWACMP(keyword.get(), e.get(), &e.n, keyword.n, e.n) == 0, expected);
+                EXPECT_EQ(c_kwacmp(t.keyword.c_str(), e.get(), e.n) == 0, expected);
+            }
+        }
+    }
+}
+
+TEST(Keywords, AbbreviationLongerThanTheKeywordIsANonMatch) {
+    // The keyword lives in a block of exactly its size: a read past it
+    // would be caught by the sanitizer.
+    Exact keyword("DEFine"), text("DEFINED");
+    int32_t r = KWACMP(keyword.get(), text.get(), &text.n, keyword.n, text.n);
+    EXPECT_NE(r, 0);
+    EXPECT_LT(r, 0) << "the shorter keyword orders first";
+    Exact empty("");
+    EXPECT_NE(KWACMP(empty.get(), text.get(), &text.n, 0, text.n), 0);
+    int32_t zero = 0;
+    EXPECT_EQ(KWACMP(empty.get(), text.get(), &zero, 0, text.n), 0) << "nothing typed for nothing";
+}
+
+int32_t alscmp(const std::string &a, const std::string &b) {
+    Exact x(a), y(b);
+    return ALSCMP(x.get(), &x.n, y.get(), &y.n, x.n, y.n);
+}
+
+int sign(int32_t v) { return (v > 0) - (v < 0); }
+
+TEST(Keywords, NamesThatMayBeNumbers) {
+    std::vector<std::string> names = {"10", "b", "2", "a10", "ab", "abc", "-3", "B2"};
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return alscmp(a, b) < 0; });
+    EXPECT_EQ(names, (std::vector<std::string>{"a10", "ab", "abc", "b", "B2", "-3", "2", "10"}));
+    struct Case {
+        std::string a, b;
+        int order;
+    } cases[] = {
+        {"-", "0", 0},  {"", "0", 0},    {"+7", "7", 0},  {"ab", "AB", 0}, {"ab", "abc", -1},
+        {"abc", "ab", 1}, {"x", "1", -1}, {"1", "x", 1},   {"12a", "12", -1}, {"2147483647", "-2147483648", 1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(sign(alscmp(c.a, c.b)), c.order) << c.a << " vs " << c.b;
+        EXPECT_EQ(sign(alscmp(c.b, c.a)), -c.order) << c.b << " vs " << c.a;
+    }
+}
+
+double packed(const std::string &text) {
+    int32_t n = len(text);
+    return VBS2D(text.data(), &n, n);
+}
+
+TEST(Keywords, PackedNames) {
+    double node = packed("NODE"), node_lower = packed("node"), nodes = packed("NODES"), blank = packed("");
+    EXPECT_EQ(R8SCMP(&node, &node_lower), 0);
+    EXPECT_LT(R8SCMP(&node, &nodes), 0);
+    EXPECT_GT(R8SCMP(&nodes, &node), 0);
+
+    struct Case {
+        double cell;
+        std::string text;
+        bool match;
+    } cases[] = {
+        {node, "NODE", true},   {node, "node", true},   {node, "NOD", false}, {node, "NODE ", false},
+        {nodes, "NODES", true}, {blank, "", true},      {blank, "   ", true}, {blank, std::string(12, ' '), true},
+        {blank, "X", false},    {packed("12345678"), "12345678", true},       {packed("12345678"), "123456789", false},
+        {packed(" AB"), " AB", true}, {packed(" AB"), "", true},            {packed(" AB"), "X", false},
+    };
+    for (const auto &c : cases) {
+        Exact e(c.text);
+        EXPECT_EQ(R8KEYW(&c.cell, e.get(), e.n) == 0, c.match) << "'" << c.text << "'";
+    }
+}
+
+TEST(Keywords, AbbreviationAgreesWithTheModelOnRandomWords) {
+    std::mt19937 rng(8);
+    const std::string alphabet = "aAbB_ 1";
+    for (int i = 0; i < 20000; ++i) {
+        std::string keyword = random_text(rng, alphabet, 6), text = random_text(rng, alphabet, 8);
+        if (rng() % 2)
+            text = keyword.substr(0, std::min(text.size(), keyword.size()));
+        Exact k(keyword), t(text);
+        bool expected = kt::text_test::reference_abbreviation(keyword, text);
+        ASSERT_EQ(KWACMP(k.get(), t.get(), &t.n, k.n, t.n) == 0, expected) << "'" << keyword << "' '" << text << "'";
+    }
+}
+
+} // namespace

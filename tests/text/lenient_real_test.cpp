@@ -1,0 +1,74 @@
+#include <cmath>
+#include <random>
+
+#include "text_test_util.h"
+
+using namespace kt::text_test;
+
+namespace {
+
+TEST(LenientReader, ReadsWhatCallersWrite) {
+    struct Case {
+        std::string text;
+        double value;
+    } cases[] = {
+        // scale letters; what follows one is ignored
+        {"1.5E 3", 1500.0}, {"10KOHM", 10000.0}, {"1MS", 1e-6},    {"1M", 1e-3},     {"1MEG", 1e6},
+        {"1mil", 1e-6},     {"1MU", 1e-6},       {"1me", 1e6},     {"1Md", 1e6},     {"4.7k", 4700.0},
+        {"22p", 22e-12},    {"3a", 3e-18},       {"3F", 3e-15},    {"3n", 3e-9},     {"3u", 3e-6},
+        {"3g", 3e9},        {"3T", 3e12},        {"0.3U", 0.3e-6}, {"2.5-3", 0.0025}, {"1.5+3", 1500.0},
+        // exponents
+        {"2.2E-9", 2.2e-9}, {"2.2d9", 2.2e9},    {"1e+3", 1000.0}, {"-.5D+2", -50.0}, {"+7", 7.0},
+        {"5.", 5.0},        {".25", 0.25},       {"1.5e 3", 1500.0}, {"1E3,5", 1000.0}, {"1E3 5", 1000.0},
+        // the longest numeric prefix where the text goes on or stops short
+        {"5V", 5.0},        {"5 V", 5.0},        {"1.5e", 1.5},    {"1.5e ", 1.5},   {"1.5E+", 1.5},
+        {"1-2-3", 0.01},    {"1.2.3", 1.2},      {"1e5e5", 1e5},   {"1E3X", 1000.0}, {"1.5-3K", 0.0015},
+        {"1e  3", 1.0},     {"12/5", 12.0},      {"-1.5E3V", -1500.0},
+        // nothing numeric: 0
+        {"", 0.0},          {"-", 0.0},          {"+", 0.0},       {"K", 0.0},       {"MEG", 0.0},
+        {"E5", 0.0},        {" 5", 0.0},         {"abc", 0.0},     {".", 0.0},       {"-.", 0.0},
+        {"+-1", 0.0},       {"\xff", 0.0},
+        // out of range
+        {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL}, {"1e-400", 0.0},
+    };
+    for (const auto &c : cases) {
+        double v = lenient(c.text);
+        EXPECT_EQ(v, c.value) << "'" << c.text << "'";
+        EXPECT_EQ(c_s2dcnv(c.text.data(), len(c.text)), c.value) << c.text;
+    }
+    int32_t zero = 0, negative = -5;
+    EXPECT_EQ(S2DCNV("123", &zero, 3), 0.0);
+    EXPECT_EQ(S2DCNV("123", &negative, 3), 0.0);
+}
+
+TEST(LenientReader, ReadsTextsOfAnyLength) {
+    std::string digits60 = "1" + std::string(59, '0');
+    EXPECT_EQ(lenient(digits60), 1e59);
+    EXPECT_EQ(lenient("0." + std::string(45, '0') + "1K"), 1e-43);
+    std::string long_tail = "2.5E1" + std::string(100, ' ') + "garbage";
+    EXPECT_EQ(lenient(long_tail), 25.0);
+    std::string long_exponent = "3e" + std::string(60, '0') + "2";
+    EXPECT_EQ(lenient(long_exponent), 300.0);
+    std::string huge(100000, '9');
+    EXPECT_EQ(lenient(huge), HUGE_VAL);
+}
+
+TEST(LenientReader, AgreesWithTheCheckingReaderOnValidNumbers) {
+    // Every text the checking reader accepts means the same number to the
+    // lenient one (a scale M is milli only at the end of the text for both).
+    std::mt19937 rng(99);
+    const char *scales[] = {"", "", "", "A", "f", "P", "n", "U", "mu", "M", "k", "MEG", "me", "G", "t", "E-3",
+                            "D+12", "e7"};
+    for (int i = 0; i < 50000; ++i) {
+        std::string text = rng() % 4 == 0 ? "-" : rng() % 3 == 0 ? "+" : "";
+        text += std::to_string(rng() % 100000);
+        if (rng() % 2)
+            text += "." + std::to_string(rng() % 1000);
+        text += scales[rng() % (sizeof scales / sizeof scales[0])];
+        double expected = 0;
+        ASSERT_EQ(checked(text, expected), 0) << text;
+        ASSERT_EQ(lenient(text), expected) << text;
+    }
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+#include <functional>
+
+#include "text_test_util.h"
+
+using namespace kt::text_test;
+using kt::test::string_length;
+using kt::test::string_terminator;
+using kt::test::string_text;
+
+namespace {
+
+class StringBuilders : public StoreTest {
+protected:
+    void expect_string(int32_t s, const std::string &text) {
+        ASSERT_NE(s, 0);
+        EXPECT_EQ(string_text(s), text);
+        EXPECT_EQ(string_terminator(s), '\0');
+        EXPECT_EQ(kt_store_class(s, 4), 0);
+        EXPECT_EQ(kt_store_class(kt_icell(s + 1), 1), 0);
+    }
+};
+
+double packed(const std::string &text) {
+    int32_t n = len(text);
+    return VBS2D(text.data(), &n, n);
+}
+
+TEST_F(StringBuilders, FromTexts) {
+    int32_t n = 3;
+    expect_string(keep(UIESTR("abcdef", &n, 6)), "abc");
+    n = 0;
+    expect_string(keep(UIESTR("abc", &n, 3)), "");
+    n = 4;
+    expect_string(keep(UIESTR("a  ", &n, 4)), std::string("a  \0", 4)); // exactly n characters
+
+    expect_string(keep(UIMSTR("AB   ", 5)), "AB");
+    expect_string(keep(UIMSTR("     ", 5)), " ");
+    expect_string(keep(UIMSTR("", 0)), "");
+    expect_string(keep(UIMSTR(" A ", 3)), " A");
+    n = 4;
+    expect_string(keep(UINSTR("AB  CD", &n, 6)), "AB");
+    n = 0;
+    expect_string(keep(UINSTR("AB", &n, 2)), "");
+
+    double cell = packed("NODE1");
+    expect_string(keep(UIRSTR(&cell)), "NODE1");
+    cell = packed("");
+    expect_string(keep(UIRSTR(&cell)), " ");
+    cell = packed("ABCDEFGH");
+    expect_string(keep(UIRSTR(&cell)), "ABCDEFGH");
+}
+
+TEST_F(StringBuilders, FromStrings) {
+    int32_t s = keep("hello");
+    expect_string(keep(UICSTR(&s)), "hello");
+    int32_t none = 0, n = 3;
+    EXPECT_EQ(UICSTR(&none), 0);
+    expect_string(keep(UITSTR(&s, &n)), "hel");
+    n = 99;
+    expect_string(keep(UITSTR(&s, &n)), "hello");
+    n = 0;
+    expect_string(keep(UITSTR(&s, &n)), "");
+    EXPECT_EQ(UITSTR(&none, &n), 0);
+
+    expect_string(keep(UIASTR(&s, " world", 6)), "hello world");
+    EXPECT_EQ(string_text(s), "hello") << "the source is not changed";
+    expect_string(keep(UIASTR(&none, "XY", 2)), "XY");
+    expect_string(keep(UIASTR(&s, "", 0)), "hello");
+}
+
+TEST_F(StringBuilders, ExtendInPlace) {
+    int32_t s = keep("abc"), n = 2;
+    EXPECT_EQ(UIXSTR(&s, "de", &n, 2), s);
+    expect_string(s, "abcde");
+    EXPECT_EQ(kt_ccell(kt_icell(s + 1) + 6), '\0');
+    n = 0;
+    EXPECT_EQ(UIXSTR(&s, "zz", &n, 2), s);
+    expect_string(s, "abcde");
+    // Extending by the string's own characters.
+    n = 5;
+    EXPECT_EQ(UIXSTR(&s, cstrp(s), &n, 5), s);
+    expect_string(s, "abcdeabcde");
+    int32_t none = 0;
+    n = 2;
+    expect_string(keep(UIXSTR(&none, "xy", &n, 2)), "xy");
+}
+
+TEST_F(StringBuilders, FreeClearsTheVariable) {
+    int32_t s = UIMSTR("temp", 4);
+    EXPECT_EQ(UIDSTR(&s), 0);
+    EXPECT_EQ(s, 0);
+    EXPECT_EQ(UIDSTR(&s), 0) << "string 0 is left alone";
+}
+
+// Each builder with its store requests refused from the k-th on: it must
+// report through OSTORE, return 0 (UIXSTR: its string as it was) and keep
+// no block.
+TEST_F(StringBuilders, RefusedRequestsAreReportedAndLeakNothing) {
+    struct Builder {
+        const char *name;
+        std::function<int32_t(int32_t source)> build;
+        std::string text; // of a successful build
+    };
+    const Builder builders[] = {
+        {"UIESTR", [](int32_t) { int32_t n = 3; return UIESTR("abc", &n, 3); }, "abc"},
+        {"UIMSTR", [](int32_t) { return UIMSTR("ab  ", 4); }, "ab"},
+        {"UINSTR", [](int32_t) { int32_t n = 2; return UINSTR("ab", &n, 2); }, "ab"},
+        {"UIRSTR", [](int32_t) { double c = packed("R1"); return UIRSTR(&c); }, "R1"},
+        {"UICSTR", [](int32_t s) { return UICSTR(&s); }, "source"},
+        {"UITSTR", [](int32_t s) { int32_t n = 3; return UITSTR(&s, &n); }, "sou"},
+        {"UIASTR", [](int32_t s) { return UIASTR(&s, "!", 1); }, "source!"},
+    };
+    for (const Builder &b : builders) {
+        for (int32_t granted = 0; granted <= 2; ++granted) {
+            SCOPED_TRACE(std::string(b.name) + " granted " + std::to_string(granted));
+            int32_t source = kt::test::make_string("source");
+            int64_t before = kt_host_store_bytes_in_use();
+            kt_host_reset_errors();
+            int32_t s;
+            {
+                kt::test::StoreGrants grants(granted);
+                s = b.build(source);
+            }
+            if (granted < 2) {
+                EXPECT_EQ(s, 0);
+                EXPECT_EQ(kt_host_error_count(), 1);
+                EXPECT_EQ(kt_host_error_number(1), 2012);
+                EXPECT_EQ(kt_host_store_bytes_in_use(), before);
+            } else {
+                expect_string(s, b.text);
+                EXPECT_EQ(kt_host_error_count(), 0);
+                STRFS(&s);
+            }
+            STRFS(&source);
+        }
+    }
+    int32_t s = keep("abc"), n = 40;
+    const std::string more(40, 'x');
+    {
+        kt::test::StoreGrants none(0);
+        EXPECT_EQ(UIXSTR(&s, more.data(), &n, 40), s);
+    }
+    expect_string(s, "abc");
+    EXPECT_EQ(kt_host_error_number(kt_host_error_count()), 2012);
+}
+
+} // namespace

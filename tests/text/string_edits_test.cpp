@@ -1,0 +1,160 @@
+#include <random>
+
+#include "text_test_util.h"
+
+using namespace kt::text_test;
+using kt::test::string_length;
+using kt::test::string_terminator;
+using kt::test::string_text;
+
+namespace {
+
+class StringEdits : public StoreTest {};
+
+TEST_F(StringEdits, DeleteRange) {
+    struct Case {
+        int32_t from, to, count;
+        std::string after;
+    } cases[] = {
+        {2, 3, 2, "adef"}, {5, 99, 2, "abcd"}, {0, 3, 0, "abcdef"}, {-4, 2, 0, "abcdef"}, {1, 6, 6, ""},
+        {6, 6, 1, "abcde"}, {7, 9, 0, "abcdef"}, {4, 3, 0, "abcdef"}, {1, 1, 1, "bcdef"},
+    };
+    for (const Case &c : cases) {
+        int32_t s = keep("abcdef"), count = -1;
+        EXPECT_EQ(STRDLR(&s, &c.from, &c.to, &count), c.count) << c.from << ".." << c.to;
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(string_text(s), c.after);
+        EXPECT_EQ(string_terminator(s), '\0');
+    }
+    int32_t none = 0, from = 1, to = 2, count = -1;
+    EXPECT_EQ(STRDLR(&none, &from, &to, &count), 0);
+}
+
+TEST_F(StringEdits, DeleteCharacter) {
+    struct Case {
+        std::string before;
+        char ch;
+        int32_t count;
+        std::string after;
+    } cases[] = {
+        {"hello", 'l', 2, "heo"}, {"lllll", 'l', 5, ""}, {"hello", 'z', 0, "hello"}, {"", 'a', 0, ""},
+        {"a.b.c.", '.', 3, "abc"}, {"Hello", 'h', 0, "Hello"},
+    };
+    for (const Case &c : cases) {
+        int32_t s = keep(c.before), count = -1;
+        EXPECT_EQ(STRDLC(&s, &c.ch, &count, 1), c.count) << c.before;
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(string_text(s), c.after);
+        EXPECT_EQ(string_terminator(s), '\0');
+    }
+}
+
+TEST_F(StringEdits, Substitute) {
+    struct Case {
+        std::string before, name, value;
+        int32_t count;
+        std::string after;
+    } cases[] = {
+        {"a%{X}b%{X}", "X", "12345", 2, "a12345b12345"},
+        {"a%{X}b%{X}", "X", "", 2, "ab"},
+        {"a%{x}b", "X", "1", 1, "a1b"},
+        {"a%{Y}b", "X", "1", 0, "a%{Y}b"},
+        {"a%{X", "X", "1", 0, "a%{X"},
+        {"%{X}%{X", "X", "v", 1, "v%{X"},
+        {"%%{X}", "X", "v", 0, "%%{X}"},
+        {"%{X}%", "X", "v", 1, "v%"},
+        {"%{XX}%{X}", "X", "v", 1, "%{XX}v"},
+        {"%{}", "", "e", 1, "e"},
+        {"%{X}", "X", "%{X}", 1, "%{X}"},
+        {"%{X}%{X}", "X", "%{X}", 2, "%{X}%{X}"},
+        {"%{name}", "name", "abc", 1, "abc"},
+        {"%{name}!", "name", "a much longer value", 1, "a much longer value!"},
+        {"", "X", "v", 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before + " name " + c.name + " value " + c.value);
+        int32_t s = keep(c.before), count = -9;
+        EXPECT_EQ(STRSUB(&s, c.name.data(), c.value.data(), &count, len(c.name), len(c.value)), c.count);
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(string_text(s), c.after);
+        EXPECT_EQ(string_terminator(s), '\0');
+
+        int32_t t = keep(c.before), c_count = -9;
+        EXPECT_EQ(c_strsub(t, c.name.c_str(), c.value.c_str(), &c_count), c.count);
+        EXPECT_EQ(c_count, c.count);
+        EXPECT_EQ(string_text(t), c.after);
+    }
+    int32_t none = 0, count = -9;
+    EXPECT_EQ(STRSUB(&none, "X", "v", &count, 1, 1), 0);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(StringEdits, SubstituteValueTakenFromTheStringItself) {
+    int32_t s = keep("%{X}+abcdefghij");
+    int32_t count = 0;
+    // The value is the string's own tail, which moves when the string grows.
+    EXPECT_EQ(STRSUB(&s, "X", cstrp(s) + 5, &count, 1, 10), 1);
+    EXPECT_EQ(string_text(s), "abcdefghij+abcdefghij");
+}
+
+TEST_F(StringEdits, SubstituteAgreesWithTheDocumentedScanOnRandomStrings) {
+    std::mt19937 rng(31);
+    const std::string alphabet = "%{}xXa";
+    const std::string names[] = {"x", "xa", "", "X}"};
+    for (int round = 0; round < 4000; ++round) {
+        std::string before = random_text(rng, alphabet, 30), name = names[rng() % 4], value = random_text(rng, alphabet, 7);
+        std::string expected = before;
+        int32_t expected_count = reference_substitute(expected, name, value);
+        int32_t s = keep(before), count = -9;
+        ASSERT_EQ(STRSUB(&s, name.data(), value.data(), &count, len(name), len(value)), expected_count)
+            << before << " / " << name << " / " << value;
+        ASSERT_EQ(string_text(s), expected) << before << " / " << name << " / " << value;
+        ASSERT_EQ(string_terminator(s), '\0');
+    }
+}
+
+TEST_F(StringEdits, RefusedLengtheningKeepsTheStringAndReports) {
+    int32_t s = keep("a%{X}b%{X}c");
+    int32_t count = 0;
+    {
+        kt::test::StoreGrants none(0);
+        EXPECT_EQ(STRSUB(&s, "X", "1234567", &count, 1, 7), -1);
+    }
+    EXPECT_EQ(count, -1);
+    EXPECT_NE(s, 0) << "the caller's string survives";
+    EXPECT_EQ(string_text(s), "a%{X}b%{X}c");
+    EXPECT_EQ(string_terminator(s), '\0');
+    ASSERT_EQ(kt_host_error_count(), 1);
+    EXPECT_EQ(kt_host_error_number(1), 2012);
+    EXPECT_NE(std::string(kt_host_error_text(1)).find("strsub"), std::string::npos);
+
+    // Shortening substitutions never need the store.
+    {
+        kt::test::StoreGrants none(0);
+        EXPECT_EQ(STRSUB(&s, "X", "", &count, 1, 0), 2);
+    }
+    EXPECT_EQ(string_text(s), "abc");
+
+    // With one grant the lengthening goes through.
+    int32_t t = keep("%{X}%{X}");
+    {
+        kt::test::StoreGrants one(1);
+        EXPECT_EQ(STRSUB(&t, "X", "long value", &count, 1, 10), 2);
+    }
+    EXPECT_EQ(string_text(t), "long valuelong value");
+}
+
+TEST_F(StringEdits, CharacterBlockAccessors) {
+    int32_t s = keep("probe");
+    EXPECT_EQ(STRAD(&s), kt_icell(s + 1));
+    EXPECT_EQ(c_strad(s), kt_icell(s + 1));
+    ASSERT_NE(cstrp(s), nullptr);
+    EXPECT_EQ(std::string(cstrp(s)), "probe") << "a zero-terminated text";
+    EXPECT_EQ(cstrp(s), common_memory_array + STRAD(&s));
+    int32_t none = 0;
+    EXPECT_EQ(STRAD(&none), 0);
+    EXPECT_EQ(c_strad(0), 0);
+    EXPECT_EQ(cstrp(0), nullptr);
+}
+
+} // namespace
