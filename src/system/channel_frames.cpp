@@ -6,6 +6,8 @@
 // L is below the header length (or negative) is refused and the stream is
 // not read further for it. A frame is read header block first (one read
 // as a rule), then straight into the caller's storage.
+#include <sys/uio.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -32,8 +34,13 @@ int32_t load_header(Channel &c) {
     int64_t block = frame_size(c, c.header_length);
     if (!ensure_capacity(c, block))
         return kNoMemory;
-    if (read_full(c.read_fd, c.buffer, block) != block || header_frame_length(c) < c.header_length)
+    if (read_full(c.read_fd, c.buffer, block) != block)
         return kIoFailed;
+    int64_t length = header_frame_length(c);
+    if (length < c.header_length)
+        return kIoFailed;
+    c.peeked = {c.buffer[0], static_cast<int32_t>(length - c.header_length), c.header_length,
+                frame_size(c, length)};
     c.fill = static_cast<int32_t>(block);
     return 0;
 }
@@ -43,7 +50,7 @@ int32_t load_header(Channel &c) {
 void drop_peeked(Channel &c) {
     if (c.fill == 0)
         return;
-    discard(c.read_fd, frame_size(c, header_frame_length(c)) - c.fill);
+    discard(c.read_fd, c.peeked.bytes - c.fill);
     c.fill = 0;
 }
 
@@ -85,15 +92,19 @@ int32_t c_ipwrit(int32_t handle, int32_t type, const void *data, int32_t len) {
     if (length > (c->header_length == kLongHeader ? INT32_MAX : 32767))
         return kTooLong;
     int64_t size = frame_size(*c, length);
-    if (!ensure_capacity(*c, size))
+    int64_t padding = size - length;
+    if (!ensure_capacity(*c, c->header_length + padding))
         return kNoMemory;
-    drop_peeked(*c); // before the header overwrites its length
+    drop_peeked(*c); // the buffer now carries this frame
     put_header(*c, type, length);
-    if (len > 0)
-        std::memcpy(c->buffer + c->header_length, data, static_cast<size_t>(len));
-    // Padding is zeroed: it must not carry earlier traffic.
-    std::memset(c->buffer + length, 0, static_cast<size_t>(size - length));
-    int64_t written = write_full(c->write_fd, c->buffer, size, c->write_kind);
+    // Padding is zeroed: it must not carry earlier traffic. The payload is
+    // sent from the caller's storage, not copied.
+    unsigned char *pad = c->buffer + c->header_length;
+    std::memset(pad, 0, static_cast<size_t>(padding));
+    iovec parts[3] = {{c->buffer, static_cast<size_t>(c->header_length)},
+                      {const_cast<void *>(data), static_cast<size_t>(len)},
+                      {pad, static_cast<size_t>(padding)}};
+    int64_t written = write_full(c->write_fd, parts, 3, c->write_kind);
     return written == size ? len : kIoFailed;
 }
 
@@ -106,16 +117,15 @@ int32_t c_ippeek(int32_t handle, int32_t *type, int32_t *len) {
     int32_t r = load_header(*c);
     if (r != 0)
         return r;
-    int32_t t = c->buffer[0];
-    auto payload = static_cast<int32_t>(header_frame_length(*c) - c->header_length);
+    const PeekedFrame &f = c->peeked;
     if (tracing(*c)) {
-        trace_event(*c, "ippeek", handle, t);
-        trace_bytes(c->buffer + c->header_length, std::min(payload, c->fill - c->header_length));
+        trace_event(*c, "ippeek", handle, f.type);
+        trace_bytes(c->buffer + f.header, std::min(f.payload, c->fill - f.header));
     }
     if (type)
-        *type = t;
+        *type = f.type;
     if (len)
-        *len = payload;
+        *len = f.payload;
     return 0;
 }
 
@@ -133,11 +143,12 @@ int32_t c_ipread(int32_t handle, int32_t *type, void *data, int32_t maxlen) {
         return r;
     auto *out = static_cast<unsigned char *>(data);
     int64_t wanted = out ? std::clamp<int64_t>(maxlen, 0, payload) : 0;
-    int64_t in_buffer = c->fill - c->header_length;
+    const PeekedFrame &f = c->peeked;
+    int64_t in_buffer = c->fill - f.header;
     int64_t copied = std::min(wanted, in_buffer);
     if (copied > 0)
-        std::memcpy(out, c->buffer + c->header_length, static_cast<size_t>(copied));
-    int64_t rest = frame_size(*c, int64_t{c->header_length} + payload) - c->fill;
+        std::memcpy(out, c->buffer + f.header, static_cast<size_t>(copied));
+    int64_t rest = f.bytes - c->fill;
     bool ok = true;
     if (rest > 0) {
         int64_t direct = wanted - copied;

@@ -6,7 +6,10 @@
 // re-initialised, never freed. A record owns its name and buffer (heap).
 //
 // Receive state: fill is the number of bytes of the current incoming frame
-// held in the buffer (0: nothing peeked). The buffer also serves sending,
+// held in the buffer (0: nothing peeked); while fill > 0, `peeked` holds
+// that frame's type, payload length, header length and size on the wire as
+// they were when it was peeked, so that option changes before the read
+// cannot make the reader lose its place in the stream. The buffer also serves sending,
 // so a write drops a peeked frame: the rest of it is read and thrown away
 // first, and the next read starts at the following frame.
 #ifndef KT_SRC_SYSTEM_CHANNEL_TABLE_H
@@ -44,6 +47,13 @@ enum ChannelResult : int32_t {
 
 constexpr int32_t kShortHeader = 3, kLongHeader = 5, kShortMaxMessage = 32764;
 
+struct PeekedFrame {
+    int32_t type = 0;
+    int32_t payload = 0;
+    int32_t header = 0;
+    int64_t bytes = 0;
+};
+
 struct Channel {
     char *name = nullptr;
     unsigned char *buffer = nullptr;
@@ -58,6 +68,7 @@ struct Channel {
     int32_t read_fd = -1;
     int32_t write_fd = -1;
     WriteKind write_kind = WriteKind::Unknown;
+    PeekedFrame peeked;
 };
 
 // The record of a valid handle, or null.

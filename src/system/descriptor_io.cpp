@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,13 +32,30 @@ bool wait_ready(int fd, short events) {
 
 bool would_block(int err) { return err == EAGAIN || err == EWOULDBLOCK; }
 
-int64_t write_loop(int fd, const char *p, int64_t n, bool socket) {
+int64_t write_loop(int fd, iovec *parts, int count, bool socket) {
     int64_t done = 0;
-    while (done < n) {
-        size_t chunk = static_cast<size_t>(std::min(n - done, kMaxTransfer));
-        ssize_t r = socket ? send(fd, p + done, chunk, MSG_NOSIGNAL) : write(fd, p + done, chunk);
+    while (count > 0) {
+        if (parts->iov_len == 0) {
+            ++parts;
+            --count;
+            continue;
+        }
+        msghdr msg{};
+        msg.msg_iov = parts;
+        msg.msg_iovlen = static_cast<size_t>(count);
+        ssize_t r = socket ? sendmsg(fd, &msg, MSG_NOSIGNAL) : writev(fd, parts, count);
         if (r > 0) {
             done += r;
+            for (auto left = static_cast<size_t>(r); left > 0;) {
+                size_t step = std::min(left, parts->iov_len);
+                parts->iov_base = static_cast<char *>(parts->iov_base) + step;
+                parts->iov_len -= step;
+                left -= step;
+                if (parts->iov_len == 0 && left > 0) {
+                    ++parts;
+                    --count;
+                }
+            }
             continue;
         }
         if (r < 0 && errno == EINTR) {
@@ -115,11 +133,10 @@ bool discard(int fd, int64_t n) {
     return true;
 }
 
-int64_t write_full(int fd, const void *buf, int64_t n, WriteKind &kind) {
-    const auto *p = static_cast<const char *>(buf);
+int64_t write_full(int fd, iovec *parts, int count, WriteKind &kind) {
     if (kind != WriteKind::Other) {
         errno = 0;
-        int64_t done = write_loop(fd, p, n, true);
+        int64_t done = write_loop(fd, parts, count, true);
         if (done > 0 || errno != ENOTSOCK) {
             if (done > 0)
                 kind = WriteKind::Socket;
@@ -128,7 +145,7 @@ int64_t write_full(int fd, const void *buf, int64_t n, WriteKind &kind) {
         kind = WriteKind::Other;
     }
     SigpipeBlocked guard;
-    return write_loop(fd, p, n, false);
+    return write_loop(fd, parts, count, false);
 }
 
 void close_descriptor(int fd) {

@@ -8,6 +8,8 @@
 #ifndef KT_SRC_SYSTEM_DESCRIPTOR_IO_H
 #define KT_SRC_SYSTEM_DESCRIPTOR_IO_H
 
+#include <sys/uio.h>
+
 #include <cstdint>
 
 namespace kt::system {
@@ -20,8 +22,9 @@ enum class WriteKind : int8_t { Unknown, Socket, Other };
 int64_t read_full(int fd, void *buf, int64_t n);
 // Reads and throws away n bytes; false when the stream ended or failed first.
 bool discard(int fd, int64_t n);
-// Writes n bytes; the count written, fewer when the write failed.
-int64_t write_full(int fd, const void *buf, int64_t n, WriteKind &kind);
+// Writes the parts one after the other, with one call as a rule (the parts
+// are consumed); the count written, fewer than their sum when the write failed.
+int64_t write_full(int fd, iovec *parts, int count, WriteKind &kind);
 // Closes a descriptor. Not retried after EINTR: Linux has released the
 // descriptor already, and a retry could close one another thread was given.
 void close_descriptor(int fd);

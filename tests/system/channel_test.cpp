@@ -165,6 +165,29 @@ TEST(ChannelPipe, PeekTwiceAndTruncatedReads) {
     }
 }
 
+// A peeked frame is read as it was framed when peeked, whatever options
+// change before the read; the next frame uses the new ones.
+TEST(ChannelPipe, OptionChangesBetweenPeekAndRead) {
+    PipeChannel writer, reader;
+    set_framing(writer.handle, 8, false);
+    set_framing(reader.handle, 8, false);
+    send_text(writer.handle, 1, pattern(100, 3));
+    set_framing(writer.handle, 1, true);
+    send_text(writer.handle, 2, "long");
+    reader.feed(writer.written());
+    int32_t type = 0, len = 0;
+    ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
+    set_framing(reader.handle, 1, true);
+    ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
+    EXPECT_EQ(len, 100);
+    std::string buf(100, '\0');
+    EXPECT_EQ(c_ipread(reader.handle, &type, buf.data(), 100), 100);
+    EXPECT_EQ(buf, pattern(100, 3));
+    Message m = read_message(reader.handle, 1.0);
+    EXPECT_EQ(m.type, 2);
+    EXPECT_EQ(m.payload, "long");
+}
+
 // A write between a peek and a read drops the peeked message whole: the
 // next read gets the following message, whatever part of the dropped one
 // was still in the stream.
