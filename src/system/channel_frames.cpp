@@ -19,6 +19,8 @@
 namespace kt::system {
 namespace {
 
+constexpr int32_t kCopiedPayload = 4096;
+
 // L from the header in the buffer: 2 bytes unsigned, or 4 bytes signed.
 int64_t header_frame_length(const Channel &c) {
     const unsigned char *b = c.buffer;
@@ -93,17 +95,21 @@ int32_t c_ipwrit(int32_t handle, int32_t type, const void *data, int32_t len) {
         return kTooLong;
     int64_t size = frame_size(*c, length);
     int64_t padding = size - length;
-    if (!ensure_capacity(*c, c->header_length + padding))
+    // A small payload is copied behind the header so that the frame leaves
+    // in one piece; a large one is sent from the caller's storage.
+    bool copy = len <= kCopiedPayload;
+    if (!ensure_capacity(*c, copy ? size : c->header_length + padding))
         return kNoMemory;
     drop_peeked(*c); // the buffer now carries this frame
     put_header(*c, type, length);
-    // Padding is zeroed: it must not carry earlier traffic. The payload is
-    // sent from the caller's storage, not copied.
-    unsigned char *pad = c->buffer + c->header_length;
-    std::memset(pad, 0, static_cast<size_t>(padding));
-    iovec parts[3] = {{c->buffer, static_cast<size_t>(c->header_length)},
-                      {const_cast<void *>(data), static_cast<size_t>(len)},
-                      {pad, static_cast<size_t>(padding)}};
+    unsigned char *after = c->buffer + c->header_length;
+    if (copy && len > 0)
+        std::memcpy(after, data, static_cast<size_t>(len));
+    unsigned char *pad = copy ? after + len : after;
+    std::memset(pad, 0, static_cast<size_t>(padding)); // padding must not carry earlier traffic
+    iovec parts[3] = {{c->buffer, static_cast<size_t>(copy ? size : c->header_length)},
+                      {const_cast<void *>(data), copy ? 0 : static_cast<size_t>(len)},
+                      {pad, copy ? 0 : static_cast<size_t>(padding)}};
     int64_t written = write_full(c->write_fd, parts, 3, c->write_kind);
     return written == size ? len : kIoFailed;
 }

@@ -93,6 +93,9 @@ int32_t open_from(int32_t prototype) {
     c.read_fd = p.read_fd;
     c.write_fd = p.write_fd;
     c.header_length = p.header_length;
+    // With the header length goes the limit that chose it, so that option
+    // 10 of a connection tells how it frames.
+    c.max_message = p.max_message;
     c.block_size = p.block_size;
     c.fill = p.fill;
     c.flags = p.flags;

@@ -76,7 +76,8 @@ Channel *channel(int32_t handle);
 // A free slot, its record fresh: the handle, or kNoMemory.
 int32_t allocate_channel();
 // A new handle holding a copy of the prototype's name, ports, descriptors,
-// header length, block size, fill and flags: the handle, or kNoMemory.
+// header length and max message length, block size, fill and flags: the
+// handle, or kNoMemory.
 int32_t open_from(int32_t prototype);
 // Frees name and buffer and gives every field its fresh value.
 void reinitialise(Channel &c);

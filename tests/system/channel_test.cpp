@@ -111,12 +111,17 @@ TEST(ChannelPipe, WireFormat) {
         int32_t type, block;
         bool long_header;
         std::string payload, wire;
-    } cases[] = {
+    };
+    // A large payload leaves from the caller's storage, the padding from the channel's.
+    std::string big = pattern(5000, 8);
+    std::string big_wire = std::string("\x01\x00\x00\x13\x8d", 5) + big + std::string(5120 - 5005, '\0');
+    const Case cases[] = {
         {7, 1, false, "abc", std::string("\x07\x00\x06" "abc", 6)},
         {7, 4, false, "abc", std::string("\x07\x00\x06" "abc\0\0", 8)},
         {7, 1, true, "abc", std::string("\x07\x00\x00\x00\x08" "abc", 8)},
         {0x1ff, 8, true, "", std::string("\xff\x00\x00\x00\x05\0\0\0", 8)},
         {3, 3, false, "", std::string("\x03\x00\x03", 3)},
+        {1, 512, true, big, big_wire},
     };
     for (const Case &c : cases) {
         PipeChannel p;
@@ -417,6 +422,19 @@ TEST(ChannelState, OptionsAndRoles) {
     EXPECT_EQ(c_ipseto(conn, 1, 16), 1);
     EXPECT_EQ(c_ipgeto(conn, 1), 16);
     EXPECT_EQ(c_ipgeto(conn, 10), 32764);
+
+    // Framing set on a prototype is inherited, with the limit that chose it.
+    int32_t long_port = 0;
+    int32_t framed_proto = c_ipini(1, &long_port);
+    c_ipseto(framed_proto, 10, 50000);
+    c_ipseto(framed_proto, 1, 8);
+    int32_t long_client = connect_to(long_port);
+    int32_t long_conn = c_ipocss(framed_proto, kWaitSeconds);
+    EXPECT_EQ(c_ipgeto(long_conn, 10), 50000);
+    EXPECT_EQ(c_ipgeto(long_conn, 1), 8);
+    c_ipclos(long_conn);
+    c_ipclos(long_client);
+    c_ipclos(framed_proto);
 
     PipeChannel p;
     EXPECT_EQ(c_ipgeto(p.handle, 7), 3);
