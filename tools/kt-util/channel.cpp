@@ -84,12 +84,17 @@ bool parse_int(const std::string &text, long lo, long hi, int32_t &out) {
     return true;
 }
 
-// Splits the options common to both subcommands off the arguments.
-bool parse_options(const Args &args, Framing &framing, int32_t &port, int32_t &connections, double &timeout,
-                   Args &rest, std::string &error) {
+// Splits the options off the arguments; `allowed` lists the valued options
+// the subcommand takes.
+bool parse_options(const Args &args, const Args &allowed, Framing &framing, int32_t &port, int32_t &connections,
+                   double &timeout, Args &rest, std::string &error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
         bool has_value = i + 1 < args.size();
+        if (a.compare(0, 2, "--") == 0 && a != "--long" && std::find(allowed.begin(), allowed.end(), a) == allowed.end()) {
+            error = "unknown option " + a;
+            return false;
+        }
         if (a == "--long") {
             framing.long_header = true;
         } else if (a == "--block" || a == "--port" || a == "--connections" || a == "--timeout") {
@@ -106,9 +111,6 @@ bool parse_options(const Args &args, Framing &framing, int32_t &port, int32_t &c
                 error = "bad value for " + a + ": " + v;
                 return false;
             }
-        } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            error = "unknown option " + a;
-            return false;
         } else {
             rest.push_back(a);
         }
@@ -226,7 +228,8 @@ int run(const Args &args) {
     double timeout = 5.0;
     Args rest;
     std::string error;
-    if (!parse_options(Args(args.begin() + 1, args.end()), framing, port, connections, timeout, rest, error))
+    const Args allowed = args[0] == "serve" ? Args{"--block", "--port", "--connections"} : Args{"--block", "--timeout"};
+    if (!parse_options(Args(args.begin() + 1, args.end()), allowed, framing, port, connections, timeout, rest, error))
         return usage_error(kName, error);
     if (args[0] == "serve") {
         if (!rest.empty())
