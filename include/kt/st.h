@@ -10,8 +10,9 @@
  * its entry is deleted.
  *
  * The hash function maps (key, modulus) to a bin in 0..modulus-1; the
- * compare function gives 0 for equal keys. st_numhash, st_ptrhash and
- * st_numcmp (== st_ptrcmp) are recognised and computed inline.
+ * compare function gives 0 for equal keys, and for a key and itself. st_numhash, st_ptrhash,
+ * st_strhash and st_numcmp (== st_ptrcmp) are recognised and computed
+ * inline.
  *
  * Out of memory: error 2012 is reported through the host. st_copy,
  * st_init_table* and st_init_gen then give null; the adding functions give
@@ -34,6 +35,9 @@ struct st_table_entry {
     const char *key;
     void *record;
     st_table_entry *next;
+    unsigned cached_hash;   /* tables hashed by st_strhash: the key's hash before
+                               reduction to a bin, so chains and growth need not
+                               read the key; otherwise 0 */
 };
 
 typedef struct st_table {

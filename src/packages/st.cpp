@@ -2,11 +2,15 @@
 //
 // The built-in hash and compare functions are recognised by identity, and
 // the chain walk is instantiated once per comparison so that tables keyed
-// by numbers or pointers make no indirect call per entry.
+// by numbers or pointers make no indirect call per entry. Tables hashed by
+// a string hash keep each key's hash magnitude in its entry: a chain walk
+// compares keys only where the magnitudes agree, and growth never reads a
+// key again.
 #include <climits>
 
 #include "heap.h"
 #include "kt/st.h"
+#include "low_strhash.h"
 #include "st_inline.h"
 
 using namespace kt::packages;
@@ -18,42 +22,66 @@ constexpr double kDefaultGrowth = 2.0;
 
 bool compares_identity(st_compare_func compare) { return compare == st_numcmp || compare == st_ptrcmp; }
 
-int bin_of(const st_table *t, const char *key) {
-    if (t->hash == st_ptrhash)
-        return ptr_bin(key, t->bin_count);
-    if (t->hash == st_numhash)
-        return num_bin(key, t->bin_count);
-    int b = t->hash(key, t->bin_count);
+// Tables hashed by a string hash keep each key's magnitude in its entry.
+bool caches_hash(st_hash_func hash) { return hash == st_strhash || hash == low_strhash; }
+
+// Where a key goes: its bin, and the magnitude the bin was taken from when
+// the table keeps it.
+struct Place {
+    int bin;
+    uint32_t magnitude;
+};
+
+Place place_of(const st_table *t, const char *key) {
+    const st_hash_func hash = t->hash;
+    if (hash == st_ptrhash)
+        return {ptr_bin(key, t->bin_count), 0};
+    if (hash == st_numhash)
+        return {num_bin(key, t->bin_count), 0};
+    if (hash == st_strhash || hash == low_strhash) {
+        uint32_t m = hash == st_strhash ? str_magnitude(key) : low_str_magnitude(key);
+        return {reduce(m, t->bin_count), m};
+    }
+    int b = hash(key, t->bin_count);
     // A caller's hash that answers out of range must not index past the bins.
     if (static_cast<unsigned>(b) >= static_cast<unsigned>(t->bin_count))
         b = static_cast<int>(static_cast<unsigned>(b) % static_cast<unsigned>(t->bin_count));
-    return b;
+    return {b, 0};
 }
 
-// The link (bin head or an entry's next field) that holds the entry of
-// `key`, or the null link at the end of the chain.
-template <typename Equal> st_table_entry **chain_link(st_table_entry **link, const char *key, Equal equal) {
-    while (*link && !equal(key, (*link)->key))
+// The link (bin head or an entry's next field) that holds the entry
+// matching the probe, or the null link at the end of the chain.
+template <typename Matches> st_table_entry **chain_link(st_table_entry **link, Matches matches) {
+    while (*link && !matches(*link))
         link = &(*link)->next;
     return link;
 }
 
-st_table_entry **find_link(st_table *t, const char *key, int bin) {
-    st_table_entry **head = &t->bins[bin];
+// The probe key is the compare function's first argument. A key is equal
+// to itself, so the same pointer needs no call.
+st_table_entry **find_link(st_table *t, const char *key, const Place &at) {
+    st_table_entry **head = &t->bins[at.bin];
     if (compares_identity(t->compare))
-        return chain_link(head, key, [](const char *a, const char *b) { return a == b; });
-    st_compare_func compare = t->compare;
-    return chain_link(head, key, [compare](const char *a, const char *b) { return compare(a, b) == 0; });
+        return chain_link(head, [key](const st_table_entry *e) { return e->key == key; });
+    const st_compare_func compare = t->compare;
+    if (caches_hash(t->hash)) {
+        const uint32_t m = at.magnitude;
+        return chain_link(head, [=](const st_table_entry *e) {
+            return e->cached_hash == m && (e->key == key || compare(key, e->key) == 0);
+        });
+    }
+    return chain_link(head, [=](const st_table_entry *e) { return e->key == key || compare(key, e->key) == 0; });
 }
 
-// The entry of `key` in its bin, moved to the head of the bin when the table asks for it.
-st_table_entry *find_entry(st_table *t, const char *key, int bin) {
-    st_table_entry **link = find_link(t, key, bin);
+// The entry of `key`, moved to the head of its bin when the table asks for it.
+st_table_entry *find_entry(st_table *t, const char *key, const Place &at) {
+    st_table_entry **link = find_link(t, key, at);
     st_table_entry *e = *link;
-    if (e && t->move_to_front && link != &t->bins[bin]) {
+    st_table_entry **head = &t->bins[at.bin];
+    if (e && t->move_to_front && link != head) {
         *link = e->next;
-        e->next = t->bins[bin];
-        t->bins[bin] = e;
+        e->next = *head;
+        *head = e;
     }
     return e;
 }
@@ -83,10 +111,11 @@ void grow(st_table *t) {
     t->bins = bins;
     t->bin_count = n;
     t->entry_count = 0;
+    const bool cached = caches_hash(t->hash);
     for (int i = 0; i < old_count; ++i) {
         for (st_table_entry *e = old[i], *next = nullptr; e; e = next) {
             next = e->next;
-            int b = bin_of(t, e->key);
+            int b = cached ? reduce(e->cached_hash, n) : place_of(t, e->key).bin;
             e->next = bins[b];
             bins[b] = e;
             ++t->entry_count;
@@ -97,20 +126,20 @@ void grow(st_table *t) {
 
 // Adds a new entry at the head of its bin, growing first when the chains
 // are long enough on average. Null when no entry could be allocated.
-st_table_entry *add_entry(st_table *t, const char *key, void *record, int bin) {
+st_table_entry *add_entry(st_table *t, const char *key, void *record, Place at) {
     if (t->entry_count / t->bin_count >= t->density_limit) {
         int before = t->bin_count;
         grow(t);
         if (t->bin_count != before)
-            bin = bin_of(t, key);
+            at.bin = caches_hash(t->hash) ? reduce(at.magnitude, t->bin_count) : place_of(t, key).bin;
     }
     auto *e = allocate_one<st_table_entry>();
     if (!e) {
         report_no_memory();
         return nullptr;
     }
-    *e = {key, record, t->bins[bin]};
-    t->bins[bin] = e;
+    *e = {key, record, t->bins[at.bin], at.magnitude};
+    t->bins[at.bin] = e;
     ++t->entry_count;
     return e;
 }
@@ -176,7 +205,7 @@ st_table *st_copy(st_table *table) {
                 st_free_table(copy);
                 return nullptr;
             }
-            *c = {e->key, e->record, copy->bins[i]};
+            *c = {e->key, e->record, copy->bins[i], e->cached_hash};
             copy->bins[i] = c;
         }
     }
@@ -185,7 +214,7 @@ st_table *st_copy(st_table *table) {
 }
 
 int st_lookup(st_table *table, const char *key, void **record) {
-    st_table_entry *e = find_entry(table, key, bin_of(table, key));
+    st_table_entry *e = find_entry(table, key, place_of(table, key));
     if (!e)
         return 0;
     if (record)
@@ -194,7 +223,7 @@ int st_lookup(st_table *table, const char *key, void **record) {
 }
 
 int st_find(st_table *table, const char *key, void ***slot) {
-    st_table_entry *e = find_entry(table, key, bin_of(table, key));
+    st_table_entry *e = find_entry(table, key, place_of(table, key));
     if (!e)
         return 0;
     if (slot)
@@ -203,31 +232,31 @@ int st_find(st_table *table, const char *key, void ***slot) {
 }
 
 int st_insert(st_table *table, const char *key, void *record) {
-    int bin = bin_of(table, key);
-    if (st_table_entry *e = find_entry(table, key, bin)) {
+    Place at = place_of(table, key);
+    if (st_table_entry *e = find_entry(table, key, at)) {
         e->record = record;
         return 1;
     }
-    return add_entry(table, key, record, bin) ? 0 : ST_OUT_OF_MEMORY;
+    return add_entry(table, key, record, at) ? 0 : ST_OUT_OF_MEMORY;
 }
 
 int st_add_direct(st_table *table, const char *key, void *record) {
-    return add_entry(table, key, record, bin_of(table, key)) ? 1 : ST_OUT_OF_MEMORY;
+    return add_entry(table, key, record, place_of(table, key)) ? 1 : ST_OUT_OF_MEMORY;
 }
 
 int st_find_or_add(st_table *table, const char *key, void ***slot) {
-    int bin = bin_of(table, key);
-    st_table_entry *e = find_entry(table, key, bin);
+    Place at = place_of(table, key);
+    st_table_entry *e = find_entry(table, key, at);
     int found = e != nullptr;
     if (!e)
-        e = add_entry(table, key, nullptr, bin);
+        e = add_entry(table, key, nullptr, at);
     if (slot)
         *slot = e ? &e->record : nullptr;
     return e ? found : ST_OUT_OF_MEMORY;
 }
 
 int st_delete(st_table *table, const char **key, void **record) {
-    st_table_entry **link = find_link(table, *key, bin_of(table, *key));
+    st_table_entry **link = find_link(table, *key, place_of(table, *key));
     st_table_entry *e = *link;
     if (!e)
         return 0;

@@ -1,35 +1,18 @@
-// The built-in hash and compare functions of the symbol tables.
-//
-// Each hash takes a magnitude and reduces it modulo the bin count. The
-// magnitude is computed unsigned, so the one value whose absolute value a
-// signed word cannot hold (-2^31 for strings) still lands in range.
+// The built-in hash and compare functions of the symbol tables. Each
+// takes a magnitude (see st_inline.h) and reduces it modulo the bin count.
 #include <cstdint>
 
 #include "kt/st.h"
 #include "low_strhash.h"
 #include "st_inline.h"
 
-namespace {
-
-inline uint32_t lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 'a') : static_cast<uint32_t>(static_cast<signed char>(c)); }
-
-inline uint32_t as_signed_char(char c) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))); }
-
-template <typename Fold> int string_hash(const char *key, int modulus, Fold fold) {
-    uint32_t h = 0;
-    for (const char *p = key; *p; ++p)
-        h = h * 997u + fold(*p);
-    uint32_t magnitude = (h & 0x80000000u) ? 0u - h : h;
-    return kt::packages::reduce(magnitude, modulus);
-}
-
-} // namespace
-
 extern "C" {
 
-int st_strhash(const char *key, int modulus) { return string_hash(key, modulus, as_signed_char); }
+int st_strhash(const char *key, int modulus) { return kt::packages::reduce(kt::packages::str_magnitude(key), modulus); }
 
-int low_strhash(const char *key, int modulus) { return string_hash(key, modulus, lower_ascii); }
+int low_strhash(const char *key, int modulus) {
+    return kt::packages::reduce(kt::packages::low_str_magnitude(key), modulus);
+}
 
 int st_numhash(const char *key, int modulus) { return kt::packages::num_bin(key, modulus); }
 

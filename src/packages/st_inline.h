@@ -1,5 +1,11 @@
 // Bin computations of the built-in symbol-table hashes, shared by the
 // exported functions and the inline paths of the table operations.
+//
+// A string hash is a 32-bit state h = h * 997 + c over the bytes (read as
+// signed chars, or ASCII-lower-cased first), then its magnitude |h| mod the
+// bin count. The magnitude does not depend on the bin count, so tables
+// keep it in their entries. It is computed unsigned: the one state whose
+// absolute value a signed word cannot hold (-2^31) still lands in range.
 #ifndef KT_SRC_PACKAGES_ST_INLINE_H
 #define KT_SRC_PACKAGES_ST_INLINE_H
 
@@ -22,9 +28,21 @@ inline int num_bin(const char *key, int modulus) {
     return reduce((v >> 63) ? 0u - v : v, modulus);
 }
 
-inline int ptr_bin(const char *key, int modulus) {
-    return reduce(reinterpret_cast<uintptr_t>(key) >> 2, modulus);
+inline int ptr_bin(const char *key, int modulus) { return reduce(reinterpret_cast<uintptr_t>(key) >> 2, modulus); }
+
+inline uint32_t as_signed_char(char c) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))); }
+
+inline uint32_t lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 'a') : as_signed_char(c); }
+
+template <uint32_t (*Fold)(char)> uint32_t string_magnitude(const char *key) {
+    uint32_t h = 0;
+    for (const char *p = key; *p; ++p)
+        h = h * 997u + Fold(*p);
+    return (h & 0x80000000u) ? 0u - h : h;
 }
+
+inline uint32_t str_magnitude(const char *key) { return string_magnitude<as_signed_char>(key); }
+inline uint32_t low_str_magnitude(const char *key) { return string_magnitude<lower_ascii>(key); }
 
 } // namespace kt::packages
 
