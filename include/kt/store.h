@@ -43,6 +43,32 @@ KT_API int32_t STREA(const char *text, const int32_t *n, const int32_t *string, 
                      int32_t text_len);
 KT_API void STRFS(int32_t *string);
 
+/* ---- sets -------------------------------------------------------------
+ * A set of capacity n is w = (n + 31) / 32 words of the caller; element e
+ * is bit (e - 1) % 32 of word (e - 1) / 32 + 1. Whole-set operations act
+ * on all w words, bits above n included. SETE, SETR and SETM do not read
+ * n; they ignore elements below 1. */
+
+KT_API void SETN(int32_t *set, const int32_t *n);
+KT_API void SETC(int32_t *set, const int32_t *n);
+KT_API void SETU(int32_t *a, const int32_t *b, const int32_t *n);
+KT_API void SETI(int32_t *a, const int32_t *b, const int32_t *n);
+KT_API void SETCP(const int32_t *source, int32_t *dest, const int32_t *n);
+KT_API void SETE(int32_t *set, const int32_t *n, const int32_t *e);
+KT_API void SETR(int32_t *set, const int32_t *n, const int32_t *e);
+KT_API int32_t SETM(const int32_t *set, const int32_t *n, const int32_t *e); /* -1 member, 0 not */
+KT_API int32_t SETISN(const int32_t *set, const int32_t *n);                /* -1 empty, 0 not */
+KT_API int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n); /* 1 equal, 0 not */
+KT_API int32_t SETEQM(const int32_t *a, const int32_t *b, const int32_t *mask, const int32_t *n);
+
+/* ---- shared constants -------------------------------------------------
+ * MATHC: pi, 2 pi, pi/2, pi/4, 180/pi, e, sqrt 2, 1/sqrt 2. Zeros until
+ * CONSTI (or c_consti) has run; the transforms of kt/numerics.h read it. */
+
+extern KT_API double MATHC[8];
+KT_API void CONSTI(void);
+KT_API void c_consti(void);
+
 KT_END_C
 
 #endif

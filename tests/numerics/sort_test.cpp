@@ -1,0 +1,396 @@
+// Sorting: every quicksort against std::sort over the input shapes the
+// simulator meets (random, sorted, reversed, organ pipe, sawtooth, few
+// distinct keys), the caller's stack, the marker order, complex keys, the
+// stable exchange sorts, the generic sort, and the cost on inputs built to
+// defeat the pivot choice.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kt/host.h"
+#include "kt/numerics.h"
+#include "numerics/quicksort.h"
+
+namespace {
+
+constexpr int32_t kUnwritten = -777;
+
+enum class Shape { Random, Sorted, Reversed, OrganPipe, Sawtooth, FewKeys, AllEqual };
+const Shape kShapes[] = {Shape::Random,   Shape::Sorted,  Shape::Reversed, Shape::OrganPipe,
+                         Shape::Sawtooth, Shape::FewKeys, Shape::AllEqual};
+const char *name(Shape s) {
+    const char *names[] = {"random", "sorted", "reversed", "organ pipe", "sawtooth", "few keys", "all equal"};
+    return names[static_cast<int>(s)];
+}
+
+std::vector<int32_t> make_keys(Shape shape, int32_t n, uint32_t seed = 1) {
+    std::mt19937 rng(seed + static_cast<uint32_t>(n));
+    std::vector<int32_t> v(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) {
+        switch (shape) {
+        case Shape::Random: v[i] = static_cast<int32_t>(rng()); break;
+        case Shape::Sorted: v[i] = i * 3 - n; break;
+        case Shape::Reversed: v[i] = n - i; break;
+        case Shape::OrganPipe: v[i] = std::min(i, n - 1 - i); break;
+        case Shape::Sawtooth: v[i] = i % 97; break;
+        case Shape::FewKeys: v[i] = static_cast<int32_t>(rng() % 4); break;
+        case Shape::AllEqual: v[i] = 42; break;
+        }
+    }
+    return v;
+}
+
+const int32_t kSizes[] = {0, 1, 2, 3, 9, 10, 11, 39, 40, 41, 100, 1000, 30000};
+
+// Runs a quicksort with a stack filled with kUnwritten; returns the stack.
+template <typename Sort> std::vector<int32_t> with_stack(int32_t n, Sort sort) {
+    std::vector<int32_t> stk(static_cast<size_t>(std::max(n, 1)) + 1, kUnwritten);
+    sort(stk.data());
+    EXPECT_EQ(stk.back(), kUnwritten) << "stack written past N entries";
+    return stk;
+}
+
+int32_t depth_used(const std::vector<int32_t> &stk) {
+    int32_t d = 0;
+    while (d < static_cast<int32_t>(stk.size()) && stk[d] != kUnwritten)
+        ++d;
+    return d;
+}
+
+std::vector<int32_t> identity(int32_t n) {
+    std::vector<int32_t> idx(static_cast<size_t>(n));
+    std::iota(idx.begin(), idx.end(), 1);
+    return idx;
+}
+
+// IDX must be a permutation of 1..n with keys in order.
+template <typename T, typename Less>
+void expect_sorted_index(const std::vector<T> &keys, const std::vector<int32_t> &idx, Less less) {
+    std::vector<int32_t> seen = idx;
+    std::sort(seen.begin(), seen.end());
+    ASSERT_EQ(seen, identity(static_cast<int32_t>(keys.size()))) << "not a permutation";
+    for (size_t i = 1; i < idx.size(); ++i)
+        ASSERT_FALSE(less(keys[idx[i] - 1], keys[idx[i - 1] - 1])) << "out of order at " << i;
+}
+
+TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
+    for (Shape shape : kShapes) {
+        for (int32_t n : kSizes) {
+            SCOPED_TRACE(testing::Message() << name(shape) << " n=" << n);
+            const std::vector<int32_t> keys = make_keys(shape, n);
+            std::vector<int32_t> expect = keys;
+            std::sort(expect.begin(), expect.end());
+            std::vector<float> fkeys(keys.begin(), keys.end()), fexpect = fkeys;
+            std::sort(fexpect.begin(), fexpect.end());
+            std::vector<double> dkeys(keys.begin(), keys.end());
+
+            std::vector<int32_t> a = keys;
+            auto stk = with_stack(n, [&](int32_t *s) { QSORTI(a.data(), s, &n); });
+            EXPECT_EQ(a, expect);
+            if (n > 0)
+                EXPECT_EQ(stk[0], n);
+            else
+                EXPECT_EQ(stk[0], kUnwritten) << "N < 1 writes nothing";
+
+            std::vector<float> f = fkeys;
+            with_stack(n, [&](int32_t *s) { QSORTS(f.data(), s, &n); });
+            EXPECT_EQ(f, fexpect);
+
+            auto lt = [](auto x, auto y) { return x < y; };
+            std::vector<int32_t> idx = identity(n);
+            with_stack(n, [&](int32_t *s) { QSRTII(keys.data(), idx.data(), s, &n); });
+            expect_sorted_index(keys, idx, lt);
+            idx = identity(n);
+            with_stack(n, [&](int32_t *s) { QSRTIS(fkeys.data(), idx.data(), s, &n); });
+            expect_sorted_index(fkeys, idx, lt);
+            idx = identity(n);
+            with_stack(n, [&](int32_t *s) { QSRTID(dkeys.data(), idx.data(), s, &n); });
+            expect_sorted_index(dkeys, idx, lt);
+        }
+    }
+}
+
+// Left part first, right ends on the stack: with even splits the stack
+// stays near log2 N deep; the old pivot rule made it N deep on sorted input.
+TEST(Quicksort, StackStaysLogarithmicOnEveryShape) {
+    const int32_t n = 200000;
+    for (Shape shape : kShapes) {
+        std::vector<int32_t> a = make_keys(shape, n);
+        auto stk = with_stack(n, [&](int32_t *s) { QSORTI(a.data(), s, &n); });
+        EXPECT_TRUE(std::is_sorted(a.begin(), a.end())) << name(shape);
+        EXPECT_LE(depth_used(stk), 2 * 18) << name(shape);
+    }
+}
+
+TEST(Quicksort, LargeIntegerKeysCompareWithoutOverflow) {
+    std::vector<int32_t> a{INT32_MAX, INT32_MIN, 0, -1, INT32_MAX, 1, INT32_MIN + 1, 7, -7, INT32_MIN, 3, 2};
+    std::vector<int32_t> expect = a;
+    std::sort(expect.begin(), expect.end());
+    int32_t n = static_cast<int32_t>(a.size());
+    std::vector<int32_t> idx = identity(n), keys = a;
+    with_stack(n, [&](int32_t *s) { QSORTI(a.data(), s, &n); });
+    EXPECT_EQ(a, expect);
+    with_stack(n, [&](int32_t *s) { QSRTII(keys.data(), idx.data(), s, &n); });
+    expect_sorted_index(keys, idx, [](int32_t x, int32_t y) { return x < y; });
+}
+
+// Fewer than 10 positions take exchange passes only, which never move
+// equal keys past each other; all-equal keys are never exchanged at all.
+TEST(Quicksort, ShortPartsAndEqualKeysKeepTheirOrder) {
+    const std::vector<int32_t> keys{2, 1, 2, 1, 2, 1, 2, 1, 2};
+    int32_t n = 9;
+    std::vector<int32_t> idx = identity(n);
+    auto stk = with_stack(n, [&](int32_t *s) { QSRTII(keys.data(), idx.data(), s, &n); });
+    EXPECT_EQ(idx, (std::vector<int32_t>{2, 4, 6, 8, 1, 3, 5, 7, 9}));
+    EXPECT_EQ(depth_used(stk), 1);
+
+    for (int32_t m : {10, 11, 1000}) {
+        std::vector<double> same(static_cast<size_t>(m), 2.5);
+        idx = identity(m);
+        with_stack(m, [&](int32_t *s) { QSRTID(same.data(), idx.data(), s, &m); });
+        EXPECT_EQ(idx, identity(m)) << m;
+        // -0.0 and 0.0 are equal keys: the array keeps its bit patterns.
+        std::vector<float> zeros(static_cast<size_t>(m));
+        for (int32_t i = 0; i < m; ++i)
+            zeros[i] = i % 3 ? 0.0f : -0.0f;
+        with_stack(m, [&](int32_t *s) { QSORTS(zeros.data(), s, &m); });
+        for (int32_t i = 0; i < m; ++i)
+            ASSERT_EQ(std::signbit(zeros[i]), i % 3 == 0) << m << " " << i;
+    }
+}
+
+TEST(Quicksort, TenPositionsPartitionOnceWithoutPushing) {
+    std::vector<int32_t> a{5, 9, 0, 3, 8, 1, 7, 2, 6, 4};
+    int32_t n = 10;
+    auto stk = with_stack(n, [&](int32_t *s) { QSORTI(a.data(), s, &n); });
+    EXPECT_EQ(a, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(stk[0], 10);
+    EXPECT_EQ(depth_used(stk), 1);
+}
+
+// NaN keys have no order, but the sort must stay inside the array and
+// keep every key.
+TEST(Quicksort, NaNKeysStayInsideTheArray) {
+    std::mt19937 rng(9);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (int32_t n : {10, 50, 5000}) {
+        std::vector<float> a(static_cast<size_t>(n));
+        for (float &v : a)
+            v = rng() % 3 == 0 ? nan : static_cast<float>(rng() % 100);
+        const int32_t nans = static_cast<int32_t>(std::count_if(a.begin(), a.end(), [](float v) { return std::isnan(v); }));
+        std::vector<float> keys = a;
+        with_stack(n, [&](int32_t *s) { QSORTS(a.data(), s, &n); });
+        EXPECT_EQ(std::count_if(a.begin(), a.end(), [](float v) { return std::isnan(v); }), nans);
+        std::vector<int32_t> idx = identity(n);
+        with_stack(n, [&](int32_t *s) { QSRTIS(keys.data(), idx.data(), s, &n); });
+        std::sort(idx.begin(), idx.end());
+        EXPECT_EQ(idx, identity(n));
+    }
+}
+
+// -M first, +M last, everything else (infinities too) by value between.
+TEST(Quicksort, MarkerOrderOfDoubleIndexSort) {
+    const double m = MACHC.d[4];
+    ASSERT_EQ(m, DBL_MAX);
+    const std::vector<double> edge{5, m, 1, -m, 3};
+    int32_t n = 5;
+    std::vector<int32_t> idx = identity(n);
+    with_stack(n, [&](int32_t *s) { QSRTID(edge.data(), idx.data(), s, &n); });
+    EXPECT_EQ(idx, (std::vector<int32_t>{4, 3, 5, 1, 2}));
+
+    const double inf = std::numeric_limits<double>::infinity();
+    const double specials[] = {m, -m, inf, -inf, 0.0, -1e300, 1e300};
+    std::mt19937 rng(4);
+    std::vector<double> keys(5000);
+    for (double &k : keys)
+        k = rng() % 4 == 0 ? specials[rng() % 7] : static_cast<double>(static_cast<int32_t>(rng() % 2001) - 1000);
+    auto rank = [m](double v) { return v == -m ? 0 : v == m ? 2 : 1; };
+    auto marker_less = [&](double x, double y) { return rank(x) != rank(y) ? rank(x) < rank(y) : x < y; };
+    n = static_cast<int32_t>(keys.size());
+    idx = identity(n);
+    with_stack(n, [&](int32_t *s) { QSRTID(keys.data(), idx.data(), s, &n); });
+    expect_sorted_index(keys, idx, marker_less);
+    EXPECT_EQ(keys[idx.front() - 1], -m);
+    EXPECT_EQ(keys[idx.back() - 1], m);
+}
+
+TEST(Quicksort, ComplexIndexSort) {
+    const std::vector<double> z{1, 2, 1, -1, 0, 5};
+    std::vector<double> w(3);
+    int32_t n = 3;
+    for (int32_t dir : {1, 0, -1}) {
+        std::vector<int32_t> idx = identity(n);
+        with_stack(n, [&](int32_t *s) { QSRTIZ(z.data(), w.data(), idx.data(), s, &n, &dir); });
+        std::vector<int32_t> expect{3, 2, 1};
+        if (dir < 0)
+            std::reverse(expect.begin(), expect.end());
+        EXPECT_EQ(idx, expect) << dir;
+    }
+
+    std::mt19937 rng(8);
+    const int32_t count = 3000;
+    std::vector<double> zs(2 * count);
+    for (double &v : zs)
+        v = static_cast<double>(static_cast<int32_t>(rng() % 21) - 10);
+    std::vector<int32_t> idx = identity(count);
+    std::vector<double> work(count);
+    int32_t dir = 1;
+    with_stack(count, [&](int32_t *s) { QSRTIZ(zs.data(), work.data(), idx.data(), s, &count, &dir); });
+    std::vector<std::pair<double, double>> keys;
+    for (int32_t i = 0; i < count; ++i)
+        keys.push_back({zs[2 * i], std::fabs(zs[2 * i + 1])});
+    expect_sorted_index(keys, idx, [](auto x, auto y) { return x < y; });
+}
+
+// Stable, quadratic, for short arrays: equal keys keep their order.
+TEST(ExchangeSort, DoublesWithTheirPermutation) {
+    std::vector<double> a{3, 1, 2};
+    std::vector<int32_t> idx(3, 0);
+    int32_t n = 3;
+    QSORTD(a.data(), idx.data(), &n);
+    EXPECT_EQ(a, (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(idx, (std::vector<int32_t>{2, 3, 1}));
+
+    std::mt19937 rng(2);
+    for (int32_t m : {0, 1, 2, 57, 300}) {
+        std::vector<double> keys(static_cast<size_t>(m));
+        for (double &k : keys)
+            k = static_cast<double>(rng() % 10);
+        std::vector<int32_t> expect = identity(m);
+        std::stable_sort(expect.begin(), expect.end(), [&](int32_t x, int32_t y) { return keys[x - 1] < keys[y - 1]; });
+        std::vector<double> sorted = keys;
+        std::vector<int32_t> perm(static_cast<size_t>(m) + 1, kUnwritten);
+        QSORTD(sorted.data(), perm.data(), &m);
+        EXPECT_EQ(std::vector<int32_t>(perm.begin(), perm.begin() + m), expect) << m;
+        EXPECT_EQ(perm[m], kUnwritten);
+        for (int32_t i = 0; i < m; ++i)
+            ASSERT_EQ(sorted[i], keys[expect[i] - 1]);
+    }
+}
+
+TEST(ExchangeSort, FixedLengthTexts) {
+    struct Case {
+        std::string texts;
+        int32_t n, l;
+        std::string expect;
+    } cases[] = {
+        {"abcabbb  ", 3, 3, "abbabcb  "},
+        {"b\xE9z", 3, 1, "bz\xE9"}, // bytes compare unsigned
+        {"zzaa", 2, 2, "aazz"},
+        {"xy", 1, 2, "xy"},
+        {"xy", 0, 2, "xy"},
+        {"ba", 2, 0, "ba"},
+        {"b1a1b2a2", 4, 1, "11abb2a2"}, // only the first 4 one-byte texts take part
+    };
+    for (Case c : cases) {
+        QSORTC(c.texts.data(), &c.n, &c.l, static_cast<int32_t>(c.texts.size()));
+        EXPECT_EQ(c.texts, c.expect);
+    }
+    // Equal texts keep their order: sort pairs (key, tag) by key only.
+    std::mt19937 rng(12);
+    const int32_t n = 200, l = 3;
+    std::string texts;
+    std::vector<std::string> items;
+    for (int32_t i = 0; i < n; ++i) {
+        std::string t{static_cast<char>('a' + rng() % 3), static_cast<char>('a' + rng() % 2), ' '};
+        items.push_back(t);
+        texts += t;
+    }
+    std::stable_sort(items.begin(), items.end());
+    QSORTC(texts.data(), &n, &l, n * l);
+    std::string expect;
+    for (const std::string &t : items)
+        expect += t;
+    EXPECT_EQ(texts, expect);
+}
+
+int64_t g_compares = 0;
+int16_t compare_words(int32_t a, int32_t b) {
+    ++g_compares;
+    return static_cast<int16_t>(a < b ? -1 : a > b ? 1 : 0);
+}
+int16_t always_less(int32_t, int32_t) { return -1; }
+int16_t always_more(int32_t, int32_t) { return 1; }
+
+TEST(GenericSort, WordsAgainstStdSortWithBoundedCost) {
+    for (Shape shape : kShapes) {
+        for (int32_t n : {0, 1, 2, 3, 10, 100, 32767}) {
+            std::vector<int32_t> a = make_keys(shape, n, 5), expect = a;
+            std::sort(expect.begin(), expect.end());
+            g_compares = 0;
+            qsortg(a.data(), static_cast<int16_t>(n), compare_words);
+            EXPECT_EQ(a, expect) << name(shape) << " " << n;
+            const double bound = 4.0 * n * std::log2(std::max(n, 2)) + 10;
+            EXPECT_LE(static_cast<double>(g_compares), bound) << name(shape) << " " << n;
+        }
+    }
+    std::vector<int32_t> a{3, 1, 2};
+    g_compares = 0;
+    qsortg(a.data(), -5, compare_words);
+    EXPECT_EQ(g_compares, 0);
+    EXPECT_EQ(a, (std::vector<int32_t>{3, 1, 2}));
+}
+
+// A comparison that contradicts itself gives no order but no stray access.
+TEST(GenericSort, InconsistentComparisonStaysInside) {
+    for (auto cmp : {always_less, always_more}) {
+        std::vector<int32_t> a(1000);
+        std::iota(a.begin(), a.end(), 0);
+        qsortg(a.data(), 1000, cmp);
+        std::sort(a.begin(), a.end());
+        for (int32_t i = 0; i < 1000; ++i)
+            ASSERT_EQ(a[i], i);
+    }
+}
+
+// An adversary that settles key values only as the sort compares them
+// (gas turning solid) drives any sampled pivot towards the smallest key.
+// The partitioning budget must still keep the work near n log n.
+struct Adversary {
+    std::vector<int32_t> value, items;
+    int32_t gas, solid = 0, candidate = -1;
+    int64_t compares = 0;
+    explicit Adversary(int32_t n) : value(static_cast<size_t>(n), n), items(static_cast<size_t>(n)), gas(n) {
+        std::iota(items.begin(), items.end(), 0);
+    }
+    bool less(int32_t x, int32_t y) {
+        ++compares;
+        if (value[x] == gas && value[y] == gas)
+            value[x == candidate ? x : y] = solid++;
+        if (value[x] == gas)
+            candidate = x;
+        else if (value[y] == gas)
+            candidate = y;
+        return value[x] < value[y];
+    }
+};
+
+// Items are the adversary's item numbers; it orders them itself.
+struct AdversaryKeys {
+    using Key = int32_t;
+    int32_t *items;
+    Adversary *adversary;
+    static Key key_of(int32_t item) { return item; }
+    bool less(Key x, Key y) const { return adversary->less(x, y); }
+    static bool by_value(Key) { return false; }
+};
+
+TEST(Quicksort, AdversarialInputCostsNLogN) {
+    for (int32_t n : {1000, 40000}) {
+        Adversary adversary(n);
+        std::vector<int32_t> stk(static_cast<size_t>(n));
+        kt::numerics::quicksort(AdversaryKeys{adversary.items.data(), &adversary}, stk.data(), n);
+        for (int32_t i = 1; i < n; ++i)
+            ASSERT_LE(adversary.value[adversary.items[i - 1]], adversary.value[adversary.items[i]]) << i;
+        EXPECT_LE(static_cast<double>(adversary.compares), 12.0 * n * std::log2(n)) << n;
+    }
+}
+
+} // namespace

@@ -1,0 +1,364 @@
+// Transforms of real and complex arrays: the values of each code, the
+// sentinels for zero and NaN magnitudes, continuous phase along the array
+// and across calls, magnitudes at the ends of the floating range, labels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kt/numerics.h"
+#include "kt/store.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+class TransformTest : public ::testing::Test {
+protected:
+    void SetUp() override { CONSTI(); }
+};
+
+template <typename T> std::vector<T> complex_transform(const std::vector<T> &x, int32_t code, T fill = T(-7)) {
+    std::vector<T> y(x.size() / 2, fill);
+    int32_t n = static_cast<int32_t>(y.size());
+    if constexpr (sizeof(T) == 4)
+        TRX2S(x.data(), y.data(), &n, &code);
+    else
+        TRZ2D(x.data(), y.data(), &n, &code);
+    return y;
+}
+
+template <typename T> std::vector<T> real_transform(const std::vector<T> &x, int32_t code) {
+    std::vector<T> y(x.size(), T(-7));
+    int32_t n = static_cast<int32_t>(y.size());
+    if constexpr (sizeof(T) == 4)
+        TRS2S(x.data(), y.data(), &n, &code);
+    else
+        TRD2D(x.data(), y.data(), &n, &code);
+    return y;
+}
+
+// Complex values exp(i * theta) * r, interleaved.
+template <typename T> std::vector<T> polar(const std::vector<double> &theta, double r = 1.0) {
+    std::vector<T> x;
+    for (double t : theta) {
+        x.push_back(static_cast<T>(r * std::cos(t)));
+        x.push_back(static_cast<T>(r * std::sin(t)));
+    }
+    return x;
+}
+
+TEST_F(TransformTest, SingleComplexCodesMatchTheFloatFormulas) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> part(-1e3f, 1e3f);
+    std::vector<float> x(2000);
+    for (float &v : x)
+        v = part(rng);
+    auto mag = complex_transform(x, 1), db = complex_transform(x, 2), rad = complex_transform(x, 3),
+         re = complex_transform(x, 5), im = complex_transform(x, 6), deg = complex_transform(x, 7),
+         lg = complex_transform(x, 9);
+    for (size_t i = 0; i < mag.size(); ++i) {
+        const float a = x[2 * i], b = x[2 * i + 1];
+        const float m = std::sqrt(a * a + b * b);
+        ASSERT_EQ(mag[i], m) << i;
+        ASSERT_EQ(db[i], 20.0f * std::log10(m)) << i;
+        ASSERT_EQ(lg[i], std::log10(m)) << i;
+        ASSERT_EQ(rad[i], std::atan2(b, a)) << i;
+        ASSERT_EQ(deg[i], static_cast<float>(static_cast<double>(std::atan2(b, a)) * (180.0 / kPi))) << i;
+        ASSERT_EQ(re[i], a);
+        ASSERT_EQ(im[i], b);
+    }
+}
+
+TEST_F(TransformTest, DoubleComplexCodesMatchTheDoubleFormulas) {
+    std::mt19937 rng(6);
+    std::uniform_real_distribution<double> part(-1e6, 1e6);
+    std::vector<double> x(2000);
+    for (double &v : x)
+        v = part(rng);
+    auto mag = complex_transform(x, 1), db = complex_transform(x, 2), deg = complex_transform(x, 7);
+    for (size_t i = 0; i < mag.size(); ++i) {
+        const double a = x[2 * i], b = x[2 * i + 1], m = std::sqrt(a * a + b * b);
+        ASSERT_EQ(mag[i], m);
+        ASSERT_EQ(db[i], 20.0 * std::log10(m));
+        ASSERT_DOUBLE_EQ(deg[i], std::atan2(b, a) * 180.0 / kPi);
+    }
+}
+
+TEST_F(TransformTest, ZeroAndNaNMagnitudesGiveSentinelsForBothPrecisions) {
+    struct Case {
+        float re, im;
+        int32_t code;
+        float expect; // NaN: expect NaN
+    } cases[] = {
+        {3, 4, 2, 13.979400f},  {0, 0, 2, -1000},     {0, 0, 9, -1000}, {0, 0, 1, 0},
+        {0, 0, 3, 0},           {0, 0, 7, 0},         {0, 1, 7, 90},    {-1, 0, 3, static_cast<float>(kPi)},
+        {kNaN, 1, 2, -1000},    {1, kNaN, 9, -1000},  {kNaN, 0, 3, 0},  {kNaN, 1, 7, 0},
+        {kNaN, 1, 1, kNaN},     {-0.0f, 0, 3, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.re << "," << c.im << " code " << c.code);
+        float f = complex_transform(std::vector<float>{c.re, c.im}, c.code)[0];
+        double d = complex_transform(std::vector<double>{c.re, c.im}, c.code)[0];
+        if (std::isnan(c.expect)) {
+            EXPECT_TRUE(std::isnan(f));
+            EXPECT_TRUE(std::isnan(d));
+        } else {
+            EXPECT_NEAR(f, c.expect, 1e-4);
+            EXPECT_NEAR(d, c.expect, 1e-4);
+        }
+    }
+}
+
+// Squares of these parts leave the floating range although their
+// magnitudes do not.
+TEST_F(TransformTest, MagnitudesAtTheEndsOfTheRangeKeepTheirDigits) {
+    struct Case {
+        double part;
+        bool single;
+    } cases[] = {{1e-30, true}, {3e-42, true}, {1e25, true}, {1e-200, false}, {1e200, false}, {4e-320, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.part);
+        const double expect_mag = c.part * std::sqrt(2.0);
+        const double expect_db = 20.0 * std::log10(expect_mag);
+        if (c.single) {
+            std::vector<float> x{static_cast<float>(c.part), static_cast<float>(c.part)};
+            const double p = static_cast<float>(c.part);
+            EXPECT_NEAR(complex_transform(x, 1)[0] / (p * std::sqrt(2.0)), 1.0, p < 1e-38 ? 1e-3 : 1e-6); // subnormal results keep fewer digits
+            EXPECT_NEAR(complex_transform(x, 2)[0], 20.0 * std::log10(p * std::sqrt(2.0)), 1e-3);
+            EXPECT_NEAR(complex_transform(x, 7)[0], 45.0, 1e-4);
+        } else {
+            std::vector<double> x{c.part, c.part};
+            EXPECT_NEAR(complex_transform(x, 1)[0] / expect_mag, 1.0, c.part < 1e-300 ? 1e-3 : 1e-15);
+            EXPECT_NEAR(complex_transform(x, 2)[0], expect_db, 1e-2);
+            EXPECT_NEAR(complex_transform(x, 3)[0], kPi / 4, 1e-3);
+            double z[2] = {c.part, c.part};
+            EXPECT_NEAR(CMXABS(z) / expect_mag, 1.0, c.part < 1e-300 ? 1e-3 : 1e-15);
+        }
+    }
+}
+
+TEST_F(TransformTest, RealInputCodes) {
+    std::vector<float> xs{-2.5f, 0.0f, 100.0f, kNaN, -0.001f};
+    std::vector<double> xd{-2.5, 0.0, 100.0, std::nan(""), -0.001};
+    auto check = [](auto y, std::vector<double> expect) {
+        for (size_t i = 0; i < expect.size(); ++i) {
+            if (std::isnan(expect[i]))
+                EXPECT_TRUE(std::isnan(y[i])) << i;
+            else
+                EXPECT_NEAR(y[i], expect[i], 1e-4 * std::max(1.0, std::fabs(expect[i]))) << i;
+        }
+    };
+    for (int single = 0; single < 2; ++single) {
+        SCOPED_TRACE(single ? "TRS2S" : "TRD2D");
+        auto run = [&](int32_t code) {
+            if (!single)
+                return real_transform(xd, code);
+            std::vector<float> y = real_transform(xs, code);
+            return std::vector<double>(y.begin(), y.end());
+        };
+        check(run(1), {2.5, 0, 100, std::nan(""), 0.001});
+        check(run(2), {20 * std::log10(2.5), -1000, 40, -1000, -60});
+        check(run(9), {std::log10(2.5), -1000, 2, -1000, -3});
+        for (int32_t copy : {0, 3, 4, 5, 42, -1})
+            check(run(copy), {-2.5, 0, 100, std::nan(""), -0.001});
+    }
+    EXPECT_EQ(real_transform(std::vector<float>{0.3f}, 2)[0], 20.0f * std::log10(0.3f)) << "single-precision log";
+}
+
+TEST_F(TransformTest, UnknownCodesLeaveComplexOutputAlone) {
+    for (int32_t code : {0, 10, -3, 1000}) {
+        EXPECT_EQ(complex_transform(std::vector<float>{1, 2, 3, 4}, code, 9.5f), (std::vector<float>{9.5f, 9.5f}));
+        EXPECT_EQ(complex_transform(std::vector<double>{1, 2}, code, 9.5), std::vector<double>{9.5});
+        std::vector<float> x{1, 2}, y{9.5f}, w{8, 8};
+        int32_t n = 1, k = 2;
+        TRX2SN(x.data(), y.data(), &n, &code, w.data(), &k);
+        EXPECT_EQ(y[0], 9.5f);
+        EXPECT_EQ(w, (std::vector<float>{8, 8})) << "workspace untouched by other codes";
+    }
+}
+
+TEST_F(TransformTest, NoElementsWriteNothing) {
+    float xs[2] = {3, 4}, ys[1] = {-7}, w[2] = {5, 5};
+    double xd[2] = {3, 4}, yd[1] = {-7};
+    for (int32_t n : {0, -4}) {
+        for (int32_t code = 0; code <= 9; ++code) {
+            int32_t k = 1;
+            TRS2S(xs, ys, &n, &code);
+            TRD2D(xd, yd, &n, &code);
+            TRX2S(xs, ys, &n, &code);
+            TRZ2D(xd, yd, &n, &code);
+            TRX2SN(xs, ys, &n, &code, w, &k);
+        }
+    }
+    EXPECT_EQ(ys[0], -7);
+    EXPECT_EQ(yd[0], -7);
+    EXPECT_EQ(w[0], 5);
+}
+
+// The output may be the input's own storage: element i is read first.
+TEST_F(TransformTest, InPlaceOutput) {
+    std::vector<double> x{3, 4, 0, 0, -6, 8, 1, 0};
+    int32_t n = 4, code = 1;
+    TRZ2D(x.data(), x.data(), &n, &code);
+    EXPECT_EQ(std::vector<double>(x.begin(), x.begin() + 4), (std::vector<double>{5, 0, 10, 1}));
+    std::vector<float> f{3, 4, 0, 1, 1, 0};
+    n = 3, code = 4;
+    TRX2S(f.data(), f.data(), &n, &code);
+    EXPECT_NEAR(f[0], std::atan2(4.0, 3.0), 1e-6);
+    EXPECT_NEAR(f[1], kPi / 2, 1e-6);
+    EXPECT_EQ(f[2], 0);
+}
+
+// A phase that advances by less than 2 pi - T per step is recovered
+// exactly, whatever the number of turns, in both directions.
+TEST_F(TransformTest, ContinuousPhaseAlongTheArrayFollowsTheTurns) {
+    std::mt19937 rng(11);
+    for (double direction : {1.0, -1.0}) {
+        std::uniform_real_distribution<double> step(0.0, 1.2);
+        std::vector<double> theta{0.3};
+        for (int i = 1; i < 500; ++i)
+            theta.push_back(theta.back() + direction * step(rng));
+        auto rad = complex_transform(polar<double>(theta, 2.0), 4);
+        auto deg = complex_transform(polar<double>(theta, 0.5), 8);
+        auto single = complex_transform(polar<float>(theta), 4);
+        for (size_t i = 0; i < theta.size(); ++i) {
+            ASSERT_NEAR(rad[i], theta[i], 1e-9) << i;
+            ASSERT_NEAR(deg[i], theta[i] * 180 / kPi, 1e-7) << i;
+            ASSERT_NEAR(single[i], theta[i], 1e-3) << i;
+        }
+        EXPECT_GT(std::fabs(rad.back()), 20 * kPi) << "the offset accumulates over many turns";
+    }
+}
+
+TEST_F(TransformTest, ContinuousPhaseJumpsAndZeros) {
+    const double twopi = 2 * kPi;
+    struct Case {
+        const char *what;
+        std::vector<double> phase; // NaN marks a zero magnitude
+        std::vector<double> expect;
+    } cases[] = {
+        {"wrap upwards", {3.0, -3.0}, {3.0, -3.0 + twopi}},
+        {"wrap downwards", {-3.0, 3.0}, {-3.0, 3.0 - twopi}},
+        {"jump of 5.0 is below T", {3.0, -2.0}, {3.0, -2.0}},
+        {"zero breaks the chain", {3.0, NAN, -3.0}, {3.0, 0.0, -3.0}},
+        {"zero keeps the offset", {3.0, -3.0, NAN, 3.0}, {3.0, -3.0 + twopi, twopi, 3.0 + twopi}},
+        {"first element never corrected", {-3.0, -2.9}, {-3.0, -2.9}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<double> xd;
+        for (double p : c.phase) {
+            xd.push_back(std::isnan(p) ? 0.0 : std::cos(p));
+            xd.push_back(std::isnan(p) ? 0.0 : std::sin(p));
+        }
+        std::vector<float> xf(xd.begin(), xd.end());
+        auto d = complex_transform(xd, 4), dd = complex_transform(xd, 8);
+        auto f = complex_transform(xf, 4);
+        for (size_t i = 0; i < c.expect.size(); ++i) {
+            EXPECT_NEAR(d[i], c.expect[i], 1e-12) << i;
+            EXPECT_NEAR(dd[i], c.expect[i] * 180 / kPi, 1e-9) << i;
+            EXPECT_NEAR(f[i], c.expect[i], 1e-5) << i;
+        }
+    }
+}
+
+// The threshold is 1.6f * pi, a little above 1.6 * pi: a jump between
+// the two is not corrected.
+TEST_F(TransformTest, ContinuousPhaseThresholdUsesTheSinglePrecisionFactor) {
+    const double limit = static_cast<double>(1.6f) * kPi;
+    const double below = 1.6 * kPi + 0.5 * (limit - 1.6 * kPi);
+    ASSERT_GT(below, 1.6 * kPi);
+    std::vector<double> x = {std::cos(0.5 * below), std::sin(0.5 * below), std::cos(-0.5 * below),
+                             std::sin(-0.5 * below)};
+    auto y = complex_transform(x, 4);
+    EXPECT_LT(y[1], 0) << "a jump between 1.6 pi and T stays uncorrected";
+    const double above = limit + 1e-9;
+    x = {std::cos(0.5 * above), std::sin(0.5 * above), std::cos(-0.5 * above), std::sin(-0.5 * above)};
+    y = complex_transform(x, 4);
+    EXPECT_GT(y[1], 0) << "a jump above T is corrected";
+}
+
+// Each point's phase is continued from the previous curve of the family.
+TEST_F(TransformTest, ContinuousPhaseAcrossCalls) {
+    const int32_t n = 64;
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> start(-3.1, 3.1), step(-1.2, 1.2);
+    std::vector<double> theta(n), delta(n);
+    for (int i = 0; i < n; ++i) {
+        theta[i] = start(rng);
+        delta[i] = step(rng);
+    }
+    std::vector<float> w(2 * n, 12345.0f), y(n);
+    int32_t count = n;
+    for (int32_t k = 1; k <= 40; ++k) {
+        auto x = polar<float>(theta, k % 3 == 0 ? 0.25 : 4.0);
+        int32_t code = k % 2 ? 4 : 8;
+        TRX2SN(x.data(), y.data(), &count, &code, w.data(), &k);
+        const double scale = code == 8 ? 180 / kPi : 1.0;
+        for (int i = 0; i < n; ++i)
+            ASSERT_NEAR(y[i] / scale, theta[i], 2e-4 * (1 + std::fabs(theta[i]))) << "call " << k << " point " << i;
+        for (int i = 0; i < n; ++i)
+            theta[i] += delta[i];
+    }
+    // A new family (K <= 1) forgets the offsets.
+    int32_t restart = 0, code = 4;
+    auto x = polar<float>(theta);
+    TRX2SN(x.data(), y.data(), &count, &code, w.data(), &restart);
+    for (int i = 0; i < n; ++i)
+        EXPECT_NEAR(y[i], std::atan2(std::sin(theta[i]), std::cos(theta[i])), 1e-5);
+}
+
+// Point 1 wraps from 3.0 to -3.0; point 2 goes 3.0, zero magnitude,
+// -3.0 and is compared with phase 0 at the zero, so it never wraps.
+TEST_F(TransformTest, ContinuousPhaseAcrossCallsWrapsAndTakesZerosAsPhaseZero) {
+    const float c3 = std::cos(3.0f), s3 = std::sin(3.0f);
+    const std::vector<std::vector<float>> calls = {{c3, s3, c3, s3}, {-1, 0, 0, 0}, {c3, -s3, c3, -s3}};
+    const double expect[3][2] = {{3.0, 3.0}, {kPi, 0.0}, {-3.0 + 2 * kPi, -3.0}};
+    std::vector<float> w(4), y(2);
+    int32_t n = 2, code = 4;
+    for (int32_t k = 1; k <= 3; ++k) {
+        TRX2SN(calls[k - 1].data(), y.data(), &n, &code, w.data(), &k);
+        EXPECT_NEAR(y[0], expect[k - 1][0], 1e-5) << "call " << k;
+        EXPECT_NEAR(y[1], expect[k - 1][1], 1e-5) << "call " << k;
+    }
+}
+
+TEST(TransformLabel, ShortAndLongLabels) {
+    struct Case {
+        int32_t code, long_label;
+        const char *text;
+        int32_t len;
+    } cases[] = {
+        {1, 0, "MAG", 3},  {2, 0, "DB", 2},   {3, 0, "RAD", 3}, {4, 0, "RAD", 3}, {5, 0, "RE", 2},
+        {6, 0, "IM", 2},   {7, 0, "DEG", 3},  {8, 0, "DEG", 3}, {9, 0, "LOG", 3}, {1, -1, "Magnitude", 9},
+        {2, 1, "dB", 2},   {3, 1, "Phase (rad)", 11},           {4, 1, "Continuous Phase (rad)", 22},
+        {5, 1, "Real Part", 9},                                 {6, 1, "Imaginary Part", 14},
+        {7, 1, "Phase (deg)", 11},                              {8, 1, "Continuous Phase (deg)", 22},
+        {9, 1, "Logarithm", 9},                                 {0, 0, "", 0},
+        {0, 1, "", 0},     {10, 1, "", -1},   {-1, 0, "", -1},  {4, 2, "RAD", 3} /* low bit decides */,
+    };
+    for (const Case &c : cases) {
+        char label[30];
+        std::fill(label, label + 30, 'x');
+        int32_t len = 99;
+        TRSFKW(&c.code, &c.long_label, label, &len, 24);
+        std::string expect = std::string(c.text) + std::string(24 - std::strlen(c.text), ' ');
+        EXPECT_EQ(std::string(label, 24), expect) << c.code;
+        EXPECT_EQ(len, c.len) << c.code;
+        EXPECT_EQ(label[24], 'x') << "nothing beyond the declared length";
+    }
+    char brief[5];
+    int32_t code = 8, yes = 1, len = 0;
+    TRSFKW(&code, &yes, brief, &len, 5);
+    EXPECT_EQ(std::string(brief, 5), "Conti");
+    EXPECT_EQ(len, 22) << "the label's own length, even when cut";
+}
+
+} // namespace

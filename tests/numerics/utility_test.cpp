@@ -1,0 +1,93 @@
+// Integer and array helpers of spectrum work: bit reversal, powers of two,
+// reversal in place, extremes of a curve.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "kt/numerics.h"
+
+namespace {
+
+int32_t bitrev(int32_t i, int32_t nbits) { return BITREV(&i, &nbits); }
+int32_t pow2(int32_t n) { return POW2(&n); }
+int32_t ilog2(int32_t n) { return ILOG2(&n); }
+
+TEST(BitReversal, ReversesTheLowBits) {
+    struct Case {
+        int32_t i, nbits, expect;
+    } cases[] = {
+        {6, 3, 3},      {1, 4, 8},        {0, 5, 0},    {5, 0, 0},          {5, -2, 0},
+        {0xF0, 4, 0},   {0x1234, 16, 0x2C48},           {1, 31, 1 << 30},   {1, 32, INT32_MIN},
+        {1, 33, 0},     {3, 1000, 0},     {INT32_MAX, 31, INT32_MAX},        {-1, 2, -2} /* odd negatives count -1 per step */,
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(bitrev(c.i, c.nbits), c.expect) << c.i << " " << c.nbits;
+}
+
+TEST(BitReversal, IsAnInvolutionOnEveryFieldWidth) {
+    for (int32_t nbits = 1; nbits <= 12; ++nbits)
+        for (int32_t i = 0; i < (1 << nbits); ++i)
+            ASSERT_EQ(bitrev(bitrev(i, nbits), nbits), i) << nbits;
+}
+
+TEST(PowersOfTwo, SmallestPowerAtLeastN) {
+    struct Case {
+        int32_t n, pow, log;
+    } cases[] = {
+        {-5, 1, 0},       {0, 1, 0},       {1, 1, 0},       {2, 2, 1},           {3, 4, 2},
+        {5, 8, 3},        {8, 8, 3},       {9, 16, 4},      {1 << 20, 1 << 20, 20},
+        {(1 << 20) + 1, 1 << 21, 21},      {1 << 30, 1 << 30, 30},
+        {(1 << 30) + 1, 0, 31},            {INT32_MAX, 0, 31},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(pow2(c.n), c.pow) << c.n;
+        EXPECT_EQ(ilog2(c.n), c.log) << c.n;
+    }
+}
+
+TEST(ArrayReverse, OddEvenAndEmpty) {
+    for (int32_t n = 0; n <= 6; ++n) {
+        std::vector<double> a{1, 2, 3, 4, 5, 6, 7};
+        AR8REV(a.data(), &n);
+        for (int32_t i = 0; i < n; ++i)
+            EXPECT_EQ(a[i], n - i) << n;
+        EXPECT_EQ(a[6], 7) << "nothing past N";
+    }
+    std::vector<double> a{1, 2, 3, 4, 5};
+    int32_t negative = -3;
+    AR8REV(a.data(), &negative);
+    EXPECT_EQ(a, (std::vector<double>{1, 2, 3, 4, 5}));
+}
+
+TEST(MinMax, ExtremesOfACurve) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        std::vector<float> x;
+        int32_t n;
+        float lo, hi; // NaN: expect NaN
+    } cases[] = {
+        {{3, -1, 7, 2}, 4, -1, 7},
+        {{5, 9}, 1, 5, 5},
+        {{5, 9}, 0, 5, 5},
+        {{-2, -2, -2}, 3, -2, -2},
+        {{1, nan, 4}, 3, 4, 4},   // after a NaN minimum every value replaces it
+        {{1, 4, nan}, 3, nan, 4}, // the minimum takes v unless v > minimum
+        {{nan, 4, 2}, 3, 2, nan},
+    };
+    for (const Case &c : cases) {
+        float lo = 0, hi = 0;
+        MNMXS(c.x.data(), &c.n, &lo, &hi);
+        if (std::isnan(c.lo))
+            EXPECT_TRUE(std::isnan(lo));
+        else
+            EXPECT_EQ(lo, c.lo);
+        if (std::isnan(c.hi))
+            EXPECT_TRUE(std::isnan(hi));
+        else
+            EXPECT_EQ(hi, c.hi);
+    }
+}
+
+} // namespace
