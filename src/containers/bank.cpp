@@ -1,0 +1,117 @@
+// Bank: fixed-size items carved from region blocks, recycled through a
+// free list threaded through the free items themselves.
+#include <climits>
+#include <iostream>
+
+#include "kt/containers.h"
+
+namespace {
+
+// A free item's first word is a link, so an item holds at least one pointer
+// and items stay aligned for one.
+int item_size_for(int itemsz) {
+    constexpr int word = static_cast<int>(sizeof(void *));
+    if (itemsz < word)
+        return word;
+    if (itemsz > INT_MAX - word)
+        return INT_MAX / word * word;
+    return (itemsz + word - 1) / word * word;
+}
+
+} // namespace
+
+Bank::Bank(int item_bytes, PWSRegion *home, int per_block)
+    : region(home ? home : PWS::GetMallocRegion()), itemsz(item_size_for(item_bytes)), incr(per_block < 1 ? 1 : per_block),
+      blocks(region, 10), eflag(blocks.nostore()), n_alloc(0), n_total(0), free_p(nullptr), p(nullptr), n(0), m(0) {
+    if (eflag)
+        return;
+    KT_Status status;
+    auto *block = static_cast<char *>(
+        region->AllocMem(static_cast<size_t>(itemsz) * static_cast<size_t>(incr), status));
+    if (!block || !record_block(block, incr)) {
+        eflag = 1;
+        return;
+    }
+    p = block;
+    m = n_total = incr;
+}
+
+Bank::~Bank() {
+    KT_Status status;
+    for (int k = 0; k + 1 < blocks.size(); k += 2)
+        region->FreeMem(reinterpret_cast<void *>(blocks[k]), status);
+}
+
+// Records a block as an (address, item count) pair; a block that cannot be
+// recorded is given back at once, or nothing would ever free it.
+bool Bank::record_block(char *block, int items) {
+    const intptr_t pair[2] = {reinterpret_cast<intptr_t>(block), items};
+    if (blocks.enter(pair, 2) >= 0)
+        return true;
+    KT_Status status;
+    region->FreeMem(block, status);
+    return false;
+}
+
+void *Bank::get_from_new_block() {
+    if (n_total > INT_MAX - incr) {
+        eflag = 1;
+        return nullptr;
+    }
+    KT_Status status;
+    auto *block = static_cast<char *>(
+        region->AllocMem(static_cast<size_t>(itemsz) * static_cast<size_t>(incr), status));
+    if (!block || !record_block(block, incr)) {
+        eflag = 1;
+        return nullptr;
+    }
+    p = block;
+    n_total += incr;
+    m = incr;
+    n = 1;
+    return block;
+}
+
+void *Bank::get() {
+    void *item = free_p;
+    if (item) {
+        free_p = *static_cast<void **>(item);
+    } else if (n < m) {
+        item = p + static_cast<size_t>(itemsz) * static_cast<size_t>(n);
+        ++n;
+    } else {
+        item = get_from_new_block();
+        if (!item)
+            return nullptr;
+    }
+    ++n_alloc;
+    return item;
+}
+
+void Bank::free(void *item) {
+    if (!item)
+        return;
+    *static_cast<void **>(item) = free_p;
+    free_p = item;
+    --n_alloc;
+}
+
+void Bank::dump() const {
+    std::ostream &os = std::cerr;
+    os << "The bank at " << static_cast<const void *>(this) << ":\n"
+       << "region = " << static_cast<const void *>(region) << '\n'
+       << "itemsz = " << itemsz << '\n'
+       << "incr   = " << incr << '\n'
+       << "eflag  = " << eflag << '\n'
+       << "n_alloc= " << n_alloc << '\n'
+       << "n_total= " << n_total << '\n'
+       << "p      = " << static_cast<const void *>(p) << '\n'
+       << "n      = " << n << '\n'
+       << "m      = " << m << '\n';
+    for (int k = 0; k + 1 < blocks.size(); k += 2)
+        os << "block  @ " << reinterpret_cast<const void *>(blocks[k]) << ' ' << blocks[k + 1] << '\n';
+    os << "free_p = ";
+    for (void *item = free_p; item; item = *static_cast<void **>(item))
+        os << "         " << item << '\n';
+    os << "         " << static_cast<const void *>(nullptr) << '\n' << '\n';
+}

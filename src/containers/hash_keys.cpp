@@ -1,0 +1,165 @@
+// The key classes of Hash: zero-terminated strings (with private key
+// copies), and one-word keys shared by the int and pointer tables.
+//
+// `create` looks the key up before it takes anything from the bank, and
+// takes the entry and the key copy before it links anything, so a refused
+// request leaves the table exactly as it was.
+#include <iostream>
+
+#include "kt/containers_hash.h"
+
+// The value shares the last word with the cached hash: entries stay three words.
+static_assert(sizeof(Hash_entry_cString_int) == 3 * sizeof(void *), "string-int entries are three words");
+
+namespace {
+
+const Hash_entry_cString *string_entry(const Hash_entry *e) { return static_cast<const Hash_entry_cString *>(e); }
+const char *key_of(const Hash_entry *e) { return string_entry(e)->key(); }
+intptr_t word_of(const Hash_entry *e) { return static_cast<const Hash_entry_word *>(e)->word(); }
+
+} // namespace
+
+// ---- string keys -----------------------------------------------------------
+
+Hash_Key_cString::Hash_Key_cString(unsigned entry_size, PWSRegion *home) : Hash(entry_size, home) {}
+
+Hash_Key_cString::~Hash_Key_cString() {
+    KT_Status status;
+    Hash_Iterator it(this);
+    while (Hash_entry *e = it())
+        region->FreeMem(static_cast<Hash_entry_cString *>(e)->key(), status);
+}
+
+uint32_t Hash_Key_cString::string_hash(const char *s) {
+    uint32_t h = 0;
+    const auto *p = reinterpret_cast<const signed char *>(s);
+    // Four bytes a round: shifts 0, 8, 16, 24, then again from 0.
+    for (;;) {
+        if (!p[0])
+            return h;
+        h += static_cast<uint32_t>(int32_t{p[0]});
+        if (!p[1])
+            return h;
+        h += static_cast<uint32_t>(int32_t{p[1]}) << 8;
+        if (!p[2])
+            return h;
+        h += static_cast<uint32_t>(int32_t{p[2]}) << 16;
+        if (!p[3])
+            return h;
+        h += static_cast<uint32_t>(int32_t{p[3]}) << 24;
+        p += 4;
+    }
+}
+
+int Hash_Key_cString::compare(const Hash_entry *a, const Hash_entry *b) const {
+    // Equal keys have equal hashes: differing known hashes settle it.
+    uint32_t ha = string_entry(a)->known_hash(), hb = string_entry(b)->known_hash();
+    if (ha != 0 && hb != 0 && ha != hb)
+        return 1;
+    const char *x = key_of(a), *y = key_of(b);
+    // Most entries of a chain differ in the first byte: no call for those.
+    if (*x != *y)
+        return 1;
+    return *x == '\0' || std::strcmp(x + 1, y + 1) == 0 ? 0 : 1;
+}
+
+int Hash_Key_cString::hash_fcn(const Hash_entry *e) const {
+    uint32_t h = string_entry(e)->known_hash();
+    if (h == 0)
+        h = string_hash(key_of(e));
+    return static_cast<int>(h % static_cast<uint32_t>(buckets.size()));
+}
+
+void Hash_Key_cString::debug_key(const Hash_entry *e) const { ktout << key_of(e); }
+
+Hash_entry_cString *Hash_Key_cString::create(const char *key, int &created) {
+    created = 0;
+    if (!key || !usable())
+        return nullptr;
+    Hash_entry_cString probe(const_cast<char *>(key));
+    probe.set_known_hash(string_hash(key));
+    int b = 0;
+    void *item = nullptr;
+    if (Hash_entry *old = find_or_take(&probe, b, item))
+        return static_cast<Hash_entry_cString *>(old);
+    if (!item)
+        return nullptr;
+    size_t bytes = std::strlen(key) + 1;
+    KT_Status status;
+    auto *copy = static_cast<char *>(region->AllocMem(bytes, status));
+    if (!copy) {
+        bank->free(item);
+        eflag = 1;
+        return nullptr;
+    }
+    std::memcpy(copy, key, bytes);
+    auto *e = ::new (item) Hash_entry_cString(copy);
+    e->set_known_hash(probe.known_hash());
+    link(e, b);
+    created = 1;
+    return e;
+}
+
+Hash_entry_cString *Hash_Key_cString::find(const char *key) const {
+    if (!key)
+        return nullptr;
+    Hash_entry_cString probe(const_cast<char *>(key));
+    probe.set_known_hash(string_hash(key));
+    return static_cast<Hash_entry_cString *>(base_find(&probe));
+}
+
+void Hash_Key_cString::free(Hash_entry_cString *e) {
+    if (!e || !usable())
+        return;
+    base_free(e);
+    KT_Status status;
+    region->FreeMem(e->key(), status);
+    bank->free(e);
+}
+
+// ---- one-word keys ---------------------------------------------------------
+
+int Hash_Key_word::compare(const Hash_entry *a, const Hash_entry *b) const {
+    return word_of(a) == word_of(b) ? 0 : 1;
+}
+
+int Hash_Key_word::hash_fcn(const Hash_entry *e) const {
+    intptr_t n = buckets.size();
+    intptr_t r = word_of(e) % n;
+    return static_cast<int>(r < 0 ? r + n : r);
+}
+
+Hash_entry_word *Hash_Key_word::create_word(intptr_t key, int &created) {
+    created = 0;
+    if (!usable())
+        return nullptr;
+    Hash_entry_word probe(key);
+    int b = 0;
+    void *item = nullptr;
+    if (Hash_entry *old = find_or_take(&probe, b, item))
+        return static_cast<Hash_entry_word *>(old);
+    if (!item)
+        return nullptr;
+    auto *e = ::new (item) Hash_entry_word(key);
+    link(e, b);
+    created = 1;
+    return e;
+}
+
+Hash_entry_word *Hash_Key_word::find_word(intptr_t key) const {
+    Hash_entry_word probe(key);
+    return static_cast<Hash_entry_word *>(base_find(&probe));
+}
+
+void Hash_Key_word::free_word(Hash_entry_word *e) {
+    if (!e || !usable())
+        return;
+    base_free(e);
+    bank->free(e);
+}
+
+void Hash_Key_int::debug_key(const Hash_entry *e) const { ktout << static_cast<int>(word_of(e)); }
+
+void Hash_Key_voidp::debug_key(const Hash_entry *e) const {
+    ktout << reinterpret_cast<const void *>(word_of(e));
+}

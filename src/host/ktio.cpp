@@ -1,0 +1,4 @@
+// ktout: the host's output stream, following standard output.
+#include "kt/region.h"
+
+ktio_ostream ktout(std::cout);

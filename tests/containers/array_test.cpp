@@ -1,0 +1,212 @@
+// Typed arrays: slot numbers, the ascending free-slot list, iteration order,
+// copies and appends, against hand-worked cases and a model of slots.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "container_test_util.h"
+#include "kt/containers.h"
+
+using kt_cont_test::Grants;
+
+namespace {
+
+template <class A>
+std::vector<typename A::value_type> walk(const A &a) {
+    std::vector<typename A::value_type> v;
+    Arr_slot_iterator<A> it(&a);
+    while (auto *p = it())
+        v.push_back(*p);
+    return v;
+}
+
+// The free-slot list from startEmpty on, as slot numbers.
+std::vector<int> free_list(const Arr_intptr_t &a) {
+    std::vector<int> v;
+    for (int s = a.startEmpty(); s != 0; s = Arr_intptr_t::link_of(a[s - 1]))
+        v.push_back(s);
+    return v;
+}
+
+Arr_intptr_t filled(PWSRegion *region, int n) {
+    Arr_intptr_t a(region, 4);
+    for (int i = 0; i < n; ++i)
+        a.enter(100 + i);
+    return a;
+}
+
+TEST(TypedArray, ARemovedSlotIsReusedByTheNextEnter) {
+    PWSRegion region;
+    Arr_intptr_t a(&region, 10);
+    EXPECT_EQ(a.enter('x'), 1);
+    EXPECT_EQ(a.enter('y'), 2);
+    EXPECT_EQ(a.enter('z'), 3);
+    a.remove(1);
+    EXPECT_EQ(a.size(), 2);
+    EXPECT_EQ(a.enter('w'), 2);
+    EXPECT_EQ(a[1], 'w');
+    EXPECT_EQ(walk(a), (std::vector<intptr_t>{'x', 'w', 'z'}));
+    EXPECT_EQ(a.startEmpty(), 0) << "the only free slot was taken";
+    EXPECT_EQ(a.lastEmpty(), 0);
+}
+
+TEST(TypedArray, FreeListStaysAscending) {
+    struct Case {
+        int n;
+        std::vector<int> removed;   // element indices, in this order
+        std::vector<int> free;      // the list afterwards, slot numbers
+        std::vector<intptr_t> live; // what iteration returns
+    } cases[] = {
+        {4, {0, 2, 1}, {1, 2, 3}, {103}},
+        {5, {0, 2, 3}, {1, 3, 4}, {101, 104}},
+        {5, {4, 0, 2}, {1, 3, 5}, {101, 103}},
+        {3, {2, 1, 0}, {1, 2, 3}, {}},
+        {3, {1, 1, 7, -1}, {2}, {100, 102}}, // a second remove, and bad indices, change nothing
+    };
+    PWSRegion region;
+    for (const Case &c : cases) {
+        Arr_intptr_t a = filled(&region, c.n);
+        for (int i : c.removed)
+            a.remove(i);
+        EXPECT_EQ(free_list(a), c.free) << c.n;
+        EXPECT_EQ(a.lastEmpty(), c.free.empty() ? 0 : c.free.back());
+        EXPECT_EQ(walk(a), c.live) << c.n;
+        EXPECT_EQ(a.size(), static_cast<int>(c.live.size()));
+        // Reuse goes lowest slot first.
+        for (int s : c.free)
+            EXPECT_EQ(a.enter(7), s);
+        EXPECT_EQ(a.enter(8), c.n + 1);
+    }
+}
+
+// Random enters and removes against a model of the slots: the lowest free
+// slot is reused, iteration returns the live values in slot order.
+TEST(TypedArray, RandomTrafficAgainstASlotModel) {
+    std::mt19937 rng(11);
+    PWSRegion region;
+    Arr_intptr_t a(&region, 1);
+    std::vector<std::optional<intptr_t>> slots;
+    for (int step = 0; step < 20000; ++step) {
+        if (rng() % 5 < 3 || slots.empty()) {
+            auto v = static_cast<intptr_t>(rng());
+            size_t s = 0;
+            while (s < slots.size() && slots[s])
+                ++s;
+            ASSERT_EQ(a.enter(v), static_cast<int>(s) + 1);
+            if (s == slots.size())
+                slots.emplace_back();
+            slots[s] = v;
+        } else {
+            size_t i = rng() % slots.size();
+            a.remove(static_cast<int>(i)); // may hit a free slot: ignored
+            slots[i].reset();
+        }
+        if (step % 97 == 0) {
+            std::vector<intptr_t> live;
+            for (auto &s : slots)
+                if (s)
+                    live.push_back(*s);
+            ASSERT_EQ(walk(a), live);
+            ASSERT_EQ(a.size(), static_cast<int>(live.size()));
+        }
+    }
+}
+
+TEST(TypedArray, BulkEnterAppendsOrFillsFreeSlotsFirst) {
+    PWSRegion region;
+    Arr_intptr_t a(&region, 2);
+    const intptr_t three[] = {1, 2, 3};
+    EXPECT_EQ(a.enter(three, 3), 3);
+    EXPECT_EQ(a.enter(three, 3), 6);
+    EXPECT_EQ(a.enter(three, 0), 6);
+    EXPECT_EQ(a.enter(three, -1), -1);
+    a.remove(1);
+    a.remove(4);
+    const intptr_t more[] = {7, 8, 9};
+    EXPECT_EQ(a.enter(more, 3), 7);
+    EXPECT_EQ(walk(a), (std::vector<intptr_t>{1, 7, 3, 1, 8, 3, 9}));
+    // Values taken from the array's own storage survive its growth.
+    while (a.max_size() > a.size())
+        a.enter(0);
+    int n = a.size();
+    EXPECT_EQ(a.enter(&a[0], n), 2 * n);
+    for (int i = 0; i < n; ++i)
+        EXPECT_EQ(a[n + i], a[i]);
+}
+
+TEST(TypedArray, CopiesAssignmentAndAppend) {
+    PWSRegion region;
+    Arr_intptr_t a = filled(&region, 5);
+    a.remove(1);
+    a.remove(3);
+    Arr_intptr_t copy(a);
+    EXPECT_EQ(copy.region(), PWS::GetMallocRegion()) << "copies live in the heap's region";
+    EXPECT_EQ(walk(copy), (std::vector<intptr_t>{100, 102, 104}));
+    EXPECT_EQ(copy.startEmpty(), 0) << "a copy is compact";
+
+    Arr_intptr_t b = filled(&region, 2);
+    b.remove(0);
+    b = a;
+    EXPECT_EQ(walk(b), walk(a));
+    b = b;
+    EXPECT_EQ(walk(b), walk(a)) << "assigning to itself changes nothing";
+    b += a;
+    EXPECT_EQ(walk(b), (std::vector<intptr_t>{100, 102, 104, 100, 102, 104}));
+    a += a;
+    EXPECT_EQ(walk(a), (std::vector<intptr_t>{100, 100, 102, 102, 104, 104}))
+        << "the two free slots are filled first, then the rest appended";
+}
+
+TEST(TypedArray, AppendSkipsValuesThatCannotBeEntered) {
+    PWSRegion region;
+    Arr_intptr_t source = filled(&region, 6);
+    Arr_intptr_t target(&region, 3);
+    {
+        Grants none(&region, 0);
+        target += source;
+    }
+    EXPECT_EQ(walk(target), (std::vector<intptr_t>{100, 101, 102}));
+    EXPECT_EQ(target.nostore(), 1);
+    target += source;
+    EXPECT_EQ(target.size(), 9);
+}
+
+TEST(TypedArray, RefusedGrowthReturnsMinusOneAndKeepsTheArray) {
+    PWSRegion region;
+    Arr_intptr_t a = filled(&region, 4);
+    ASSERT_EQ(a.max_size(), 4);
+    const intptr_t two[] = {1, 2};
+    {
+        Grants none(&region, 0);
+        EXPECT_EQ(a.enter(9), -1);
+        EXPECT_EQ(a.enter(two, 2), -1);
+        a.remove(0);
+        EXPECT_EQ(a.enter(5), 1) << "a free slot needs no storage";
+    }
+    EXPECT_EQ(walk(a), (std::vector<intptr_t>{5, 101, 102, 103}));
+    EXPECT_EQ(a.enter(9), 5);
+}
+
+TEST(TypedArray, IntAndEntryPointerFacesShareTheBehaviour) {
+    Arr_int ints;
+    EXPECT_EQ(ints.region(), PWS::GetMallocRegion());
+    for (int v : {4, 5, 6, 7})
+        ints.enter(v);
+    ints.remove(2);
+    EXPECT_EQ(ints.enter(9), 3);
+    EXPECT_EQ(walk(ints), (std::vector<int>{4, 5, 9, 7}));
+
+    Arr_Hash_entry_p entries(3);
+    auto *p = reinterpret_cast<Hash_entry *>(&ints);
+    EXPECT_EQ(entries.enter(p), 1);
+    EXPECT_EQ(entries.enter(nullptr), 2);
+    entries.remove(0);
+    EXPECT_EQ(walk(entries), (std::vector<Hash_entry *>{nullptr}));
+    EXPECT_EQ(entries.enter(p), 1);
+    Arr_Hash_entry_p_iterator it(&entries);
+    EXPECT_EQ(*it(), p);
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+// Doubly linked lists: positions, insertion at both ends and in the middle,
+// removal through the iterator, clear, and random traffic against a vector.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "container_test_util.h"
+#include "kt/containers_list.h"
+
+namespace {
+
+std::vector<int> values(const Dlist_int &list) {
+    std::vector<int> v;
+    for (auto *e = list.first(); e; e = list.next(e))
+        v.push_back(e->value);
+    // The backward links must tell the same story.
+    std::vector<int> back;
+    for (auto *e = list.last(); e; e = list.prev(e))
+        back.insert(back.begin(), e->value);
+    EXPECT_EQ(v, back);
+    EXPECT_EQ(list.size(), static_cast<int>(v.size()));
+    return v;
+}
+
+Dlist_int::Entry *add(Dlist_int &list, int v) { return list.append(list.newEntry(v)); }
+
+TEST(Dlist, AtEntryCountsFromTheHead) {
+    Dlist_int list;
+    for (int v : {1, 2, 3})
+        add(list, v);
+    EXPECT_EQ(list.atEntry(2), list.last());
+    EXPECT_EQ(list.at(2)->value, 3);
+    EXPECT_EQ(list.at(0)->value, 1);
+    EXPECT_EQ(list.atEntry(3), nullptr);
+    EXPECT_EQ(list.atEntry(-1), nullptr);
+}
+
+TEST(Dlist, InsertionsKeepBothDirectionsConsistent) {
+    PWSRegion region;
+    Dlist_int list(&region, 7);
+    EXPECT_EQ(list.tag(), 7);
+    auto *b = add(list, 2);
+    list.prepend(list.newEntry(1));
+    list.insertAfter(b, list.newEntry(4));
+    list.insertBefore(list.last(), list.newEntry(3));
+    list.insertBefore(list.first(), list.newEntry(0));
+    list.insertAfter(list.last(), list.newEntry(5));
+    EXPECT_EQ(values(list), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(list.nostore(), 0);
+    EXPECT_EQ(list.append(nullptr), nullptr);
+    EXPECT_EQ(list.insertAfter(nullptr, list.newEntry(9)), nullptr);
+    EXPECT_EQ(list.nostore(), 1);
+}
+
+TEST(Dlist, IteratorRemoveStepsBackAndRemoveNextSkipsTheSuccessor) {
+    Dlist_int list;
+    for (int v : {1, 2, 3})
+        add(list, v);
+    Dlist_Iterator_int it(&list);
+    it();
+    auto *two = it();
+    EXPECT_EQ(it.remove(), 2);
+    delete two;
+    EXPECT_EQ(it()->value, 3);
+    EXPECT_EQ(it(), nullptr);
+    EXPECT_EQ(values(list), (std::vector<int>{1, 3}));
+
+    for (int v : {4, 5})
+        add(list, v); // 1 3 4 5
+    Dlist_Iterator_int skip(&list);
+    skip();
+    auto *one = skip.current();
+    EXPECT_EQ(skip.removeNext(), 1);
+    delete one;
+    EXPECT_EQ(skip()->value, 4) << "3 became current and is stepped over";
+    EXPECT_EQ(values(list), (std::vector<int>{3, 4, 5}));
+}
+
+TEST(Dlist, RemovingTheTailThroughTheIteratorEndsTheWalk) {
+    Dlist_int list;
+    for (int v : {1, 2})
+        add(list, v);
+    Dlist_Iterator_int it(&list);
+    int visits = 0;
+    while (auto *e = it()) {
+        ASSERT_LT(++visits, 10) << "the walk must not start over";
+        if (e->value == 2) {
+            it.removeNext();
+            delete e;
+        }
+    }
+    EXPECT_EQ(values(list), (std::vector<int>{1}));
+    EXPECT_EQ(it(), nullptr);
+    it.reset();
+    EXPECT_EQ(it()->value, 1);
+    EXPECT_EQ(Dlist_Iterator_int(&list).remove(), 0) << "nothing current, nothing removed";
+}
+
+TEST(Dlist, RemovingTheHeadThroughTheIteratorRestartsAtTheNewHead) {
+    Dlist_int list;
+    for (int v : {1, 2, 3})
+        add(list, v);
+    Dlist_Iterator_int it(&list);
+    auto *one = it();
+    EXPECT_EQ(it.remove(), 1);
+    delete one;
+    EXPECT_EQ(it()->value, 2);
+}
+
+TEST(Dlist, ApplyFindNextAndCount) {
+    Dlist_int list;
+    for (int v : {1, 2, 3, 4, 5, 6})
+        add(list, v);
+    int factor = 10;
+    list.apply([](int &v, void *arg) { v *= *static_cast<int *>(arg); }, &factor);
+    EXPECT_EQ(values(list), (std::vector<int>{10, 20, 30, 40, 50, 60}));
+    auto above = [](int &v, void *arg) -> kt_boolean_t { return v > *static_cast<int *>(arg); };
+    int limit = 25;
+    auto *e = list.findNext(list.first(), above, &limit);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->value, 30);
+    EXPECT_EQ(list.findNext(e, above, &limit), e) << "the start entry counts";
+    EXPECT_EQ(list.findNext(list.next(e), above, &limit)->value, 40);
+    EXPECT_EQ(list.findNext(nullptr, above, &limit), nullptr);
+    EXPECT_EQ(list.nOfEntries(above, &limit), 4);
+    limit = 60;
+    EXPECT_EQ(list.findNext(list.first(), above, &limit), nullptr);
+    EXPECT_EQ(list.nOfEntries(above, &limit), 0);
+}
+
+TEST(Dlist, ClearEmptiesTheListAndReturnsItsEntries) {
+    PWSRegion region;
+    Dlist_int list(&region);
+    for (int v = 0; v < 100; ++v)
+        add(list, v);
+    EXPECT_GT(region.bytes_in_use(), 0);
+    list.clear();
+    EXPECT_EQ(region.bytes_in_use(), 0);
+    EXPECT_EQ(list.size(), 0);
+    EXPECT_EQ(list.first(), nullptr);
+    EXPECT_EQ(list.last(), nullptr);
+    add(list, 5);
+    EXPECT_EQ(values(list), (std::vector<int>{5}));
+}
+
+TEST(Dlist, TheDestructorReturnsTheEntriesButNotRemovedOnes) {
+    PWSRegion region;
+    Dlist_void_p::Entry *kept;
+    {
+        Dlist_void_p list(&region);
+        for (int k = 0; k < 5; ++k)
+            list.append(list.newEntry(&region));
+        kept = list.first();
+        EXPECT_EQ(list.remove(kept), &region);
+        EXPECT_EQ(kept->next, nullptr);
+        EXPECT_EQ(kept->prev, nullptr);
+    }
+    KT_Status status;
+    EXPECT_EQ(PWS::WhichRegion(kept, status), &region);
+    delete kept;
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
+TEST(Dlist, NewEntriesCanBeRefused) {
+    PWSRegion region;
+    Dlist_char_p list(&region);
+    region.fail_after(0);
+    EXPECT_EQ(list.newEntry(nullptr), nullptr);
+    EXPECT_EQ(list.append(list.newEntry(nullptr)), nullptr);
+    EXPECT_EQ(list.nostore(), 1);
+    region.fail_after(-1);
+    EXPECT_NE(list.append(list.newEntry(nullptr)), nullptr);
+    EXPECT_EQ(list.size(), 1);
+}
+
+// Random insertions, removals and iterator walks against a vector.
+TEST(Dlist, RandomTrafficAgainstAVector) {
+    std::mt19937 rng(37);
+    PWSRegion region;
+    Dlist_int list(&region);
+    std::vector<int> model;
+    for (int step = 0; step < 3000; ++step) {
+        int v = static_cast<int>(rng() % 1000);
+        int size = static_cast<int>(model.size());
+        int i = size ? static_cast<int>(rng() % static_cast<unsigned>(size)) : 0;
+        switch (rng() % 6) {
+        case 0:
+            add(list, v);
+            model.push_back(v);
+            break;
+        case 1:
+            list.prepend(list.newEntry(v));
+            model.insert(model.begin(), v);
+            break;
+        case 2:
+            if (size) {
+                list.insertAfter(list.at(i), list.newEntry(v));
+                model.insert(model.begin() + i + 1, v);
+            }
+            break;
+        case 3:
+            if (size) {
+                list.insertBefore(list.at(i), list.newEntry(v));
+                model.insert(model.begin() + i, v);
+            }
+            break;
+        case 4:
+            if (size) {
+                auto *e = list.at(i);
+                ASSERT_EQ(list.remove(e), model[static_cast<size_t>(i)]);
+                delete e;
+                model.erase(model.begin() + i);
+            }
+            break;
+        default: {
+            // A walk that removes some entries as it goes; the model keeps
+            // the same cursor: -1 before the head, `ended` after the tail.
+            Dlist_Iterator_int it(&list);
+            int cur = -1;
+            bool ended = false;
+            for (;;) {
+                auto *e = it();
+                if (ended || cur + 1 >= static_cast<int>(model.size())) {
+                    ASSERT_EQ(e, nullptr);
+                    break;
+                }
+                ++cur;
+                ASSERT_NE(e, nullptr);
+                ASSERT_EQ(e->value, model[static_cast<size_t>(cur)]);
+                unsigned pick = rng() % 4;
+                if (pick == 0) {
+                    ASSERT_EQ(it.remove(), model[static_cast<size_t>(cur)]);
+                    model.erase(model.begin() + cur);
+                    --cur;
+                    delete e;
+                } else if (pick == 1) {
+                    ASSERT_EQ(it.removeNext(), model[static_cast<size_t>(cur)]);
+                    model.erase(model.begin() + cur);
+                    ended = cur >= static_cast<int>(model.size());
+                    delete e;
+                }
+            }
+        }
+        }
+        ASSERT_EQ(values(list), model) << step;
+    }
+}
+
+} // namespace

@@ -1,0 +1,389 @@
+// Hash tables: the bucket and rehash rule, the key hashes, chain order
+// against a model that follows the same rules, diagnostics, and tables
+// whose construction was refused.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "container_test_util.h"
+#include "kt/containers_hash.h"
+
+using kt_cont_test::Capture;
+using kt_cont_test::Grants;
+
+namespace {
+
+bool is_prime(int n) {
+    if (n < 2)
+        return false;
+    for (int d = 2; d * d <= n; ++d)
+        if (n % d == 0)
+            return false;
+    return true;
+}
+
+uint32_t reference_string_hash(const std::string &s) {
+    uint32_t h = 0;
+    int shift = 0;
+    for (char c : s) {
+        h += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))) << shift;
+        shift = (shift + 8) % 32;
+    }
+    return h;
+}
+
+// The table's rules on plain vectors: chains from their heads, new entries
+// at the front, a rehash when more than `threshold` entries are taken.
+template <class Key>
+struct ChainModel {
+    std::vector<std::vector<Key>> buckets = std::vector<std::vector<Key>>(5);
+    int threshold = 16, taken = 0;
+    int (*bucket_of)(const Key &, int);
+
+    explicit ChainModel(int (*f)(const Key &, int)) : bucket_of(f) {}
+
+    std::vector<Key> order() const {
+        std::vector<Key> all;
+        for (auto &chain : buckets)
+            all.insert(all.end(), chain.begin(), chain.end());
+        return all;
+    }
+    bool has(const Key &k) const {
+        for (const Key &x : buckets[static_cast<size_t>(bucket_of(k, size()))])
+            if (x == k)
+                return true;
+        return false;
+    }
+    int size() const { return static_cast<int>(buckets.size()); }
+    void push_front(const Key &k) {
+        auto &chain = buckets[static_cast<size_t>(bucket_of(k, size()))];
+        chain.insert(chain.begin(), k);
+    }
+    bool create(const Key &k) {
+        if (has(k))
+            return false;
+        if (++taken > threshold) {
+            std::vector<Key> all = order();
+            threshold *= 4;
+            int b = threshold / 4;
+            while (!is_prime(b))
+                ++b;
+            buckets.assign(static_cast<size_t>(b), {});
+            for (const Key &x : all)
+                push_front(x);
+        }
+        push_front(k);
+        return true;
+    }
+    void erase(const Key &k) {
+        auto &chain = buckets[static_cast<size_t>(bucket_of(k, size()))];
+        for (auto it = chain.begin(); it != chain.end(); ++it) {
+            if (*it == k) {
+                chain.erase(it);
+                --taken;
+                return;
+            }
+        }
+    }
+};
+
+int int_bucket(const int &k, int n) { return (k % n + n) % n; }
+int string_bucket(const std::string &k, int n) {
+    return static_cast<int>(reference_string_hash(k) % static_cast<uint32_t>(n));
+}
+
+std::vector<int> int_keys(const Hash &table) {
+    std::vector<int> keys;
+    Hash_Iterator it(&table);
+    while (Hash_entry *e = it())
+        keys.push_back(static_cast<Hash_entry_int *>(e)->key());
+    return keys;
+}
+
+TEST(Hash, BucketCountGrowsAtTheRehashPoints) {
+    PWSRegion region;
+    Hash_Key_int table(&region);
+    EXPECT_EQ(table.bucket_count(), 5);
+    EXPECT_EQ(table.rehash_threshold(), 16);
+    struct Point {
+        int entries, buckets, threshold;
+    } points[] = {{16, 5, 16}, {17, 17, 64}, {64, 17, 64}, {65, 67, 256}, {257, 257, 1024}, {1025, 1031, 4096}};
+    int created = 0, n = 0;
+    for (const Point &p : points) {
+        while (n < p.entries)
+            ASSERT_NE(table.create(n++, created), nullptr);
+        EXPECT_EQ(table.bucket_count(), p.buckets) << p.entries;
+        EXPECT_EQ(table.rehash_threshold(), p.threshold) << p.entries;
+    }
+    for (int k = 0; k < n; ++k)
+        ASSERT_NE(table.find(k), nullptr) << k;
+    EXPECT_EQ(table.find(n), nullptr);
+}
+
+TEST(Hash, CreatingAPresentKeyReturnsItAndTakesNothing) {
+    Hash_cString_int table(nullptr);
+    int created = -1;
+    Hash_entry_cString_int *e = table.create("alpha", created);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(table.value(e), 0) << "a new entry's value starts at 0";
+    table.save_value(e, 42);
+    EXPECT_EQ(table.allocated(), 1);
+    std::string again = "alpha"; // a different pointer, the same text
+    EXPECT_EQ(table.create(again.c_str(), created), e);
+    EXPECT_EQ(created, 0);
+    EXPECT_EQ(table.allocated(), 1);
+    int v = 0;
+    table.get_value(e, v);
+    EXPECT_EQ(v, 42);
+    EXPECT_NE(table.key(e), again.c_str()) << "the table keeps its own copy";
+    again[0] = 'X';
+    EXPECT_STREQ(table.key(e), "alpha");
+    EXPECT_EQ(table.find("alpha"), e);
+    EXPECT_EQ(table.find("Alpha"), nullptr) << "case matters";
+    EXPECT_EQ(table.create(nullptr, created), nullptr);
+    EXPECT_EQ(table.find(nullptr), nullptr);
+}
+
+TEST(Hash, StringHashAddsSignExtendedBytesAtCyclingShifts) {
+    struct Case {
+        const char *key;
+        uint32_t hash;
+    } cases[] = {
+        {"", 0},
+        {"ab", 97 + 98 * 256},
+        {"\xff", 0xFFFFFFFFu},
+        {"abcde", 97u + (98u << 8) + (99u << 16) + (100u << 24) + 101u},
+        {"\x80\x01", 0xFFFFFF80u + 256u},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Hash_Key_cString::string_hash(c.key), c.hash) << c.key;
+        EXPECT_EQ(reference_string_hash(c.key), c.hash) << c.key;
+    }
+}
+
+TEST(Hash, IntKeysSpreadByRemainderAndNegativeKeysStayInRange) {
+    Hash_Key_int table(nullptr);
+    int created = 0;
+    for (int k : {3, 8, -1, -5, INT_MIN, INT_MAX, -7})
+        table.create(k, created);
+    // 5 buckets: 3 and 8 share bucket 3, the negative keys map to their
+    // non-negative remainders.
+    EXPECT_EQ(int_keys(table), (std::vector<int>{-5, INT_MAX, INT_MIN, -7, 8, 3, -1}));
+    for (int k : {3, 8, -1, -5, INT_MIN, INT_MAX, -7})
+        EXPECT_NE(table.find(k), nullptr) << k;
+}
+
+TEST(Hash, PointerKeys) {
+    Hash_Key_voidp table(nullptr);
+    int values[40], created = 0;
+    for (int &v : values)
+        EXPECT_EQ(table.create(&v, created)->key(), &v);
+    EXPECT_EQ(table.bucket_count(), 17);
+    for (int &v : values)
+        EXPECT_NE(table.find(&v), nullptr);
+    EXPECT_EQ(table.find(nullptr), nullptr);
+    auto *high = reinterpret_cast<void *>(~uintptr_t{0} - 15); // negative as a signed word
+    ASSERT_NE(table.create(high, created), nullptr);
+    EXPECT_EQ(table.find(high)->key(), high);
+    table.free(table.find(&values[3]));
+    EXPECT_EQ(table.find(&values[3]), nullptr);
+    EXPECT_EQ(table.allocated(), 40);
+}
+
+// Random creates and frees of int keys: chain order, bucket counts and the
+// entries taken follow the model exactly.
+TEST(Hash, RandomIntTrafficFollowsTheChainModel) {
+    std::mt19937 rng(23);
+    PWSRegion region;
+    Hash_Key_int table(&region);
+    ChainModel<int> model(int_bucket);
+    for (int step = 0; step < 6000; ++step) {
+        int key = static_cast<int>(rng() % 3001) - 1500;
+        int created = -1;
+        if (rng() % 4 != 0) {
+            Hash_entry_int *e = table.create(key, created);
+            ASSERT_NE(e, nullptr);
+            ASSERT_EQ(e->key(), key);
+            ASSERT_EQ(created, model.create(key) ? 1 : 0);
+        } else {
+            Hash_entry_int *e = table.find(key);
+            ASSERT_EQ(e != nullptr, model.has(key));
+            table.free(e);
+            model.erase(key);
+        }
+        ASSERT_EQ(table.bucket_count(), model.size());
+        ASSERT_EQ(table.allocated(), model.taken);
+        if (step % 50 == 0) {
+            ASSERT_EQ(int_keys(table), model.order());
+        }
+    }
+    EXPECT_EQ(int_keys(table), model.order());
+}
+
+// The same for string keys, with the values checked against a map.
+TEST(Hash, RandomStringTrafficFollowsTheChainModel) {
+    std::mt19937 rng(29);
+    PWSRegion region;
+    {
+        Hash_cString_int table(&region);
+        ChainModel<std::string> model(string_bucket);
+        std::unordered_map<std::string, int> values;
+        for (int step = 0; step < 5000; ++step) {
+            std::string key = "n" + std::to_string(rng() % 2000);
+            if (rng() % 7 == 0)
+                key += '\xe9'; // bytes above 0x7f count negative
+            int created = -1;
+            if (rng() % 4 != 0) {
+                Hash_entry_cString_int *e = table.create(key.c_str(), created);
+                ASSERT_NE(e, nullptr);
+                ASSERT_EQ(created, model.create(key) ? 1 : 0);
+                if (created) {
+                    int v = static_cast<int>(rng());
+                    table.save_value(e, v);
+                    values[key] = v;
+                }
+                ASSERT_EQ(table.value(e), values[key]);
+            } else {
+                Hash_entry_cString_int *e = table.find(key.c_str());
+                ASSERT_EQ(e != nullptr, model.has(key));
+                table.free(e);
+                model.erase(key);
+                values.erase(key);
+            }
+            ASSERT_EQ(table.bucket_count(), model.size());
+        }
+        std::vector<std::string> keys;
+        Hash_Iterator it(&table);
+        while (Hash_entry *e = it())
+            keys.push_back(table.key(static_cast<Hash_entry_cString *>(e)));
+        EXPECT_EQ(keys, model.order());
+    }
+    EXPECT_EQ(region.bytes_in_use(), 0) << "key copies, entries and buckets all given back";
+}
+
+TEST(Hash, IteratorOnAnEmptyTableStaysAtTheEnd) {
+    Hash_Key_int table(nullptr);
+    Hash_Iterator it(&table);
+    EXPECT_EQ(it(), nullptr);
+    EXPECT_EQ(it(), nullptr);
+    int created = 0;
+    table.create(1, created);
+    Hash_Iterator again(&table);
+    EXPECT_NE(again(), nullptr);
+    EXPECT_EQ(again(), nullptr);
+    EXPECT_EQ(again(), nullptr);
+}
+
+TEST(Hash, StatsListsTheChainLengths) {
+    Hash_Key_int table(nullptr);
+    int created = 0;
+    for (int k : {2, 7, 3}) // bucket lengths 0, 0, 2, 1, 0
+        table.create(k, created);
+    Capture out(std::cout);
+    table.stats();
+    EXPECT_EQ(out.text(), "No. of entries = 3\n"
+                          "No. of buckets = 5\n"
+                          "No. of entries in the smallest bucket = 0\n"
+                          "No. of entries in the largest bucket  = 2\n"
+                          "No. of buckets with 0 entries: 3\n"
+                          "No. of buckets with 1 entries: 1\n"
+                          "No. of buckets with 2 entries: 1\n");
+}
+
+TEST(Hash, StatsWithoutRoomForTheHistogramKeepsTheSummary) {
+    Hash_Key_int table(nullptr);
+    Capture out(std::cout);
+    {
+        Grants none(PWS::GetMallocRegion(), 0);
+        table.stats();
+    }
+    EXPECT_EQ(out.text(), "No. of entries = 0\n"
+                          "No. of buckets = 5\n"
+                          "No. of entries in the smallest bucket = 0\n"
+                          "No. of entries in the largest bucket  = 0\n");
+}
+
+TEST(Hash, DumpAndDebugListTheKeys) {
+    Hash_Key_int ints(nullptr);
+    Hash_cString_int strings(nullptr);
+    int created = 0;
+    Hash_entry_int *two = ints.create(2, created), *seven = ints.create(7, created), *three = ints.create(3, created);
+    strings.create("ab", created);
+    strings.create("x", created);
+    {
+        Capture out(std::cout);
+        ints.dump();
+        strings.dump();
+        EXPECT_EQ(out.text(), "7\n2\n3\nx\nab\n");
+    }
+    Capture out(std::cout);
+    ints.debug();
+    std::ostringstream expected;
+    expected << "Bucket 2:\n  entry @ " << static_cast<void *>(seven) << ": 7\n  entry @ "
+             << static_cast<void *>(two) << ": 2\nBucket 3:\n  entry @ " << static_cast<void *>(three) << ": 3\n";
+    EXPECT_EQ(out.text(), expected.str());
+}
+
+TEST(Hash, RefusedConstructionLeavesAnInertTable) {
+    // The buckets, the bank object, the bank's block list and its first block
+    // are the requests of a constructor; refusing any leaves no buckets.
+    for (int granted = 0; granted < 4; ++granted) {
+        PWSRegion region;
+        {
+            Grants grants(&region, granted);
+            Hash_cString_int table(&region);
+            region.fail_after(-1);
+            EXPECT_EQ(table.nostore(), 1) << granted;
+            EXPECT_EQ(table.bucket_count(), 0);
+            int created = -1;
+            EXPECT_EQ(table.create("a", created), nullptr);
+            EXPECT_EQ(created, 0);
+            EXPECT_EQ(table.find("a"), nullptr);
+            Hash_Iterator it(&table);
+            EXPECT_EQ(it(), nullptr);
+            Capture out(std::cout);
+            table.dump();
+            table.debug();
+            EXPECT_EQ(out.text(), "");
+        }
+        EXPECT_EQ(region.bytes_in_use(), 0);
+    }
+}
+
+TEST(Hash, ARefusedRehashKeepsTheOldBuckets) {
+    PWSRegion region;
+    Hash_Key_int table(&region);
+    int created = 0;
+    for (int k = 0; k < 16; ++k)
+        table.create(k, created);
+    {
+        Grants none(&region, 0);
+        ASSERT_NE(table.create(16, created), nullptr) << "the bank still has items";
+    }
+    EXPECT_EQ(table.nostore(), 1);
+    EXPECT_EQ(table.bucket_count(), 5);
+    EXPECT_EQ(table.rehash_threshold(), 64);
+    for (int k = 0; k <= 16; ++k)
+        EXPECT_NE(table.find(k), nullptr);
+    for (int k = 17; k < 65; ++k)
+        table.create(k, created);
+    EXPECT_EQ(table.bucket_count(), 67) << "the next rehash point works again";
+}
+
+TEST(Hash, TableObjectsLiveInRegions) {
+    PWSRegion region;
+    auto *table = new (&region) Hash_cString_int(&region);
+    ASSERT_NE(table, nullptr);
+    int created = 0;
+    table->create("k", created);
+    Hash *base = table;
+    delete base;
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
+} // namespace

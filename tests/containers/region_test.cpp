@@ -1,0 +1,348 @@
+// Memory regions and the host's container bases: reuse of freed space,
+// contents kept across resizes, owners found from blocks, refusals on
+// demand, and Arr, Stk and ktout on top of them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "container_test_util.h"
+#include "kt/region.h"
+
+using kt_cont_test::Capture;
+using kt_cont_test::Grants;
+
+namespace {
+
+void fill(void *p, size_t n, unsigned char seed) {
+    for (size_t i = 0; i < n; ++i)
+        static_cast<unsigned char *>(p)[i] = static_cast<unsigned char>(seed + i * 7);
+}
+
+bool holds(const void *p, size_t n, unsigned char seed) {
+    for (size_t i = 0; i < n; ++i)
+        if (static_cast<const unsigned char *>(p)[i] != static_cast<unsigned char>(seed + i * 7))
+            return false;
+    return true;
+}
+
+TEST(Region, BlocksAreAlignedDistinctAndCounted) {
+    PWSRegion region;
+    KT_Status status;
+    std::vector<void *> blocks;
+    int64_t expected = 0;
+    for (size_t bytes : {0, 1, 15, 16, 17, 100, 4096, 4097, 100000}) {
+        void *p = region.AllocMem(bytes, status);
+        ASSERT_NE(p, nullptr) << bytes;
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u) << bytes;
+        for (void *q : blocks)
+            EXPECT_NE(p, q);
+        blocks.push_back(p);
+        // Below 4 KiB a block holds whole 16-byte granules (at least one).
+        size_t granules = bytes == 0 ? 16 : (bytes + 15) / 16 * 16;
+        expected += static_cast<int64_t>(bytes <= 4096 ? granules : bytes);
+    }
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(region.bytes_in_use(), expected);
+    EXPECT_EQ(region.blocks_in_use(), static_cast<int64_t>(blocks.size()));
+    for (void *p : blocks)
+        region.FreeMem(p, status);
+    EXPECT_EQ(region.bytes_in_use(), 0);
+    EXPECT_EQ(region.blocks_in_use(), 0);
+}
+
+TEST(Region, FreedBlocksAreReusedLastFreedFirst) {
+    PWSRegion region;
+    KT_Status status;
+    void *a = region.AllocMem(24, status), *b = region.AllocMem(30, status);
+    region.FreeMem(a, status);
+    region.FreeMem(b, status);
+    EXPECT_EQ(region.AllocMem(32, status), b); // same 32-byte size class
+    EXPECT_EQ(region.AllocMem(17, status), a);
+    void *big = region.AllocMem(50000, status);
+    region.FreeMem(big, status);
+    EXPECT_EQ(region.bytes_in_use(), 64);
+}
+
+TEST(Region, ResizeKeepsContents) {
+    struct Case {
+        size_t from, to;
+    } cases[] = {{10, 16}, {10, 200}, {200, 5000}, {5000, 300000}, {300000, 100}, {5000, 4000}, {64, 0}, {0, 64}};
+    PWSRegion region;
+    for (const Case &c : cases) {
+        KT_Status status;
+        void *p = region.AllocMem(c.from, status);
+        fill(p, c.from, 3);
+        void *q = region.ResizeMem(p, c.from, c.to, status);
+        ASSERT_NE(q, nullptr) << c.from << " -> " << c.to;
+        EXPECT_TRUE(holds(q, std::min(c.from, c.to), 3)) << c.from << " -> " << c.to;
+        EXPECT_EQ(PWS::WhichRegion(q, status), &region);
+        if (c.to <= c.from) {
+            EXPECT_EQ(q, p) << "a shrink stays in place";
+        }
+        fill(q, c.to, 9);
+        region.FreeMem(q, status);
+        EXPECT_EQ(status.code, 0);
+    }
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
+TEST(Region, ResizeOfNullAllocates) {
+    PWSRegion region;
+    KT_Status status;
+    void *p = region.ResizeMem(nullptr, 0, 40, status);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(PWS::WhichRegion(p, status), &region);
+    region.FreeMem(p, status);
+}
+
+TEST(Region, WhichRegionFindsTheOwnerOfEveryKindOfBlock) {
+    PWSRegion one, two;
+    PWSRegion *heap = PWS::GetMallocRegion();
+    EXPECT_EQ(heap, PWS::GetMallocRegion());
+    EXPECT_TRUE(heap->is_heap());
+    EXPECT_FALSE(one.is_heap());
+    KT_Status status;
+    for (size_t bytes : {8, 3000, 70000}) {
+        void *a = one.AllocMem(bytes, status), *b = two.AllocMem(bytes, status), *h = heap->AllocMem(bytes, status);
+        EXPECT_EQ(PWS::WhichRegion(a, status), &one);
+        EXPECT_EQ(PWS::WhichRegion(b, status), &two);
+        EXPECT_EQ(PWS::WhichRegion(h, status), heap);
+        EXPECT_EQ(status.code, 0);
+        one.FreeMem(a, status);
+        two.FreeMem(b, status);
+        heap->FreeMem(h, status);
+    }
+}
+
+TEST(Region, BadPointersAreRefusedWithStatus2) {
+    PWSRegion one, two;
+    KT_Status status;
+    EXPECT_EQ(PWS::WhichRegion(nullptr, status), nullptr);
+    EXPECT_EQ(status.code, 2);
+
+    void *a = one.AllocMem(40, status);
+    KT_Status foreign;
+    two.FreeMem(a, foreign);
+    EXPECT_EQ(foreign.code, 2);
+    EXPECT_EQ(one.bytes_in_use(), 48);
+    KT_Status resize;
+    EXPECT_EQ(two.ResizeMem(a, 40, 80, resize), nullptr);
+    EXPECT_EQ(resize.code, 2);
+
+    one.FreeMem(a, status);
+    KT_Status twice, which;
+    one.FreeMem(a, twice);
+    EXPECT_EQ(twice.code, 2);
+    EXPECT_EQ(PWS::WhichRegion(a, which), nullptr);
+    EXPECT_EQ(which.code, 2);
+    EXPECT_EQ(one.bytes_in_use(), 0);
+    KT_Status null_free;
+    one.FreeMem(nullptr, null_free);
+    EXPECT_EQ(null_free.code, 0);
+}
+
+TEST(Region, RefusesAfterTheGrantedCountButNeverAShrink) {
+    for (PWSRegion *region : {new PWSRegion, PWS::GetMallocRegion()}) {
+        KT_Status status;
+        void *p = region->AllocMem(5000, status);
+        void *small = region->AllocMem(64, status);
+        int64_t in_use = region->bytes_in_use();
+        {
+            Grants grants(region, 2);
+            void *x = region->AllocMem(10, status), *y = region->AllocMem(10, status);
+            EXPECT_NE(x, nullptr);
+            EXPECT_NE(y, nullptr);
+            KT_Status refused;
+            EXPECT_EQ(region->AllocMem(10, refused), nullptr);
+            EXPECT_EQ(refused.code, 1);
+            KT_Status grow;
+            EXPECT_EQ(region->ResizeMem(p, 5000, 6000, grow), nullptr);
+            EXPECT_EQ(grow.code, 1);
+            EXPECT_EQ(region->ResizeMem(small, 64, 100, grow), nullptr);
+            KT_Status shrink;
+            p = region->ResizeMem(p, 5000, 100, shrink);
+            EXPECT_NE(p, nullptr);
+            EXPECT_NE(region->ResizeMem(small, 64, 64, shrink), nullptr);
+            EXPECT_EQ(shrink.code, 0);
+            region->FreeMem(x, status);
+            region->FreeMem(y, status);
+        }
+        small = region->ResizeMem(small, 64, 100000, status);
+        EXPECT_NE(small, nullptr) << "grants are back";
+        EXPECT_LT(in_use, region->bytes_in_use());
+        region->FreeMem(small, status);
+        region->FreeMem(p, status);
+        EXPECT_EQ(status.code, 0);
+        if (!region->is_heap())
+            delete region;
+    }
+}
+
+// Random allocations, resizes and frees against a model of every live
+// block's size and contents.
+TEST(Region, RandomTrafficKeepsEveryBlockIntact) {
+    std::mt19937 rng(42);
+    PWSRegion region;
+    struct Live {
+        size_t bytes;
+        unsigned char seed;
+    };
+    std::map<void *, Live> live;
+    std::vector<void *> order;
+    for (int step = 0; step < 20000; ++step) {
+        KT_Status status;
+        int op = static_cast<int>(rng() % 3);
+        size_t bytes = rng() % 4 == 0 ? rng() % 20000 : rng() % 300;
+        auto seed = static_cast<unsigned char>(rng());
+        if (op == 0 || live.empty()) {
+            void *p = region.AllocMem(bytes, status);
+            ASSERT_NE(p, nullptr);
+            ASSERT_EQ(live.count(p), 0u);
+            fill(p, bytes, seed);
+            live[p] = {bytes, seed};
+            order.push_back(p);
+            continue;
+        }
+        size_t pick = rng() % order.size();
+        void *p = order[pick];
+        Live was = live[p];
+        ASSERT_TRUE(holds(p, was.bytes, was.seed));
+        live.erase(p);
+        if (op == 1) {
+            void *q = region.ResizeMem(p, was.bytes, bytes, status);
+            ASSERT_NE(q, nullptr);
+            ASSERT_TRUE(holds(q, std::min(was.bytes, bytes), was.seed));
+            fill(q, bytes, seed);
+            live[q] = {bytes, seed};
+            order[pick] = q;
+        } else {
+            region.FreeMem(p, status);
+            order[pick] = order.back();
+            order.pop_back();
+        }
+        ASSERT_EQ(region.blocks_in_use(), static_cast<int64_t>(live.size()));
+    }
+    for (auto &[p, l] : live)
+        EXPECT_TRUE(holds(p, l.bytes, l.seed));
+    // Whatever is still live goes with the region.
+}
+
+TEST(Region, StatusStartsClear) {
+    KT_Status status;
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(status.detail, 0);
+}
+
+// ---- Arr ---------------------------------------------------------------------
+
+TEST(ArrBase, HintSizesTheFirstBlockAndGrowthDoubles) {
+    PWSRegion region;
+    Arr a(4, &region, 5);
+    EXPECT_EQ(a.max_size(), 5);
+    EXPECT_EQ(a.size(), 0);
+    EXPECT_EQ(a.size(6), 6);
+    EXPECT_EQ(a.max_size(), 10);
+    EXPECT_EQ(a.size(25), 25);
+    EXPECT_EQ(a.max_size(), 25);
+    EXPECT_EQ(a.max_size(40), 40);
+    EXPECT_EQ(a.max_size(3), 40) << "max_size never shrinks";
+    EXPECT_EQ(a.size(-1), -1);
+    EXPECT_EQ(a.size(), 25);
+    EXPECT_EQ(a.nostore(), 0);
+    EXPECT_EQ(a.region(), &region);
+    EXPECT_EQ(a.elsize(), 4);
+    Arr heap(8, 0);
+    EXPECT_EQ(heap.region(), PWS::GetMallocRegion());
+    EXPECT_EQ(heap.start(), nullptr);
+    EXPECT_EQ(heap.max_size(), 0);
+}
+
+TEST(ArrBase, RefusedGrowthChangesNothingButTheFlag) {
+    PWSRegion region;
+    Arr a(4, &region, 4);
+    a.size(4);
+    std::memcpy(a.start(), "abcdefghijklmnop", 16);
+    {
+        Grants none(&region, 0);
+        EXPECT_EQ(a.size(5), -1);
+        EXPECT_EQ(a.max_size(100), -1);
+    }
+    EXPECT_EQ(a.size(), 4);
+    EXPECT_EQ(a.max_size(), 4);
+    EXPECT_EQ(std::memcmp(a.start(), "abcdefghijklmnop", 16), 0);
+    EXPECT_EQ(a.nostore(), 1);
+    EXPECT_EQ(a.size(5), 5) << "usable again once storage is there";
+    EXPECT_EQ(a.nostore(), 1) << "the flag is sticky";
+}
+
+TEST(ArrBase, RefusedFirstBlockSetsTheFlag) {
+    PWSRegion region;
+    Grants none(&region, 0);
+    Arr a(4, &region, 10);
+    EXPECT_EQ(a.nostore(), 1);
+    EXPECT_EQ(a.max_size(), 0);
+}
+
+// ---- Stk -----------------------------------------------------------------
+
+TEST(StkInt, PushPopAgainstAVector) {
+    PWSRegion region;
+    Stk_int s(&region, 2);
+    std::vector<int> model;
+    std::mt19937 rng(7);
+    for (int step = 0; step < 5000; ++step) {
+        if (rng() % 3 != 0) {
+            int v = static_cast<int>(rng());
+            ASSERT_EQ(s.push(v), static_cast<int>(model.size()) + 1);
+            model.push_back(v);
+        } else if (!model.empty()) {
+            ASSERT_EQ(s.top(), model.back());
+            ASSERT_EQ(s.pop(), model.back());
+            model.pop_back();
+        }
+        ASSERT_EQ(s.size(), static_cast<int>(model.size()));
+    }
+    EXPECT_GE(s.max_size(), s.size());
+}
+
+TEST(StkInt, PopOfAnEmptyStackIsHarmless) {
+    Stk_int s(nullptr, 0);
+    EXPECT_EQ(s.pop(), -1);
+    EXPECT_EQ(s.top(), -1);
+    EXPECT_EQ(s.size(), 0);
+    EXPECT_EQ(s.push(5), 1);
+    EXPECT_EQ(s.pop(), 5);
+    EXPECT_EQ(s.pop(), -1);
+}
+
+TEST(StkInt, RefusedGrowthKeepsTheStack) {
+    PWSRegion region;
+    Stk_int s(&region, 2);
+    s.push(1);
+    s.push(2);
+    {
+        Grants none(&region, 0);
+        EXPECT_EQ(s.push(3), -1);
+    }
+    EXPECT_EQ(s.nostore(), 1);
+    EXPECT_EQ(s.size(), 2);
+    EXPECT_EQ(s.push(3), 3);
+    EXPECT_EQ(s.pop(), 3);
+    EXPECT_EQ(s.pop(), 2);
+}
+
+// ---- ktout ---------------------------------------------------------------
+
+TEST(Ktout, InterleavesWithStandardOutputAndFollowsItsRedirection) {
+    Capture out(std::cout);
+    std::cout << "a";
+    ktout << "b" << 42;
+    std::cout << "c";
+    ktout << static_cast<const void *>(nullptr) << std::flush;
+    EXPECT_EQ(out.text(), "ab42c0");
+}
+
+} // namespace

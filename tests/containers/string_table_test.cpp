@@ -1,0 +1,151 @@
+// The string table: dense ids, reuse of released ids (last released
+// first), the shared status word, and refused storage.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "container_test_util.h"
+#include "kt/containers_hash.h"
+
+using kt_cont_test::Grants;
+
+namespace {
+
+TEST(StringTable, IdsAreDenseAndReleasedIdsComeBack) {
+    PWSRegion region;
+    StringTable table(&region);
+    EXPECT_EQ(StringTable::status, 0);
+    EXPECT_EQ(table.enter("a"), 0);
+    EXPECT_EQ(table.enter("b"), 1);
+    EXPECT_EQ(table.enter("c"), 2);
+    table.free(1);
+    EXPECT_EQ(StringTable::status, 0);
+    EXPECT_EQ(table.string_of(1), nullptr);
+    EXPECT_EQ(table.enter("d"), 1);
+    EXPECT_EQ(table.enter("b"), 3);
+    EXPECT_EQ(table.enter("a"), 0);
+    EXPECT_EQ(StringTable::status, 0);
+    EXPECT_EQ(table.find("never"), -1);
+    EXPECT_EQ(StringTable::status, 1);
+    EXPECT_EQ(table.find("d"), 1);
+    EXPECT_EQ(StringTable::status, 0);
+    EXPECT_STREQ(table.string_of(3), "b");
+    EXPECT_EQ(table.id_limit(), 4);
+}
+
+TEST(StringTable, InvalidIdsOnlySetStatusOne) {
+    StringTable table(nullptr);
+    table.enter("x");
+    for (int id : {-1, 1, 100}) {
+        StringTable::status = 0;
+        table.free(id);
+        EXPECT_EQ(StringTable::status, 1) << id;
+    }
+    table.free(0);
+    EXPECT_EQ(StringTable::status, 0);
+    table.free(0);
+    EXPECT_EQ(StringTable::status, 1) << "released twice";
+    EXPECT_EQ(table.enter(nullptr), -1);
+    EXPECT_EQ(StringTable::status, 1);
+    EXPECT_EQ(table.find(nullptr), -1);
+    EXPECT_EQ(table.string_of(-3), nullptr);
+}
+
+// Random enters, finds and releases against a map and a stack of free ids.
+TEST(StringTable, RandomTrafficAgainstAModel) {
+    std::mt19937 rng(31);
+    PWSRegion region;
+    {
+        StringTable table(&region);
+        std::map<std::string, int> ids;
+        std::vector<std::string> by_id;
+        std::vector<int> free_ids;
+        for (int step = 0; step < 20000; ++step) {
+            std::string s = "s" + std::to_string(rng() % 700);
+            int op = static_cast<int>(rng() % 5);
+            if (op < 3) {
+                int want;
+                if (ids.count(s)) {
+                    want = ids[s];
+                } else if (!free_ids.empty()) {
+                    want = free_ids.back();
+                    free_ids.pop_back();
+                } else {
+                    want = static_cast<int>(by_id.size());
+                    by_id.emplace_back();
+                }
+                ASSERT_EQ(table.enter(s.c_str()), want);
+                ids[s] = want;
+                by_id[static_cast<size_t>(want)] = s;
+            } else if (op == 3) {
+                ASSERT_EQ(table.find(s.c_str()), ids.count(s) ? ids[s] : -1);
+                ASSERT_EQ(StringTable::status, ids.count(s) ? 0 : 1);
+            } else if (!by_id.empty()) {
+                int id = static_cast<int>(rng() % by_id.size());
+                table.free(id);
+                bool live = !by_id[static_cast<size_t>(id)].empty();
+                ASSERT_EQ(StringTable::status, live ? 0 : 1);
+                if (live) {
+                    ids.erase(by_id[static_cast<size_t>(id)]);
+                    by_id[static_cast<size_t>(id)].clear();
+                    free_ids.push_back(id);
+                }
+            }
+        }
+        for (size_t id = 0; id < by_id.size(); ++id) {
+            const char *s = table.string_of(static_cast<int>(id));
+            EXPECT_EQ(s ? std::string(s) : std::string(), by_id[id]);
+        }
+    }
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
+TEST(StringTable, RefusedStorageReportsStatusTwoAndChangesNothing) {
+    PWSRegion region;
+    StringTable table(&region);
+    for (int k = 0; k < 10; ++k) // fills the id array's first block
+        table.enter(("w" + std::to_string(k)).c_str());
+    int taken = table.allocated();
+    {
+        Grants none(&region, 0);
+        EXPECT_EQ(table.enter("new"), -1) << "no room for the key copy";
+        EXPECT_EQ(StringTable::status, 2);
+        EXPECT_EQ(table.enter("w3"), 3) << "known strings need nothing";
+        EXPECT_EQ(StringTable::status, 0);
+    }
+    {
+        Grants one(&region, 1); // the key copy, but not the id array's growth
+        EXPECT_EQ(table.enter("new"), -1);
+        EXPECT_EQ(StringTable::status, 2);
+    }
+    EXPECT_EQ(table.find("new"), -1) << "the half-made entry was taken out again";
+    EXPECT_EQ(table.allocated(), taken);
+    {
+        Grants none(&region, 0);
+        table.free(3);
+        EXPECT_EQ(StringTable::status, 0) << "the released-id stack has room";
+    }
+    {
+        Grants one(&region, 1);
+        EXPECT_EQ(table.enter("reused"), 3) << "a released id needs no growth";
+    }
+    EXPECT_EQ(table.enter("new"), 10);
+}
+
+TEST(StringTable, RefusedConstructionShowsStatusTwo) {
+    for (int granted = 0; granted < 6; ++granted) {
+        PWSRegion region;
+        Grants grants(&region, granted);
+        StringTable table(&region);
+        EXPECT_EQ(StringTable::status, 2) << granted;
+        region.fail_after(-1);
+        if (table.nostore()) {
+            EXPECT_EQ(table.enter("x"), -1);
+        }
+    }
+}
+
+} // namespace

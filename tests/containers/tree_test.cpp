@@ -1,0 +1,188 @@
+// Ordered trees: linking nodes, the four walk orders with depth limits
+// against a recursive reference walk, and deleting subtrees.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kt/containers_list.h"
+
+namespace {
+
+int g_alive = 0;
+
+struct Node : Tree {
+    explicit Node(std::string n) : name(std::move(n)) { ++g_alive; }
+    Node(const Node &other) : Tree(other), name(other.name) { ++g_alive; }
+    ~Node() override { --g_alive; }
+    std::string name;
+};
+
+std::string walk(Tree *root, int mode, int max_depth = INT_MAX) {
+    Tree_Iterator it(mode, max_depth);
+    std::string out;
+    for (Tree *t = it.first(root); t; t = it.iterate())
+        out += static_cast<Node *>(t)->name + " ";
+    if (it.iterate() != nullptr)
+        out += "(walk did not stay ended)";
+    return out;
+}
+
+// root with children a, b, c added as right offspring; b has child d.
+struct SmallTree {
+    SmallTree() {
+        for (Node *n : {a, b, c})
+            root->add_right_offspring(n);
+        b->add_right_offspring(d);
+    }
+    ~SmallTree() { root->erase_subtree(); }
+    Node *root = new Node("root"), *a = new Node("a"), *b = new Node("b"), *c = new Node("c"), *d = new Node("d");
+};
+
+TEST(Tree, FourWalkOrders) {
+    SmallTree t;
+    using I = Tree_Iterator;
+    struct Case {
+        int mode, depth;
+        const char *expected;
+    } cases[] = {
+        {I::TOP_DOWN | I::LEFT_TO_RIGHT, INT_MAX, "root a b d c "},
+        {I::BOTTOM_UP | I::LEFT_TO_RIGHT, INT_MAX, "a d b c root "},
+        {I::TOP_DOWN | I::RIGHT_TO_LEFT, INT_MAX, "root c b d a "},
+        {I::BOTTOM_UP | I::RIGHT_TO_LEFT, INT_MAX, "c d b a root "},
+        {I::TOP_DOWN, 1, "root a b c "},
+        {I::BOTTOM_UP, 1, "a b c root "},
+        {I::TOP_DOWN, 0, "root "},
+        {I::BOTTOM_UP, 0, "root "},
+        {0, INT_MAX, "root a b d c "},                       // the default
+        {I::TOP_DOWN | I::BOTTOM_UP, INT_MAX, "root a b d c "}, // both: top-down
+        {I::BOTTOM_UP | I::LEFT_TO_RIGHT | I::RIGHT_TO_LEFT, INT_MAX, "a d b c root "},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(walk(t.root, c.mode, c.depth), c.expected) << c.mode << " " << c.depth;
+    EXPECT_EQ(walk(t.b, I::TOP_DOWN), "b d ") << "only the subtree of the first node";
+    EXPECT_EQ(walk(t.b, I::BOTTOM_UP), "d b ");
+    Tree_Iterator it;
+    EXPECT_EQ(it.first(nullptr), nullptr);
+    EXPECT_EQ(it.iterate(), nullptr);
+    it.traverse(I::BOTTOM_UP);
+    EXPECT_EQ(it.mode(), I::BOTTOM_UP | I::LEFT_TO_RIGHT);
+}
+
+TEST(Tree, SiblingsAndOffspringAtBothEnds) {
+    SmallTree t;
+    Node *z = new Node("z"), *e = new Node("e"), *y = new Node("y"), *f = new Node("f");
+    t.a->add_left_sibling(z); // a was the first child
+    EXPECT_EQ(t.root->first_child(), z);
+    t.c->add_right_sibling(e); // c was the last child
+    EXPECT_EQ(t.root->last_child(), e);
+    t.b->add_left_sibling(y);
+    t.root->add_left_offspring(f);
+    EXPECT_EQ(walk(t.root, Tree_Iterator::TOP_DOWN), "root f z a y b d c e ");
+    EXPECT_EQ(walk(t.root, Tree_Iterator::TOP_DOWN | Tree_Iterator::RIGHT_TO_LEFT), "root e c b d y a z f ");
+    EXPECT_EQ(y->parent(), t.root);
+    EXPECT_EQ(y->left_sibling(), t.a);
+    EXPECT_EQ(y->right_sibling(), t.b);
+}
+
+TEST(Tree, EraseSubtreeUnlinksAndDeletesEveryNode) {
+    int before = g_alive;
+    {
+        SmallTree t;
+        EXPECT_EQ(g_alive, before + 5);
+        t.b->erase_subtree(); // b and d
+        EXPECT_EQ(g_alive, before + 3);
+        EXPECT_EQ(walk(t.root, Tree_Iterator::TOP_DOWN), "root a c ");
+        EXPECT_EQ(t.a->right_sibling(), t.c);
+        EXPECT_EQ(t.c->left_sibling(), t.a);
+        t.a->erase_subtree(); // the first child
+        EXPECT_EQ(t.root->first_child(), t.c);
+        t.c->erase_subtree(); // the only child
+        EXPECT_EQ(t.root->first_child(), nullptr);
+        EXPECT_EQ(t.root->last_child(), nullptr);
+        EXPECT_EQ(walk(t.root, Tree_Iterator::BOTTOM_UP), "root ");
+    }
+    EXPECT_EQ(g_alive, before);
+}
+
+// Reference walks over a tree held as child lists.
+struct Shape {
+    std::vector<std::vector<int>> children;
+    void walk(int n, int depth, int max_depth, bool bottom_up, bool rtl, std::string &out) const {
+        if (!bottom_up)
+            out += std::to_string(n) + " ";
+        if (depth < max_depth) {
+            std::vector<int> kids = children[static_cast<size_t>(n)];
+            if (rtl)
+                std::reverse(kids.begin(), kids.end());
+            for (int k : kids)
+                walk(k, depth + 1, max_depth, bottom_up, rtl, out);
+        }
+        if (bottom_up)
+            out += std::to_string(n) + " ";
+    }
+};
+
+TEST(Tree, RandomTreesWalkLikeTheRecursiveReference) {
+    std::mt19937 rng(41);
+    for (int round = 0; round < 40; ++round) {
+        int n = 1 + static_cast<int>(rng() % 60);
+        Shape shape;
+        shape.children.resize(static_cast<size_t>(n));
+        std::vector<Node *> nodes;
+        for (int k = 0; k < n; ++k)
+            nodes.push_back(new Node(std::to_string(k)));
+        for (int k = 1; k < n; ++k) {
+            int parent = static_cast<int>(rng() % static_cast<unsigned>(k));
+            auto &kids = shape.children[static_cast<size_t>(parent)];
+            // Mix the four ways of linking a child in.
+            unsigned how = kids.empty() ? rng() % 2 : rng() % 4;
+            Node *p = nodes[static_cast<size_t>(parent)];
+            if (how == 0) {
+                p->add_right_offspring(nodes[static_cast<size_t>(k)]);
+                kids.push_back(k);
+            } else if (how == 1) {
+                p->add_left_offspring(nodes[static_cast<size_t>(k)]);
+                kids.insert(kids.begin(), k);
+            } else {
+                size_t at = rng() % kids.size();
+                Node *sibling = nodes[static_cast<size_t>(kids[at])];
+                if (how == 2) {
+                    sibling->add_left_sibling(nodes[static_cast<size_t>(k)]);
+                    kids.insert(kids.begin() + static_cast<ptrdiff_t>(at), k);
+                } else {
+                    sibling->add_right_sibling(nodes[static_cast<size_t>(k)]);
+                    kids.insert(kids.begin() + static_cast<ptrdiff_t>(at) + 1, k);
+                }
+            }
+        }
+        for (int max_depth : {0, 1, 2, 3, INT_MAX}) {
+            for (int mode = 0; mode < 4; ++mode) {
+                bool bottom_up = mode & 1, rtl = mode & 2;
+                std::string want;
+                shape.walk(0, 0, max_depth, bottom_up, rtl, want);
+                int bits = (bottom_up ? Tree_Iterator::BOTTOM_UP : Tree_Iterator::TOP_DOWN) |
+                           (rtl ? Tree_Iterator::RIGHT_TO_LEFT : Tree_Iterator::LEFT_TO_RIGHT);
+                ASSERT_EQ(walk(nodes[0], bits, max_depth), want) << n << " nodes, depth " << max_depth;
+            }
+        }
+        int before = g_alive;
+        nodes[0]->erase_subtree();
+        EXPECT_EQ(g_alive, before - n);
+    }
+}
+
+TEST(Tree, ACopyIsAnUnlinkedNode) {
+    SmallTree t;
+    Node copy(*t.b);
+    EXPECT_EQ(copy.name, "b");
+    EXPECT_EQ(copy.parent(), nullptr);
+    EXPECT_EQ(copy.first_child(), nullptr);
+    EXPECT_EQ(copy.left_sibling(), nullptr);
+}
+
+} // namespace
