@@ -18,6 +18,14 @@ using namespace kt::packages;
 namespace {
 
 constexpr int kDefaultBins = 11, kDefaultDensity = 5;
+// Walks over all bins ask for the chain heads this many bins ahead, so that
+// the misses on scattered entries overlap instead of coming one by one.
+constexpr int kPrefetchBins = 8;
+
+void prefetch_head(st_table_entry *const *bins, int i, int count) {
+    if (i + kPrefetchBins < count)
+        __builtin_prefetch(bins[i + kPrefetchBins]);
+}
 constexpr double kDefaultGrowth = 2.0;
 
 bool compares_identity(st_compare_func compare) { return compare == st_numcmp || compare == st_ptrcmp; }
@@ -113,6 +121,7 @@ void grow(st_table *t) {
     t->entry_count = 0;
     const bool cached = caches_hash(t->hash);
     for (int i = 0; i < old_count; ++i) {
+        prefetch_head(old, i, old_count);
         for (st_table_entry *e = old[i], *next = nullptr; e; e = next) {
             next = e->next;
             int b = cached ? reduce(e->cached_hash, n) : place_of(t, e->key).bin;
@@ -146,6 +155,7 @@ st_table_entry *add_entry(st_table *t, const char *key, void *record, Place at) 
 
 void free_chains(st_table_entry **bins, int count) {
     for (int i = 0; i < count; ++i) {
+        prefetch_head(bins, i, count);
         for (st_table_entry *e = bins[i], *next = nullptr; e; e = next) {
             next = e->next;
             release(e);
