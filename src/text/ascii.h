@@ -15,6 +15,8 @@ constexpr char upper_ascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<c
 constexpr char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool is_sign(char c) { return c == '+' || c == '-'; }
+// The letters that start an exponent in a real number.
+constexpr bool is_exponent_letter(char c) { return c == 'D' || c == 'E' || c == 'd' || c == 'e'; }
 constexpr bool is_letter(char c) { return upper_ascii(c) >= 'A' && upper_ascii(c) <= 'Z'; }
 
 // Length of a keyword that ends before its first blank (the whole length

@@ -30,8 +30,6 @@ namespace {
 
 constexpr int32_t kLongestText = 50;
 
-bool is_exponent_letter(char c) { return c == 'D' || c == 'E' || c == 'd' || c == 'e'; }
-
 // The scale word whose letter is at 0-based index i: its position in the
 // scale table, with i moved to the word's last character (MU, ME, MEG).
 int32_t scale_word(const char *s, int32_t n, int32_t &i) {
@@ -61,23 +59,10 @@ int32_t rejected_at(const char *s, int32_t n, int32_t i) {
 
 // 0 and the number of an accepted text, or the rejected position.
 int32_t parse(const char *s, int32_t n, DecimalNumber &d) {
-    int32_t i = is_sign(s[0]) ? 1 : 0;
     d.negative = s[0] == '-';
-    d.mantissa = s + i;
-    const int32_t int_start = i;
-    while (i < n && is_digit(s[i]))
-        ++i;
-    const bool int_digits = i > int_start;
-    if (i < n && s[i] == '.') {
-        const int32_t frac_start = ++i;
-        while (i < n && is_digit(s[i]))
-            ++i;
-        if (!int_digits && i == frac_start)
-            return rejected_at(s, n, i); // a point needs a digit on one side
-    } else if (!int_digits) {
-        return rejected_at(s, n, i);
-    }
-    d.mantissa_len = static_cast<size_t>(i - int_start);
+    int32_t i = scan_mantissa(s, is_sign(s[0]) ? 1 : 0, n, d);
+    if (d.integer_len + d.fraction_len == 0)
+        return rejected_at(s, n, i); // no digit: a sign or a point alone
     if (i == n)
         return 0;
     if (is_exponent_letter(s[i])) {

@@ -28,27 +28,27 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 constexpr int32_t kLargestExactPower = 22, kMostDigits = 19, kMostExponentDigits = 6;
 constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
 
+// Appends the digits to w; false when the mantissa gets too long for w.
+bool accumulate(const char *digits, size_t n, uint64_t &w, size_t &count) {
+    count += n;
+    if (count > kMostDigits)
+        return false;
+    for (size_t k = 0; k < n; ++k)
+        w = w * 10 + static_cast<uint64_t>(digits[k] - '0');
+    return true;
+}
+
 bool exact_value(const DecimalNumber &d, double &out) {
     uint64_t w = 0;
-    int32_t digits = 0, fraction = 0;
-    bool point = false;
-    for (size_t k = 0; k < d.mantissa_len; ++k) {
-        char c = d.mantissa[k];
-        if (c == '.') {
-            point = true;
-            continue;
-        }
-        if (++digits > kMostDigits)
-            return false;
-        w = w * 10 + static_cast<uint64_t>(c - '0');
-        fraction += point ? 1 : 0;
-    }
+    size_t digits = 0;
+    if (!accumulate(d.integer, d.integer_len, w, digits) || !accumulate(d.fraction, d.fraction_len, w, digits))
+        return false;
     if (d.exponent_len > kMostExponentDigits)
         return false;
     int32_t e = 0;
     for (size_t k = 0; k < d.exponent_len; ++k)
         e = e * 10 + (d.exponent[k] - '0');
-    e = (d.exponent_sign == '-' ? -e : e) + d.power - fraction;
+    e = (d.exponent_sign == '-' ? -e : e) + d.power - static_cast<int32_t>(d.fraction_len);
     if (w > kLargestExactInteger || e < -kLargestExactPower || e > kLargestExactPower)
         return false;
     double v = static_cast<double>(w);
@@ -71,28 +71,33 @@ double nearest_double(const char *first, const char *last) {
     return r.ec == std::errc() ? value : 0.0;
 }
 
-// -mantissa e sign exponent, or -mantissa e power.
+void append(char *text, size_t &n, const char *part, size_t len) {
+    if (len > 0)
+        std::memcpy(text + n, part, len);
+    n += len;
+}
+
+// -integer.fraction e sign exponent, or -integer.fraction e power.
 double literal_value(const DecimalNumber &d) {
     char power[16];
     std::to_chars_result p = std::to_chars(power, power + sizeof power, d.power);
     size_t power_len = d.exponent_len > 0 ? 0 : static_cast<size_t>(p.ptr - power);
-    size_t size = 1 + d.mantissa_len + 2 + d.exponent_len + power_len;
+    size_t size = 1 + d.integer_len + 1 + d.fraction_len + 2 + d.exponent_len + power_len;
     char local[96];
     std::unique_ptr<char[]> heap;
     char *text = size <= sizeof local ? local : (heap.reset(new char[size]), heap.get());
     size_t n = 0;
     if (d.negative)
         text[n++] = '-';
-    std::memcpy(text + n, d.mantissa, d.mantissa_len);
-    n += d.mantissa_len;
+    append(text, n, d.integer, d.integer_len);
+    text[n++] = '.';
+    append(text, n, d.fraction, d.fraction_len);
     text[n++] = 'e';
     if (d.exponent_len > 0) {
         text[n++] = d.exponent_sign;
-        std::memcpy(text + n, d.exponent, d.exponent_len);
-        n += d.exponent_len;
+        append(text, n, d.exponent, d.exponent_len);
     } else {
-        std::memcpy(text + n, power, power_len);
-        n += power_len;
+        append(text, n, power, power_len);
     }
     return nearest_double(text, text + n);
 }

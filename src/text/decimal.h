@@ -11,11 +11,14 @@
 
 namespace kt::text {
 
-// mantissa x 10^(exponent + power), negated when `negative`.
+// integer.fraction x 10^(exponent + power), negated when `negative`; at
+// least one digit in the integer and fraction parts together.
 struct DecimalNumber {
     bool negative = false;
-    const char *mantissa = nullptr; // digits with at most one point, at least one digit
-    size_t mantissa_len = 0;
+    const char *integer = nullptr; // digits before the point
+    size_t integer_len = 0;
+    const char *fraction = nullptr; // digits after the point
+    size_t fraction_len = 0;
     char exponent_sign = '+';
     const char *exponent = nullptr; // exponent digits (none when exponent_len is 0)
     size_t exponent_len = 0;
@@ -23,6 +26,23 @@ struct DecimalNumber {
 };
 
 double decimal_value(const DecimalNumber &d);
+
+// Reads digits with at most one point from s[i..end) into the integer and
+// fraction parts of d; returns the index after them.
+inline int32_t scan_mantissa(const char *s, int32_t i, int32_t end, DecimalNumber &d) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    d.integer = s + i;
+    while (i < end && digit(s[i]))
+        ++i;
+    d.integer_len = static_cast<size_t>(s + i - d.integer);
+    if (i < end && s[i] == '.') {
+        d.fraction = s + ++i;
+        while (i < end && digit(s[i]))
+            ++i;
+        d.fraction_len = static_cast<size_t>(s + i - d.fraction);
+    }
+    return i;
+}
 
 } // namespace kt::text
 

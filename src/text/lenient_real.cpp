@@ -26,7 +26,6 @@ using namespace kt::text;
 namespace {
 
 bool is_numeric(char c) { return is_digit(c) || is_sign(c) || c == '.'; }
-bool is_exponent_letter(char c) { return c == 'D' || c == 'd' || c == 'E' || c == 'e'; }
 
 // Records the exponent digits from s[first] on, if there are any.
 void exponent_digits(const char *s, int32_t first, int32_t end, char sign, DecimalNumber &d) {
@@ -47,21 +46,11 @@ double lenient_value(const char *s, int32_t n) {
     while (run < n && is_numeric(s[run]))
         ++run;
     DecimalNumber d;
-    int32_t i = run > 0 && is_sign(s[0]) ? 1 : 0;
-    d.negative = i == 1 && s[0] == '-';
-    d.mantissa = s + i;
-    int32_t digits = 0;
-    for (bool point = false; i < run; ++i) {
-        if (is_digit(s[i]))
-            ++digits;
-        else if (s[i] == '.' && !point)
-            point = true;
-        else
-            break;
-    }
-    if (digits == 0)
+    const bool sign = run > 0 && is_sign(s[0]);
+    d.negative = sign && s[0] == '-';
+    int32_t i = scan_mantissa(s, sign ? 1 : 0, run, d);
+    if (d.integer_len + d.fraction_len == 0)
         return 0.0;
-    d.mantissa_len = static_cast<size_t>(s + i - d.mantissa);
     if (i < run) {
         // A sign inside the run starts an exponent written without a letter.
         if (is_sign(s[i]))
