@@ -18,8 +18,8 @@
 // key decides, so parts with few distinct keys still split. A budget of
 // partitioning work bounds the cost on inputs built to defeat the samples:
 // once spent, parts are heap-sorted, in place, still without extra storage.
-// Only `less` orders keys, and any key array, even one with NaNs, leaves
-// every index inside the part.
+// Partitioning classifies each key by one fixed test against p, so any
+// key array, even one with NaNs, leaves every index inside the part.
 #ifndef KT_SRC_NUMERICS_QUICKSORT_H
 #define KT_SRC_NUMERICS_QUICKSORT_H
 
