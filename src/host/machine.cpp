@@ -42,6 +42,20 @@ extern "C" {
 
 kt_machc_t MACHC = make_machc();
 
+} // extern "C"
+
+// Fortran reaches the machine description as COMMON /MACHC/. A Fortran
+// program allocates that block itself and the dynamic linker binds the name
+// there, so the values are written to it as well; when nobody else defines
+// it, it is this library's own array.
+KT_FORTRAN_ALIAS(MACHC, machc_)
+
+namespace {
+[[maybe_unused]] const bool g_machc_published = (std::memcpy(&machc_, &MACHC, sizeof MACHC), true);
+} // namespace
+
+extern "C" {
+
 int32_t bit_mask_value[32] = {
     1,        2,        4,         8,         16,        32,        64,         128,
     256,      512,      1024,      2048,      4096,      8192,      16384,      32768,
@@ -132,5 +146,3 @@ KT_FORTRAN_ALIAS(GTIMER, gtimer_)
 KT_FORTRAN_ALIAS(YMDHMS, ymdhms_)
 KT_FORTRAN_ALIAS(KTHTST, kthtst_)
 KT_FORTRAN_ALIAS(VSDEBUG, vsdebug_)
-// Fortran reaches the machine description as COMMON /MACHC/.
-KT_FORTRAN_ALIAS(MACHC, machc_)
