@@ -102,13 +102,10 @@ template <typename T> void continuous_phase_along(const T *x, T *y, size_t count
         T phase = 0;
         if (now) {
             phase = std::atan2(im, re);
-            if (previous_has_phase) {
-                const double jump = static_cast<double>(previous) - static_cast<double>(phase);
-                if (jump > limit)
-                    offset += step;
-                else if (-jump > limit)
-                    offset -= step;
-            }
+            const double jump = static_cast<double>(previous) - static_cast<double>(phase);
+            // |jump| > limit is jump > limit or -jump > limit; wraps are rare.
+            if (__builtin_expect(previous_has_phase && std::fabs(jump) > limit, 0))
+                offset += jump > limit ? step : -step;
         }
         y[i] = static_cast<T>((static_cast<double>(phase) + offset) * scale);
         previous_has_phase = now;
