@@ -9,6 +9,8 @@
 // a small block never searches. Larger blocks are separate heap allocations
 // kept on a doubly linked list, so they can be resized with realloc and
 // released one by one or all together.
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -19,7 +21,11 @@ namespace {
 
 constexpr uint32_t kRegionMagic = 0x50575352; // "PWSR"
 constexpr uint64_t kLarge = uint64_t{1} << 63, kFree = uint64_t{1} << 62, kSizeMask = kFree - 1;
-constexpr size_t kFirstChunk = 16 * 1024, kMaxChunk = 1024 * 1024;
+constexpr size_t kFirstChunk = 16 * 1024, kMaxChunk = 2 * 1024 * 1024;
+// Chunks of this size and more are mapped on their own, aligned so that the
+// kernel can back them with huge pages: a region that holds millions of
+// entries is then walked without a TLB miss at every step.
+constexpr size_t kHugePage = 2 * 1024 * 1024;
 constexpr size_t kLargest = size_t{1} << 48; // no request is larger than this
 
 struct Header {
@@ -36,8 +42,27 @@ size_t usable(const Header *h) { return static_cast<size_t>(h->word & kSizeMask)
 
 struct PWSRegion::Chunk {
     Chunk *next;
-    size_t bytes;
+    size_t bytes; // odd: mapped on its own (bytes - 1 long), else from malloc
 };
+
+namespace {
+
+// A chunk of `bytes` (a multiple of kHugePage) at a kHugePage boundary.
+void *map_chunk(size_t bytes) {
+    void *p = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        return nullptr;
+    auto start = reinterpret_cast<uintptr_t>(p), aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (aligned > start)
+        munmap(p, aligned - start);
+    munmap(reinterpret_cast<void *>(aligned + bytes), start + kHugePage - aligned);
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void *>(aligned);
+}
+
+} // namespace
 
 struct PWSRegion::Large {
     Large *prev;
@@ -58,7 +83,10 @@ PWSRegion::~PWSRegion() {
 void PWSRegion::release_all() {
     for (Chunk *c = chunks_; c;) {
         Chunk *next = c->next;
-        std::free(c);
+        if (c->bytes & 1)
+            munmap(c, c->bytes - 1);
+        else
+            std::free(c);
         c = next;
     }
     for (Large *l = large_; l;) {
@@ -84,7 +112,10 @@ bool PWSRegion::grant() {
 
 bool PWSRegion::new_chunk(size_t need) {
     size_t bytes = next_chunk_ > need + sizeof(Chunk) ? next_chunk_ : need + sizeof(Chunk);
-    auto *c = static_cast<Chunk *>(std::malloc(bytes));
+    bool mapped = bytes >= kHugePage;
+    if (mapped)
+        bytes = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    auto *c = static_cast<Chunk *>(mapped ? map_chunk(bytes) : std::malloc(bytes));
     if (!c)
         return false;
     // The tail of the old chunk becomes a free block of the largest size it holds.
@@ -97,7 +128,7 @@ bool PWSRegion::new_chunk(size_t need) {
         free_[cls] = payload_of(h);
     }
     c->next = chunks_;
-    c->bytes = bytes;
+    c->bytes = mapped ? bytes + 1 : bytes;
     chunks_ = c;
     cur_ = reinterpret_cast<char *>(c + 1);
     end_ = reinterpret_cast<char *>(c) + bytes;

@@ -230,6 +230,26 @@ TEST(Region, RandomTrafficKeepsEveryBlockIntact) {
     // Whatever is still live goes with the region.
 }
 
+TEST(Region, ManySmallBlocksFillChunksOfEverySize) {
+    // 12 MB of small blocks: the region's chunks grow from 16 KiB to the
+    // 2 MiB chunks that are mapped on their own.
+    PWSRegion region;
+    KT_Status status;
+    std::vector<void *> blocks;
+    for (int k = 0; k < 40000; ++k) {
+        void *p = region.AllocMem(288, status);
+        ASSERT_NE(p, nullptr);
+        fill(p, 288, static_cast<unsigned char>(k));
+        blocks.push_back(p);
+    }
+    EXPECT_EQ(region.bytes_in_use(), int64_t{40000} * 288);
+    for (int k = 0; k < 40000; ++k)
+        ASSERT_TRUE(holds(blocks[static_cast<size_t>(k)], 288, static_cast<unsigned char>(k))) << k;
+    for (size_t k = 0; k < blocks.size(); k += 2)
+        region.FreeMem(blocks[k], status);
+    EXPECT_EQ(region.bytes_in_use(), int64_t{20000} * 288);
+}
+
 TEST(Region, StatusStartsClear) {
     KT_Status status;
     EXPECT_EQ(status.code, 0);
