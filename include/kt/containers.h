@@ -10,30 +10,33 @@
 #ifndef KT_CONTAINERS_H
 #define KT_CONTAINERS_H
 
+#include "kt/abi.h"
+
+/* ---- bit sets ----------------------------------------------------------
+ *
+ * A set of nbits bits in (nbits + 31) / 32 unsigned words; bit i is bit
+ * i % 32 of word i / 32. The functions that address one bit do no range
+ * check: i must lie in 0 .. nbits - 1. These compile as C too. */
+KT_BEGIN_C
+KT_API void bst_empty(unsigned *set, int nbits);
+KT_API void bst_copy(unsigned *dst, const unsigned *src, int nbits);
+KT_API void bst_set(unsigned *set, int nbits, int i);
+KT_API void bst_clr(unsigned *set, int nbits, int i);
+/* The bit's own value in its word (not 1) when set, 0 when clear. */
+KT_API int bst_test(const unsigned *set, int nbits, int i);
+/* 1 when no bit is set (also for a set of no words), else 0. */
+KT_API int bst_test_empty(const unsigned *set, int nbits);
+KT_END_C
+
+#ifdef __cplusplus
+
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 
-#include "kt/abi.h"
 #include "kt/region.h"
-
-// ---- bit sets ----------------------------------------------------------
-//
-// A set of nbits bits in (nbits + 31) / 32 unsigned words; bit i is bit
-// i % 32 of word i / 32. The functions that address one bit do no range
-// check: i must lie in 0 .. nbits - 1.
-extern "C" {
-KT_API void bst_empty(unsigned *set, int nbits);
-KT_API void bst_copy(unsigned *dst, const unsigned *src, int nbits);
-KT_API void bst_set(unsigned *set, int nbits, int i);
-KT_API void bst_clr(unsigned *set, int nbits, int i);
-// The bit's own value in its word (not 1) when set, 0 when clear.
-KT_API int bst_test(const unsigned *set, int nbits, int i);
-// 1 when no bit is set (also for a set of no words), else 0.
-KT_API int bst_test_empty(const unsigned *set, int nbits);
-}
 
 // A bit set whose words live in a region. The words start uncleared (use
 // bst_empty); `bits` is null when the region refused them.
@@ -427,5 +430,7 @@ private:
     int n;
     int m;
 };
+
+#endif /* __cplusplus */
 
 #endif

@@ -27,7 +27,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iostream>
 #include <ostream>
 #include <streambuf>
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <string>
 
