@@ -1,32 +1,15 @@
 // kt-util as its users run it: exit statuses, help texts and the demo.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
+
+#include "support/run_command.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out; // standard output and standard error together
-};
+using kt::test::Outcome;
 
-Outcome run(const std::string &args) {
-    std::string cmd = std::string(KT_UTIL_EXE) + " " + args + " 2>&1";
-    Outcome r{-1, {}};
-    FILE *p = popen(cmd.c_str(), "r");
-    if (!p)
-        return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+Outcome run(const std::string &args) { return kt::test::run_command(std::string(KT_UTIL_EXE) + " " + args); }
 
 TEST(KtUtilCli, ExitStatuses) {
     struct Case {
