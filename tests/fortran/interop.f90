@@ -6,7 +6,10 @@ program interop
   implicit none
   integer lsti, lste, strgea, strapa, strea
   external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
+  external consti
   integer list, s, n, fails
+  double precision pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
+  common /mathc/ pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
 
   fails = 0
 
@@ -34,6 +37,13 @@ program interop
   call check('length', n == 12)
   call strfs(s)
   call check('strfs', s == 0)
+
+  ! The constants block is shared with the library as COMMON /MATHC/.
+  call check('mathc before consti', abs(pi) <= 0d0)
+  call consti()
+  call check('mathc pi', abs(pi - 4d0 * atan(1d0)) <= 0d0)
+  call check('mathc 180/pi', abs(r2d - 180d0 / pi) <= 1d-13)
+  call check('mathc 1/sqrt2', abs(rsqrt2 * sqrt2 - 1d0) <= 1d-15)
 
   if (fails /= 0) then
     call oocs('interop: ')
