@@ -7,6 +7,9 @@ program interop
   integer lsti, lste, strgea, strapa, strea
   external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
   integer list, s, n, fails
+  integer iarie, iarcmp
+  external iarie, iarcmp, iarfs
+  integer rec1, rec2, flag, elems(3)
 
   fails = 0
 
@@ -34,6 +37,17 @@ program interop
   call check('length', n == 12)
   call strfs(s)
   call check('strfs', s == 0)
+
+  elems = (/ 4, 0, -4 /)
+  rec1 = 0
+  rec2 = 0
+  n = iarie(elems, 3, rec1)
+  call check('iarie', n /= 0 .and. n == rec1)
+  n = iarie(elems, 3, rec2)
+  call check('iarcmp', iarcmp(rec1, rec2, flag) == 0 .and. flag == 0)
+  call iarfs(rec1)
+  call iarfs(rec2)
+  call check('iarfs', rec1 == 0 .and. rec2 == 0)
 
   if (fails /= 0) then
     call oocs('interop: ')
