@@ -10,6 +10,9 @@ program interop
   integer list, s, n, fails
   double precision pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
   common /mathc/ pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
+  integer iarie, iarcmp
+  external iarie, iarcmp, iarfs
+  integer rec1, rec2, flag, elems(3)
 
   fails = 0
 
@@ -44,6 +47,17 @@ program interop
   call check('mathc pi', abs(pi - 4d0 * atan(1d0)) <= 0d0)
   call check('mathc 180/pi', abs(r2d - 180d0 / pi) <= 1d-13)
   call check('mathc 1/sqrt2', abs(rsqrt2 * sqrt2 - 1d0) <= 1d-15)
+
+  elems = (/ 4, 0, -4 /)
+  rec1 = 0
+  rec2 = 0
+  n = iarie(elems, 3, rec1)
+  call check('iarie', n /= 0 .and. n == rec1)
+  n = iarie(elems, 3, rec2)
+  call check('iarcmp', iarcmp(rec1, rec2, flag) == 0 .and. flag == 0)
+  call iarfs(rec1)
+  call iarfs(rec2)
+  call check('iarfs', rec1 == 0 .and. rec2 == 0)
 
   if (fails /= 0) then
     call oocs('interop: ')

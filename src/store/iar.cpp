@@ -1,0 +1,97 @@
+// One-level integer array records: create, free, append, compare.
+//
+// Every creator leaves nothing allocated when the store refuses a request,
+// and IARA leaves both records as they were.
+#include <algorithm>
+
+#include "../common/abi.h"
+#include "iar_cells.h"
+#include "kt/iar.h"
+
+using namespace kt::iar;
+
+namespace {
+constexpr int32_t kMisuse = 1000;
+}
+
+extern "C" {
+
+int32_t IARI(const int32_t *n, int32_t *record) {
+    int32_t count = *n < 0 ? 0 : *n, header = 0, block = 0, status = 0;
+    *record = 0;
+    if (GSTORE(&kHeaderCells, &header, &kIntSize, &kClass, &status) != 0)
+        return 0;
+    if (GSTORE(&count, &block, &kIntSize, &kClass, &status) != 0) {
+        FSTORE(&kHeaderCells, &header, &kIntSize);
+        return 0;
+    }
+    data_of(header) = block;
+    count_of(header) = count;
+    for (int32_t i = 1; i <= count; ++i)
+        *element_ptr(header, i) = 0;
+    *record = header;
+    return header;
+}
+
+int32_t IARIE(const int32_t *source, const int32_t *n, int32_t *record) {
+    int32_t r = IARI(n, record);
+    if (r != 0)
+        MOVEI4(source, element_ptr(r, 1), &count_of(r));
+    return r;
+}
+
+void IARFS(int32_t *record) {
+    int32_t r = *record;
+    if (r == 0)
+        return;
+    FSTORE(&count_of(r), &data_of(r), &kIntSize);
+    FSTORE(&kHeaderCells, record, &kIntSize);
+    *record = 0;
+}
+
+int32_t IARA(int32_t *first, int32_t *second) {
+    int32_t p = *first, q = *second;
+    if (q == 0) {
+        *first = 0;
+        *second = p;
+        return p;
+    }
+    if (p == 0) {
+        ERC(&kMisuse, "iara: iarp1==_NULL", 18);
+        return 0;
+    }
+    if (p == q) {
+        // Moving a record into itself would free it under its new owner.
+        ERC(&kMisuse, "iara: iarp1==iarp2", 18);
+        return 0;
+    }
+    int32_t np = count_of(p), nq = count_of(q), status = 0;
+    if (int64_t{np} + nq > INT32_MAX)
+        return 0;
+    int32_t total = np + nq, block = data_of(q);
+    if (XSTORE(&total, &block, &kIntSize, &count_of(q), &status) != 0)
+        return 0;
+    data_of(q) = block;
+    count_of(q) = total;
+    MOVEI4(element_ptr(p, 1), element_ptr(q, nq + 1), &np);
+    IARFS(first);
+    return q;
+}
+
+int32_t IARCMP(const int32_t *a, const int32_t *b, int32_t *flag) {
+    int32_t ra = *a, rb = *b, differ = mismatched(ra, rb);
+    if (!differ && ra != 0) {
+        const int32_t *x = element_ptr(ra, 1);
+        differ = !std::equal(x, x + count_of(ra), element_ptr(rb, 1));
+    }
+    *flag = differ;
+    return differ;
+}
+
+} // extern "C"
+
+KT_FORTRAN_ALIAS(IARI, iari_)
+KT_FORTRAN_ALIAS(IARIE, iarie_)
+KT_FORTRAN_ALIAS(IARFS, iarfs_)
+KT_FORTRAN_ALIAS(IARA, iara_)
+KT_FORTRAN_ALIAS(IARCMP, iarcmp_)

@@ -1,0 +1,295 @@
+// Integer array records: appends and comparisons at their edges, unit round
+// trips (and every truncation of a unit), deep copies, stamps, and a refused
+// store request at every allocation with nothing leaked.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "host/host_test_util.h"
+#include "support/iar_view.h"
+#include "support/store_view.h"
+
+using namespace kt::test;
+using kt_host_test::TempFile;
+
+namespace {
+
+using Values = std::vector<int32_t>;
+using Values2 = std::vector<Values>;
+
+class IarTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        kt_host_reset_errors();
+        baseline_ = kt_host_store_bytes_in_use();
+    }
+    void TearDown() override { EXPECT_EQ(kt_host_store_bytes_in_use(), baseline_) << "store leaked"; }
+    int64_t baseline_ = 0;
+};
+
+TEST_F(IarTest, CreateAndAppend) {
+    int32_t n = 0, r = -1;
+    EXPECT_EQ(IARI(&n, &r), r);
+    EXPECT_EQ(iar_values(r), Values{});
+    IARFS(&r);
+    EXPECT_EQ(r, 0);
+    n = -3; // read as 0
+    IARI(&n, &r);
+    EXPECT_EQ(iar_values(r), Values{});
+    IARFS(&r);
+    IARFS(&r); // a 0 record is left alone
+
+    int32_t p = make_iar({1, 2}), q = make_iar({7, 8, 9});
+    EXPECT_EQ(IARA(&p, &q), q);
+    EXPECT_EQ(p, 0);
+    EXPECT_EQ(iar_values(q), (Values{7, 8, 9, 1, 2}));
+
+    // A 0 second record takes the first over.
+    p = make_iar({4});
+    int32_t none = 0;
+    int32_t taken = IARA(&p, &none);
+    EXPECT_EQ(taken, none);
+    EXPECT_EQ(p, 0);
+    EXPECT_EQ(iar_values(none), Values{4});
+    int32_t zero1 = 0, zero2 = 0;
+    EXPECT_EQ(IARA(&zero1, &zero2), 0);
+    EXPECT_EQ(kt_host_error_count(), 0);
+
+    EXPECT_EQ(IARA(&zero1, &q), 0);
+    EXPECT_EQ(kt_host_error_number(1), 1000);
+    EXPECT_STREQ(kt_host_error_text(1), "iara: iarp1==_NULL");
+    // The same record as both would be freed under its new owner.
+    int32_t alias = q;
+    EXPECT_EQ(IARA(&alias, &q), 0);
+    EXPECT_EQ(kt_host_error_number(2), 1000);
+    EXPECT_EQ(alias, q);
+    EXPECT_EQ(iar_values(q), (Values{7, 8, 9, 1, 2}));
+    IARFS(&q);
+    IARFS(&none);
+}
+
+TEST_F(IarTest, Comparisons) {
+    // Each pair compared as it stands and as the one inner record of a
+    // two-level record.
+    struct Case {
+        Values a, b;
+        int32_t flag;
+    } cases[] = {
+        {{}, {}, 0}, {{1, 2}, {1, 2}, 0}, {{1, 2}, {1, 3}, 1}, {{1, 2}, {1, 2, 3}, 1}, {{1, 2}, {2, 1}, 1},
+    };
+    for (const Case &c : cases) {
+        int32_t a = make_iar2({c.a}), b = make_iar2({c.b}), flag = -1;
+        EXPECT_EQ(IARCMP(kt_iptr(kt_icell(a + 1) + 1), kt_iptr(kt_icell(b + 1) + 1), &flag), c.flag);
+        EXPECT_EQ(flag, c.flag);
+        flag = -1;
+        EXPECT_EQ(IARCM2(&a, &b, &flag), c.flag);
+        EXPECT_EQ(flag, c.flag);
+        IARFS2(&a);
+        IARFS2(&b);
+        EXPECT_EQ(a, 0);
+    }
+    int32_t a = make_iar2({{1}, {5}}), b = make_iar2({{1}}), zero = 0, flag = -1;
+    EXPECT_EQ(IARCM2(&a, &b, &flag), 1);
+    EXPECT_EQ(IARCMP(&zero, &zero, &flag), 0);
+    EXPECT_EQ(IARCMP(&zero, &b, &flag), 1);
+    EXPECT_EQ(IARCM2(&b, &zero, &flag), 1);
+    IARFS2(&a);
+    IARFS2(&b);
+}
+
+TEST_F(IarTest, DeepCopyIsEqualAndIndependent) {
+    int32_t s = make_iar2({{3, 1, 4}, {}, {1, 5}}), d = -1, flag = -1;
+    EXPECT_EQ(IARCP2(&s, &d), d);
+    EXPECT_EQ(iar2_values(d), (Values2{{3, 1, 4}, {}, {1, 5}}));
+    EXPECT_EQ(IARCM2(&s, &d, &flag), 0);
+    for (int32_t i = 1; i <= 3; ++i)
+        EXPECT_NE(kt_icell(kt_icell(d + 1) + i), kt_icell(kt_icell(s + 1) + i));
+    kt_set_icell(kt_icell(kt_icell(kt_icell(d + 1) + 3) + 1) + 2, 9); // copy's inner 3, element 2
+    EXPECT_EQ(IARCM2(&s, &d, &flag), 1);
+    EXPECT_EQ(iar2_values(s)[2], (Values{1, 5}));
+    IARFS2(&d);
+
+    // An element holding no record stays empty in the copy.
+    IARFS(kt_iptr(kt_icell(s + 1) + 2));
+    EXPECT_NE(IARCP2(&s, &d), 0);
+    EXPECT_EQ(kt_icell(kt_icell(d + 1) + 2), 0);
+    EXPECT_EQ(IARCM2(&s, &d, &flag), 0);
+    IARFS2(&d);
+    IARFS2(&s);
+}
+
+TEST_F(IarTest, UnitRoundTripsAndEveryTruncation) {
+    TempFile f("iar_round_trip");
+    const Values2 outer = {{10, -20, 30}, {}, {INT32_MIN, INT32_MAX}};
+    const Values one = {5, 6, 7, 8};
+    int32_t r2 = make_iar2(outer), r1 = make_iar(one), empty = make_iar({}), status = -1;
+    int32_t unit = kt_host_open_unit(f.c_str(), "w");
+    EXPECT_EQ(IARW(&unit, &r1, &status), 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(IARW2(&unit, &r2, &status), 0);
+    EXPECT_EQ(IARW(&unit, &empty, &status), 0);
+    kt_host_close_unit(unit);
+
+    unit = kt_host_open_unit(f.c_str(), "r");
+    int32_t a = 0, b = 0, c = 0, flag = -1;
+    EXPECT_NE(IARR(&unit, &a), 0);
+    EXPECT_NE(IARR2(&unit, &b), 0);
+    EXPECT_NE(IARR(&unit, &c), 0);
+    EXPECT_EQ(iar_values(a), one);
+    EXPECT_NE(a, r1);
+    EXPECT_EQ(iar2_values(b), outer);
+    EXPECT_EQ(IARCM2(&b, &r2, &flag), 0);
+    EXPECT_EQ(iar_values(c), Values{});
+    int32_t past_end = -1;
+    EXPECT_EQ(IARR(&unit, &past_end), 0);
+    EXPECT_EQ(past_end, 0);
+    kt_host_close_unit(unit);
+    IARFS(&a);
+    IARFS2(&b);
+    IARFS(&c);
+
+    // Only the two-level record, cut short at every byte: nothing is kept.
+    unit = kt_host_open_unit(f.c_str(), "w");
+    IARW2(&unit, &r2, &status);
+    kt_host_close_unit(unit);
+    const std::string whole = kt_host_test::slurp(f.path);
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        kt_host_test::spit(f.path, whole.substr(0, cut));
+        int64_t before = kt_host_store_bytes_in_use();
+        unit = kt_host_open_unit(f.c_str(), "r");
+        int32_t got = -1;
+        EXPECT_EQ(IARR2(&unit, &got), 0) << cut;
+        EXPECT_EQ(got, 0);
+        kt_host_close_unit(unit);
+        EXPECT_EQ(kt_host_store_bytes_in_use(), before) << cut;
+    }
+
+    // A negative count on the unit is refused, not allocated.
+    const int32_t bad[] = {77, -5};
+    kt_host_test::spit(f.path, std::string(reinterpret_cast<const char *>(bad), sizeof bad));
+    unit = kt_host_open_unit(f.c_str(), "r");
+    EXPECT_EQ(IARR(&unit, &a), 0);
+    kt_host_close_unit(unit);
+    IARFS(&r1);
+    IARFS2(&r2);
+    IARFS(&empty);
+}
+
+TEST_F(IarTest, WriteFailuresGiveStatusOne) {
+    TempFile f("iar_write_fail");
+    kt_host_test::spit(f.path, "");
+    int32_t r = make_iar({1}), r2 = make_iar2({{1}, {2}}), zero = 0, status = 0;
+    int32_t unit = kt_host_open_unit(f.c_str(), "r"); // not open for writing
+    EXPECT_EQ(IARW(&unit, &r, &status), 1);
+    EXPECT_EQ(status, 1);
+    status = 0;
+    EXPECT_EQ(IARW2(&unit, &r2, &status), 1);
+    EXPECT_EQ(status, 1);
+    kt_host_close_unit(unit);
+
+    // An element without a record has no unit form: nothing is written.
+    unit = kt_host_open_unit(f.c_str(), "w");
+    EXPECT_EQ(IARW(&unit, &zero, &status), 1);
+    IARFS(kt_iptr(kt_icell(r2 + 1) + 2));
+    EXPECT_EQ(IARW2(&unit, &r2, &status), 1);
+    kt_host_close_unit(unit);
+    EXPECT_EQ(kt_host_test::slurp(f.path), "");
+    IARFS(&r);
+    IARFS2(&r2);
+}
+
+TEST(IdsTest, Stamps) {
+    int32_t a[3] = {0, 0, 11}, b[3] = {0, 0, 12};
+    MAKIDS(a);
+    MAKIDS(b);
+    EXPECT_EQ(a[0], MACHC.i[17]);
+    EXPECT_EQ(a[1], 940301);
+    struct Case {
+        int32_t n, a2, expected;
+    } cases[] = {{2, 940301, 0}, {3, 940301, 3}, {1, 0, 0}, {2, 0, 2}, {0, 0, 0}};
+    for (const Case &c : cases) {
+        b[1] = c.a2;
+        EXPECT_EQ(CHKIDS(a, b, &c.n), c.expected) << c.n;
+    }
+    b[0] = a[0] + 1;
+    int32_t one = 1;
+    EXPECT_EQ(CHKIDS(a, b, &one), 1);
+}
+
+// Each operation is run with the k-th store request refused, k = 0, 1, ...
+// until it succeeds: a failure gives 0, leaves the inputs as they were and
+// leaks nothing.
+TEST_F(IarTest, EveryRefusedRequestLeavesNothingBehind) {
+    TempFile f("iar_refused");
+    {
+        int32_t r2 = make_iar2({{1, 2}, {}, {3}}), status = 0;
+        int32_t unit = kt_host_open_unit(f.c_str(), "w");
+        IARW2(&unit, &r2, &status);
+        kt_host_close_unit(unit);
+        IARFS2(&r2);
+    }
+    struct Scenario {
+        const char *name;
+        std::function<int32_t(int32_t &p, int32_t &q, int32_t src, int32_t &out)> act;
+        bool two_level;
+        Values2 expected; // one-level results: expected[0]
+    };
+    const int32_t source[] = {4, 5, 6};
+    const std::vector<Scenario> scenarios = {
+        {"IARI", [](int32_t &, int32_t &, int32_t, int32_t &out) { int32_t n = 1; return IARI(&n, &out); },
+         false, {{0}}},
+        {"IARIE", [&](int32_t &, int32_t &, int32_t, int32_t &out) {
+             int32_t n = 1;
+             return IARIE(&source[2], &n, &out);
+         }, false, {{6}}},
+        {"IARA", [](int32_t &p, int32_t &q, int32_t, int32_t &out) {
+             int32_t r = IARA(&p, &q);
+             out = r;
+             return r;
+         }, false, {{7, 7, 1, 1, 1}}},
+        {"IARCP2", [](int32_t &, int32_t &, int32_t src, int32_t &out) { return IARCP2(&src, &out); },
+         true, {{1, 2}, {}, {3}}},
+        {"IARR2", [&](int32_t &, int32_t &, int32_t, int32_t &out) {
+             int32_t unit = kt_host_open_unit(f.c_str(), "r"), r = IARR2(&unit, &out);
+             kt_host_close_unit(unit);
+             return r;
+         }, true, {{1, 2}, {}, {3}}},
+    };
+    for (const Scenario &sc : scenarios) {
+        bool succeeded = false;
+        for (int32_t k = 0; k < 16 && !succeeded; ++k) {
+            SCOPED_TRACE(std::string(sc.name) + ", requests granted: " + std::to_string(k));
+            int64_t before = kt_host_store_bytes_in_use();
+            int32_t p = make_iar({1, 1, 1}), q = make_iar({7, 7}), out = -1, result = 0;
+            int32_t src = make_iar2({{1, 2}, {}, {3}});
+            {
+                StoreGrants grants(k);
+                result = sc.act(p, q, src, out);
+            }
+            EXPECT_EQ(result, out);
+            succeeded = result != 0;
+            if (succeeded) {
+                if (sc.two_level) {
+                    EXPECT_EQ(iar2_values(out), sc.expected);
+                    IARFS2(&out);
+                } else {
+                    EXPECT_EQ(iar_values(out), sc.expected[0]);
+                    if (result == q)
+                        q = 0;
+                    IARFS(&out);
+                }
+            } else {
+                EXPECT_EQ(iar_values(p), (Values{1, 1, 1}));
+                EXPECT_EQ(iar_values(q), (Values{7, 7}));
+            }
+            IARFS(&p);
+            IARFS(&q);
+            IARFS2(&src);
+            EXPECT_EQ(kt_host_store_bytes_in_use(), before);
+        }
+        EXPECT_TRUE(succeeded) << sc.name << " never succeeded";
+    }
+}
+
+} // namespace
