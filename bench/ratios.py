@@ -39,6 +39,9 @@ PAIRS = [
     ("BM_StringTable_Enter", "BM_UnorderedMap_Intern", 1.2),
     ("BM_Bank_GetFree", "BM_Malloc_Free_Small", 0.5),
     ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
+    # bench_sweeps
+    ("BM_LPXP_Dec", "BM_Loop_Geometric", 1.5),
+    ("BM_LPGV_All", "BM_Loop_Pow", 3.0),
 ]
 
 

@@ -88,13 +88,7 @@ void print_real(double v) { OOD(&v); }
 
 namespace kt::sweep {
 
-int32_t check_code(int32_t list) {
-    if (list == 0)
-        return 1;
-    int32_t kind = kind_of(list);
-    if (!is_range(kind))
-        return 0;
-    Range r = range_of(list);
+int32_t check_range(int32_t kind, const Range &r) {
     if (kind == kBy)
         return r.third == 0.0 ? 2 : 0;
     if (r.third <= 0.0)
@@ -104,6 +98,13 @@ int32_t check_code(int32_t list) {
     if ((r.from <= 0.0 && 0.0 <= r.to) || (r.from >= 0.0 && 0.0 >= r.to))
         return 4;
     return 0;
+}
+
+int32_t check_code(int32_t list) {
+    if (list == 0)
+        return 1;
+    const int32_t kind = kind_of(list);
+    return is_range(kind) ? check_range(kind, range_of(list)) : 0;
 }
 
 void free_contents(int32_t list) {

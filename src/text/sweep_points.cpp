@@ -7,6 +7,7 @@
 // last points and on every point of kinds 1 and 2. The last point of every
 // kind but 1 is "to" itself, so a sweep ends exactly where the user said.
 #include <cmath>
+#include <cstring>
 
 #include "../common/abi.h"
 #include "kt/host.h"
@@ -66,20 +67,41 @@ Sizing size_range(int32_t kind, const Range &r) {
     return s;
 }
 
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The sizing of the range last sized. Callers ask LPGV for every point of
+// one sweep in turn, and a range's sizing depends on nothing but its kind
+// and three items, so it is worked out (a logarithm and an exponential)
+// once per sweep rather than once per point.
+Sizing size_range_cached(int32_t kind, const Range &r) {
+    static int32_t last_kind = kEmpty;
+    static Range last_range;
+    static Sizing last;
+    if (kind != last_kind || !same_bits(r.from, last_range.from) || !same_bits(r.to, last_range.to) ||
+        !same_bits(r.third, last_range.third)) {
+        last = check_range(kind, r) == 0 ? size_range(kind, r) : Sizing{};
+        last_kind = kind;
+        last_range = r;
+    }
+    return last;
+}
+
 } // namespace
 
 namespace kt::sweep {
 
-Sizing size_of(int32_t list) {
-    Sizing s;
-    if (check_code(list) != 0)
-        return s;
+Sizing size_of(int32_t list, Range *range) {
+    if (list == 0)
+        return {};
     const int32_t kind = kind_of(list);
     if (kind == kValues || kind == kNames)
-        s.points = item_count(list);
-    else if (is_range(kind) && item_count(list) != 0)
-        s = size_range(kind, range_of(list));
-    return s;
+        return {item_count(list), 0.0};
+    if (!is_range(kind) || item_count(list) == 0)
+        return {};
+    const Range r = range_of(list);
+    if (range)
+        *range = r;
+    return size_range_cached(kind, r);
 }
 
 } // namespace kt::sweep
@@ -95,7 +117,8 @@ KT_FORTRAN_ALIAS(LPGN, lpgn_)
 
 int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
     *block = 0;
-    Sizing s = size_of(*list);
+    Range r;
+    const Sizing s = size_of(*list, &r);
     const int32_t kind = *list == 0 ? kEmpty : kind_of(*list);
     *points = 0;
     if (!is_range(kind) || s.points == 0)
@@ -105,7 +128,6 @@ int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
         *block = 0;
         return 0;
     }
-    const Range r = range_of(*list);
     double *p = kt_rptr(*block + 1);
     const int32_t n = s.points;
     const double step = s.step, from = r.from;
@@ -129,7 +151,8 @@ KT_FORTRAN_ALIAS(LPXP, lpxp_)
 
 int32_t LPGV(const int32_t *list, const int32_t *i, double *value, int32_t *status) {
     *status = 1;
-    const Sizing s = size_of(*list);
+    Range r;
+    const Sizing s = size_of(*list, &r);
     const int32_t k = *i;
     if (k < 1 || k > s.points)
         return 1;
@@ -141,7 +164,6 @@ int32_t LPGV(const int32_t *list, const int32_t *i, double *value, int32_t *stat
         *value = reals(*list)[k - 1];
         return 0;
     }
-    const Range r = range_of(*list);
     if (k == s.points && kind != kBy)
         *value = r.to;
     else if (k == 1)

@@ -61,10 +61,12 @@ struct Sizing {
     double step = 0.0; // the step of kinds 1 and 2, the ratio of kinds 3-5
 };
 
-// The LPCHK code of a list (0 valid).
+// The LPCHK code of a list (0 valid), and of a range of a kind 1-5.
 int32_t check_code(int32_t list);
+int32_t check_range(int32_t kind, const Range &r);
 // Points and step of a list; no points for a list that check_code rejects.
-Sizing size_of(int32_t list);
+// The items of a range are also stored in *range when asked for.
+Sizing size_of(int32_t list, Range *range = nullptr);
 // Frees the name and the data (with a kind-7 list's strings) and clears
 // their cells; the record stays.
 void free_contents(int32_t list);
