@@ -6,6 +6,9 @@ program interop
   implicit none
   integer lsti, lste, strgea, strapa, strea
   external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
+  integer rlsave, txt(4), h
+  double precision rlget, rlcnvr
+  external rlinit, rlsave, rlget, rlcnvr
   integer list, s, n, fails
 
   fails = 0
@@ -34,6 +37,14 @@ program interop
   call check('length', n == 12)
   call strfs(s)
   call check('strfs', s == 0)
+
+  ! A number held one character per word, parked in a real slot.
+  txt = ichar(['4', '.', '7', 'K'])
+  call check('rlcnvr', abs(rlcnvr(txt, 4) - 4700d0) < 1d-9)
+  call rlinit()
+  h = rlsave(txt, 4)
+  call check('rlsave', h == 1)
+  call check('rlget', abs(rlget(-h) + 4700d0) < 1d-9)
 
   if (fails /= 0) then
     call oocs('interop: ')
