@@ -23,12 +23,13 @@ KT_API int32_t RLCONV(const int32_t *value);
 /* The value parked under |handle|, negated for a negative handle; the slot
  * becomes free. 0.0 for a handle outside -10..10 or 0. */
 KT_API double RLGET(const int32_t *handle);
-/* Reads n characters held one per word (low byte): a number with an
- * optional sign, point and exponent (E or D, a blank after it read as +),
- * or followed by a scale letter A F P N U M K MEG G T (any case; what
- * follows the letter is ignored) that multiplies it. The text is read up
- * to the first of those letters; its value is that of its longest valid
- * numeric prefix (0 when there is none), times the scale. */
+/* Reads n characters held one per word (the character in the low byte):
+ * an optional sign, digits with an optional point, then either an
+ * exponent (E or D, a blank right after it read as +) or a scale letter
+ * A F P N U M K G T (any case; M followed by E is mega) that multiplies the
+ * number and ends the text ('10PF' is 10 x 1e-12). The value is that of
+ * the longest valid numeric prefix (0 when there is none: '10V' is 10,
+ * '1.5E' is 1.5, 'K' is 0), times the scale. Texts of any length. */
 KT_API double RLCNVR(const int32_t *text, const int32_t *n);
 /* RLPUT(RLCNVR(text, n)). */
 KT_API int32_t RLSAVE(const int32_t *text, const int32_t *n);

@@ -43,6 +43,7 @@ TEST(SweepCommand, InvalidListsAndUsageErrors) {
         {"0 1 lin 0", 1, "LPCHK code 3"},
         {"-1 10 dec 5", 1, "LPCHK code 4): a logarithmic range must not touch or cross 0"},
         {"0 1 lin 0.5", 1, "no points"},
+        {"0 1 by 1e-12", 1, "the word store refused 2147483647 points"},
         {"", 2, "expected FROM TO"},
         {"1 2 step 3", 2, "'step' is not one of by, lin, log, dec, oct"},
         {"1 x by 1", 2, "'x' is not a number"},

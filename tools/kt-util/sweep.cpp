@@ -103,10 +103,11 @@ int print_points(int32_t list) {
     c_ood(step);
     c_oowrit();
     int32_t block = 0;
+    const int32_t wanted = points;
     if (points == 0)
         return failure("sweep", "the sweep has no points");
     if (LPXP(&list, &block, &points) == 0)
-        return failure("sweep", "the word store refused " + std::to_string(points) + " points");
+        return failure("sweep", "the word store refused " + std::to_string(wanted) + " points");
     for (int32_t i = 1; i <= points; ++i)
         print_point(i, kt_rcell(block + i));
     c_fstore(points, &block, kRealSize);
