@@ -13,9 +13,10 @@
  *
  * Point counts: kind 1 trunc(|(to - from) / step| + 1.00001); kinds 2 and 3
  * trunc(third) (1 when to = from); kinds 4 and 5 one per step of the
- * decade or octave density plus a shorter last step onto "to". The last
- * point of every kind but 1 is exactly "to". A list without data, or one
- * that LPCHK rejects, has no points.
+ * decade or octave density plus a shorter last step onto "to" when the
+ * span exceeds a whole number of steps by more than 1e-5 of a step. The
+ * last point of every kind but 1 is exactly "to". A list without data, or
+ * one that LPCHK rejects, has no points.
  *
  * Upper-case entries take every argument by address. None is reentrant. */
 #ifndef KT_SWEEP_H

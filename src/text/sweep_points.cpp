@@ -57,8 +57,13 @@ Sizing size_range(int32_t kind, const Range &r) {
             rate = -rate;
         }
         s.step = std::exp(rate);
-        double whole = std::trunc(x);
-        s.points = truncated(whole + 1.0 + (x != whole ? 1.0 : 0.0));
+        // A span of whole steps that rounding carried just past a whole
+        // number (2^5 / 2^0 at 3 per octave gives x = 15.000000000000002)
+        // would get a last step of next to nothing, visiting the end value
+        // twice; within the range tolerance the span counts as whole.
+        const double whole = std::trunc(x);
+        const bool partial = x - whole > kRangeTolerance - 1.0;
+        s.points = truncated(whole + (partial ? 2.0 : 1.0));
         break;
     }
     }

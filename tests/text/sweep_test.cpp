@@ -81,7 +81,8 @@ TEST_F(Sweep, PointCountsAtTheToleranceBoundary) {
         {1, 0, 10.5, 1, 11},        {1, 0, 11 - 5e-6, 1, 12},  {1, 10, 0, 1, 11},
         {1, 0, 1e-9 * 10, 1e-9, 11}, {1, 1e6, 1e6 + 3, 1, 4},
         {2, 0, 1, 5.99, 5},         {3, 1, 2, 2.5, 2},
-        {4, 1, 100, 2, 5},          {4, 1, 100 * (1 + 1e-9), 2, 6}, {4, 100, 1, 2, 5},
+        {4, 1, 100, 2, 5},          {4, 1, 100 * (1 + 1e-6), 2, 5}, {4, 1, 100 * (1 + 1e-4), 2, 6},
+        {4, 100, 1, 2, 5},          {5, 1, 32, 3, 16},         {5, 1, 32 * (1 + 1e-4), 3, 17},
         {5, 1, 8, 1, 4},            {5, 8, 1, 1, 4},           {5, 1, 9, 1, 5},
         {4, 2, 2, 1, 1},
     };
@@ -90,7 +91,29 @@ TEST_F(Sweep, PointCountsAtTheToleranceBoundary) {
         double step = 0;
         LPGN(&l, &points, &step);
         EXPECT_EQ(points, c.points) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
-        EXPECT_EQ(expanded(l).size(), static_cast<size_t>(c.points));
+        std::vector<double> p = expanded(l);
+        ASSERT_EQ(p.size(), static_cast<size_t>(c.points));
+        if (p.size() >= 2) { // no point is visited twice
+            EXPECT_GT(std::fabs(p[p.size() - 1] - p[p.size() - 2]), 1e-7 * std::fabs(p.back()));
+        }
+    }
+}
+
+// Whole decades and octaves between powers of ten and of two: exactly one
+// point per step and one for the start, whichever way the logarithms round.
+TEST_F(Sweep, WholeDecadesAndOctavesHaveNoExtraPoint) {
+    for (int32_t kind : {4, 5}) {
+        const double base = kind == 4 ? 10.0 : 2.0;
+        for (int a = -6; a <= 6; ++a)
+            for (int span = 1; span <= 12; ++span)
+                for (double density : {1.0, 2.0, 3.0, 5.0, 7.0, 10.0, 24.0}) {
+                    int32_t l = make_range(kind, std::pow(base, a), std::pow(base, a + span), density), points = 0;
+                    double step = 0;
+                    LPGN(&l, &points, &step);
+                    EXPECT_EQ(points, static_cast<int32_t>(span * density) + 1)
+                        << base << "^" << a << " to ^" << a + span << " at " << density;
+                    LPD(&l);
+                }
     }
 }
 
