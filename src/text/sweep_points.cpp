@@ -103,9 +103,9 @@ Sizing size_of(int32_t list, Range *range) {
         return {item_count(list), 0.0};
     if (!is_range(kind) || item_count(list) == 0)
         return {};
-    const Range r = range_of(list);
-    if (range)
-        *range = r;
+    Range local;
+    Range &r = range ? *range : local;
+    read_range(list, r);
     return size_range_cached(kind, r);
 }
 

@@ -43,16 +43,19 @@ struct Range {
     double from = 0.0, to = 0.0, third = 0.0;
 };
 
-inline Range range_of(int32_t list) {
-    Range r;
+// Fills r field by field: callers on the hot path read it back at once,
+// and a whole-struct copy would stall on the fresh scalar stores.
+inline void read_range(int32_t list, Range &r) {
     int32_t n = item_count(list);
     const double *v = n > 0 ? reals(list) : nullptr;
-    if (n >= 1)
-        r.from = v[0];
-    if (n >= 2)
-        r.to = v[1];
-    if (n >= 3)
-        r.third = v[2];
+    r.from = n >= 1 ? v[0] : 0.0;
+    r.to = n >= 2 ? v[1] : 0.0;
+    r.third = n >= 3 ? v[2] : 0.0;
+}
+
+inline Range range_of(int32_t list) {
+    Range r;
+    read_range(list, r);
     return r;
 }
 
