@@ -41,6 +41,9 @@ PAIRS = [
     ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
     # bench_trees
     ("BM_TRNTD_Walk", "BM_PointerTree_Walk", 2.0),
+    # bench_sweeps
+    ("BM_LPXP_Dec", "BM_Loop_Geometric", 1.5),
+    ("BM_LPGV_All", "BM_Loop_Pow", 3.0),
 ]
 
 

@@ -7,6 +7,9 @@ program interop
   integer lsti, lste, strgea, strapa, strea
   external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
   external consti
+  integer rlsave, txt(4), h
+  double precision rlget, rlcnvr
+  external rlinit, rlsave, rlget, rlcnvr
   integer list, s, n, fails
   double precision pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
   common /mathc/ pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
@@ -58,6 +61,14 @@ program interop
   call iarfs(rec1)
   call iarfs(rec2)
   call check('iarfs', rec1 == 0 .and. rec2 == 0)
+
+  ! A number held one character per word, parked in a real slot.
+  txt = ichar(['4', '.', '7', 'K'])
+  call check('rlcnvr', abs(rlcnvr(txt, 4) - 4700d0) < 1d-9)
+  call rlinit()
+  h = rlsave(txt, 4)
+  call check('rlsave', h == 1)
+  call check('rlget', abs(rlget(-h) + 4700d0) < 1d-9)
 
   if (fails /= 0) then
     call oocs('interop: ')

@@ -1,0 +1,42 @@
+// The fixed pools of ten slots behind the real and string slot lists, and
+// what happens when one overflows.
+#ifndef KT_SRC_TEXT_SLOT_POOL_H
+#define KT_SRC_TEXT_SLOT_POOL_H
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "kt/host.h"
+
+namespace kt::text {
+
+constexpr int32_t kSlots = 10;
+constexpr int32_t kFreeSlot = -1;
+
+// Every slot is taken: the caller cannot go on without the handle it
+// asked for, so the message is reported and the process stops. The exit
+// status tells whoever ran it that the run failed.
+[[noreturn]] inline void slot_pool_overflow(const char *text) {
+    const int32_t misuse = 1000;
+    ERC(&misuse, text, static_cast<int32_t>(std::strlen(text)));
+    std::exit(EXIT_FAILURE);
+}
+
+inline void free_all_slots(int32_t *cells) {
+    for (int32_t i = 0; i < kSlots; ++i)
+        cells[i] = kFreeSlot;
+}
+
+// Slot number (1-based) of the lowest free cell of a pool; a full pool
+// stops the process with the overflow text.
+inline int32_t lowest_free_slot(const int32_t *cells, const char *overflow_text) {
+    for (int32_t i = 0; i < kSlots; ++i)
+        if (cells[i] == kFreeSlot)
+            return i + 1;
+    slot_pool_overflow(overflow_text);
+}
+
+} // namespace kt::text
+
+#endif

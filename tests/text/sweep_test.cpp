@@ -1,0 +1,346 @@
+// Sweep lists: the points a sweep visits, its checks, copies and printed form.
+#include <cmath>
+#include <random>
+
+#include "sweep_test_util.h"
+
+using namespace kt::text_test;
+
+namespace {
+
+class Sweep : public StoreTest {
+protected:
+    int32_t hold(int32_t list) {
+        lists_.push_back(list);
+        return list;
+    }
+    void TearDown() override {
+        for (int32_t &l : lists_)
+            LPD(&l);
+        StoreTest::TearDown();
+    }
+    std::vector<int32_t> lists_;
+};
+
+bool within_ulps(double a, double b, int ulps) {
+    double x = a;
+    for (int k = 0; k < ulps; ++k)
+        x = std::nextafter(x, b);
+    return x == b;
+}
+
+TEST_F(Sweep, RangesExpandToTheirPoints) {
+    struct Case {
+        int32_t kind;
+        double from, to, third;
+        std::vector<double> points;
+    } cases[] = {
+        {1, 0, 1, 0.1, {0, 0.1, 2 * 0.1, 3 * 0.1, 4 * 0.1, 5 * 0.1, 6 * 0.1, 7 * 0.1, 8 * 0.1, 9 * 0.1, 10 * 0.1}},
+        {1, 0, 1, 0.3, {0, 0.3, 2 * 0.3, 3 * 0.3}}, // stops short of 1
+        {1, 5, 1, 2, {5, 3, 1}},
+        {1, 5, 1, -2, {5, 3, 1}},
+        {1, -1, -1, 0.5, {-1}},
+        {2, 1, 1, 5, {1}},
+        {2, 0, 10, 3, {0, 5, 10}},
+        {2, 0, 10, 1.9, {10}}, // a single point is forced onto "to"
+        {2, 0, 10, 0.5, {}},
+        {3, 1, 100, 3, {1, std::exp(std::log(100.0) / 2), 100}},
+        {5, 1000, 125, 1, {1000, 1000 * std::exp(-0.6931471805599453), 1000 * std::exp(-0.6931471805599453) * std::exp(-0.6931471805599453), 125}},
+    };
+    for (const Case &c : cases) {
+        int32_t l = hold(make_range(c.kind, c.from, c.to, c.third));
+        EXPECT_EQ(expanded(l), c.points) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
+    }
+    EXPECT_TRUE(within_ulps(std::exp(std::log(100.0) / 2), 10.0, 1));
+}
+
+TEST_F(Sweep, DecadesEndOnAShorterStep) {
+    // ln 1000 / ln 10 falls just below 3; either way there are 4 points.
+    int32_t whole = hold(make_range(4, 1, 1000, 1)), part = hold(make_range(4, 1, 500, 1));
+    std::vector<double> w = expanded(whole), p = expanded(part);
+    ASSERT_EQ(w.size(), 4u);
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(w[0], 1.0);
+    EXPECT_EQ(w[3], 1000.0);
+    EXPECT_EQ(p[3], 500.0);
+    for (size_t i = 1; i < 3; ++i) {
+        EXPECT_NEAR(w[i], std::pow(10.0, static_cast<double>(i)), 1e-12 * w[i]);
+        EXPECT_EQ(p[i], w[i]);
+    }
+}
+
+// Points counted on both sides of the tolerance that lets a span of a
+// whole number of steps, give or take 1e-5 of a step, keep its end point.
+TEST_F(Sweep, PointCountsAtTheToleranceBoundary) {
+    struct Case {
+        int32_t kind;
+        double from, to, third;
+        int32_t points;
+    } cases[] = {
+        {1, 0, 10, 1, 11},          {1, 0, 10 - 5e-6, 1, 11},  {1, 0, 10 - 2e-5, 1, 10},
+        {1, 0, 10.5, 1, 11},        {1, 0, 11 - 5e-6, 1, 12},  {1, 10, 0, 1, 11},
+        {1, 0, 1e-9 * 10, 1e-9, 11}, {1, 1e6, 1e6 + 3, 1, 4},
+        {2, 0, 1, 5.99, 5},         {3, 1, 2, 2.5, 2},
+        {4, 1, 100, 2, 5},          {4, 1, 100 * (1 + 1e-6), 2, 5}, {4, 1, 100 * (1 + 1e-4), 2, 6},
+        {4, 100, 1, 2, 5},          {5, 1, 32, 3, 16},         {5, 1, 32 * (1 + 1e-4), 3, 17},
+        {5, 1, 8, 1, 4},            {5, 8, 1, 1, 4},           {5, 1, 9, 1, 5},
+        {4, 2, 2, 1, 1},
+    };
+    for (const Case &c : cases) {
+        int32_t l = hold(make_range(c.kind, c.from, c.to, c.third)), points = -1;
+        double step = 0;
+        LPGN(&l, &points, &step);
+        EXPECT_EQ(points, c.points) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
+        std::vector<double> p = expanded(l);
+        ASSERT_EQ(p.size(), static_cast<size_t>(c.points));
+        if (p.size() >= 2) { // no point is visited twice
+            EXPECT_GT(std::fabs(p[p.size() - 1] - p[p.size() - 2]), 1e-7 * std::fabs(p.back()));
+        }
+    }
+}
+
+// Whole decades and octaves between powers of ten and of two: exactly one
+// point per step and one for the start, whichever way the logarithms round.
+TEST_F(Sweep, WholeDecadesAndOctavesHaveNoExtraPoint) {
+    for (int32_t kind : {4, 5}) {
+        const double base = kind == 4 ? 10.0 : 2.0;
+        for (int a = -6; a <= 6; ++a)
+            for (int span = 1; span <= 12; ++span)
+                for (double density : {1.0, 2.0, 3.0, 5.0, 7.0, 10.0, 24.0}) {
+                    int32_t l = make_range(kind, std::pow(base, a), std::pow(base, a + span), density), points = 0;
+                    double step = 0;
+                    LPGN(&l, &points, &step);
+                    EXPECT_EQ(points, static_cast<int32_t>(span * density) + 1)
+                        << base << "^" << a << " to ^" << a + span << " at " << density;
+                    LPD(&l);
+                }
+    }
+}
+
+TEST_F(Sweep, ChecksRejectRangesThatCannotBeSwept) {
+    struct Case {
+        int32_t kind;
+        double from, to, third;
+        int32_t code;
+    } cases[] = {
+        {1, 0, 1, 0, 2},   {1, 0, 1, -1, 0}, {2, 0, 1, 0, 3},   {2, 0, 1, -2, 3},   {3, 1, 10, 0, 3},
+        {4, 1, 10, -1, 3}, {4, -1, 10, 1, 4}, {4, -10, -1, 1, 0}, {5, 0, 10, 1, 4},  {3, 10, -1, 2, 4},
+        {3, 10, 0, 2, 4},  {5, 1, 2, 1, 0},
+    };
+    for (const Case &c : cases) {
+        int32_t l = hold(make_range(c.kind, c.from, c.to, c.third)), code = -1, i = 1, status = 0;
+        EXPECT_EQ(LPCHK(&l, &code), c.code) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(c_lpchk(l, &code), c.code);
+        double v = 0;
+        if (c.code != 0) { // rejected lists have no points at all
+            EXPECT_TRUE(expanded(l).empty());
+            EXPECT_EQ(LPGV(&l, &i, &v, &status), 1);
+        }
+    }
+    int32_t none = 0, code = -1, values = hold(make_sweep(6, {1, -1, 0}));
+    EXPECT_EQ(LPCHK(&none, &code), 1);
+    EXPECT_EQ(LPCHK(&values, &code), 0);
+    // A range missing its third item is a range without a step.
+    int32_t short_range = hold(make_sweep(1, {0, 1}));
+    EXPECT_EQ(LPCHK(&short_range, &code), 2);
+}
+
+// LPGV computes each point alone; it must agree exactly with LPXP at both
+// ends and on every point of linear kinds, and closely elsewhere.
+TEST_F(Sweep, SinglePointsAgreeWithTheExpansion) {
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int compared = 0;
+    for (int32_t kind = 1; kind <= 5; ++kind) {
+        for (int trial = 0; trial < 200; ++trial) {
+            double from, to, third;
+            if (kind <= 2) {
+                from = (unit(rng) - 0.5) * std::pow(10.0, static_cast<int>(rng() % 12) - 6);
+                to = (unit(rng) - 0.5) * std::pow(10.0, static_cast<int>(rng() % 12) - 6);
+                third = kind == 1 ? std::fabs(to - from) / (1 + rng() % 300) * (1 + (unit(rng) - 0.5) * 1e-5)
+                                  : 1 + rng() % 300 + unit(rng);
+                if (rng() % 2 == 0 && kind == 1)
+                    third = -third;
+            } else {
+                double sign = rng() % 4 == 0 ? -1.0 : 1.0;
+                from = sign * std::pow(10.0, unit(rng) * 24 - 12);
+                to = sign * std::pow(10.0, unit(rng) * 24 - 12);
+                third = kind == 3 ? 1 + rng() % 300 + unit(rng) : 0.1 + unit(rng) * 20;
+            }
+            int32_t l = make_range(kind, from, to, third), code = 0;
+            if (LPCHK(&l, &code) != 0) {
+                LPD(&l);
+                continue;
+            }
+            std::vector<double> p = expanded(l);
+            int32_t n = 0;
+            double step = 0;
+            LPGN(&l, &n, &step);
+            ASSERT_EQ(p.size(), static_cast<size_t>(n));
+            for (int32_t i = 1; i <= n; ++i) {
+                double v = 0;
+                int32_t status = -1;
+                ASSERT_EQ(LPGV(&l, &i, &v, &status), 0);
+                EXPECT_EQ(status, 0);
+                const double x = p[static_cast<size_t>(i - 1)];
+                if (kind <= 2 || i == 1 || i == n) {
+                    ASSERT_EQ(v, x) << "kind " << kind << " point " << i << " of " << n;
+                } else {
+                    ASSERT_NEAR(v, x, 1e-12 * std::fabs(x)) << "kind " << kind << " point " << i << " of " << n;
+                }
+                ++compared;
+            }
+            if (kind != 1 && n > 0) {
+                EXPECT_EQ(p.back(), to);
+            }
+            int32_t past = n + 1, zero = 0, status = 0;
+            double v = 0;
+            EXPECT_EQ(LPGV(&l, &past, &v, &status), 1);
+            EXPECT_EQ(status, 1);
+            EXPECT_EQ(LPGV(&l, &zero, &v, &status), 1);
+            LPD(&l);
+        }
+    }
+    EXPECT_GT(compared, 10000);
+}
+
+TEST_F(Sweep, ExplicitListsGiveTheirItems) {
+    int32_t values = hold(make_sweep(6, {3, 1, 2})), i = 2, status = -1, s = 0;
+    double v = 0;
+    EXPECT_EQ(LPGV(&values, &i, &v, &status), 0);
+    EXPECT_EQ(v, 1.0);
+    EXPECT_TRUE(expanded(values).empty()); // explicit lists are not expanded
+    EXPECT_EQ(LPGS(&values, &i, &s, &status), 1);
+
+    int32_t a = keep("alpha"), b = keep("beta");
+    int32_t names = hold(make_sweep(7, {}, {a, 0, b}));
+    EXPECT_EQ(LPGV(&names, &i, &v, &status), 1);
+    i = 3;
+    ASSERT_EQ(LPGS(&names, &i, &s, &status), 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(kt::test::string_text(s), "beta");
+    EXPECT_NE(s, b); // the list holds its own copies
+    i = 2;
+    EXPECT_EQ(LPGS(&names, &i, &s, &status), 0);
+    EXPECT_EQ(s, 0);
+    i = 4;
+    EXPECT_EQ(LPGS(&names, &i, &s, &status), 1);
+    EXPECT_EQ(status, 1);
+}
+
+TEST_F(Sweep, PrintsInTheCommandLanguage) {
+    int32_t vdd = keep("VDD"), a = keep("a"), c = keep("c");
+    int32_t dec = hold(make_sweep(4, {1, 1000, 10}, {}, vdd));
+    EXPECT_EQ(printed(dec), "VDD from 1 to 1000 dec 10");
+    EXPECT_EQ(printed(hold(make_range(1, 0, 1, 0.25))), "from 0 to 1 by 0.25");
+    EXPECT_EQ(printed(hold(make_range(2, 0, 1, 5))), "from 0 to 1 lin 5");
+    EXPECT_EQ(printed(hold(make_range(3, 1, 10, 5))), "from 1 to 10 log 5");
+    EXPECT_EQ(printed(hold(make_range(5, 1, 8, 2))), "from 1 to 8 oct 2");
+    EXPECT_EQ(printed(hold(make_sweep(6, {2.5, -1}))), "in 2.5 -1");
+    EXPECT_EQ(printed(hold(make_sweep(7, {}, {a, 0, c}, vdd))), "VDD in a c");
+    int32_t empty = 0;
+    LPI(&empty);
+    hold(empty);
+    EXPECT_EQ(printed(empty), "");
+    EXPECT_EQ(kt_host_error_count(), 0);
+}
+
+TEST_F(Sweep, BadContextKindAndUnfilledRecordsAreReported) {
+    struct Case {
+        int32_t context, kind;
+        const char *text;
+    } cases[] = {{4, 1, "lpie:lpctxt"}, {-1, 6, "lpie:lpctxt"}, {0, 0, "lpie:lptype"}, {14, 8, "lpie:lptype"}};
+    for (const Case &c : cases) {
+        kt_host_reset_errors();
+        int32_t name = 0, data = 0, count = 0, list = 7;
+        EXPECT_EQ(LPIE(&name, &c.context, &c.kind, &data, &count, &list), 0);
+        EXPECT_EQ(list, 0);
+        ASSERT_EQ(kt_host_error_count(), 1);
+        EXPECT_EQ(kt_host_error_number(1), 1001);
+        EXPECT_STREQ(kt_host_error_text(1), c.text);
+    }
+    for (int32_t context : {0, 1, 2, 3, 11, 12, 13, 14}) {
+        int32_t l = hold(make_sweep(6, {1}, {}, 0, context));
+        ASSERT_NE(l, 0);
+        EXPECT_EQ(kt_icell(l + 2), context);
+    }
+
+    // A record whose kind cell was cleared cannot say what its data is.
+    kt_host_reset_errors();
+    int32_t l = hold(make_range(1, 0, 1, 1)), copy = 0, status = 0;
+    kt_set_icell(l + 3, 0);
+    EXPECT_EQ(LPCP(&l, &copy, &status), 1);
+    EXPECT_EQ(copy, 0);
+    EXPECT_EQ(printed(l), "");
+    kt_set_icell(l + 3, 9);
+    EXPECT_EQ(printed(l), "");
+    ASSERT_EQ(kt_host_error_count(), 2);
+    EXPECT_STREQ(kt_host_error_text(1), "lpcp");
+    EXPECT_STREQ(kt_host_error_text(2), "lpq");
+    int32_t data = kt_icell(l + 4), three = 3, size = 8;
+    LPD(&lists_.back());
+    EXPECT_STREQ(kt_host_error_text(3), "lpd");
+    FSTORE(&three, &data, &size); // the block LPD could not size
+}
+
+TEST_F(Sweep, CopiesOwnTheirNamesAndStrings) {
+    int32_t vdd = keep("VDD"), a = keep("in1"), b = keep("in2");
+    int32_t source = make_sweep(7, {}, {a, b}, vdd, 12), copy = 0, status = -1;
+    ASSERT_EQ(LPCP(&source, &copy, &status), 0);
+    hold(copy);
+    LPD(&source); // the copy must not share anything with it
+    EXPECT_EQ(source, 0);
+    EXPECT_EQ(printed(copy), "VDD in in1 in2");
+    EXPECT_EQ(kt_icell(copy + 2), 12);
+
+    // Into a caller's record, whose old contents the copy replaces.
+    int32_t target = hold(make_sweep(6, {9, 9}, {}, keep("old")));
+    int32_t range = hold(make_range(3, 1, 100, 3));
+    ASSERT_EQ(LPCP(&range, &target, &status), 0);
+    EXPECT_EQ(printed(target), "from 1 to 100 log 3");
+    ASSERT_EQ(LPCP(&target, &target, &status), 0); // onto itself
+    EXPECT_EQ(printed(target), "from 1 to 100 log 3");
+    int32_t none = 0;
+    EXPECT_EQ(LPCP(&none, &target, &status), 1);
+}
+
+TEST_F(Sweep, ExpandedCopiesInEveryOrder) {
+    struct Case {
+        std::vector<double> items;
+        int32_t kind, order;
+        std::vector<double> values;
+    } cases[] = {
+        {{1, 3, 1}, 1, 2, {3, 2, 1}},       {{1, 3, 1}, 1, 1, {1, 2, 3}},     {{1, 3, 1}, 1, 0, {1, 2, 3}},
+        {{3, 1, 1}, 1, 1, {1, 2, 3}},       {{3, 1, 1}, 1, 0, {3, 2, 1}},     {{3, 1, 1}, 1, 2, {3, 2, 1}},
+        {{10, 0, 3}, 2, 7, {0, 5, 10}},     {{5, 1, 3}, 6, 1, {1, 3, 5}},     {{5, 1, 3}, 6, 2, {5, 3, 1}},
+        {{5, 1, 3}, 6, 0, {5, 1, 3}},       {{2, 1, 2, 1}, 6, 1, {1, 1, 2, 2}}, {{100, 1, 3}, 3, 1, {1, 10, 100}},
+    };
+    for (const Case &c : cases) {
+        int32_t source = hold(make_sweep(c.kind, c.items)), copy = 0, status = -1;
+        ASSERT_EQ(LPXPCP(&source, &c.order, &copy, &status), 0);
+        hold(copy);
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(kt_icell(copy + 3), 6);
+        std::vector<double> v = values_of(copy);
+        if (c.kind == 3) { // the middle point of a log sweep is only close to 10
+            ASSERT_EQ(v.size(), 3u);
+            EXPECT_NEAR(v[1], 10.0, 1e-14);
+            v[1] = 10;
+        }
+        EXPECT_EQ(v, c.values) << "kind " << c.kind << " order " << c.order;
+        EXPECT_EQ(values_of(source).size(), c.items.size()); // the source is left alone
+    }
+    // Names are copied with their strings and never reordered.
+    int32_t names = hold(make_sweep(7, {}, {keep("b"), keep("a")})), copy = 0, status = 0, order = 2;
+    ASSERT_EQ(LPXPCP(&names, &order, &copy, &status), 0);
+    hold(copy);
+    EXPECT_EQ(printed(copy), "in b a");
+    // A range without points is a failure, with nothing left behind.
+    int32_t empty_range = hold(make_range(2, 0, 1, 0.5));
+    copy = 5;
+    EXPECT_EQ(LPXPCP(&empty_range, &order, &copy, &status), 1);
+    EXPECT_EQ(copy, 0);
+}
+
+} // namespace
