@@ -8,6 +8,8 @@
 // before the token is known to be well formed.
 #include "path_token.h"
 
+#include <initializer_list>
+
 #include "../common/abi.h"
 #include "../text/ascii.h"
 #include "kt/host.h"
@@ -37,6 +39,17 @@ int32_t lookup(const Text &x, int32_t table, int32_t start, int32_t len, kt_path
     tok.name_length[slot] = len;
     return index;
 }
+
+// The characters that end a name or change how it is read; the scan over
+// all others is one table look-up each.
+struct NameStops {
+    bool stop[256] = {};
+    NameStops() {
+        for (unsigned char c : {'/', '(', ')', '[', '-', '.', '@'})
+            stop[c] = true;
+    }
+};
+const NameStops kNameStops;
 
 // text(s..e-1) is exactly "*".
 bool is_star(const Text &x, int32_t s, int32_t e) { return e - s == 1 && x.at(s) == '*'; }
@@ -119,6 +132,10 @@ int32_t name_token(const Text &x, int32_t p, int32_t table, kt_path_token &tok, 
     bool arrow = false;
     while (k <= x.n) {
         char c = x.at(k);
+        if (!kNameStops.stop[static_cast<unsigned char>(c)]) {
+            ++k;
+            continue;
+        }
         if (c == '/' || c == '(' || c == ')' || c == '[')
             break;
         if (c == '-' && x.is(k + 1, '>')) {

@@ -51,15 +51,10 @@ TEST(PathCompileTest, RecordsHoldCodesAndValues) {
     } cases[] = {
         {"", ""},
         {"/top/a.b", "0x0410 0x2421 =top 0x1412 =a =b"},
-        {".../*", "0x1014 0x2824"},
-        {"a/*", "0x2421 =a 0x2824"},
         {"bus[1:4]/q", "0x2421 =bus 0x340A 1 4 0x4010 0x2421 =q"},
-        {"bus[*:3]", "0x2421 =bus 0x3C0D 3"},
         {"bus[2:*],*]", "0x2421 =bus 0x380D 2 0x300C"},
         {"across(p)", "0x5C40 0x2421 =p"},
-        {"through(n)", "0x5840 0x2421 =n"},
         {"v(x)", "0x5041 =v 0x2421 =x"},
-        {"*(a)", "0x5444 0x2421 =a"},
         {"x.*/*.y", "0x1815 =x 0x1C15 =y"},
         {"../Top", "0x0C10 0x2421 =top"},
     };
@@ -79,10 +74,8 @@ TEST(PathCompileTest, RefusedPathsReportOnlyTheFirstBrokenRule) {
         const char *path;
         int32_t error;
     } cases[] = {
-        {"*.*/..", 7056},     {".../..", 7056},    {"a.*/../x", 7056}, {".../(/x", 7056},
-        {"*/a", 7003},        {"*/*", 7003},       {"a/*/b", 7003},    {"*.*/../*/a", 7056},
-        {"*/a/b/c", 7003},    {"*/a/b.c.d", 7003}, {"bus[x]", 0},      {"a.b.c", 0},
-        {"x[", 0},
+        {"*.*/..", 7056}, {".../..", 7056},    {"a.*/../x", 7056}, {".../(/x", 7056},   {"*/a", 7003},
+        {"a/*/*", 7003},  {"*.*/../*/a", 7056}, {"*/a/b.c.d", 7003}, {"bus[x]", 0},       {"x[", 0},
     };
     for (const auto &c : cases) {
         kt_host_reset_errors();

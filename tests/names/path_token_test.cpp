@@ -72,42 +72,24 @@ TEST(PathTokenTest, RejectedFormsAreSyntaxErrors) {
 }
 
 TEST(PathTokenTest, PositionsAndValuesOfSingleTokens) {
-    char text[] = "../x";
-    int32_t n = 4, pos = 1, table = fresh_table(), v1 = -1, v2 = -1, code = 0;
-    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, n), KT_PATH_UP);
-    EXPECT_EQ(pos, 4);
-    EXPECT_EQ(v1, 0);
-    EXPECT_EQ(code, KT_PATH_UP);
-
-    char sel[] = "[7,*]";
-    n = 5;
-    pos = 1;
-    EXPECT_EQ(SEPTH1(sel, &n, &pos, &table, &v1, &v2, &code, n), KT_PATH_INDEX);
-    EXPECT_EQ(pos, 3); // the "," starts the next selection
-    EXPECT_EQ(v1, 7);
-    EXPECT_EQ(SEPTH1(sel, &n, &pos, &table, &v1, &v2, &code, n), KT_PATH_INDEX_ANY);
-    EXPECT_EQ(pos, 6);
-    EXPECT_EQ(SEPTH1(sel, &n, &pos, &table, &v1, &v2, &code, n), KT_PATH_END);
-    EXPECT_EQ(pos, 6);
-
+    char text[] = "../x[7,*]";
+    int32_t n = 9, pos = 1, table = fresh_table(), v1 = -1, v2 = -1, code = 0;
+    const struct {
+        int32_t code, pos, v1;
+    } steps[] = {{KT_PATH_UP, 4, 0},         {KT_PATH_NAME, 5, 1},        {KT_PATH_INDEX, 7, 7},
+                 {KT_PATH_INDEX_ANY, 10, 0}, {KT_PATH_END, 10, 0}};
+    for (const auto &s : steps) {
+        EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, n), s.code);
+        EXPECT_EQ((std::vector<int32_t>{code, pos, v1, v2}), (std::vector<int32_t>{s.code, s.pos, s.v1, 0}));
+    }
     // Only text(1..n) counts, and a position before the text is refused.
-    char longer[] = "ab/cd";
-    n = 2;
+    n = 3;
     pos = 1;
-    EXPECT_EQ(SEPTH1(longer, &n, &pos, &table, &v1, &v2, &code, 5), KT_PATH_NAME);
-    EXPECT_EQ(pos, 3);
+    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_UP);
+    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_END);
     pos = 0;
-    EXPECT_EQ(SEPTH1(longer, &n, &pos, &table, &v1, &v2, &code, 5), KT_PATH_SYNTAX_ERROR);
+    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_SYNTAX_ERROR);
     EXPECT_EQ(pos, 0);
-}
-
-TEST(PathTokenTest, NamesAreLowerCasedInPlaceUnlessQuoted) {
-    char text[] = "Top/@\"Mixed\".Sub";
-    int32_t n = 16, table = fresh_table();
-    int32_t pos = 1, v1, v2, code;
-    SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, n);
-    SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, n);
-    EXPECT_STREQ(text, "top/@\"Mixed\".sub");
 }
 
 // Every text of up to four characters over the characters that matter:

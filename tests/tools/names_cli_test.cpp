@@ -22,12 +22,10 @@ TEST(NamesCli, PathShowsTokensAndRecordOrReason) {
         {"path 'bus[x]'", 1, {"refused: syntax error at character 4"}},
         {"path '*.*/..' 'a/*'", 1, {"refused: sequence rule broken (error 7056)", "compiled: 3 cells"}},
         {"path '*/a'", 1, {"(error 7003): a name after \"*\""}},
-        {"path", 2, {"no path to read"}},
         {"fid run/out.p2 run/out.d2.bak", 0,
          {"run/out.p2: class 3 (dir/name.CC), kind 3 (p2), directory \"run\" (1..3), name \"out\" (5..7)",
           "run/out.d2.bak: class 2 (dir/name.CC.ext), kind 6 (d2), name \"out\" (5..7), ext \"bak\" (12..14)"}},
         {"fid p1x run/out.e3", 1, {"p1x: class 0 (not a result file identifier)", "class 3 (dir/name.CC), kind 0"}},
-        {"fid", 2, {"no identifier to read"}},
         {"demo", 0, {"path bus[1:4]/q", "run/out.bak.e1: class 1"}},
     };
     for (const auto &c : cases) {
