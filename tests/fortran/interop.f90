@@ -6,7 +6,12 @@ program interop
   implicit none
   integer lsti, lste, strgea, strapa, strea
   external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
-  integer list, s, n, fails
+  integer list, s, n, m, fails
+  integer fidfmt, mkrfid
+  external fidfmt, mkrfid, makonm
+  character*16 fname
+  character*12 short
+  character*10 oname
 
   fails = 0
 
@@ -34,6 +39,17 @@ program interop
   call check('length', n == 12)
   call strfs(s)
   call check('strfs', s == 0)
+
+  call check('fidfmt', fidfmt('run/out.d2.bak', 14) == 2)
+  ! The room of a name is its declared length, whatever the count says.
+  fname = 'new.bak.e1'
+  n = mkrfid('dir/out.bak.e1', 14, fname, 100, m)
+  call check('mkrfid', n == 14 .and. m == 14 .and. fname == 'dir/new.bak.e1')
+  short = 'new.bak.e1'
+  n = mkrfid('dir/out.bak.e1', 14, short, 100, m)
+  call check('mkrfid room', n == 0 .and. short == 'new.bak.e1')
+  call makonm('pin', 3, 'inst', 4, oname)
+  call check('makonm', oname == 'inst.pin')
 
   if (fails /= 0) then
     call oocs('interop: ')
