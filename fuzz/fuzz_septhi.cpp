@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
         require(pos > before && pos <= tokens.n + 1);
         for (int i = 0; i < 2; ++i)
-            require(t.name_start[i] == 0 ||
-                    (t.name_start[i] >= 1 && t.name_length[i] >= 0 && t.name_start[i] + t.name_length[i] <= tokens.n + 1));
+            require(t.name_start[i] == 0 || (t.name_start[i] >= 1 && t.name_length[i] >= 0 &&
+                                             t.name_start[i] + t.name_length[i] <= tokens.n + 1));
         if (code == KT_PATH_END)
             break;
         if (rule == 0 && wild_step && (code == KT_PATH_UP || code == KT_PATH_ROOT))

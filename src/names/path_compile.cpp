@@ -51,8 +51,7 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
             ok = false;
             break;
         }
-        int32_t k = kt::names::path_kind(code);
-        if (!broken && seen_wild_step && (k == kt::names::path_kind(KT_PATH_UP) || k == kt::names::path_kind(KT_PATH_ROOT))) {
+        if (!broken && seen_wild_step && (code == KT_PATH_UP || code == KT_PATH_ROOT)) {
             ER(&kErrUpAfterWildStep);
             broken = true;
         } else if (!broken && seen_wild_leaf && (code & KT_PATH_LEAF)) {

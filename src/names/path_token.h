@@ -12,8 +12,6 @@ namespace kt::names {
 // code; see SEPTH1.
 int32_t read_path_token(char *text, int32_t n, int32_t *pos, int32_t table, kt_path_token &token);
 
-constexpr int32_t path_kind(int32_t code) { return (code >> 10) & 0x1F; }
-
 } // namespace kt::names
 
 #endif

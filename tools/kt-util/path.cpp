@@ -37,7 +37,7 @@ std::string padded(std::string s, size_t width) {
 
 // The token line: names as looked up with their index, numbers as read.
 std::string token_line(const std::string &text, const kt_path_token &t) {
-    std::string line = "  " + hex(t.code) + "  " + padded(kind_name(t.code == KT_PATH_SYNTAX_ERROR ? 0 : t.code >> 10), 17);
+    std::string line = "  " + hex(t.code) + "  " + padded(kind_name(t.code >> 10), 17);
     const int32_t values[2] = {t.v1, t.v2};
     bool any_name = false;
     for (int i = 0; i < 2; ++i) {
