@@ -45,8 +45,9 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
         }
         if (code == KT_PATH_END)
             break;
-        int32_t cells[3] = {code, tok.v1, tok.v2}, count = 1 + values_of(code);
-        if (LSTEA(&list, cells, &count) == 0) {
+        int32_t values = values_of(code);
+        if (LSTE(&list, &code) == 0 || (values > 0 && LSTE(&list, &tok.v1) == 0) ||
+            (values > 1 && LSTE(&list, &tok.v2) == 0)) {
             OSTORE();
             ok = false;
             break;
