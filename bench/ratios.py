@@ -39,6 +39,8 @@ PAIRS = [
     ("BM_StringTable_Enter", "BM_UnorderedMap_Intern", 1.2),
     ("BM_Bank_GetFree", "BM_Malloc_Free_Small", 0.5),
     ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
+    # bench_trees
+    ("BM_TRNTD_Walk", "BM_PointerTree_Walk", 2.0),
     # bench_names
     ("BM_SEPTHI_Compile", "BM_Strtok_Split", 10.0),
 ]

@@ -10,6 +10,10 @@
 
 using namespace kt::iar;
 
+namespace {
+constexpr int32_t kMisuse = 1000;
+}
+
 extern "C" {
 
 int32_t IARI(const int32_t *n, int32_t *record) {
@@ -53,13 +57,11 @@ int32_t IARA(int32_t *first, int32_t *second) {
         return p;
     }
     if (p == 0) {
-        static const int32_t kMisuse = 1000;
         ERC(&kMisuse, "iara: iarp1==_NULL", 18);
         return 0;
     }
     if (p == q) {
         // Moving a record into itself would free it under its new owner.
-        static const int32_t kMisuse = 1000;
         ERC(&kMisuse, "iara: iarp1==iarp2", 18);
         return 0;
     }

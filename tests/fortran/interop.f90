@@ -7,6 +7,9 @@ program interop
   integer lsti, lste, strgea, strapa, strea
   external lsti, lste, strgea, strapa, strea, lsto, lstd, strfs, oocs, ooi, oowrit
   integer list, s, n, m, fails
+  integer iarie, iarcmp
+  external iarie, iarcmp, iarfs
+  integer rec1, rec2, flag, elems(3)
   integer fidfmt, mkrfid
   external fidfmt, mkrfid, makonm
   character*16 fname
@@ -40,6 +43,16 @@ program interop
   call strfs(s)
   call check('strfs', s == 0)
 
+  elems = (/ 4, 0, -4 /)
+  rec1 = 0
+  rec2 = 0
+  n = iarie(elems, 3, rec1)
+  call check('iarie', n /= 0 .and. n == rec1)
+  n = iarie(elems, 3, rec2)
+  call check('iarcmp', iarcmp(rec1, rec2, flag) == 0 .and. flag == 0)
+  call iarfs(rec1)
+  call iarfs(rec2)
+  call check('iarfs', rec1 == 0 .and. rec2 == 0)
   call check('fidfmt', fidfmt('run/out.d2.bak', 14) == 2)
   ! The room of a name is its declared length, whatever the count says.
   fname = 'new.bak.e1'

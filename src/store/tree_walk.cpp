@@ -1,0 +1,69 @@
+// Tree walks that keep no state: each call takes the current node and
+// gives the next one, top-down (pre-order) or bottom-up (post-order).
+// A 0 current node gives 0.
+#include "../common/abi.h"
+#include "kt/tree.h"
+#include "tree_cells.h"
+
+using namespace kt::tree;
+
+namespace {
+
+// Codes 0 (descend) and 1 (skip); anything else is reported and skips.
+bool skips_offspring(int32_t code, const char *routine, int32_t routine_len) {
+    if (code == 0 || code == 1)
+        return code == 1;
+    static const int32_t kMisuse = 1000;
+    ERFBAK();
+    ERC(&kMisuse, routine, routine_len);
+    return true;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t TRITD(const int32_t *start, int32_t *current) {
+    *current = *start;
+    return *start;
+}
+
+int32_t TRNTD(const int32_t *current, const int32_t *code, int32_t *next) {
+    int32_t u = *current, c = *code;
+    if (u != 0 && c == 0 && first_of(u) != 0)
+        return *next = first_of(u);
+    bool skip = skips_offspring(c, "trntd", 5);
+    return *next = u == 0 ? 0 : preorder_next(u, skip, 0);
+}
+
+int32_t TRNTDS(const int32_t *current, const int32_t *code, const int32_t *stop, int32_t *next) {
+    int32_t u = *current, c = *code;
+    if (u != 0 && c == 0 && first_of(u) != 0)
+        return *next = first_of(u);
+    bool skip = skips_offspring(c, "trntds", 6);
+    return *next = u == 0 ? 0 : preorder_next(u, skip, *stop);
+}
+
+int32_t TRIBU(const int32_t *root, int32_t *current) {
+    int32_t r = *root;
+    return *current = r == 0 ? 0 : deepest_first(r);
+}
+
+int32_t TRNBU(const int32_t *current, int32_t *next) {
+    int32_t u = *current;
+    return *next = u == 0 ? 0 : postorder_next(u, 0);
+}
+
+int32_t TRNBUS(const int32_t *current, const int32_t *stop, int32_t *next) {
+    int32_t u = *current;
+    return *next = u == 0 ? 0 : postorder_next(u, *stop);
+}
+
+} // extern "C"
+
+KT_FORTRAN_ALIAS(TRITD, tritd_)
+KT_FORTRAN_ALIAS(TRNTD, trntd_)
+KT_FORTRAN_ALIAS(TRNTDS, trntds_)
+KT_FORTRAN_ALIAS(TRIBU, tribu_)
+KT_FORTRAN_ALIAS(TRNBU, trnbu_)
+KT_FORTRAN_ALIAS(TRNBUS, trnbus_)
