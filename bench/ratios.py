@@ -44,6 +44,8 @@ PAIRS = [
     # bench_sweeps
     ("BM_LPXP_Dec", "BM_Loop_Geometric", 1.5),
     ("BM_LPGV_All", "BM_Loop_Pow", 3.0),
+    # bench_names
+    ("BM_SEPTHI_Compile", "BM_Strtok_Split", 10.0),
 ]
 
 

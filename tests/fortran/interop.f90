@@ -10,12 +10,17 @@ program interop
   integer rlsave, txt(4), h
   double precision rlget, rlcnvr
   external rlinit, rlsave, rlget, rlcnvr
-  integer list, s, n, fails
+  integer list, s, n, m, fails
   double precision pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
   common /mathc/ pi, twopi, halfpi, qpi, r2d, e, sqrt2, rsqrt2
   integer iarie, iarcmp
   external iarie, iarcmp, iarfs
   integer rec1, rec2, flag, elems(3)
+  integer fidfmt, mkrfid
+  external fidfmt, mkrfid, makonm
+  character*16 fname
+  character*12 short
+  character*10 oname
 
   fails = 0
 
@@ -61,6 +66,16 @@ program interop
   call iarfs(rec1)
   call iarfs(rec2)
   call check('iarfs', rec1 == 0 .and. rec2 == 0)
+  call check('fidfmt', fidfmt('run/out.d2.bak', 14) == 2)
+  ! The room of a name is its declared length, whatever the count says.
+  fname = 'new.bak.e1'
+  n = mkrfid('dir/out.bak.e1', 14, fname, 100, m)
+  call check('mkrfid', n == 14 .and. m == 14 .and. fname == 'dir/new.bak.e1')
+  short = 'new.bak.e1'
+  n = mkrfid('dir/out.bak.e1', 14, short, 100, m)
+  call check('mkrfid room', n == 0 .and. short == 'new.bak.e1')
+  call makonm('pin', 3, 'inst', 4, oname)
+  call check('makonm', oname == 'inst.pin')
 
   ! A number held one character per word, parked in a real slot.
   txt = ichar(['4', '.', '7', 'K'])

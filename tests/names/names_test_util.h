@@ -1,0 +1,65 @@
+// Helpers of the name tests: a path's tokens written as "kind:values"
+// words, names shown as the text they were looked up with.
+#ifndef KT_TESTS_NAMES_NAMES_TEST_UTIL_H
+#define KT_TESTS_NAMES_NAMES_TEST_UTIL_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kt/host.h"
+#include "kt/names.h"
+#include "text/text_models.h"
+
+namespace kt::names_test {
+
+// Each test uses fresh name tables, so indices never collide with old ones.
+inline int32_t fresh_table() {
+    static int32_t next = 7000;
+    return ++next;
+}
+
+// "9:top", "5:a,b", "13:1,4", "17"; a syntax error ends the list with "2".
+// Every looked-up name must have the index the token carries.
+inline std::string tokens_of(const std::string &path, int32_t table = fresh_table()) {
+    kt::text_test::Exact text(path);
+    std::string out;
+    int32_t pos = 1;
+    for (int guard = 0; guard <= text.n + 1; ++guard) {
+        kt_path_token t;
+        int32_t before = pos;
+        int32_t code = kt_path_token_read(text.get(), text.n, &pos, table, &t);
+        if (!out.empty())
+            out += ' ';
+        out += std::to_string(code >> 10 ? code >> 10 : code);
+        if (code == KT_PATH_SYNTAX_ERROR || code == KT_PATH_END) {
+            EXPECT_EQ(t.v1, 0);
+            return out;
+        }
+        EXPECT_GT(pos, before) << path;
+        std::vector<std::string> values;
+        for (int i = 0; i < 2; ++i) {
+            if (t.name_start[i] == 0)
+                continue;
+            std::string name(text.get() + t.name_start[i] - 1, static_cast<size_t>(t.name_length[i]));
+            int32_t index = 0, len = t.name_length[i];
+            STE(&table, name.data(), &len, &index, len);
+            EXPECT_EQ(index, i == 0 ? t.v1 : t.v2) << path << ": " << name;
+            values.push_back(name);
+        }
+        if (values.empty() && (code & (KT_PATH_ONE_VALUE | KT_PATH_TWO_VALUES))) {
+            values.push_back(std::to_string(t.v1));
+            if (code & KT_PATH_TWO_VALUES)
+                values.push_back(std::to_string(t.v2));
+        }
+        for (size_t i = 0; i < values.size(); ++i)
+            out += (i ? "," : ":") + values[i];
+    }
+    ADD_FAILURE() << path << ": no end token";
+    return out;
+}
+
+} // namespace kt::names_test
+
+#endif

@@ -1,0 +1,130 @@
+// The token reader over a table of paths and their token sequences, the
+// rejected forms, and every short text over the path alphabet: no token
+// may stand still, read outside the text or leave a value behind on error.
+#include <gtest/gtest.h>
+
+#include "names_test_util.h"
+
+using namespace kt::names_test;
+
+namespace {
+
+struct Case {
+    const char *path, *tokens;
+};
+
+const Case kAccepted[] = {
+    {"", "17"},
+    {"/top/a.b", "1 9:top 5:a,b 17"},
+    {"bus[1]/x", "9:bus 11:1 16 9:x 17"},
+    {"../x", "3 9:x 17"},
+    {"./x", "2 9:x 17"},
+    {".x", "2 9:x 17"},
+    {".../*", "4 10 17"},
+    {"...", "4 17"},
+    {"*.*/..", "8 3 17"},
+    {"*/a", "10 9:a 17"},
+    {"a/*", "9:a 10 17"},
+    {"a.*", "6:a 17"},
+    {"*.b", "7:b 17"},
+    {"bus[1:4]", "9:bus 13:1,4 17"},
+    {"bus[2,5]", "9:bus 11:2 11:5 17"},
+    {"bus[*:3]", "9:bus 15:3 17"},
+    {"bus[2:*]", "9:bus 14:2 17"},
+    {"bus[*]/q", "9:bus 12 16 9:q 17"},
+    {"bus[,-3]", "9:bus 11:0 11:-3 17"},
+    {"bus[1,2]x", "9:bus 11:1 11:2 9:x 17"},
+    {"across(p)", "23:across 9:p 17"},
+    {"ACROSS(P)", "23:across 9:p 17"},
+    {"through(n1)", "22:through 9:n1 17"},
+    {"v(x)", "20:v 9:x 17"},
+    {"v(", "20:v 17"},
+    {"across(a.b)", "9:across 5:a,b 17"},
+    {"v(a/b.c", "9:v 9:a 5:b,c 17"},
+    {"*(a)", "21 9:a 17"},
+    {"*(a.b)", "10 5:a,b 17"},
+    {"A.B", "5:a,b 17"},
+    {"@\"A.B\"", "9:@\"A.B\" 17"},
+    {"@\"X/(]\".Y", "5:@\"X/(]\",y 17"},
+    {"a->b", "9:a 9:b 17"},
+    {"->/b", "1: 9:b 17"},
+    {"(/a", "1: 9:a 17"},
+    {"a)b", "9:a 9:b 17"},
+    {")a", "17"},
+    {"(", "9: 17"},
+    {"top/x1.r2", "9:top 5:x1,r2 17"},
+};
+
+TEST(PathTokenTest, PathsGiveTheirTokenSequences) {
+    for (const Case &c : kAccepted)
+        EXPECT_EQ(tokens_of(c.path), c.tokens) << c.path;
+}
+
+TEST(PathTokenTest, RejectedFormsAreSyntaxErrors) {
+    const Case rejected[] = {
+        {"a.b.c", "2"},     {"a.b->c", "2"},    {"bus[x]", "9:bus 2"}, {"bus[1:x]", "9:bus 2"},
+        {"bus[1", "9:bus 2"}, {"bus[", "9:bus 2"},   {"bus[1:", "9:bus 2"}, {"bus[1:2:3]", "9:bus 2"},
+        {"bus[*:*]", "9:bus 2"}, {"*x", "2"},       {"x.*y", "2"},        {"**.a", "2"},
+        {"@x", "2"},        {"@\"abc", "2"},    {"a/@", "9:a 2"},     {"[", "2"},
+    };
+    for (const Case &c : rejected)
+        EXPECT_EQ(tokens_of(c.path), c.tokens) << c.path;
+}
+
+TEST(PathTokenTest, PositionsAndValuesOfSingleTokens) {
+    char text[] = "../x[7,*]";
+    int32_t n = 9, pos = 1, table = fresh_table(), v1 = -1, v2 = -1, code = 0;
+    const struct {
+        int32_t code, pos, v1;
+    } steps[] = {{KT_PATH_UP, 4, 0},         {KT_PATH_NAME, 5, 1},        {KT_PATH_INDEX, 7, 7},
+                 {KT_PATH_INDEX_ANY, 10, 0}, {KT_PATH_END, 10, 0}};
+    for (const auto &s : steps) {
+        EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, n), s.code);
+        EXPECT_EQ((std::vector<int32_t>{code, pos, v1, v2}), (std::vector<int32_t>{s.code, s.pos, s.v1, 0}));
+    }
+    // Only text(1..n) counts, and a position before the text is refused.
+    n = 3;
+    pos = 1;
+    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_UP);
+    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_END);
+    pos = 0;
+    EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_SYNTAX_ERROR);
+    EXPECT_EQ(pos, 0);
+}
+
+// Every text of up to four characters over the characters that matter:
+// each token moves forward, stays in the text, and the reading ends.
+TEST(PathTokenTest, NoShortTextStandsStillOrReadsOutside) {
+    const std::string alphabet = "/.*[]:,()->@\"a1";
+    int32_t table = fresh_table();
+    std::vector<std::string> texts{""};
+    for (size_t len = 1; len <= 4; ++len) {
+        std::vector<std::string> longer;
+        for (const std::string &t : texts)
+            if (t.size() == len - 1)
+                for (char c : alphabet)
+                    longer.push_back(t + c);
+        texts.insert(texts.end(), longer.begin(), longer.end());
+    }
+    for (const std::string &t : texts) {
+        kt::text_test::Exact text(t);
+        int32_t pos = 1, steps = 0;
+        kt_path_token tok;
+        for (;;) {
+            int32_t before = pos, code = kt_path_token_read(text.get(), text.n, &pos, table, &tok);
+            if (code == KT_PATH_SYNTAX_ERROR) {
+                ASSERT_EQ(pos, before) << t;
+                break;
+            }
+            if (code == KT_PATH_END && before > text.n)
+                break;
+            ASSERT_GT(pos, before) << t;
+            ASSERT_LE(pos, text.n + 1) << t;
+            ASSERT_LE(++steps, text.n) << t;
+            if (code == KT_PATH_END)
+                break;
+        }
+    }
+}
+
+} // namespace
