@@ -11,12 +11,11 @@
 using namespace kt::iar;
 
 namespace {
+
 constexpr int32_t kMisuse = 1000;
-}
 
-extern "C" {
-
-int32_t IARI(const int32_t *n, int32_t *record) {
+// A record of n elements, left uninitialised for the caller to fill.
+int32_t make_record(const int32_t *n, int32_t *record) {
     int32_t count = *n < 0 ? 0 : *n, header = 0, block = 0, status = 0;
     *record = 0;
     if (GSTORE(&kHeaderCells, &header, &kIntSize, &kClass, &status) != 0)
@@ -27,14 +26,23 @@ int32_t IARI(const int32_t *n, int32_t *record) {
     }
     data_of(header) = block;
     count_of(header) = count;
-    for (int32_t i = 1; i <= count; ++i)
-        *element_ptr(header, i) = 0;
     *record = header;
     return header;
 }
 
+} // namespace
+
+extern "C" {
+
+int32_t IARI(const int32_t *n, int32_t *record) {
+    int32_t r = make_record(n, record);
+    for (int32_t i = 1; r != 0 && i <= count_of(r); ++i)
+        *element_ptr(r, i) = 0;
+    return r;
+}
+
 int32_t IARIE(const int32_t *source, const int32_t *n, int32_t *record) {
-    int32_t r = IARI(n, record);
+    int32_t r = make_record(n, record);
     if (r != 0)
         MOVEI4(source, element_ptr(r, 1), &count_of(r));
     return r;
