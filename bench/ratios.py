@@ -39,6 +39,10 @@ PAIRS = [
     ("BM_StringTable_Enter", "BM_UnorderedMap_Intern", 1.2),
     ("BM_Bank_GetFree", "BM_Malloc_Free_Small", 0.5),
     ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
+    # bench_fields
+    ("BM_CFR_Read", "BM_Getline_Split", 3.0),
+    ("BM_CFW_Write", "BM_Fwrite_Text", 3.0),
+    ("BM_CFW_Write", "BM_Fwrite_Block", 10.0),
 ]
 
 

@@ -84,11 +84,11 @@ TEST(FieldFile, PrinterModes) {
 }
 
 TEST(FieldFile, WriterKeepsFieldsWithoutValues) {
-    int32_t t = make_table({{"a", {"1", ""}}, {"long", {}}, {"b", {"2"}}});
+    int32_t t = make_table({{"a", {"1", ""}}, {"long", {}}, {"b", {"2"}}, {"c\\", {}}, {"d", {"3"}}});
     TempFile file("fields_write");
     int32_t status = -1;
     EXPECT_EQ(c_cfw(t, file.c_str(), &status), 0);
-    EXPECT_EQ(slurp(file.path), "a 1 \\\n  ,\n \nlong \nb 2\n \n");
+    EXPECT_EQ(slurp(file.path), "a 1 \\\n  ,\n \nlong \nb 2\n \nc\\ \\\n \nd 3\n \n");
     EXPECT_EQ(read_text(slurp(file.path)), fields_of(t));
     c_cfd(&t);
 }
