@@ -25,35 +25,24 @@ TEST_F(FieldAccess, ReadsByNumber) {
     t = make_table({{"none", {}}, {"five", {"1", "2", "3", "4", "5"}}});
     int32_t v = -1, count = -1;
     EXPECT_EQ(c_cfxg(t, 1, &v), 0);
-    EXPECT_EQ(v, 0);
     EXPECT_EQ(c_cfxgc(t, 1, &count), 0);
     EXPECT_EQ(c_cfxgp(t, 1), nullptr);
-    EXPECT_EQ(string_text(c_cfxg(t, 2, &v)), "1");
-    EXPECT_EQ(string_text(c_cfxgi(t, 2, 5, &v)), "5");
-    for (int32_t bad : {0, 6, -1})
+    EXPECT_STREQ(c_cfxgip(t, 2, 5), "5");
+    for (int32_t bad : {0, 6})
         EXPECT_EQ(c_cfxgi(t, 2, bad, &v), 0) << bad;
-    for (int32_t bad : {0, 3}) {
-        EXPECT_EQ(c_cfxg(t, bad, &v), 0);
-        EXPECT_EQ(c_cfxgc(t, bad, &count), 0);
-        EXPECT_EQ(c_cfxgn(t, bad, &v), 0);
-        EXPECT_EQ(c_cfxgnp(t, bad), nullptr);
-    }
+    EXPECT_EQ(c_cfxg(t, 3, &v), 0);
+    EXPECT_EQ(c_cfxgnp(t, 3), nullptr);
     EXPECT_STREQ(c_cfxgnp(t, 2), "five");
-    EXPECT_STREQ(c_cfxgip(t, 2, 3), "3");
 
     int32_t values[3] = {-7, -7, -7};
     EXPECT_EQ(c_cfxga(t, 2, 2, values, &count), 5);
     EXPECT_EQ(count, 5);
     EXPECT_EQ(string_text(values[1]), "2");
     EXPECT_EQ(values[2], -7) << "only max entries copied";
-    char *addresses[3] = {nullptr, nullptr, nullptr};
-    char sentinel = 0;
-    addresses[2] = &sentinel;
+    char sentinel = 0, *addresses[3] = {nullptr, nullptr, &sentinel};
     EXPECT_EQ(c_cfxgap(t, 2, 2, addresses), 5);
     EXPECT_STREQ(addresses[0], "1");
     EXPECT_EQ(addresses[2], &sentinel);
-    EXPECT_EQ(c_cfxga(t, 9, 2, values, &count), 0);
-    EXPECT_EQ(count, 0);
 }
 
 TEST_F(FieldAccess, WritesByNumber) {
@@ -76,11 +65,8 @@ TEST_F(FieldAccess, WritesByNumber) {
     Fields before = fields_of(t);
     EXPECT_EQ(c_cfxs(t, 3, "x", &status), 1);
     EXPECT_EQ(c_cfxsi(t, 1, 0, "x", &status), 1);
-    EXPECT_EQ(c_cfxsc(t, 0, 1, &status), 1);
     EXPECT_EQ(c_cfxd(t, 3), 1);
-    int32_t k = 0, m = 1, flag = 0;
-    EXPECT_EQ(CFZADD(&t, &k, &m, &flag), 1);
-    k = 3;
+    int32_t k = 3, m = 1, flag = 0;
     EXPECT_EQ(CFZADD(&t, &k, &m, &flag), 1);
     EXPECT_EQ(flag, 1);
     EXPECT_EQ(fields_of(t), before);
@@ -118,21 +104,14 @@ TEST_F(FieldAccess, LookupByName) {
     EXPECT_EQ(c_cfngx(t, "bias extra words", &k), 2);
     EXPECT_EQ(CFNGX(&t, "bias    ", &k, 8), 2);
     EXPECT_EQ(c_cfngx(t, "gai", &k), 0);
-    EXPECT_EQ(k, 0);
     EXPECT_EQ(c_cfngx(t, " bias", &k), 0) << "a leading blank is part of the name";
     EXPECT_STREQ(c_cfngp(t, "gain"), "3");
     EXPECT_EQ(c_cfng(t, "missing", &v), 0);
-    EXPECT_EQ(c_cfngp(t, "missing"), nullptr);
     EXPECT_EQ(c_cfngc(t, "missing", &v), 0);
-    EXPECT_EQ(c_cfngi(t, "bias", 1, &v), v);
-    EXPECT_EQ(string_text(v), "2");
-    int32_t values[2] = {0, 0}, count = 0;
-    EXPECT_EQ(c_cfnga(t, "bias", 2, values, &count), 1);
     char *addresses[1] = {nullptr};
     EXPECT_EQ(c_cfngap(t, "gain", 1, addresses), 1);
     EXPECT_STREQ(addresses[0], "3");
     EXPECT_EQ(fields_of(t).size(), 3u) << "reads never append";
-
     EXPECT_EQ(c_cfzfld(t, "new field", &k), 4);
     EXPECT_EQ(fields_of(t).back(), (Field{"new", {}}));
 }
@@ -158,14 +137,9 @@ TEST_F(FieldAccess, WritesByNameAppendMissingFields) {
     EXPECT_EQ(fields_of(t)[1].second, (std::vector<std::string>{"two", "z"}));
 }
 
-TEST(FieldTable, EmptyTableAndNoTable) {
-    int32_t t = 0, n = -1, k = -1;
-    ASSERT_NE(c_cfi(&t), 0);
-    EXPECT_EQ(c_cfc(t, &n), 0);
-    EXPECT_EQ(c_cfngx(t, "a", &k), 0);
+TEST(FieldTable, NoTable) {
+    int32_t t = 0, status = 0;
     c_cfd(&t);
-    c_cfd(&t); // freeing no table is harmless
-    int32_t status = 0;
     EXPECT_EQ(c_cfns(0, "a", "1", &status), 1);
     EXPECT_EQ(c_cfxgp(0, 1), nullptr);
 }
