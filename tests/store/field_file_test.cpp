@@ -194,6 +194,13 @@ TEST(FieldFile, FilesThatCannotBeOpened) {
     EXPECT_STREQ(kt_host_error_text(2), path);
     EXPECT_EQ(fields_of(t), (Fields{{"a", {"1"}}}));
     c_cfd(&t);
+
+    // A write that fails is a failure, not a short file reported as written.
+    t = make_table({{"big", std::vector<std::string>(1000, std::string(100, 'x'))}});
+    kt_host_reset_errors();
+    EXPECT_EQ(c_cfw(t, "/dev/full", &status), 1);
+    EXPECT_EQ(kt_host_error_number(1), 2007);
+    c_cfd(&t);
 }
 
 // Reading a parameter file, fetching a value by name, converting it.
