@@ -46,6 +46,10 @@ PAIRS = [
     ("BM_LPGV_All", "BM_Loop_Pow", 3.0),
     # bench_names
     ("BM_SEPTHI_Compile", "BM_Strtok_Split", 10.0),
+    # bench_fields
+    ("BM_CFR_Read", "BM_Getline_Split", 3.0),
+    ("BM_CFW_Write", "BM_Fwrite_Text", 3.0),
+    ("BM_CFW_Write", "BM_Fwrite_Block", 10.0),
 ]
 
 

@@ -1,0 +1,227 @@
+// Field files: how lines become fields, how the printer lays a table out,
+// and that whatever CFW writes, CFR reads back value for value.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "host/host_test_util.h"
+#include "kt/text.h"
+#include "support/field_view.h"
+
+using namespace kt::test;
+using kt_host_test::slurp;
+using kt_host_test::spit;
+using kt_host_test::TempFile;
+
+namespace {
+
+// Reads `content` as a field file into a new table.
+Fields read_text(const std::string &content, int32_t *status_out = nullptr) {
+    TempFile file("fields_read");
+    spit(file.path, content);
+    int32_t t = make_table({}), status = -1;
+    EXPECT_EQ(c_cfr(t, file.c_str(), &status), status);
+    Fields f = fields_of(t);
+    c_cfd(&t);
+    if (status_out)
+        *status_out = status;
+    else
+        EXPECT_EQ(status, 0) << content;
+    return f;
+}
+
+TEST(FieldFile, LinesBecomeFields) {
+    struct Case {
+        const char *content;
+        Fields expect;
+    } cases[] = {
+        {"gain 1, 2 ,3\n", {{"gain", {"1", "2", "3"}}}},
+        {"a x\\, y\n", {{"a", {"x, y"}}}},
+        {"a \\sx\\s\n", {{"a", {" x "}}}},
+        {"a p\\nq\n", {{"a", {"p\nq"}}}},
+        {"a ,\n", {{"a", {""}}}},
+        {"a\n", {{"a", {}}}},
+        {"a x,\n", {{"a", {"x"}}}},
+        {"a 1 \\\n2\n3\n", {{"a", {"1", "2"}}, {"3", {}}}},
+        {"a 1 \\\n\nb\n", {{"a", {"1"}}, {"b", {}}}},
+        {"a 1 \\\n", {{"a", {"1"}}}},
+        {"# note\n\na 1\n", {{"a", {"1"}}}},
+        {"a,b\n", {{"a,b", {}}}},
+        {"a 1 \\\n#x\n2\n", {{"a", {"1", "2"}}}},
+        {"\ta\t1,\t2 x\t \n", {{"a", {"1", "2 x"}}}},
+        // A last line without its line end is a line like any other.
+        {"a 1\nb 2", {{"a", {"1"}}, {"b", {"2"}}}},
+        // Backslashes pair up left to right: an even run ends a value.
+        {"a x\\\\\nb\n", {{"a", {"x\\"}}, {"b", {}}}},
+        {"a x\\\\, y\n", {{"a", {"x\\", "y"}}}},
+        {"a x\\\\\\\n y\n", {{"a", {"x\\", "y"}}}},
+        {"a 1 \\\n  \\#b\n", {{"a", {"1", "#b"}}}},
+        {"a \\q\\\\\\,\n", {{"a", {"q\\,"}}}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(read_text(c.content), c.expect) << c.content;
+}
+
+TEST(FieldFile, PrinterModes) {
+    int32_t t = make_table({{"a", {"1", ""}}, {"long", {}}, {"bb", {" x", "#y", "p,q\\"}}});
+    struct Case {
+        int32_t mode;
+        const char *expect;
+    } cases[] = {
+        {1, "a  1 \\\n   ,\n \nbb \\sx \\\n   \\#y \\\n   p\\,q\\\\\n \n"},
+        {2, "a  1,, \nbb \\sx,#y,p\\,q\\\\ \n"},
+        {3, "a  1, \nbb \\sx#yp\\,q\\\\ \n"},
+    };
+    // Only where a value begins its own line is its "#" escaped.
+    kt_host_capture_output(1);
+    for (const Case &c : cases) {
+        kt_host_clear_output();
+        c_cfo(t, c.mode);
+        EXPECT_EQ(kt_host_output(), std::string(c.expect)) << c.mode;
+    }
+    kt_host_capture_output(0);
+    c_cfd(&t);
+}
+
+TEST(FieldFile, WriterKeepsFieldsWithoutValues) {
+    int32_t t = make_table({{"a", {"1", ""}}, {"long", {}}, {"b", {"2"}}, {"c\\", {}}, {"d", {"3"}}});
+    TempFile file("fields_write");
+    int32_t status = -1;
+    EXPECT_EQ(c_cfw(t, file.c_str(), &status), 0);
+    EXPECT_EQ(slurp(file.path), "a 1 \\\n  ,\n \nlong \nb 2\n \nc\\ \\\n \nd 3\n \n");
+    EXPECT_EQ(read_text(slurp(file.path)), fields_of(t));
+    c_cfd(&t);
+}
+
+// Random tables of awkward values survive a trip through a file.
+TEST(FieldFile, RoundTripIsExact) {
+    std::mt19937 rng(20240611);
+    const std::string name_chars = "abcXYZ019_.,#-";
+    const std::string value_chars = "  \t\t,,\\\\\n\n##ab9.-";
+    auto pick = [&](const std::string &from) { return from[rng() % from.size()]; };
+    TempFile file("fields_round_trip");
+    for (int round = 0; round < 300; ++round) {
+        Fields fields;
+        int nfields = static_cast<int>(rng() % 7);
+        for (int k = 0; k < nfields; ++k) {
+            Field f;
+            f.first = std::string(1, "abcQ"[rng() % 4]);
+            for (int i = static_cast<int>(rng() % 10); i > 0; --i)
+                f.first += pick(name_chars);
+            for (int j = static_cast<int>(rng() % 6); j > 0; --j) {
+                std::string v;
+                int kind = static_cast<int>(rng() % 10);
+                if (kind == 0) {
+                    v = std::string(300 + rng() % 600, 'x'); // long, still one line
+                    v.front() = pick(value_chars);
+                    v.back() = pick(value_chars);
+                } else if (kind > 1) {
+                    for (int i = static_cast<int>(rng() % 12); i > 0; --i)
+                        v += pick(value_chars);
+                }
+                f.second.push_back(v);
+            }
+            fields.push_back(f);
+        }
+        int32_t t = make_table(fields), status = -1;
+        ASSERT_EQ(c_cfw(t, file.c_str(), &status), 0);
+        int32_t back = make_table({});
+        ASSERT_EQ(c_cfr(back, file.c_str(), &status), 0);
+        ASSERT_EQ(fields_of(back), fields) << slurp(file.path);
+        c_cfd(&t);
+        c_cfd(&back);
+    }
+}
+
+TEST(FieldFile, LinesThatDoNotFitTheBuffer) {
+    int64_t baseline = kt_host_store_bytes_in_use();
+    std::string at_limit(1023 - 2, 'v'), over(1024 - 2, 'v');
+    EXPECT_EQ(read_text("a " + at_limit + "\n"), (Fields{{"a", {at_limit}}}));
+
+    // Records before the long line stay; a continued record is dropped.
+    for (const char *before : {"a 1\n", "a 1\nb 2 \\\n"}) {
+        SCOPED_TRACE(before);
+        kt_host_reset_errors();
+        int32_t status = 0;
+        Fields got = read_text(std::string(before) + "c " + std::string(3000, 'x') + "\nd 4\n", &status);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(got, (Fields{{"a", {"1"}}}));
+        ASSERT_EQ(kt_host_error_count(), 1);
+        EXPECT_EQ(kt_host_error_number(1), 2023);
+        EXPECT_STREQ(kt_host_error_text(1), "cfr 1024");
+    }
+    // The caller's own input is current again afterwards.
+    TempFile own("fields_own");
+    spit(own.path, "first\nsecond\n");
+    ASSERT_GT(IINEWS(own.c_str(), static_cast<int32_t>(own.path.size())), 0);
+    char line[64];
+    int32_t cap = sizeof line, len = 0, status = 0;
+    read_text("a " + over + "\n", &status);
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(IIGETL(line, &cap, &len, cap), 0);
+    EXPECT_EQ(std::string(line, static_cast<size_t>(len)), "first\n");
+    IIOLDF();
+
+    // The writer will not write what the reader cannot read; the old file stays.
+    TempFile file("fields_long");
+    spit(file.path, "old\n");
+    for (const std::string &v : {at_limit, over}) {
+        int32_t t = make_table({{"a", {v}}});
+        kt_host_reset_errors();
+        int32_t result = c_cfw(t, file.c_str(), &status);
+        EXPECT_EQ(result, v.size() == at_limit.size() ? 0 : 1);
+        if (result == 1) {
+            EXPECT_EQ(kt_host_error_number(1), 2023);
+            EXPECT_STREQ(kt_host_error_text(1), "cfw 1024");
+            EXPECT_EQ(slurp(file.path), "a " + at_limit + "\n \n");
+        }
+        c_cfd(&t);
+    }
+    EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+}
+
+TEST(FieldFile, FilesThatCannotBeOpened) {
+    const char *path = "/no/such/dir/params.txt";
+    int32_t t = make_table({{"a", {"1"}}}), status = 0;
+    kt_host_reset_errors();
+    EXPECT_EQ(c_cfr(t, path, &status), 1);
+    EXPECT_EQ(c_cfw(t, path, &status), 1);
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(kt_host_error_count(), 2);
+    EXPECT_EQ(kt_host_error_number(1), 2004);
+    EXPECT_STREQ(kt_host_error_text(1), path);
+    EXPECT_EQ(kt_host_error_number(2), 2007);
+    EXPECT_STREQ(kt_host_error_text(2), path);
+    EXPECT_EQ(fields_of(t), (Fields{{"a", {"1"}}}));
+    c_cfd(&t);
+
+    // A write that fails is a failure, not a short file reported as written.
+    t = make_table({{"big", std::vector<std::string>(1000, std::string(100, 'x'))}});
+    kt_host_reset_errors();
+    EXPECT_EQ(c_cfw(t, "/dev/full", &status), 1);
+    EXPECT_EQ(kt_host_error_number(1), 2007);
+    c_cfd(&t);
+}
+
+// Reading a parameter file, fetching a value by name, converting it.
+TEST(FieldFile, ParameterFileRoad) {
+    int64_t baseline = kt_host_store_bytes_in_use();
+    TempFile file("fields_road");
+    spit(file.path, "# amplifier\nGAIN 4.7K\nbias 1.2, 3.4Q\n");
+    int32_t t = 0, status = -1;
+    ASSERT_NE(c_cfi(&t), 0);
+    ASSERT_EQ(c_cfr(t, file.c_str(), &status), 0);
+    int32_t v = 0;
+    ASSERT_NE(CFNG(&t, "gain    ", &v, 8), 0);
+    double x = 0;
+    EXPECT_EQ(c_vbcs2d(cstrp(v), string_length(v), &x), 0);
+    EXPECT_EQ(x, 4.7e3);
+    char *second = c_cfngip(t, "bias", 2);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(c_vbcs2d(second, 4, &x), 4) << "the position of the bad character";
+    c_cfd(&t);
+    EXPECT_EQ(t, 0);
+    EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+}
+
+} // namespace
