@@ -1,0 +1,62 @@
+// Internals of the VHDL scanner shared by its files: the process-wide
+// tables, record construction, the last error and the tokenizer.
+//
+// Invariants: the entity table is null or holds every entity read since the
+// last vhdlutil_FreeAll, keyed by the record's own name; the type table is
+// made once and never freed; every heap block comes from the packages' heap
+// (kt::packages::allocate), so tests can refuse it.
+#ifndef KT_SRC_VHDL_VHDL_INTERNAL_H
+#define KT_SRC_VHDL_VHDL_INTERNAL_H
+
+#include <cstddef>
+
+#include "kt/vhdl.h"
+
+namespace kt::vhdl {
+
+// Names (vhdl_names.cpp).
+bool reserved_word(const char *token, size_t len, int flag);
+bool usable_name(const char *name, size_t len, int flag);
+
+// Records (vhdl_records.cpp). Each gives null when memory ran out.
+extern st_table *g_entities;
+char *copy_text(const char *text, size_t len);
+VHDLEntity *find_or_make_entity(const char *name, size_t len);
+VHDLType *find_or_make_type(const char *name, size_t len);
+VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
+VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);
+void free_text_list(VHDLTextNode *node);
+// Replaces the last error; a null message just forgets it.
+void set_error(char *message);
+
+// Words of the scan functions and the listing.
+const char *kind_word(int kind);           // null for an unknown code
+const char *direction_word(int direction); // "IN" .. "LINKAGE", "NONE"
+
+// Scan cursors (vhdl_scan.cpp): forgotten when the tables are freed.
+void end_scans();
+
+// Tokenizer (vhdl_lexer.cpp): cuts one line into tokens at white space and
+// the delimiters ;(),:= ; a token starting with "--" ends the line. Tokens
+// are copied into one shared buffer that the next token overwrites.
+struct Token {
+    const char *text; // zero-terminated
+    size_t len;
+};
+
+class Lexer {
+public:
+    Lexer(const char *line, size_t len) : line_(line), len_(len) {}
+    // False at the end of the line, at a comment, or when the token buffer
+    // cannot grow.
+    bool next(Token &token);
+
+private:
+    const char *line_;
+    size_t len_;
+    size_t pos_ = 0;
+};
+
+} // namespace kt::vhdl
+
+#endif

@@ -1,0 +1,572 @@
+// Reading a VHDL source file: a fixed state machine fed token by token that
+// records entity interfaces and skips architecture bodies.
+//
+// Invariants: the state persists across lines; `group_*` is the first record
+// of the names declared together before a colon (the group runs from it to
+// the end of the entity's list), null when no group is open; `*_link` is the
+// null `next` slot at the end of the current entity's lists. Inside an
+// architecture, `sub_depth` counts the open subprogram bodies, whose bare
+// "end;" must not close the architecture.
+#include <cstdio>
+#include <cstring>
+
+#include "../packages/heap.h"
+#include "../text/ascii.h"
+#include "kt/host.h"
+#include "vhdl_internal.h"
+
+using kt::packages::allocate;
+using kt::packages::allocate_one;
+using kt::packages::release;
+using kt::text::lower_ascii;
+
+namespace kt::vhdl {
+namespace {
+
+enum State {
+    kNone,
+    kLibrary,
+    kUse,
+    kEntity,
+    kGeneric,
+    kGenericType,
+    kGenericVal,
+    kPort,
+    kPortDirType,
+    kPortInitializer,
+    kPortConstraint,
+    kEndEntity,
+    kArchitecture,
+    kEndArchitecture,
+};
+
+const char *state_name(int state) {
+    static const char *const names[] = {"NONE",      "LIBRARY",          "USE",
+                                        "ENTITY",    "GENERIC",          "GENERIC_TYPE",
+                                        "GENERIC_VAL", "PORT",           "PORT_DIR_TYPE",
+                                        "PORT_INITIALIZER", "PORT_CONSTRAINT", "END_ENTITY",
+                                        "ARCHITECTURE", "END_ARCHITECTURE"};
+    return state >= kNone && state <= kEndArchitecture ? names[state] : "Unknown";
+}
+
+constexpr size_t kLineBuffer = 2048;
+
+// Case-insensitive keyword test; the length check spares most calls.
+template <size_t N> bool is(const Token &t, const char (&word)[N]) {
+    return t.len == N - 1 && kt_stricmp(t.text, word) == 0;
+}
+bool is(const Token &t, char c) { return t.len == 1 && t.text[0] == c; }
+
+// Tokens joined by single blanks, grown on demand.
+class TokenList {
+public:
+    ~TokenList() { release(text_); }
+    bool empty() const { return len_ == 0; }
+    void clear() { len_ = 0; }
+    bool add(const Token &t) {
+        size_t need = len_ + (len_ ? 1 : 0) + t.len + 1;
+        if (need > cap_) {
+            size_t cap = need > 2 * cap_ ? need : 2 * cap_;
+            auto *bigger = static_cast<char *>(allocate(cap));
+            if (!bigger)
+                return false;
+            if (len_)
+                std::memcpy(bigger, text_, len_);
+            release(text_);
+            text_ = bigger;
+            cap_ = cap;
+        }
+        if (len_)
+            text_[len_++] = ' ';
+        std::memcpy(text_ + len_, t.text, t.len);
+        len_ += t.len;
+        text_[len_] = '\0';
+        return true;
+    }
+    // A new heap copy of the joined text; null when memory ran out.
+    char *joined() const { return copy_text(text_, len_); }
+
+private:
+    char *text_ = nullptr;
+    size_t len_ = 0, cap_ = 0;
+};
+
+// Equal context lines: letter case ignored, white space trimmed at both
+// ends and each inner run of it counted as one separator.
+bool same_context_line(const char *a, const char *b) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
+    while (space(*a))
+        ++a;
+    while (space(*b))
+        ++b;
+    for (;;) {
+        bool gap_a = false, gap_b = false;
+        for (; space(*a); ++a)
+            gap_a = true;
+        for (; space(*b); ++b)
+            gap_b = true;
+        if (!*a || !*b)
+            return !*a && !*b; // trailing white space does not count
+        if (gap_a != gap_b || lower_ascii(*a) != lower_ascii(*b))
+            return false;
+        ++a, ++b;
+    }
+}
+
+class Reader {
+public:
+    ~Reader() {
+        free_text_list(pending_);
+        release(entity_name_);
+        release(arch_name_);
+    }
+    bool failed() const { return error_; }
+    void next_line() { ++line_; }
+    void feed(const Token &t);
+    void out_of_memory();
+
+private:
+    void finish() { state_ = kNone; }
+    void syntax_error(const Token &t);
+    void context_line(const char *keyword, const Token &t);
+    void open_entity(const Token &t);
+    void close_architecture() {
+        unit_ = kNone;
+        sub_depth_ = 0;
+        sub_header_ = sub_is_ = false;
+    }
+    void none_state(const Token &t);
+    void track_subprograms(const Token &t);
+    void end_architecture(const Token &t);
+    void generic_states(const Token &t);
+    void give_group_value();
+    void port_states(const Token &t);
+    void new_port(const Token &t);
+    void type_of_port_group(const Token &t);
+    void constraint_of_port_group();
+
+    int state_ = kNone, depth_ = 0, unit_ = kNone, line_ = 0;
+    bool error_ = false;
+    char *entity_name_ = nullptr, *arch_name_ = nullptr;
+    VHDLEntity *entity_ = nullptr;
+    VHDLGeneric **generic_link_ = nullptr;
+    VHDLPort **port_link_ = nullptr;
+    VHDLTextNode *pending_ = nullptr;
+    VHDLGeneric *group_generic_ = nullptr;
+    VHDLPort *group_port_ = nullptr;
+    int kind_ = VHDL_SIGNAL, direction_ = VHDL_NO_DIRECTION;
+    bool type_seen_ = false;
+    bool value_fresh_ = false; // the next value token directly follows ":"
+    int constraint_depth_ = 0;
+    TokenList value_, constraint_;
+    bool after_semicolon_ = false, after_colon_ = false;
+    int sub_depth_ = 0, sub_parens_ = 0;
+    bool sub_header_ = false, sub_is_ = false;
+};
+
+void Reader::out_of_memory() {
+    if (!error_) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Out of memory on line %d.", line_);
+        set_error(copy_text(text, std::strlen(text)));
+    }
+    error_ = true;
+}
+
+// The first error of a read is the one worth reporting: later tokens of its
+// line are still fed, but their complaints would only hide it.
+void Reader::syntax_error(const Token &t) {
+    const char *what = state_name(state_);
+    if (error_)
+        return;
+    static const char format[] = "Expecting %s name, found '%s' on line %d.";
+    int n = std::snprintf(nullptr, 0, format, what, t.text, line_);
+    auto *message = static_cast<char *>(allocate(static_cast<size_t>(n) + 1));
+    if (message)
+        std::snprintf(message, static_cast<size_t>(n) + 1, format, what, t.text, line_);
+    set_error(message);
+    error_ = true;
+}
+
+void Reader::context_line(const char *keyword, const Token &t) {
+    size_t n = std::strlen(keyword) + t.len + 3; // blank, ";", newline
+    auto *text = static_cast<char *>(allocate(n + 1));
+    if (!text)
+        return out_of_memory();
+    std::snprintf(text, n + 1, "%s %s;\n", keyword, t.text);
+    VHDLTextNode **link = &pending_;
+    for (; *link; link = &(*link)->next) {
+        if (same_context_line((*link)->text, text)) {
+            release(text);
+            return;
+        }
+    }
+    auto *node = allocate_one<VHDLTextNode>();
+    if (!node) {
+        release(text);
+        return out_of_memory();
+    }
+    *node = VHDLTextNode{text, nullptr};
+    *link = node;
+}
+
+void Reader::open_entity(const Token &t) {
+    release(entity_name_);
+    entity_name_ = nullptr;
+    entity_ = nullptr;
+    if (!usable_name(t.text, t.len, 0))
+        return syntax_error(t);
+    entity_name_ = copy_text(t.text, t.len);
+    VHDLEntity *e = entity_name_ ? find_or_make_entity(t.text, t.len) : nullptr;
+    if (!e)
+        return out_of_memory();
+    free_text_list(e->context);
+    e->context = pending_;
+    pending_ = nullptr;
+    entity_ = e;
+    for (generic_link_ = &e->first_generic; *generic_link_;)
+        generic_link_ = &(*generic_link_)->next;
+    for (port_link_ = &e->first_port; *port_link_;)
+        port_link_ = &(*port_link_)->next;
+    finish();
+}
+
+// Subprogram bodies inside an architecture: "function"/"procedure" (not an
+// entity class after ":") opens a header; "is" outside its parentheses
+// starts a body, unless "new" follows (an instantiation); ";" there first
+// makes it a mere declaration.
+void Reader::track_subprograms(const Token &t) {
+    if (sub_is_) {
+        sub_is_ = false;
+        if (is(t, "new") && sub_depth_ > 0)
+            --sub_depth_;
+    }
+    if (sub_header_) {
+        if (is(t, '('))
+            ++sub_parens_;
+        else if (is(t, ')'))
+            --sub_parens_;
+        else if (sub_parens_ <= 0 && is(t, ';'))
+            sub_header_ = false;
+        else if (sub_parens_ <= 0 && is(t, "is")) {
+            sub_header_ = false;
+            sub_is_ = true;
+            ++sub_depth_;
+        }
+    } else if ((is(t, "function") || is(t, "procedure")) && !after_colon_) {
+        sub_header_ = true;
+        sub_parens_ = 0;
+    }
+}
+
+void Reader::none_state(const Token &t) {
+    // "entity" or "library" starting a statement can only begin a new
+    // design unit: an architecture still open was closed by a bare "end;".
+    if (unit_ == kArchitecture && after_semicolon_ && (is(t, "entity") || is(t, "library")))
+        close_architecture();
+    if (is(t, "library")) {
+        state_ = kLibrary;
+    } else if (is(t, "use")) {
+        if (unit_ == kNone)
+            state_ = kUse;
+    } else if (is(t, "entity")) {
+        if (unit_ == kNone) {
+            state_ = kEntity;
+            unit_ = kEntity;
+        }
+    } else if (is(t, "end")) {
+        if (unit_ == kEntity)
+            state_ = kEndEntity;
+        else if (unit_ == kArchitecture)
+            state_ = kEndArchitecture;
+    } else if (is(t, "architecture")) {
+        close_architecture(); // forgets the subprograms of any earlier one
+        state_ = kArchitecture;
+        unit_ = kArchitecture;
+    } else if (unit_ == kEntity && entity_ && is(t, "generic")) {
+        state_ = kGeneric;
+        depth_ = 0;
+        group_generic_ = nullptr;
+        value_.clear();
+    } else if (unit_ == kEntity && entity_ && is(t, "port")) {
+        state_ = kPort;
+        depth_ = 0;
+        group_port_ = nullptr;
+        kind_ = VHDL_SIGNAL;
+        direction_ = VHDL_NO_DIRECTION;
+    } else if (unit_ == kArchitecture) {
+        track_subprograms(t);
+    }
+}
+
+// After "end" in an architecture: its keyword or name closes it, and so does
+// a bare "end;" outside subprogram bodies; the ends of statements and of
+// other constructs leave it open.
+void Reader::end_architecture(const Token &t) {
+    if (is(t, "architecture") || (arch_name_ && kt_stricmp(t.text, arch_name_) == 0))
+        close_architecture();
+    else if (sub_depth_ == 0 && is(t, ';'))
+        close_architecture();
+    else if (sub_depth_ > 0 && (is(t, ';') || is(t, "function") || is(t, "procedure") ||
+                                !reserved_word(t.text, t.len, 0)))
+        --sub_depth_; // "end;", "end function" or "end name" of a subprogram
+    finish();
+}
+
+void Reader::give_group_value() {
+    if (value_.empty())
+        return;
+    for (VHDLGeneric *g = group_generic_; g; g = g->next) {
+        char *value = value_.joined();
+        if (!value)
+            return out_of_memory();
+        release(g->value);
+        g->value = value;
+    }
+}
+
+void Reader::generic_states(const Token &t) {
+    bool fresh = false;
+    if (is(t, '(')) {
+        ++depth_;
+        if (state_ == kGenericVal && !value_.add(t))
+            out_of_memory();
+    } else if (is(t, ')')) {
+        --depth_;
+        if (depth_ != 0 && state_ == kGenericVal && !value_.add(t))
+            out_of_memory();
+    } else if (is(t, ',')) {
+        if (depth_ != 0 && state_ == kGenericVal && !value_.add(t))
+            out_of_memory();
+    } else if (is(t, ':')) {
+        type_seen_ = false;
+        state_ = state_ == kGenericType ? kGenericVal : kGenericType;
+        fresh = state_ == kGenericVal;
+    } else if (is(t, ';')) {
+        state_ = kGeneric;
+        give_group_value();
+        value_.clear();
+        group_generic_ = nullptr;
+    } else if (state_ == kGeneric) {
+        if (!is(t, "constant")) {
+            if (!usable_name(t.text, t.len, 0))
+                return syntax_error(t);
+            VHDLGeneric *g = make_generic(entity_, t.text, t.len);
+            if (!g)
+                return out_of_memory();
+            *generic_link_ = g;
+            generic_link_ = &g->next;
+            if (!group_generic_)
+                group_generic_ = g;
+        }
+    } else if (state_ == kGenericType) {
+        if (!type_seen_) {
+            type_seen_ = true;
+            VHDLType *type = find_or_make_type(t.text, t.len);
+            if (!type)
+                return out_of_memory();
+            for (VHDLGeneric *g = group_generic_; g; g = g->next)
+                g->type = type;
+        }
+    } else if (!(value_fresh_ && is(t, '='))) { // the "=" of ":=" only
+        if (!value_.add(t))
+            out_of_memory();
+    }
+    value_fresh_ = fresh;
+    if (depth_ == 0) {
+        give_group_value();
+        value_.clear();
+        group_generic_ = nullptr;
+        finish();
+    }
+}
+
+void Reader::new_port(const Token &t) {
+    if (!usable_name(t.text, t.len, 0))
+        return syntax_error(t);
+    VHDLPort *p = make_port(entity_, t.text, t.len);
+    if (!p)
+        return out_of_memory();
+    *port_link_ = p;
+    port_link_ = &p->next;
+    type_seen_ = false;
+    direction_ = VHDL_NO_DIRECTION;
+    if (!group_port_)
+        group_port_ = p;
+}
+
+void Reader::type_of_port_group(const Token &t) {
+    if (kind_ == VHDL_SIGNAL && direction_ == VHDL_NO_DIRECTION)
+        direction_ = VHDL_IN;
+    VHDLType *type = find_or_make_type(t.text, t.len);
+    if (!type)
+        return out_of_memory();
+    for (VHDLPort *p = group_port_; p; p = p->next) {
+        p->type = type;
+        p->kind = kind_;
+        p->direction = direction_;
+    }
+    type_seen_ = true;
+    kind_ = VHDL_SIGNAL;
+}
+
+void Reader::constraint_of_port_group() {
+    if (!constraint_.empty()) {
+        for (VHDLPort *p = group_port_; p; p = p->next) {
+            char *text = constraint_.joined();
+            if (!text)
+                return out_of_memory();
+            release(p->constraint);
+            p->constraint = text;
+        }
+        constraint_.clear();
+        group_port_ = nullptr;
+    }
+    state_ = kPortDirType;
+}
+
+void Reader::port_states(const Token &t) {
+    if (is(t, "in"))
+        direction_ = VHDL_IN;
+    else if (is(t, "out"))
+        direction_ = VHDL_OUT;
+    else if (is(t, "inout"))
+        direction_ = VHDL_INOUT;
+    else if (is(t, "buffer"))
+        direction_ = VHDL_BUFFER;
+    else if (is(t, "linkage"))
+        direction_ = VHDL_LINKAGE;
+    else if (is(t, ';')) {
+        state_ = kPort;
+        group_port_ = nullptr;
+        constraint_.clear();
+    } else if (is(t, '(')) {
+        ++depth_;
+        if (state_ == kPortConstraint) {
+            // Parentheses nested in a constraint belong to its text.
+            if (!constraint_.add(t))
+                out_of_memory();
+        } else if (state_ != kPortInitializer) {
+            state_ = kPortConstraint;
+            constraint_depth_ = depth_;
+        }
+    } else if (is(t, ')')) {
+        if (state_ == kPortConstraint && depth_ > constraint_depth_) {
+            --depth_;
+            if (!constraint_.add(t))
+                out_of_memory();
+            return;
+        }
+        if (state_ == kPortConstraint)
+            constraint_of_port_group();
+        if (--depth_ == 0)
+            finish();
+    } else if (is(t, ':') || is(t, '=')) {
+        state_ = kPortInitializer;
+    } else {
+        if (state_ == kPortConstraint && !constraint_.add(t))
+            return out_of_memory();
+        if (!type_seen_)
+            type_of_port_group(t);
+    }
+}
+
+void Reader::feed(const Token &t) {
+    switch (state_) {
+    case kNone:
+        none_state(t);
+        break;
+    case kLibrary:
+    case kUse:
+        if (is(t, ';'))
+            finish();
+        else if (!is(t, ',') && !(state_ == kUse && unit_ != kNone))
+            context_line(state_ == kLibrary ? "LIBRARY" : "USE", t);
+        break;
+    case kEntity:
+        open_entity(t);
+        break;
+    case kGeneric:
+    case kGenericType:
+    case kGenericVal:
+        generic_states(t);
+        break;
+    case kPort:
+        if (is(t, "terminal"))
+            kind_ = VHDL_TERMINAL;
+        else if (is(t, "signal"))
+            kind_ = VHDL_SIGNAL;
+        else if (is(t, "quantity"))
+            kind_ = VHDL_QUANTITY;
+        else if (is(t, ':')) {
+            state_ = kPortDirType;
+            type_seen_ = false;
+        } else if (is(t, '('))
+            ++depth_;
+        else if (is(t, ')')) {
+            state_ = kPortDirType;
+            if (--depth_ == 0)
+                finish();
+        } else if (!is(t, ','))
+            new_port(t);
+        break;
+    case kPortDirType:
+    case kPortInitializer:
+    case kPortConstraint:
+        port_states(t);
+        break;
+    case kEndEntity:
+        if (is(t, "entity") || is(t, ';') || (entity_name_ && kt_stricmp(t.text, entity_name_) == 0)) {
+            unit_ = kNone;
+            entity_ = nullptr;
+        }
+        finish();
+        break;
+    case kArchitecture:
+        release(arch_name_);
+        if (!(arch_name_ = copy_text(t.text, t.len)))
+            out_of_memory();
+        free_text_list(pending_);
+        pending_ = nullptr;
+        finish();
+        break;
+    case kEndArchitecture:
+        end_architecture(t);
+        break;
+    }
+    after_semicolon_ = is(t, ';');
+    after_colon_ = is(t, ':');
+}
+
+} // namespace
+} // namespace kt::vhdl
+
+extern "C" int vhdlutil_VHDLSrcRead(const char *path) {
+    using namespace kt::vhdl;
+    if (!path)
+        return 0;
+    FILE *f = std::fopen(path, "r");
+    if (!f)
+        return 0;
+    auto *line = static_cast<char *>(allocate(kLineBuffer));
+    if (!line) {
+        std::fputs("Out of memory.\n", stderr);
+        std::fclose(f);
+        return 0;
+    }
+    bool ok;
+    {
+        Reader reader;
+        while (!reader.failed() && std::fgets(line, static_cast<int>(kLineBuffer), f)) {
+            reader.next_line();
+            Lexer lexer(line, std::strlen(line));
+            Token t;
+            while (lexer.next(t))
+                reader.feed(t);
+        }
+        ok = !reader.failed();
+    }
+    std::fclose(f);
+    release(line);
+    return ok ? 1 : 0;
+}
