@@ -25,6 +25,8 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len);
 VHDLType *find_or_make_type(const char *name, size_t len);
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);
+// A context line "KEYWORD word;\n" in one block with its node.
+VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len);
 void free_text_list(VHDLTextNode *node);
 // Replaces the last error; a null message just forgets it.
 void set_error(char *message);

@@ -1,10 +1,10 @@
 // VHDL names: the identifier test against both reserved-word lists, and the
 // wrapping of other names as extended identifiers.
 //
-// Invariants: both word lists are lower case and sorted (binary search);
+// Invariants: both word lists are lower case and sorted; the index groups
+// their words by first letter, so a test looks at a handful of words;
 // the shared buffer of VHDLNameBuf only grows, and keeps its old contents
 // when it cannot.
-#include <algorithm>
 #include <cstring>
 
 #include "../packages/heap.h"
@@ -44,9 +44,37 @@ static_assert(sizeof kAmsWords / sizeof kAmsWords[0] == 13, "the VHDL-AMS reserv
 
 constexpr size_t kLongestWord = 13; // "configuration"
 
-template <size_t N> bool listed(const char *const (&words)[N], const char *lower) {
-    auto less = [](const char *a, const char *b) { return std::strcmp(a, b) < 0; };
-    return std::binary_search(words, words + N, lower, less);
+// The words of both lists grouped by first letter.
+struct WordIndex {
+    struct Word {
+        const char *text;
+        size_t len;
+        bool ams;
+    };
+    Word words[97 + 13];
+    int start[27] = {}; // words of letter k: start[k] .. start[k + 1] - 1
+
+    WordIndex() {
+        int n = 0;
+        for (int k = 0; k < 26; ++k) {
+            start[k] = n;
+            for (const char *w : kVhdlWords)
+                if (w[0] == 'a' + k)
+                    words[n++] = {w, std::strlen(w), false};
+            for (const char *w : kAmsWords)
+                if (w[0] == 'a' + k)
+                    words[n++] = {w, std::strlen(w), true};
+        }
+        start[26] = n;
+    }
+};
+const WordIndex kIndex;
+
+bool same_lowered(const char *token, const char *word, size_t len) {
+    for (size_t i = 0; i < len; ++i)
+        if (lower_ascii(token[i]) != word[i])
+            return false;
+    return true;
 }
 
 // Basic identifier: a letter, then letters, digits and single underscores,
@@ -96,13 +124,15 @@ size_t g_name_cap = 0;
 namespace kt::vhdl {
 
 bool reserved_word(const char *token, size_t len, int flag) {
-    if (len == 0 || len > kLongestWord)
+    if (len < 2 || len > kLongestWord || !is_letter(token[0]))
         return false;
-    char lower[kLongestWord + 1];
-    for (size_t i = 0; i < len; ++i)
-        lower[i] = lower_ascii(token[i]);
-    lower[len] = '\0';
-    return listed(kVhdlWords, lower) || (flag == 0 && listed(kAmsWords, lower));
+    int k = lower_ascii(token[0]) - 'a';
+    for (int i = kIndex.start[k]; i < kIndex.start[k + 1]; ++i) {
+        const WordIndex::Word &w = kIndex.words[i];
+        if (w.len == len && (flag == 0 || !w.ams) && same_lowered(token, w.text, len))
+            return true;
+    }
+    return false;
 }
 
 bool usable_name(const char *name, size_t len, int flag) {

@@ -16,7 +16,6 @@
 #include "vhdl_internal.h"
 
 using kt::packages::allocate;
-using kt::packages::allocate_one;
 using kt::packages::release;
 using kt::text::lower_ascii;
 
@@ -62,7 +61,12 @@ class TokenList {
 public:
     ~TokenList() { release(text_); }
     bool empty() const { return len_ == 0; }
-    void clear() { len_ = 0; }
+    void clear() {
+        len_ = 0;
+        if (text_)
+            text_[0] = '\0';
+    }
+    const char *text() const { return text_ ? text_ : ""; }
     bool add(const Token &t) {
         size_t need = len_ + (len_ ? 1 : 0) + t.len + 1;
         if (need > cap_) {
@@ -117,8 +121,6 @@ class Reader {
 public:
     ~Reader() {
         free_text_list(pending_);
-        release(entity_name_);
-        release(arch_name_);
     }
     bool failed() const { return error_; }
     void next_line() { ++line_; }
@@ -147,8 +149,8 @@ private:
 
     int state_ = kNone, depth_ = 0, unit_ = kNone, line_ = 0;
     bool error_ = false;
-    char *entity_name_ = nullptr, *arch_name_ = nullptr;
-    VHDLEntity *entity_ = nullptr;
+    VHDLEntity *entity_ = nullptr; // the open entity; its name is the current entity name
+    TokenList arch_name_;
     VHDLGeneric **generic_link_ = nullptr;
     VHDLPort **port_link_ = nullptr;
     VHDLTextNode *pending_ = nullptr;
@@ -189,35 +191,24 @@ void Reader::syntax_error(const Token &t) {
 }
 
 void Reader::context_line(const char *keyword, const Token &t) {
-    size_t n = std::strlen(keyword) + t.len + 3; // blank, ";", newline
-    auto *text = static_cast<char *>(allocate(n + 1));
-    if (!text)
+    VHDLTextNode *node = make_text_node(keyword, t.text, t.len);
+    if (!node)
         return out_of_memory();
-    std::snprintf(text, n + 1, "%s %s;\n", keyword, t.text);
     VHDLTextNode **link = &pending_;
     for (; *link; link = &(*link)->next) {
-        if (same_context_line((*link)->text, text)) {
-            release(text);
+        if (same_context_line((*link)->text, node->text)) {
+            free_text_list(node);
             return;
         }
     }
-    auto *node = allocate_one<VHDLTextNode>();
-    if (!node) {
-        release(text);
-        return out_of_memory();
-    }
-    *node = VHDLTextNode{text, nullptr};
     *link = node;
 }
 
 void Reader::open_entity(const Token &t) {
-    release(entity_name_);
-    entity_name_ = nullptr;
     entity_ = nullptr;
     if (!usable_name(t.text, t.len, 0))
         return syntax_error(t);
-    entity_name_ = copy_text(t.text, t.len);
-    VHDLEntity *e = entity_name_ ? find_or_make_entity(t.text, t.len) : nullptr;
+    VHDLEntity *e = find_or_make_entity(t.text, t.len);
     if (!e)
         return out_of_memory();
     free_text_list(e->context);
@@ -303,7 +294,7 @@ void Reader::none_state(const Token &t) {
 // a bare "end;" outside subprogram bodies; the ends of statements and of
 // other constructs leave it open.
 void Reader::end_architecture(const Token &t) {
-    if (is(t, "architecture") || (arch_name_ && kt_stricmp(t.text, arch_name_) == 0))
+    if (is(t, "architecture") || kt_stricmp(t.text, arch_name_.text()) == 0)
         close_architecture();
     else if (sub_depth_ == 0 && is(t, ';'))
         close_architecture();
@@ -516,15 +507,15 @@ void Reader::feed(const Token &t) {
         port_states(t);
         break;
     case kEndEntity:
-        if (is(t, "entity") || is(t, ';') || (entity_name_ && kt_stricmp(t.text, entity_name_) == 0)) {
+        if (is(t, "entity") || is(t, ';') || (entity_ && kt_stricmp(t.text, entity_->name) == 0)) {
             unit_ = kNone;
             entity_ = nullptr;
         }
         finish();
         break;
     case kArchitecture:
-        release(arch_name_);
-        if (!(arch_name_ = copy_text(t.text, t.len)))
+        arch_name_.clear();
+        if (!arch_name_.add(t))
             out_of_memory();
         free_text_list(pending_);
         pending_ = nullptr;

@@ -4,6 +4,8 @@
 // Invariants: an entity's tables map each name to the latest record of that
 // name, while its lists keep every record in declaration order, so freeing
 // goes through the lists. Types are shared and outlive vhdlutil_FreeAll.
+// A record and its name are one heap block, the name right behind the
+// record: reading a large design makes half as many requests.
 #include <cstring>
 
 #include "../packages/heap.h"
@@ -12,7 +14,6 @@
 #include "vhdl_internal.h"
 
 using kt::packages::allocate;
-using kt::packages::allocate_one;
 using kt::packages::release;
 
 namespace kt::vhdl {
@@ -26,10 +27,20 @@ char *g_error = nullptr;
 
 st_table *new_table() { return st_init_table(kt_stricmp, low_strhash); }
 
+// A record with room for its name behind it; its name set, the rest to fill.
+template <typename Record> Record *allocate_named(const char *name, size_t len) {
+    auto *r = static_cast<Record *>(allocate(sizeof(Record) + len + 1));
+    if (r) {
+        r->name = reinterpret_cast<char *>(r + 1);
+        std::memcpy(r->name, name, len);
+        r->name[len] = '\0';
+    }
+    return r;
+}
+
 void free_entity(VHDLEntity *e) {
     for (VHDLGeneric *g = e->first_generic; g;) {
         VHDLGeneric *next = g->next;
-        release(g->name);
         release(g->value);
         release(g);
         g = next;
@@ -37,14 +48,12 @@ void free_entity(VHDLEntity *e) {
     st_free_table(e->generics);
     for (VHDLPort *p = e->first_port; p;) {
         VHDLPort *next = p->next;
-        release(p->name);
         release(p->constraint);
         release(p);
         p = next;
     }
     st_free_table(e->ports);
     free_text_list(e->context);
-    release(e->name);
     release(e);
 }
 
@@ -62,17 +71,29 @@ char *copy_text(const char *text, size_t len) {
 VHDLEntity *find_or_make_entity(const char *name, size_t len) {
     if (!g_entities && !(g_entities = new_table()))
         return nullptr;
-    void *found = nullptr;
-    if (st_lookup(g_entities, name, &found))
-        return static_cast<VHDLEntity *>(found);
-    auto *e = allocate_one<VHDLEntity>();
+    // Made before the look-up, so that the table's key is the record's own
+    // name and the look-up and the insertion are one walk.
+    auto *e = allocate_named<VHDLEntity>(name, len);
     if (!e)
         return nullptr;
-    *e = VHDLEntity{copy_text(name, len), 1, new_table(), new_table(), nullptr, nullptr, nullptr};
-    if (!e->name || !e->generics || !e->ports || st_insert(g_entities, e->name, e) == ST_OUT_OF_MEMORY) {
+    *e = VHDLEntity{e->name, 1, nullptr, nullptr, nullptr, nullptr, nullptr};
+    void **slot = nullptr;
+    int found = st_find_or_add(g_entities, e->name, &slot);
+    if (found == 1) {
+        release(e);
+        return static_cast<VHDLEntity *>(*slot);
+    }
+    e->generics = new_table();
+    e->ports = new_table();
+    if (found == ST_OUT_OF_MEMORY || !e->generics || !e->ports) {
+        if (found != ST_OUT_OF_MEMORY) {
+            const char *key = e->name;
+            st_delete(g_entities, &key, nullptr);
+        }
         free_entity(e);
         return nullptr;
     }
+    *slot = e;
     return e;
 }
 
@@ -82,12 +103,11 @@ VHDLType *find_or_make_type(const char *name, size_t len) {
     void *found = nullptr;
     if (st_lookup(g_types, name, &found))
         return static_cast<VHDLType *>(found);
-    auto *t = allocate_one<VHDLType>();
+    auto *t = allocate_named<VHDLType>(name, len);
     if (!t)
         return nullptr;
-    *t = VHDLType{copy_text(name, len), nullptr, 3};
-    if (!t->name || st_insert(g_types, t->name, t) == ST_OUT_OF_MEMORY) {
-        release(t->name);
+    *t = VHDLType{t->name, nullptr, 3};
+    if (st_insert(g_types, t->name, t) == ST_OUT_OF_MEMORY) {
         release(t);
         return nullptr;
     }
@@ -95,12 +115,11 @@ VHDLType *find_or_make_type(const char *name, size_t len) {
 }
 
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
-    auto *g = allocate_one<VHDLGeneric>();
+    auto *g = allocate_named<VHDLGeneric>(name, len);
     if (!g)
         return nullptr;
-    *g = VHDLGeneric{copy_text(name, len), nullptr, nullptr, nullptr};
-    if (!g->name || st_insert(entity->generics, g->name, g) == ST_OUT_OF_MEMORY) {
-        release(g->name);
+    *g = VHDLGeneric{g->name, nullptr, nullptr, nullptr};
+    if (st_insert(entity->generics, g->name, g) == ST_OUT_OF_MEMORY) {
         release(g);
         return nullptr;
     }
@@ -108,22 +127,34 @@ VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
 }
 
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len) {
-    auto *p = allocate_one<VHDLPort>();
+    auto *p = allocate_named<VHDLPort>(name, len);
     if (!p)
         return nullptr;
-    *p = VHDLPort{copy_text(name, len), nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr};
-    if (!p->name || st_insert(entity->ports, p->name, p) == ST_OUT_OF_MEMORY) {
-        release(p->name);
+    *p = VHDLPort{p->name, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr};
+    if (st_insert(entity->ports, p->name, p) == ST_OUT_OF_MEMORY) {
         release(p);
         return nullptr;
     }
     return p;
 }
 
+VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len) {
+    size_t k = std::strlen(keyword);
+    auto *node = static_cast<VHDLTextNode *>(allocate(sizeof(VHDLTextNode) + k + len + 4));
+    if (!node)
+        return nullptr;
+    char *text = reinterpret_cast<char *>(node + 1);
+    std::memcpy(text, keyword, k);
+    text[k] = ' ';
+    std::memcpy(text + k + 1, word, len);
+    std::memcpy(text + k + 1 + len, ";\n", 3);
+    *node = VHDLTextNode{text, nullptr};
+    return node;
+}
+
 void free_text_list(VHDLTextNode *node) {
     while (node) {
         VHDLTextNode *next = node->next;
-        release(node->text);
         release(node);
         node = next;
     }
