@@ -39,6 +39,8 @@ PAIRS = [
     ("BM_StringTable_Enter", "BM_UnorderedMap_Intern", 1.2),
     ("BM_Bank_GetFree", "BM_Malloc_Free_Small", 0.5),
     ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
+    # bench_vhdl
+    ("BM_VHDLSrcRead", "BM_Tokenize_Only", 3.0),
 ]
 
 
