@@ -9,10 +9,29 @@
 #define KT_SRC_VHDL_VHDL_INTERNAL_H
 
 #include <cstddef>
+#include <cstring>
 
+#include "../packages/heap.h"
 #include "kt/vhdl.h"
 
 namespace kt::vhdl {
+
+// Grows a heap buffer to at least `need` bytes (doubling), keeping its first
+// `keep` bytes; false, with the buffer as it was, when memory ran out.
+inline bool reserve(char *&buf, size_t &cap, size_t need, size_t keep) {
+    if (need <= cap)
+        return true;
+    size_t grown = need > 2 * cap ? need : 2 * cap;
+    auto *bigger = static_cast<char *>(kt::packages::allocate(grown));
+    if (!bigger)
+        return false;
+    if (keep)
+        std::memcpy(bigger, buf, keep);
+    kt::packages::release(buf);
+    buf = bigger;
+    cap = grown;
+    return true;
+}
 
 // Names (vhdl_names.cpp).
 bool reserved_word(const char *token, size_t len, int flag);
@@ -50,13 +69,15 @@ class Lexer {
 public:
     Lexer(const char *line, size_t len) : line_(line), len_(len) {}
     // False at the end of the line, at a comment, or when the token buffer
-    // cannot grow.
+    // cannot grow (then no_memory() tells).
     bool next(Token &token);
+    bool no_memory() const { return no_memory_; }
 
 private:
     const char *line_;
     size_t len_;
     size_t pos_ = 0;
+    bool no_memory_ = false;
 };
 
 } // namespace kt::vhdl

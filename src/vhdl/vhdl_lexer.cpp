@@ -6,7 +6,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "../packages/heap.h"
 #include "vhdl_internal.h"
 
 namespace kt::vhdl {
@@ -28,20 +27,7 @@ const ClassTable kClasses;
 char *g_token = nullptr;
 size_t g_token_cap = 0;
 
-bool reserve_token(size_t need) {
-    if (need <= g_token_cap)
-        return true;
-    size_t cap = g_token_cap * 2 > need ? g_token_cap * 2 : need;
-    if (cap < 64)
-        cap = 64;
-    auto *bigger = static_cast<char *>(kt::packages::allocate(cap));
-    if (!bigger)
-        return false;
-    kt::packages::release(g_token);
-    g_token = bigger;
-    g_token_cap = cap;
-    return true;
-}
+bool reserve_token(size_t need) { return reserve(g_token, g_token_cap, need < 64 ? 64 : need, 0); }
 
 } // namespace
 
@@ -51,6 +37,7 @@ bool Lexer::next(Token &token) {
     while (i < len_ && kClasses.of[s[i]] == kSpace)
         ++i;
     if (i >= len_ || !reserve_token(len_ - i + 1)) {
+        no_memory_ = i < len_;
         pos_ = len_;
         return false;
     }

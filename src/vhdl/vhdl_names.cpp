@@ -173,15 +173,8 @@ const char *VHDLNameBuf(const char *name, int flag) {
         return nullptr;
     if (kt::vhdl::usable_name(name, std::strlen(name), flag))
         return name;
-    size_t need = wrapped_size(name);
-    if (g_name_cap < need) {
-        auto *bigger = static_cast<char *>(kt::packages::allocate(need));
-        if (!bigger)
-            return nullptr;
-        kt::packages::release(g_name_buf);
-        g_name_buf = bigger;
-        g_name_cap = need;
-    }
+    if (!kt::vhdl::reserve(g_name_buf, g_name_cap, wrapped_size(name), 0))
+        return nullptr;
     wrap(name, g_name_buf);
     return g_name_buf;
 }

@@ -68,18 +68,8 @@ public:
     }
     const char *text() const { return text_ ? text_ : ""; }
     bool add(const Token &t) {
-        size_t need = len_ + (len_ ? 1 : 0) + t.len + 1;
-        if (need > cap_) {
-            size_t cap = need > 2 * cap_ ? need : 2 * cap_;
-            auto *bigger = static_cast<char *>(allocate(cap));
-            if (!bigger)
-                return false;
-            if (len_)
-                std::memcpy(bigger, text_, len_);
-            release(text_);
-            text_ = bigger;
-            cap_ = cap;
-        }
+        if (!reserve(text_, cap_, len_ + (len_ ? 1 : 0) + t.len + 1, len_))
+            return false;
         if (len_)
             text_[len_++] = ' ';
         std::memcpy(text_ + len_, t.text, t.len);
@@ -554,6 +544,9 @@ extern "C" int vhdlutil_VHDLSrcRead(const char *path) {
             Token t;
             while (lexer.next(t))
                 reader.feed(t);
+            // Tokens lost for want of memory must not pass for a clean read.
+            if (lexer.no_memory())
+                reader.out_of_memory();
         }
         ok = !reader.failed();
     }

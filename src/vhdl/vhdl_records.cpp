@@ -38,6 +38,20 @@ template <typename Record> Record *allocate_named(const char *name, size_t len) 
     return r;
 }
 
+// A record made of `fields` and the name, entered in table under its name.
+template <typename Record> Record *make_entered(st_table *table, const char *name, size_t len, Record fields) {
+    auto *r = allocate_named<Record>(name, len);
+    if (!r)
+        return nullptr;
+    fields.name = r->name;
+    *r = fields;
+    if (st_insert(table, r->name, r) == ST_OUT_OF_MEMORY) {
+        release(r);
+        return nullptr;
+    }
+    return r;
+}
+
 void free_entity(VHDLEntity *e) {
     for (VHDLGeneric *g = e->first_generic; g;) {
         VHDLGeneric *next = g->next;
@@ -103,39 +117,16 @@ VHDLType *find_or_make_type(const char *name, size_t len) {
     void *found = nullptr;
     if (st_lookup(g_types, name, &found))
         return static_cast<VHDLType *>(found);
-    auto *t = allocate_named<VHDLType>(name, len);
-    if (!t)
-        return nullptr;
-    *t = VHDLType{t->name, nullptr, 3};
-    if (st_insert(g_types, t->name, t) == ST_OUT_OF_MEMORY) {
-        release(t);
-        return nullptr;
-    }
-    return t;
+    return make_entered(g_types, name, len, VHDLType{nullptr, nullptr, 3});
 }
 
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
-    auto *g = allocate_named<VHDLGeneric>(name, len);
-    if (!g)
-        return nullptr;
-    *g = VHDLGeneric{g->name, nullptr, nullptr, nullptr};
-    if (st_insert(entity->generics, g->name, g) == ST_OUT_OF_MEMORY) {
-        release(g);
-        return nullptr;
-    }
-    return g;
+    return make_entered(entity->generics, name, len, VHDLGeneric{nullptr, nullptr, nullptr, nullptr});
 }
 
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len) {
-    auto *p = allocate_named<VHDLPort>(name, len);
-    if (!p)
-        return nullptr;
-    *p = VHDLPort{p->name, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr};
-    if (st_insert(entity->ports, p->name, p) == ST_OUT_OF_MEMORY) {
-        release(p);
-        return nullptr;
-    }
-    return p;
+    return make_entered(entity->ports, name, len,
+                        VHDLPort{nullptr, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr});
 }
 
 VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len) {
