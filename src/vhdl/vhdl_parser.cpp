@@ -40,11 +40,10 @@ enum State {
 };
 
 const char *state_name(int state) {
-    static const char *const names[] = {"NONE",      "LIBRARY",          "USE",
-                                        "ENTITY",    "GENERIC",          "GENERIC_TYPE",
-                                        "GENERIC_VAL", "PORT",           "PORT_DIR_TYPE",
-                                        "PORT_INITIALIZER", "PORT_CONSTRAINT", "END_ENTITY",
-                                        "ARCHITECTURE", "END_ARCHITECTURE"};
+    static const char *const names[] = {
+        "NONE",          "LIBRARY",          "USE",          "ENTITY",          "GENERIC",
+        "GENERIC_TYPE",  "GENERIC_VAL",      "PORT",         "PORT_DIR_TYPE",   "PORT_INITIALIZER",
+        "PORT_CONSTRAINT", "END_ENTITY",     "ARCHITECTURE", "END_ARCHITECTURE"};
     return state >= kNone && state <= kEndArchitecture ? names[state] : "Unknown";
 }
 
@@ -109,9 +108,7 @@ bool same_context_line(const char *a, const char *b) {
 
 class Reader {
 public:
-    ~Reader() {
-        free_text_list(pending_);
-    }
+    ~Reader() { free_text_list(pending_); }
     bool failed() const { return error_; }
     void next_line() { ++line_; }
     void feed(const Token &t);
