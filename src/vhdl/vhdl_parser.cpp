@@ -516,6 +516,16 @@ void Reader::feed(const Token &t) {
     after_colon_ = is(t, ':');
 }
 
+// The line buffer and the file's stream buffer, made on the first read and
+// kept: a read then makes no large heap request, which would make the heap
+// merge every small block the previous vhdlutil_FreeAll gave back, instead
+// of handing them out again to the records of this read.
+struct ReadBuffers {
+    char line[kLineBuffer];
+    char stream[8192];
+};
+ReadBuffers *g_buffers = nullptr;
+
 } // namespace
 } // namespace kt::vhdl
 
@@ -526,12 +536,13 @@ extern "C" int vhdlutil_VHDLSrcRead(const char *path) {
     FILE *f = std::fopen(path, "r");
     if (!f)
         return 0;
-    auto *line = static_cast<char *>(allocate(kLineBuffer));
-    if (!line) {
+    if (!g_buffers && !(g_buffers = static_cast<ReadBuffers *>(allocate(sizeof(ReadBuffers))))) {
         std::fputs("Out of memory.\n", stderr);
         std::fclose(f);
         return 0;
     }
+    std::setvbuf(f, g_buffers->stream, _IOFBF, sizeof g_buffers->stream);
+    char *line = g_buffers->line;
     bool ok;
     {
         Reader reader;
@@ -548,6 +559,5 @@ extern "C" int vhdlutil_VHDLSrcRead(const char *path) {
         ok = !reader.failed();
     }
     std::fclose(f);
-    release(line);
     return ok ? 1 : 0;
 }
