@@ -1,5 +1,5 @@
 // Internals of the VHDL scanner shared by its files: the process-wide
-// tables, record construction, the last error and the tokenizer.
+// tables, record construction and the last error.
 //
 // Invariants: the entity table is null or holds every entity read since the
 // last vhdlutil_FreeAll, keyed by the record's own name; the type table is
@@ -44,6 +44,8 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len);
 VHDLType *find_or_make_type(const char *name, size_t len);
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);
+// A text kept by the entity (a default value or a constraint) until it is freed.
+char *entity_text(VHDLEntity *entity, const char *text, size_t len);
 // A context line "KEYWORD word;\n" in one block with its node.
 VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len);
 void free_text_list(VHDLTextNode *node);
@@ -56,29 +58,6 @@ const char *direction_word(int direction); // "IN" .. "LINKAGE", "NONE"
 
 // Scan cursors (vhdl_scan.cpp): forgotten when the tables are freed.
 void end_scans();
-
-// Tokenizer (vhdl_lexer.cpp): cuts one line into tokens at white space and
-// the delimiters ;(),:= ; a token starting with "--" ends the line. Tokens
-// are copied into one shared buffer that the next token overwrites.
-struct Token {
-    const char *text; // zero-terminated
-    size_t len;
-};
-
-class Lexer {
-public:
-    Lexer(const char *line, size_t len) : line_(line), len_(len) {}
-    // False at the end of the line, at a comment, or when the token buffer
-    // cannot grow (then no_memory() tells).
-    bool next(Token &token);
-    bool no_memory() const { return no_memory_; }
-
-private:
-    const char *line_;
-    size_t len_;
-    size_t pos_ = 0;
-    bool no_memory_ = false;
-};
 
 } // namespace kt::vhdl
 

@@ -14,6 +14,7 @@
 #include "../text/ascii.h"
 #include "kt/host.h"
 #include "vhdl_internal.h"
+#include "vhdl_lexer.h"
 
 using kt::packages::allocate;
 using kt::packages::release;
@@ -50,8 +51,10 @@ const char *state_name(int state) {
 constexpr size_t kLineBuffer = 2048;
 
 // Case-insensitive keyword test; the length check spares most calls.
+// A letter's lower case is its code with bit 5 set, and only letters map
+// onto letters that way: a cheap first test before the call.
 template <size_t N> bool is(const Token &t, const char (&word)[N]) {
-    return t.len == N - 1 && kt_stricmp(t.text, word) == 0;
+    return t.len == N - 1 && (t.text[0] | 0x20) == word[0] && kt_stricmp(t.text, word) == 0;
 }
 bool is(const Token &t, char c) { return t.len == 1 && t.text[0] == c; }
 
@@ -76,8 +79,8 @@ public:
         text_[len_] = '\0';
         return true;
     }
-    // A new heap copy of the joined text; null when memory ran out.
-    char *joined() const { return copy_text(text_, len_); }
+    // The joined text as a text of the entity; null when memory ran out.
+    char *joined(VHDLEntity *entity) const { return entity_text(entity, text_, len_); }
 
 private:
     char *text_ = nullptr;
@@ -295,11 +298,8 @@ void Reader::give_group_value() {
     if (value_.empty())
         return;
     for (VHDLGeneric *g = group_generic_; g; g = g->next) {
-        char *value = value_.joined();
-        if (!value)
+        if (!(g->value = value_.joined(entity_)))
             return out_of_memory();
-        release(g->value);
-        g->value = value;
     }
 }
 
@@ -391,11 +391,8 @@ void Reader::type_of_port_group(const Token &t) {
 void Reader::constraint_of_port_group() {
     if (!constraint_.empty()) {
         for (VHDLPort *p = group_port_; p; p = p->next) {
-            char *text = constraint_.joined();
-            if (!text)
+            if (!(p->constraint = constraint_.joined(entity_)))
                 return out_of_memory();
-            release(p->constraint);
-            p->constraint = text;
         }
         constraint_.clear();
         group_port_ = nullptr;

@@ -4,8 +4,9 @@
 // Invariants: an entity's tables map each name to the latest record of that
 // name, while its lists keep every record in declaration order, so freeing
 // goes through the lists. Types are shared and outlive vhdlutil_FreeAll.
-// A record and its name are one heap block, the name right behind the
-// record: reading a large design makes half as many requests.
+// A record and its name are one block, the name right behind the record;
+// an entity's generics, ports and their texts come from chunks it owns:
+// reading a large design makes few heap requests.
 #include <cstring>
 
 #include "../packages/heap.h"
@@ -27,48 +28,61 @@ char *g_error = nullptr;
 
 st_table *new_table() { return st_init_table(kt_stricmp, low_strhash); }
 
-// A record with room for its name behind it; its name set, the rest to fill.
-template <typename Record> Record *allocate_named(const char *name, size_t len) {
-    auto *r = static_cast<Record *>(allocate(sizeof(Record) + len + 1));
-    if (r) {
-        r->name = reinterpret_cast<char *>(r + 1);
-        std::memcpy(r->name, name, len);
-        r->name[len] = '\0';
+// The generics and ports of an entity and their texts are carved one after
+// the other out of chunks that the entity owns, and freed with it at once.
+struct Chunk {
+    Chunk *next;
+    size_t used, size;
+};
+constexpr size_t kChunkBytes = 960;
+
+// An entity with its chunks; its name lies right behind.
+struct OwnedEntity {
+    VHDLEntity entity; // first: an entity's address is its owner's
+    Chunk *chunks;
+};
+OwnedEntity *owner_of(VHDLEntity *e) { return reinterpret_cast<OwnedEntity *>(e); }
+
+void *from_chunks(VHDLEntity *e, size_t bytes) {
+    bytes = (bytes + alignof(void *) - 1) & ~(alignof(void *) - 1);
+    Chunk *c = owner_of(e)->chunks;
+    if (!c || c->size - c->used < bytes) {
+        size_t size = bytes > kChunkBytes ? bytes : kChunkBytes;
+        auto *fresh = static_cast<Chunk *>(allocate(sizeof(Chunk) + size));
+        if (!fresh)
+            return nullptr;
+        *fresh = Chunk{c, 0, size};
+        owner_of(e)->chunks = c = fresh;
     }
-    return r;
+    void *p = reinterpret_cast<char *>(c + 1) + c->used;
+    c->used += bytes;
+    return p;
 }
 
-// A record made of `fields` and the name, entered in table under its name.
-template <typename Record> Record *make_entered(st_table *table, const char *name, size_t len, Record fields) {
-    auto *r = allocate_named<Record>(name, len);
-    if (!r)
+// Fills a block with `fields` and the name behind them, and enters the
+// record in table under its name; null when there is no block or no entry.
+template <typename Record>
+Record *enter(st_table *table, void *block, const char *name, size_t len, Record fields) {
+    if (!block)
         return nullptr;
-    fields.name = r->name;
+    auto *r = static_cast<Record *>(block);
+    fields.name = reinterpret_cast<char *>(r + 1);
+    std::memcpy(fields.name, name, len);
+    fields.name[len] = '\0';
     *r = fields;
-    if (st_insert(table, r->name, r) == ST_OUT_OF_MEMORY) {
-        release(r);
-        return nullptr;
-    }
-    return r;
+    return st_insert(table, r->name, r) == ST_OUT_OF_MEMORY ? nullptr : r;
 }
 
 void free_entity(VHDLEntity *e) {
-    for (VHDLGeneric *g = e->first_generic; g;) {
-        VHDLGeneric *next = g->next;
-        release(g->value);
-        release(g);
-        g = next;
-    }
     st_free_table(e->generics);
-    for (VHDLPort *p = e->first_port; p;) {
-        VHDLPort *next = p->next;
-        release(p->constraint);
-        release(p);
-        p = next;
-    }
     st_free_table(e->ports);
     free_text_list(e->context);
-    release(e);
+    for (Chunk *c = owner_of(e)->chunks; c;) {
+        Chunk *next = c->next;
+        release(c);
+        c = next;
+    }
+    release(owner_of(e));
 }
 
 } // namespace
@@ -87,14 +101,18 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len) {
         return nullptr;
     // Made before the look-up, so that the table's key is the record's own
     // name and the look-up and the insertion are one walk.
-    auto *e = allocate_named<VHDLEntity>(name, len);
-    if (!e)
+    auto *o = static_cast<OwnedEntity *>(allocate(sizeof(OwnedEntity) + len + 1));
+    if (!o)
         return nullptr;
-    *e = VHDLEntity{e->name, 1, nullptr, nullptr, nullptr, nullptr, nullptr};
+    auto *own_name = reinterpret_cast<char *>(o + 1);
+    std::memcpy(own_name, name, len);
+    own_name[len] = '\0';
+    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr};
+    VHDLEntity *e = &o->entity;
     void **slot = nullptr;
     int found = st_find_or_add(g_entities, e->name, &slot);
     if (found == 1) {
-        release(e);
+        release(o);
         return static_cast<VHDLEntity *>(*slot);
     }
     e->generics = new_table();
@@ -117,16 +135,30 @@ VHDLType *find_or_make_type(const char *name, size_t len) {
     void *found = nullptr;
     if (st_lookup(g_types, name, &found))
         return static_cast<VHDLType *>(found);
-    return make_entered(g_types, name, len, VHDLType{nullptr, nullptr, 3});
+    void *block = allocate(sizeof(VHDLType) + len + 1);
+    VHDLType *t = enter(g_types, block, name, len, VHDLType{nullptr, nullptr, 3});
+    if (!t)
+        release(block);
+    return t;
 }
 
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
-    return make_entered(entity->generics, name, len, VHDLGeneric{nullptr, nullptr, nullptr, nullptr});
+    return enter(entity->generics, from_chunks(entity, sizeof(VHDLGeneric) + len + 1), name, len,
+                 VHDLGeneric{nullptr, nullptr, nullptr, nullptr});
 }
 
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len) {
-    return make_entered(entity->ports, name, len,
-                        VHDLPort{nullptr, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr});
+    return enter(entity->ports, from_chunks(entity, sizeof(VHDLPort) + len + 1), name, len,
+                 VHDLPort{nullptr, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr});
+}
+
+char *entity_text(VHDLEntity *entity, const char *text, size_t len) {
+    auto *copy = static_cast<char *>(from_chunks(entity, len + 1));
+    if (copy) {
+        std::memcpy(copy, text, len);
+        copy[len] = '\0';
+    }
+    return copy;
 }
 
 VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len) {
