@@ -46,9 +46,9 @@ VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);
 // A text kept by the entity (a default value or a constraint) until it is freed.
 char *entity_text(VHDLEntity *entity, const char *text, size_t len);
-// A context line "KEYWORD word;\n" in one block with its node.
-VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len);
-void free_text_list(VHDLTextNode *node);
+// Replaces the entity's context lines by `count` zero-terminated lines
+// stored back to back; false when memory ran out.
+bool set_context(VHDLEntity *entity, const char *lines, size_t count);
 // Replaces the last error; a null message just forgets it.
 void set_error(char *message);
 

@@ -51,10 +51,15 @@ const char *state_name(int state) {
 constexpr size_t kLineBuffer = 2048;
 
 // Case-insensitive keyword test; the length check spares most calls.
-// A letter's lower case is its code with bit 5 set, and only letters map
-// onto letters that way: a cheap first test before the call.
+// Keywords compare without regard to ASCII letter case, as kt_stricmp
+// does; the words are lower case. Inline: it runs for most tokens.
 template <size_t N> bool is(const Token &t, const char (&word)[N]) {
-    return t.len == N - 1 && (t.text[0] | 0x20) == word[0] && kt_stricmp(t.text, word) == 0;
+    if (t.len != N - 1)
+        return false;
+    for (size_t i = 0; i < N - 1; ++i)
+        if (lower_ascii(t.text[i]) != word[i])
+            return false;
+    return true;
 }
 bool is(const Token &t, char c) { return t.len == 1 && t.text[0] == c; }
 
@@ -109,9 +114,40 @@ bool same_context_line(const char *a, const char *b) {
     }
 }
 
+// Context lines waiting for the next entity, "KEYWORD name;\n", stored
+// back to back with their zero bytes; a line equal to one already waiting
+// is not added.
+class PendingLines {
+public:
+    ~PendingLines() { release(text_); }
+    const char *lines() const { return text_; }
+    size_t count() const { return count_; }
+    void clear() { len_ = count_ = 0; }
+    bool add(const char *keyword, const Token &t) {
+        size_t k = std::strlen(keyword), n = k + t.len + 3; // blank, ";", newline
+        if (!reserve(text_, cap_, len_ + n + 1, len_))
+            return false;
+        char *line = text_ + len_;
+        std::memcpy(line, keyword, k);
+        line[k] = ' ';
+        std::memcpy(line + k + 1, t.text, t.len);
+        std::memcpy(line + k + 1 + t.len, ";\n", 3);
+        line[n] = '\0';
+        for (const char *p = text_; p < line; p += std::strlen(p) + 1)
+            if (same_context_line(p, line))
+                return true;
+        len_ += n + 1;
+        ++count_;
+        return true;
+    }
+
+private:
+    char *text_ = nullptr;
+    size_t len_ = 0, cap_ = 0, count_ = 0;
+};
+
 class Reader {
 public:
-    ~Reader() { free_text_list(pending_); }
     bool failed() const { return error_; }
     void next_line() { ++line_; }
     void feed(const Token &t);
@@ -143,7 +179,7 @@ private:
     TokenList arch_name_;
     VHDLGeneric **generic_link_ = nullptr;
     VHDLPort **port_link_ = nullptr;
-    VHDLTextNode *pending_ = nullptr;
+    PendingLines pending_;
     VHDLGeneric *group_generic_ = nullptr;
     VHDLPort *group_port_ = nullptr;
     int kind_ = VHDL_SIGNAL, direction_ = VHDL_NO_DIRECTION;
@@ -181,17 +217,8 @@ void Reader::syntax_error(const Token &t) {
 }
 
 void Reader::context_line(const char *keyword, const Token &t) {
-    VHDLTextNode *node = make_text_node(keyword, t.text, t.len);
-    if (!node)
-        return out_of_memory();
-    VHDLTextNode **link = &pending_;
-    for (; *link; link = &(*link)->next) {
-        if (same_context_line((*link)->text, node->text)) {
-            free_text_list(node);
-            return;
-        }
-    }
-    *link = node;
+    if (!pending_.add(keyword, t))
+        out_of_memory();
 }
 
 void Reader::open_entity(const Token &t) {
@@ -201,9 +228,9 @@ void Reader::open_entity(const Token &t) {
     VHDLEntity *e = find_or_make_entity(t.text, t.len);
     if (!e)
         return out_of_memory();
-    free_text_list(e->context);
-    e->context = pending_;
-    pending_ = nullptr;
+    if (!set_context(e, pending_.lines(), pending_.count()))
+        return out_of_memory();
+    pending_.clear();
     entity_ = e;
     for (generic_link_ = &e->first_generic; *generic_link_;)
         generic_link_ = &(*generic_link_)->next;
@@ -501,8 +528,7 @@ void Reader::feed(const Token &t) {
         arch_name_.clear();
         if (!arch_name_.add(t))
             out_of_memory();
-        free_text_list(pending_);
-        pending_ = nullptr;
+        pending_.clear();
         finish();
         break;
     case kEndArchitecture:

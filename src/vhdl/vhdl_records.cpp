@@ -5,7 +5,8 @@
 // name, while its lists keep every record in declaration order, so freeing
 // goes through the lists. Types are shared and outlive vhdlutil_FreeAll.
 // A record and its name are one block, the name right behind the record;
-// an entity's generics, ports and their texts come from chunks it owns:
+// an entity's generics, ports, context lines and their texts come from
+// chunks it owns (replaced lines stay there until it is freed):
 // reading a large design makes few heap requests.
 #include <cstring>
 
@@ -76,7 +77,6 @@ Record *enter(st_table *table, void *block, const char *name, size_t len, Record
 void free_entity(VHDLEntity *e) {
     st_free_table(e->generics);
     st_free_table(e->ports);
-    free_text_list(e->context);
     for (Chunk *c = owner_of(e)->chunks; c;) {
         Chunk *next = c->next;
         release(c);
@@ -161,26 +161,21 @@ char *entity_text(VHDLEntity *entity, const char *text, size_t len) {
     return copy;
 }
 
-VHDLTextNode *make_text_node(const char *keyword, const char *word, size_t len) {
-    size_t k = std::strlen(keyword);
-    auto *node = static_cast<VHDLTextNode *>(allocate(sizeof(VHDLTextNode) + k + len + 4));
-    if (!node)
-        return nullptr;
-    char *text = reinterpret_cast<char *>(node + 1);
-    std::memcpy(text, keyword, k);
-    text[k] = ' ';
-    std::memcpy(text + k + 1, word, len);
-    std::memcpy(text + k + 1 + len, ";\n", 3);
-    *node = VHDLTextNode{text, nullptr};
-    return node;
-}
-
-void free_text_list(VHDLTextNode *node) {
-    while (node) {
-        VHDLTextNode *next = node->next;
-        release(node);
-        node = next;
+bool set_context(VHDLEntity *entity, const char *lines, size_t count) {
+    VHDLTextNode **link = &entity->context;
+    for (size_t k = 0; k < count; ++k) {
+        size_t len = std::strlen(lines);
+        auto *node = static_cast<VHDLTextNode *>(from_chunks(entity, sizeof(VHDLTextNode) + len + 1));
+        if (!node)
+            return false;
+        *node = VHDLTextNode{reinterpret_cast<char *>(node + 1), nullptr};
+        std::memcpy(node->text, lines, len + 1);
+        *link = node;
+        link = &node->next;
+        lines += len + 1;
     }
+    *link = nullptr;
+    return true;
 }
 
 void set_error(char *message) {
