@@ -261,49 +261,85 @@ void Reader::track_subprograms(const Token &t) {
             sub_is_ = true;
             ++sub_depth_;
         }
-    } else if ((is(t, "function") || is(t, "procedure")) && !after_colon_) {
+    } else if (t.len >= 8 && (is(t, "function") || is(t, "procedure")) && !after_colon_) {
         sub_header_ = true;
         sub_parens_ = 0;
     }
 }
 
+// The keywords that matter between declarations, told apart by length
+// first: most tokens there are names that no keyword test should cost.
+enum Keyword { kOther, kLibraryWord, kUseWord, kEntityWord, kEndWord, kArchitectureWord, kGenericWord, kPortWord };
+
+Keyword keyword_of(const Token &t) {
+    switch (t.len) {
+    case 3:
+        return is(t, "use") ? kUseWord : is(t, "end") ? kEndWord : kOther;
+    case 4:
+        return is(t, "port") ? kPortWord : kOther;
+    case 6:
+        return is(t, "entity") ? kEntityWord : kOther;
+    case 7:
+        return is(t, "library") ? kLibraryWord : is(t, "generic") ? kGenericWord : kOther;
+    case 12:
+        return is(t, "architecture") ? kArchitectureWord : kOther;
+    default:
+        return kOther;
+    }
+}
+
 void Reader::none_state(const Token &t) {
+    Keyword k = keyword_of(t);
     // "entity" or "library" starting a statement can only begin a new
     // design unit: an architecture still open was closed by a bare "end;".
-    if (unit_ == kArchitecture && after_semicolon_ && (is(t, "entity") || is(t, "library")))
+    if (unit_ == kArchitecture && after_semicolon_ && (k == kEntityWord || k == kLibraryWord))
         close_architecture();
-    if (is(t, "library")) {
+    switch (k) {
+    case kLibraryWord:
         state_ = kLibrary;
-    } else if (is(t, "use")) {
+        break;
+    case kUseWord:
         if (unit_ == kNone)
             state_ = kUse;
-    } else if (is(t, "entity")) {
+        break;
+    case kEntityWord:
         if (unit_ == kNone) {
             state_ = kEntity;
             unit_ = kEntity;
         }
-    } else if (is(t, "end")) {
+        break;
+    case kEndWord:
         if (unit_ == kEntity)
             state_ = kEndEntity;
         else if (unit_ == kArchitecture)
             state_ = kEndArchitecture;
-    } else if (is(t, "architecture")) {
+        break;
+    case kArchitectureWord:
         close_architecture(); // forgets the subprograms of any earlier one
         state_ = kArchitecture;
         unit_ = kArchitecture;
-    } else if (unit_ == kEntity && entity_ && is(t, "generic")) {
-        state_ = kGeneric;
-        depth_ = 0;
-        group_generic_ = nullptr;
-        value_.clear();
-    } else if (unit_ == kEntity && entity_ && is(t, "port")) {
-        state_ = kPort;
-        depth_ = 0;
-        group_port_ = nullptr;
-        kind_ = VHDL_SIGNAL;
-        direction_ = VHDL_NO_DIRECTION;
-    } else if (unit_ == kArchitecture) {
-        track_subprograms(t);
+        break;
+    case kGenericWord:
+        if (unit_ == kEntity && entity_) {
+            state_ = kGeneric;
+            depth_ = 0;
+            group_generic_ = nullptr;
+            value_.clear();
+        }
+        break;
+    case kPortWord:
+        if (unit_ == kEntity && entity_) {
+            state_ = kPort;
+            depth_ = 0;
+            group_port_ = nullptr;
+            kind_ = VHDL_SIGNAL;
+            direction_ = VHDL_NO_DIRECTION;
+        }
+        break;
+    case kOther:
+        if (unit_ == kArchitecture)
+            track_subprograms(t);
+        break;
     }
 }
 
