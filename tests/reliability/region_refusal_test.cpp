@@ -6,6 +6,7 @@
 // ends at the first k whose call meets no refusal; that call must succeed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -233,6 +234,22 @@ std::vector<Case> cases() {
              EXPECT_EQ(contents(*b.arr2), (std::vector<int>{7, 8, 9}));
              return got == std::vector<int>{1, 2, 7, 8, 9};
          }},
+        {"Arr_int =",
+         [](Box &b) {
+             b.arr = std::make_unique<Arr_int>(b.region, 1);
+             b.arr2 = std::make_unique<Arr_int>(b.region, 3);
+             for (int v : {7, 8, 9})
+                 b.arr2->enter(v);
+         },
+         [](Box &b) { *b.arr = *b.arr2; },
+         [](Box &b) {
+             // The values entered before a refusal, in order.
+             const std::vector<int> all = {7, 8, 9};
+             std::vector<int> got = contents(*b.arr);
+             EXPECT_LE(got.size(), all.size());
+             EXPECT_TRUE(std::equal(got.begin(), got.end(), all.begin()));
+             return got == all;
+         }},
         {"Stk_int push",
          [](Box &b) {
              b.stack = std::make_unique<Stk_int>(b.region, 1);
@@ -272,6 +289,9 @@ std::vector<Case> cases() {
              b.result = b.queue->queue(more, 3);
          },
          [](Box &b) { return grown_queue(b, {1, 2, 3, 4, 5}); }},
+        {"Quu_int queue of its own items", full_queue,
+         [](Box &b) { b.result = b.queue->queue(&b.queue->item(0), 2); },
+         [](Box &b) { return grown_queue(b, {1, 2, 1, 2}); }},
         {"Quu_voidp queue",
          [](Box &b) {
              b.pointers = std::make_unique<Quu_voidp>(b.region, 1);
