@@ -250,6 +250,12 @@ std::vector<Case> cases() {
              EXPECT_TRUE(std::equal(got.begin(), got.end(), all.begin()));
              return got == all;
          }},
+        {"Stk_int with room", none, [](Box &b) { b.stack = std::make_unique<Stk_int>(b.region, 4); },
+         [](Box &b) {
+             EXPECT_EQ(b.stack->max_size() >= 4, b.stack->nostore() == 0);
+             EXPECT_EQ(b.stack->push(1), 1) << "storage granted later still serves";
+             return b.stack->nostore() == 0;
+         }},
         {"Stk_int push",
          [](Box &b) {
              b.stack = std::make_unique<Stk_int>(b.region, 1);
