@@ -4,6 +4,7 @@
 // lives, that is until the value is replaced or the table freed.
 #include "field_record.h"
 #include "kt/fields.h"
+#include "kt/store.h"
 #include "kt/text.h"
 
 using namespace kt::store;
@@ -20,16 +21,37 @@ int32_t fill_addresses(int32_t t, int32_t k, int32_t max, char **values) {
     return count;
 }
 
+// All the new strings and their block are made before the field changes,
+// so a refused request leaves the field's earlier values as they were.
 int32_t write_all(int32_t t, int32_t k, int32_t m, const char *const *texts) {
-    int32_t status = 0;
-    if (c_cfxsc(t, k, m, &status) != 0)
+    if (!valid_field(t, k))
         return 1;
-    for (int32_t j = 1; j <= m; ++j)
-        if (c_cfxsi(t, k, j, texts[j - 1], &status) != 0)
+    if (m <= 0) {
+        int32_t status = 0;
+        return c_cfxsc(t, k, 0, &status);
+    }
+    const int32_t int_size = 4, sclass = 0;
+    int32_t block = 0, status = 0;
+    if (GSTORE(&m, &block, &int_size, &sclass, &status) != 0)
+        return 1;
+    for (int32_t j = 1; j <= m; ++j) {
+        int32_t s = 0, len = c_length(texts[j - 1]);
+        if (!STRGEA(c_text(texts[j - 1]), &len, &s, len)) {
+            for (int32_t i = 1; i < j; ++i)
+                STRFS(kt_iptr(block + i));
+            FSTORE(&m, &block, &int_size);
             return 1;
+        }
+        *kt_iptr(block + j) = s;
+    }
+    int32_t q = value_count(t, k);
+    for (int32_t j = 1; j <= q; ++j)
+        STRFS(&value_cell(t, k, j));
+    FSTORE(&q, &values_block(t, k), &int_size);
+    values_block(t, k) = block;
+    value_count(t, k) = m;
     return 0;
 }
-
 } // namespace
 
 extern "C" {

@@ -16,19 +16,6 @@ using kt_cont_test::for_each_refusal;
 
 namespace {
 
-TEST(Refusals, BitSet) {
-    for_each_refusal([](PWSRegion &region) {
-        Bst set(200, &region);
-        if (set.nostore())
-            return false;
-        bst_empty(set.bits, 200);
-        bst_set(set.bits, 200, 150);
-        Bst_Iterator it;
-        EXPECT_EQ(it.first(&set), 150);
-        return true;
-    });
-}
-
 TEST(Refusals, TypedArray) {
     for_each_refusal([](PWSRegion &region) {
         bool ok = true;
@@ -55,23 +42,6 @@ TEST(Refusals, TypedArray) {
             EXPECT_EQ(a[i], model[static_cast<size_t>(i)]);
         region.fail_after(-1);
         EXPECT_GT(a.enter(1), 0);
-        return ok;
-    });
-}
-
-TEST(Refusals, Stack) {
-    for_each_refusal([](PWSRegion &region) {
-        bool ok = true;
-        Stk_int s(&region, 1);
-        int pushed = 0;
-        for (int v = 0; v < 100; ++v) {
-            if (s.push(v) < 0)
-                ok = false;
-            else
-                ++pushed;
-        }
-        EXPECT_EQ(s.size(), pushed);
-        ok &= s.nostore() == 0;
         return ok;
     });
 }
@@ -208,23 +178,6 @@ TEST(Refusals, StringTable) {
                 EXPECT_EQ(StringTable::status, 0);
             }
         }
-        return ok;
-    });
-}
-
-TEST(Refusals, List) {
-    for_each_refusal([](PWSRegion &region) {
-        bool ok = true;
-        Dlist_int list(&region);
-        int n = 0;
-        for (int v = 0; v < 50; ++v) {
-            if (list.append(list.newEntry(v)))
-                ++n;
-            else
-                ok = false;
-        }
-        EXPECT_EQ(list.size(), n);
-        EXPECT_EQ(list.nostore(), ok ? 0 : 1);
         return ok;
     });
 }

@@ -1,5 +1,4 @@
-// Kinded name records: exact comparison, printing, freeing, and a refused
-// store request at each allocation of RSCIEA.
+// Kinded name records: exact comparison, printing and freeing.
 #include <gtest/gtest.h>
 
 #include "kt/names.h"
@@ -52,30 +51,6 @@ TEST(KindedNameTest, PrintsPrefixAndName) {
     int32_t none = 0;
     RSCD(&none);
     EXPECT_EQ(none, 0);
-}
-
-TEST(KindedNameTest, RefusedStoreRequestsLeaveNoPartialRecord) {
-    int32_t s = make_string("name");
-    for (int32_t granted = 0; granted < 4; ++granted) {
-        int64_t baseline = kt_host_store_bytes_in_use();
-        kt_host_reset_errors();
-        int32_t kind = 2, r = -1, result;
-        {
-            StoreGrants grants(granted);
-            result = RSCIEA(&kind, &s, &r);
-        }
-        EXPECT_EQ(result, r);
-        if (granted < 3) {
-            EXPECT_EQ(r, 0) << granted;
-            EXPECT_EQ(kt_host_error_number(1), 2012);
-            EXPECT_NE(std::string(kt_host_error_text(1)).find("rsciea"), std::string::npos);
-        } else {
-            EXPECT_EQ(string_text(kt_icell(r + 2)), "name");
-            RSCD(&r);
-        }
-        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << granted;
-    }
-    STRFS(&s);
 }
 
 } // namespace

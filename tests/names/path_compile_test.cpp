@@ -1,5 +1,5 @@
 // Compiled paths: the records of accepted paths, the sequence rules and
-// their single report, and a refused store request at every allocation.
+// their single report.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -85,36 +85,6 @@ TEST(PathCompileTest, RefusedPathsReportOnlyTheFirstBrokenRule) {
         EXPECT_EQ(kt_host_error_number(1), c.error) << c.path;
         EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << c.path;
     }
-    kt_host_reset_errors();
-}
-
-TEST(PathCompileTest, RefusedStoreRequestGivesZeroReportedAndNothingLeaked) {
-    // Long enough for the token list to grow past its first ten cells.
-    const std::string path = "/top/a.b/c/d/e/f/g/h[1:4]/x.y";
-    int32_t table = fresh_table(), reference = compile(path, table);
-    ASSERT_NE(reference, 0);
-    bool succeeded = false;
-    for (int32_t granted = 0; granted < 12 && !succeeded; ++granted) {
-        kt_host_reset_errors();
-        int64_t baseline = kt_host_store_bytes_in_use();
-        int32_t record;
-        {
-            kt::test::StoreGrants grants(granted);
-            record = compile(path, table);
-        }
-        succeeded = record != 0;
-        if (succeeded) {
-            int32_t flag = 0;
-            EXPECT_EQ(IARCMP(&record, &reference, &flag), 0) << granted;
-            IARFS(&record);
-        } else {
-            EXPECT_EQ(kt_host_error_count(), 1) << granted;
-            EXPECT_EQ(kt_host_error_number(1), 2012) << granted;
-        }
-        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << granted;
-    }
-    EXPECT_TRUE(succeeded);
-    IARFS(&reference);
     kt_host_reset_errors();
 }
 

@@ -1,10 +1,8 @@
 // Integer array records: appends and comparisons at their edges, unit round
-// trips (and every truncation of a unit), deep copies, stamps, and a refused
-// store request at every allocation with nothing leaked.
+// trips (and every truncation of a unit), deep copies and stamps.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 
 #include "host/host_test_util.h"
 #include "support/iar_view.h"
@@ -215,81 +213,6 @@ TEST(IdsTest, Stamps) {
     b[0] = a[0] + 1;
     int32_t one = 1;
     EXPECT_EQ(CHKIDS(a, b, &one), 1);
-}
-
-// Each operation is run with the k-th store request refused, k = 0, 1, ...
-// until it succeeds: a failure gives 0, leaves the inputs as they were and
-// leaks nothing.
-TEST_F(IarTest, EveryRefusedRequestLeavesNothingBehind) {
-    TempFile f("iar_refused");
-    {
-        int32_t r2 = make_iar2({{1, 2}, {}, {3}}), status = 0;
-        int32_t unit = kt_host_open_unit(f.c_str(), "w");
-        IARW2(&unit, &r2, &status);
-        kt_host_close_unit(unit);
-        IARFS2(&r2);
-    }
-    struct Scenario {
-        const char *name;
-        std::function<int32_t(int32_t &p, int32_t &q, int32_t src, int32_t &out)> act;
-        bool two_level;
-        Values2 expected; // one-level results: expected[0]
-    };
-    const int32_t source[] = {4, 5, 6};
-    const std::vector<Scenario> scenarios = {
-        {"IARI", [](int32_t &, int32_t &, int32_t, int32_t &out) { int32_t n = 1; return IARI(&n, &out); },
-         false, {{0}}},
-        {"IARIE", [&](int32_t &, int32_t &, int32_t, int32_t &out) {
-             int32_t n = 1;
-             return IARIE(&source[2], &n, &out);
-         }, false, {{6}}},
-        {"IARA", [](int32_t &p, int32_t &q, int32_t, int32_t &out) {
-             int32_t r = IARA(&p, &q);
-             out = r;
-             return r;
-         }, false, {{7, 7, 1, 1, 1}}},
-        {"IARCP2", [](int32_t &, int32_t &, int32_t src, int32_t &out) { return IARCP2(&src, &out); },
-         true, {{1, 2}, {}, {3}}},
-        {"IARR2", [&](int32_t &, int32_t &, int32_t, int32_t &out) {
-             int32_t unit = kt_host_open_unit(f.c_str(), "r"), r = IARR2(&unit, &out);
-             kt_host_close_unit(unit);
-             return r;
-         }, true, {{1, 2}, {}, {3}}},
-    };
-    for (const Scenario &sc : scenarios) {
-        bool succeeded = false;
-        for (int32_t k = 0; k < 16 && !succeeded; ++k) {
-            SCOPED_TRACE(std::string(sc.name) + ", requests granted: " + std::to_string(k));
-            int64_t before = kt_host_store_bytes_in_use();
-            int32_t p = make_iar({1, 1, 1}), q = make_iar({7, 7}), out = -1, result = 0;
-            int32_t src = make_iar2({{1, 2}, {}, {3}});
-            {
-                StoreGrants grants(k);
-                result = sc.act(p, q, src, out);
-            }
-            EXPECT_EQ(result, out);
-            succeeded = result != 0;
-            if (succeeded) {
-                if (sc.two_level) {
-                    EXPECT_EQ(iar2_values(out), sc.expected);
-                    IARFS2(&out);
-                } else {
-                    EXPECT_EQ(iar_values(out), sc.expected[0]);
-                    if (result == q)
-                        q = 0;
-                    IARFS(&out);
-                }
-            } else {
-                EXPECT_EQ(iar_values(p), (Values{1, 1, 1}));
-                EXPECT_EQ(iar_values(q), (Values{7, 7}));
-            }
-            IARFS(&p);
-            IARFS(&q);
-            IARFS2(&src);
-            EXPECT_EQ(kt_host_store_bytes_in_use(), before);
-        }
-        EXPECT_TRUE(succeeded) << sc.name << " never succeeded";
-    }
 }
 
 } // namespace

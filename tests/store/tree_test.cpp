@@ -274,12 +274,4 @@ TEST_F(TreeTest, DeleteRefusesRecordsAndFreesOnlyItsSubtree) {
     EXPECT_EQ(TRDEL(&R), 0);
 }
 
-TEST_F(TreeTest, RefusedStoreGivesNoNode) {
-    int32_t v = -1;
-    kt_host_fail_store_after(0);
-    EXPECT_EQ(TRGS(&v), 0);
-    kt_host_fail_store_after(-1);
-    EXPECT_EQ(v, 0);
-}
-
 } // namespace

@@ -1,5 +1,5 @@
-#include <functional>
-
+// String builders: strings from texts, cells and other strings, extension
+// in place, and freeing.
 #include "text_test_util.h"
 
 using namespace kt::text_test;
@@ -90,58 +90,6 @@ TEST_F(StringBuilders, FreeClearsTheVariable) {
     EXPECT_EQ(UIDSTR(&s), 0);
     EXPECT_EQ(s, 0);
     EXPECT_EQ(UIDSTR(&s), 0) << "string 0 is left alone";
-}
-
-// Each builder with its store requests refused from the k-th on: it must
-// report through OSTORE, return 0 (UIXSTR: its string as it was) and keep
-// no block.
-TEST_F(StringBuilders, RefusedRequestsAreReportedAndLeakNothing) {
-    struct Builder {
-        const char *name;
-        std::function<int32_t(int32_t source)> build;
-        std::string text; // of a successful build
-    };
-    const Builder builders[] = {
-        {"UIESTR", [](int32_t) { int32_t n = 3; return UIESTR("abc", &n, 3); }, "abc"},
-        {"UIMSTR", [](int32_t) { return UIMSTR("ab  ", 4); }, "ab"},
-        {"UINSTR", [](int32_t) { int32_t n = 2; return UINSTR("ab", &n, 2); }, "ab"},
-        {"UIRSTR", [](int32_t) { double c = packed("R1"); return UIRSTR(&c); }, "R1"},
-        {"UICSTR", [](int32_t s) { return UICSTR(&s); }, "source"},
-        {"UITSTR", [](int32_t s) { int32_t n = 3; return UITSTR(&s, &n); }, "sou"},
-        {"UIASTR", [](int32_t s) { return UIASTR(&s, "!", 1); }, "source!"},
-    };
-    for (const Builder &b : builders) {
-        for (int32_t granted = 0; granted <= 2; ++granted) {
-            SCOPED_TRACE(std::string(b.name) + " granted " + std::to_string(granted));
-            int32_t source = kt::test::make_string("source");
-            int64_t before = kt_host_store_bytes_in_use();
-            kt_host_reset_errors();
-            int32_t s;
-            {
-                kt::test::StoreGrants grants(granted);
-                s = b.build(source);
-            }
-            if (granted < 2) {
-                EXPECT_EQ(s, 0);
-                EXPECT_EQ(kt_host_error_count(), 1);
-                EXPECT_EQ(kt_host_error_number(1), 2012);
-                EXPECT_EQ(kt_host_store_bytes_in_use(), before);
-            } else {
-                expect_string(s, b.text);
-                EXPECT_EQ(kt_host_error_count(), 0);
-                STRFS(&s);
-            }
-            STRFS(&source);
-        }
-    }
-    int32_t s = keep("abc"), n = 40;
-    const std::string more(40, 'x');
-    {
-        kt::test::StoreGrants none(0);
-        EXPECT_EQ(UIXSTR(&s, more.data(), &n, 40), s);
-    }
-    expect_string(s, "abc");
-    EXPECT_EQ(kt_host_error_number(kt_host_error_count()), 2012);
 }
 
 } // namespace

@@ -1,0 +1,666 @@
+// Every exported operation that can ask the word store for space, run from
+// one table: for k = 0, 1, 2, ... the k-th request made inside the call is
+// refused. Each run must give the documented failure result (or succeed),
+// keep its inputs as promised, and give back every byte once the inputs
+// are freed. The walk ends at the first k whose call meets no refusal;
+// that call must succeed.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/host_test_util.h"
+#include "kt/fields.h"
+#include "kt/iar.h"
+#include "kt/names.h"
+#include "kt/store.h"
+#include "kt/sweep.h"
+#include "kt/text.h"
+#include "kt/tree.h"
+#include "support/field_view.h"
+#include "support/iar_view.h"
+#include "text/sweep_test_util.h"
+
+using namespace kt::test;
+using kt::text_test::printed;
+
+namespace {
+
+// Everything a call works on. The driver frees whatever is left here, so a
+// check hands over ownership by moving a result into one of these.
+struct Io {
+    int32_t s1 = 0, s2 = 0, values[2] = {0, 0}; // strings
+    int32_t list = 0, list2 = 0, table = 0, tree = 0;
+    int32_t iar = 0, iar2 = 0, nested = 0, nested2 = 0; // one-level, two-level
+    int32_t sweep = 0, sweep2 = 0, block = 0, block_count = 0, block_size = 4;
+    int32_t result = -1, out = -1, status = -1;
+    std::string before;
+};
+
+struct Case {
+    const char *name;
+    std::function<void(Io &)> setup; // not under refusal
+    std::function<void(Io &)> call;
+    std::function<bool(Io &)> check; // asserts the outcome; true when the call succeeded
+};
+
+void teardown(Io &io) {
+    for (int32_t *s : {&io.s1, &io.s2, &io.values[0], &io.values[1]})
+        STRFS(s);
+    LSTD(&io.list);
+    LSTD(&io.list2);
+    CFD(&io.table);
+    IARFS(&io.iar);
+    IARFS(&io.iar2);
+    IARFS2(&io.nested);
+    IARFS2(&io.nested2);
+    LPD(&io.sweep);
+    LPD(&io.sweep2);
+    if (io.tree != 0)
+        TRFS(&io.tree);
+    if (io.block != 0)
+        c_fstore(io.block_count, &io.block, io.block_size);
+}
+
+// True when the store still grants a request, i.e. the call did not use up
+// its grants and so met no refusal.
+bool store_still_grants() {
+    int32_t probe = 0;
+    if (c_gstore(1, &probe, 4, 0) != 0)
+        return false;
+    c_fstore(1, &probe, 4);
+    return true;
+}
+
+void drive(const Case &c) {
+    for (int32_t k = 0;; ++k) {
+        ASSERT_LT(k, 400) << c.name << " never succeeds";
+        SCOPED_TRACE(std::string(c.name) + ", requests granted: " + std::to_string(k));
+        kt_host_reset_errors();
+        const int64_t baseline = kt_host_store_bytes_in_use();
+        Io io;
+        c.setup(io);
+        bool refused;
+        {
+            StoreGrants grants(k);
+            c.call(io);
+            refused = !store_still_grants();
+        }
+        const bool succeeded = c.check(io);
+        teardown(io);
+        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+        if (!refused) {
+            EXPECT_TRUE(succeeded) << "fails with every request granted";
+            EXPECT_EQ(kt_host_error_count(), 0) << "a success reports nothing";
+            EXPECT_GT(k, 1) << "never asked the store";
+            return;
+        }
+    }
+}
+
+void expect_store_reported() {
+    EXPECT_EQ(kt_host_error_count(), 1);
+    EXPECT_EQ(kt_host_error_number(1), 2012);
+}
+
+// ---- checks shared by several entries --------------------------------------
+
+// A new string in s1 (also the result), or 0 with nothing made. A '?' in
+// the text stands for a character the call leaves undefined.
+bool new_string(Io &io, std::string text, bool reported = false) {
+    EXPECT_EQ(io.result, io.s1);
+    if (io.s1 == 0) {
+        if (reported)
+            expect_store_reported();
+        return false;
+    }
+    std::string got = string_text(io.s1);
+    for (size_t i = 0; i < text.size() && i < got.size(); ++i)
+        if (text[i] == '?')
+            text[i] = got[i];
+    EXPECT_EQ(got, text);
+    EXPECT_EQ(string_terminator(io.s1), '\0');
+    return true;
+}
+
+// A string resized in place: refused, it is freed and the variable cleared.
+bool resized_string(Io &io, const std::string &text) {
+    if (io.result == 0) {
+        EXPECT_EQ(io.s1, 0);
+        return false;
+    }
+    return new_string(io, text);
+}
+
+// A list that keeps entries and capacity when refused.
+bool grown_list(Io &io, const std::vector<int32_t> &after) {
+    if (io.result == 0) {
+        EXPECT_EQ(list_values(io.list), (std::vector<int32_t>{1, 2}));
+        EXPECT_EQ(list_capacity(io.list), 2);
+        return false;
+    }
+    EXPECT_EQ(list_values(io.list), after);
+    return true;
+}
+
+void list_of_two(Io &io) { io.list = make_list({1, 2}); }
+
+// ---- field tables ----------------------------------------------------------
+
+const Fields kEarlier = {{"first", {"1", "2"}}, {"empty", {}}};
+
+Fields with(Fields f, const Fields &more) {
+    f.insert(f.end(), more.begin(), more.end());
+    return f;
+}
+
+void field_inputs(Io &io) {
+    io.table = make_table(kEarlier);
+    io.s1 = make_string("added");
+    io.values[0] = make_string("x");
+    io.values[1] = make_string("y");
+}
+
+// A refused write leaves the earlier fields as they were or with some of
+// the new empty values, then a prefix of the new fields, the last perhaps
+// without its values; within each count every value is a valid string.
+void expect_partial(const Fields &got, const Fields &success) {
+    ASSERT_GE(got.size(), kEarlier.size());
+    ASSERT_LE(got.size(), success.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        SCOPED_TRACE(got[i].first);
+        EXPECT_EQ(got[i].first, success[i].first);
+        const std::vector<std::string> &v = got[i].second;
+        if (i < kEarlier.size() && v == kEarlier[i].second)
+            continue;
+        if (i + 1 == got.size() && i >= kEarlier.size() && v.empty())
+            continue;
+        const std::vector<std::string> &done = success[i].second;
+        ASSERT_LE(v.size(), done.size());
+        for (size_t j = 0; j < v.size(); ++j)
+            EXPECT_TRUE(v[j] == done[j] || v[j].empty()) << j;
+    }
+}
+
+// gives_status: the result is a status (0 done, 1 refused) also stored in
+// io.status; else a field number (0 refused) stored in io.out.
+Case field_case(const char *name, bool gives_status, std::function<void(Io &)> call, const Fields &success) {
+    return {name, field_inputs, std::move(call), [gives_status, success, name](Io &io) {
+                EXPECT_EQ(io.result, gives_status ? io.status : io.out);
+                const bool ok = gives_status ? io.result == 0 : io.result != 0;
+                Fields got = fields_of(io.table);
+                if (ok) {
+                    EXPECT_EQ(got, success);
+                } else {
+                    EXPECT_EQ(io.result, gives_status ? 1 : 0);
+                    expect_partial(got, success);
+                }
+                if (std::string(name) == "CFR" && !ok)
+                    expect_store_reported();
+                // The table took the name string when it kept the new field.
+                if (std::string(name) == "CFZSA" && got.size() > kEarlier.size())
+                    io.s1 = 0;
+                return ok;
+            }};
+}
+
+// A file with a continued record and more values than the reader's first
+// value buffer holds.
+Fields write_field_file(const std::string &path) {
+    Field many{"many", {}};
+    std::string line = "many";
+    for (int i = 0; i < 60; ++i) {
+        many.second.push_back(std::to_string(i));
+        line += (i ? "," : " ") + std::to_string(i);
+    }
+    kt_host_test::spit(path, "# parameters\ngain 4.7K, 2\nbias 1 \\\n  2\n" + line + "\nlast\n");
+    return {{"gain", {"4.7K", "2"}}, {"bias", {"1", "2"}}, many, {"last", {}}};
+}
+
+// ---- records, sweeps ---------------------------------------------------------
+
+bool new_record(Io &io, int32_t record, const std::vector<int32_t> &values) {
+    EXPECT_EQ(io.result, record);
+    if (record == 0)
+        return false;
+    EXPECT_EQ(iar_values(record), values);
+    return true;
+}
+
+int32_t named_sweep(const std::string &name, int32_t kind, const std::vector<double> &reals,
+                    const std::vector<std::string> &names = {}) {
+    std::vector<int32_t> strings;
+    for (const std::string &n : names)
+        strings.push_back(make_string(n));
+    int32_t s = make_string(name), list = kt::text_test::make_sweep(kind, reals, strings, s);
+    STRFS(&s);
+    for (int32_t &t : strings)
+        STRFS(&t);
+    return list;
+}
+
+// A path long enough for its token record to grow past its first cells.
+int32_t compile_path(int32_t &out) {
+    std::string path = "/top/a.b/c/d/e/f/g/h[1:4]/x.y";
+    int32_t n = static_cast<int32_t>(path.size()), table = 77;
+    return SEPTHI(path.data(), &n, &table, &out, n);
+}
+
+// The inputs of LPIE: a name, and a caller's block of reals or of strings.
+void sweep_inputs(Io &io, const std::vector<double> &reals, const std::vector<std::string> &names) {
+    io.s2 = make_string("VDD");
+    io.block_count = static_cast<int32_t>(names.empty() ? reals.size() : names.size());
+    io.block_size = names.empty() ? 8 : 4;
+    c_gstore(io.block_count, &io.block, io.block_size, 0);
+    for (int32_t i = 1; i <= io.block_count; ++i) {
+        if (names.empty())
+            kt_set_rcell(io.block + i, reals[static_cast<size_t>(i - 1)]);
+        else
+            kt_set_icell(io.block + i, io.values[i - 1] = make_string(names[static_cast<size_t>(i - 1)]));
+    }
+}
+
+void call_lpie(Io &io, int32_t kind) {
+    int32_t context = 0;
+    io.result = LPIE(&io.s2, &context, &kind, &io.block, &io.block_count, &io.sweep);
+}
+
+bool new_sweep(Io &io, const std::string &text) {
+    EXPECT_EQ(io.result, io.sweep);
+    EXPECT_EQ(string_text(io.s2), "VDD") << "the caller keeps its name";
+    if (io.sweep != 0) {
+        EXPECT_EQ(printed(io.sweep), text);
+    }
+    return io.sweep != 0;
+}
+
+// A copy into a record made by the call: complete, or none at all.
+bool new_sweep_copy(Io &io, const std::string &text) {
+    EXPECT_EQ(io.result, io.status);
+    if (io.status != 0) {
+        EXPECT_EQ(io.sweep2, 0);
+        return false;
+    }
+    EXPECT_EQ(printed(io.sweep2), text);
+    return true;
+}
+
+std::vector<Case> cases(const std::string &files) {
+    const std::string field_file = files + "_fields", iar_file = files + "_iar", block_file = files + "_block";
+    const Fields from_file = write_field_file(field_file);
+    {
+        int32_t r = make_iar({4, 5, 6}), r2 = make_iar2({{1, 2}, {}, {3}}), status = 0;
+        int32_t unit = kt_host_open_unit(iar_file.c_str(), "w");
+        IARW(&unit, &r, &status);
+        IARW2(&unit, &r2, &status);
+        kt_host_close_unit(unit);
+        IARFS(&r);
+        IARFS2(&r2);
+        int32_t block = 0, n = 3, s = 4;
+        c_gstore(n, &block, s, 0);
+        for (int32_t i = 1; i <= n; ++i)
+            kt_set_icell(block + i, 10 * i);
+        unit = kt_host_open_unit(block_file.c_str(), "w");
+        MMWRIT(&unit, &n, &block, &s, &status);
+        kt_host_close_unit(unit);
+        c_fstore(n, &block, s);
+    }
+    auto none = [](Io &) {};
+    return {
+        // ---- strings
+        {"STRGS", none, [](Io &io) { int32_t n = 3; io.result = STRGS(&n, &io.s1); },
+         [](Io &io) { return new_string(io, "???"); }},
+        {"STRGSV", none, [](Io &io) { int32_t n = 0; io.result = STRGSV(&n, &io.s1); },
+         [](Io &io) {
+             if (io.s1 != 0) {
+                 EXPECT_EQ(kt_store_class(io.s1, 4), -1);
+             }
+             return new_string(io, "");
+         }},
+        {"STRGEA", none, [](Io &io) { int32_t n = 4; io.result = STRGEA("diode", &n, &io.s1, 5); },
+         [](Io &io) { return new_string(io, "diod"); }},
+        {"STRDUPR", [](Io &io) { io.s2 = make_string("opamp"); }, [](Io &io) { io.result = STRDUPR(&io.s2, &io.s1); },
+         [](Io &io) {
+             EXPECT_EQ(string_text(io.s2), "opamp");
+             return new_string(io, "opamp");
+         }},
+        {"STRXS growing", [](Io &io) { io.s1 = make_string("abc"); },
+         [](Io &io) { int32_t n = 6; io.result = STRXS(&n, &io.s1); },
+         [](Io &io) { return resized_string(io, "abc???"); }},
+        {"STRAPA onto a string", [](Io &io) { io.s1 = make_string("induct"); },
+         [](Io &io) { int32_t n = 2; io.result = STRAPA("or", &n, &io.s1, n); },
+         [](Io &io) { return resized_string(io, "inductor"); }},
+        {"STRAPA onto itself", [](Io &io) { io.s1 = make_string("switch"); },
+         [](Io &io) { int32_t n = 6; io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), &n, &io.s1, n); },
+         [](Io &io) { return resized_string(io, "switchswitch"); }},
+        {"STRAPA onto nothing", none, [](Io &io) { int32_t n = 3; io.result = STRAPA("abc", &n, &io.s1, n); },
+         [](Io &io) { return new_string(io, "abc"); }},
+        // ---- string builders and editors: refusals are reported
+        {"UIESTR", none, [](Io &io) { int32_t n = 3; io.result = io.s1 = UIESTR("gate", &n, 4); },
+         [](Io &io) { return new_string(io, "gat", true); }},
+        {"UIMSTR", none, [](Io &io) { io.result = io.s1 = UIMSTR("drain   ", 8); },
+         [](Io &io) { return new_string(io, "drain", true); }},
+        {"UINSTR", none, [](Io &io) { int32_t n = 6; io.result = io.s1 = UINSTR("bulk   ", &n, 7); },
+         [](Io &io) { return new_string(io, "bulk", true); }},
+        {"UIRSTR", none,
+         [](Io &io) {
+             int32_t n = 3;
+             double cell = VBS2D("vth", &n, 3);
+             io.result = io.s1 = UIRSTR(&cell);
+         },
+         [](Io &io) { return new_string(io, "vth", true); }},
+        {"UICSTR", [](Io &io) { io.s2 = make_string("beta"); }, [](Io &io) { io.result = io.s1 = UICSTR(&io.s2); },
+         [](Io &io) { return new_string(io, "beta", true); }},
+        {"UITSTR", [](Io &io) { io.s2 = make_string("lambda"); },
+         [](Io &io) { int32_t n = 3; io.result = io.s1 = UITSTR(&io.s2, &n); },
+         [](Io &io) { return new_string(io, "lam", true); }},
+        {"UIASTR", [](Io &io) { io.s2 = make_string("tox"); },
+         [](Io &io) { io.result = io.s1 = UIASTR(&io.s2, "ide", 3); },
+         [](Io &io) {
+             EXPECT_EQ(string_text(io.s2), "tox");
+             return new_string(io, "toxide", true);
+         }},
+        {"UIXSTR", [](Io &io) { io.s1 = make_string("kappa"); },
+         [](Io &io) { int32_t n = 40; io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), &n, 40); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.s1);
+             if (string_text(io.s1) == "kappa") {
+                 expect_store_reported();
+                 return false;
+             }
+             EXPECT_EQ(string_text(io.s1), "kappa" + std::string(40, 'x'));
+             return true;
+         }},
+        {"STRSUB", [](Io &io) { io.s1 = make_string("a%{X}b%{x}c"); },
+         [](Io &io) { io.result = c_strsub(io.s1, "X", "1234567", &io.out); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.out);
+             EXPECT_NE(io.s1, 0);
+             if (io.result == -1) {
+                 EXPECT_EQ(string_text(io.s1), "a%{X}b%{x}c");
+                 expect_store_reported();
+                 return false;
+             }
+             EXPECT_EQ(string_text(io.s1), "a1234567b1234567c");
+             return true;
+         }},
+        // ---- managed lists
+        {"LSTI", none, [](Io &io) { int32_t cap = 5, kind = 2; io.result = LSTI(&cap, &kind, &io.list); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.list);
+             if (io.list != 0) {
+                 EXPECT_EQ(list_capacity(io.list), 5);
+             }
+             return io.list != 0;
+         }},
+        {"LSTE on a full list", list_of_two, [](Io &io) { int32_t v = 3; io.result = LSTE(&io.list, &v); },
+         [](Io &io) { return grown_list(io, {1, 2, 3}); }},
+        {"LSTEA on a full list", list_of_two,
+         [](Io &io) {
+             const int32_t more[] = {3, 4, 5};
+             int32_t n = 3;
+             io.result = LSTEA(&io.list, more, &n);
+         },
+         [](Io &io) { return grown_list(io, {1, 2, 3, 4, 5}); }},
+        {"LSTEA of its own entries", list_of_two,
+         [](Io &io) { int32_t n = 2; io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), &n); },
+         [](Io &io) { return grown_list(io, {1, 2, 1, 2}); }},
+        {"LSTA of a list onto itself", list_of_two, [](Io &io) { io.result = LSTA(&io.list, &io.list); },
+         [](Io &io) { return grown_list(io, {1, 2, 1, 2}); }},
+        {"LSTA of another list",
+         [](Io &io) {
+             list_of_two(io);
+             io.list2 = make_list({7, 8, 9});
+         },
+         [](Io &io) { io.result = LSTA(&io.list2, &io.list); },
+         [](Io &io) {
+             EXPECT_EQ(list_values(io.list2), (std::vector<int32_t>{7, 8, 9}));
+             return grown_list(io, {1, 2, 7, 8, 9});
+         }},
+        {"LSTGMS", list_of_two, [](Io &io) { int32_t min = 40; io.result = LSTGMS(&io.list, &min, &io.out); },
+         [](Io &io) {
+             EXPECT_EQ(io.out, io.result);
+             EXPECT_EQ(list_values(io.list), (std::vector<int32_t>{1, 2}));
+             EXPECT_EQ(list_capacity(io.list), io.result == 0 ? 2 : 42);
+             return io.result != 0;
+         }},
+        // ---- field tables
+        {"CFI", none, [](Io &io) { io.result = CFI(&io.table); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.table);
+             return io.table != 0 && fields_of(io.table).empty();
+         }},
+        field_case("CFR", true, [field_file](Io &io) { io.result = c_cfr(io.table, field_file.c_str(), &io.status); },
+                   with(kEarlier, from_file)),
+        field_case("CFZSA", false,
+                   [](Io &io) { int32_t m = 2; io.result = CFZSA(&io.table, &io.s1, io.values, &m, &io.out); },
+                   with(kEarlier, {{"added", {"x", "y"}}})),
+        field_case("CFZFLD", false, [](Io &io) { io.result = c_cfzfld(io.table, "named here", &io.out); },
+                   with(kEarlier, {{"named", {}}})),
+        field_case("CFZADD", true,
+                   [](Io &io) {
+                       int32_t k = 1, m = 3;
+                       io.result = CFZADD(&io.table, &k, &m, &io.status);
+                   },
+                   {{"first", {"1", "2", "", "", ""}}, kEarlier[1]}),
+        field_case("CFXS", true, [](Io &io) { io.result = c_cfxs(io.table, 1, "only", &io.status); },
+                   {{"first", {"only"}}, kEarlier[1]}),
+        field_case("CFXSI", true, [](Io &io) { io.result = c_cfxsi(io.table, 2, 3, "third", &io.status); },
+                   {kEarlier[0], {"empty", {"", "", "third"}}}),
+        field_case("CFXSC", true, [](Io &io) { io.result = c_cfxsc(io.table, 2, 2, &io.status); },
+                   {kEarlier[0], {"empty", {"", ""}}}),
+        field_case("CFNS of a new name", true, [](Io &io) { io.result = c_cfns(io.table, "fresh", "v", &io.status); },
+                   with(kEarlier, {{"fresh", {"v"}}})),
+        field_case("CFNSI of a new name", true,
+                   [](Io &io) { io.result = c_cfnsi(io.table, "fresh", 2, "v", &io.status); },
+                   with(kEarlier, {{"fresh", {"", "v"}}})),
+        field_case("CFNSC of a new name", true, [](Io &io) { io.result = c_cfnsc(io.table, "fresh", 1, &io.status); },
+                   with(kEarlier, {{"fresh", {""}}})),
+        field_case("c_cfxsap", true,
+                   [](Io &io) {
+                       const char *texts[] = {"p", "q", "r"};
+                       io.result = io.status = c_cfxsap(io.table, 1, 3, texts);
+                   },
+                   {{"first", {"p", "q", "r"}}, kEarlier[1]}),
+        field_case("c_cfnsap of a new name", true,
+                   [](Io &io) {
+                       const char *texts[] = {"p", "q"};
+                       io.result = io.status = c_cfnsap(io.table, "fresh", 2, texts);
+                   },
+                   with(kEarlier, {{"fresh", {"p", "q"}}})),
+        // ---- integer array records
+        {"IARI", none, [](Io &io) { int32_t n = 2; io.result = IARI(&n, &io.iar); },
+         [](Io &io) { return new_record(io, io.iar, {0, 0}); }},
+        {"IARIE", none,
+         [](Io &io) {
+             const int32_t v[] = {4, 5, 6};
+             int32_t n = 3;
+             io.result = IARIE(v, &n, &io.iar);
+         },
+         [](Io &io) { return new_record(io, io.iar, {4, 5, 6}); }},
+        {"IARA",
+         [](Io &io) {
+             io.iar = make_iar({1, 1, 1});
+             io.iar2 = make_iar({7, 7});
+         },
+         [](Io &io) { io.result = IARA(&io.iar, &io.iar2); },
+         [](Io &io) {
+             if (io.result == 0) {
+                 EXPECT_EQ(iar_values(io.iar), (std::vector<int32_t>{1, 1, 1}));
+                 EXPECT_EQ(iar_values(io.iar2), (std::vector<int32_t>{7, 7}));
+                 return false;
+             }
+             EXPECT_EQ(io.iar, 0) << "the first record is freed";
+             return new_record(io, io.iar2, {7, 7, 1, 1, 1});
+         }},
+        {"IARR", none,
+         [iar_file](Io &io) {
+             int32_t unit = kt_host_open_unit(iar_file.c_str(), "r");
+             io.result = IARR(&unit, &io.iar);
+             kt_host_close_unit(unit);
+         },
+         [](Io &io) { return new_record(io, io.iar, {4, 5, 6}); }},
+        {"IARR2", none,
+         [iar_file](Io &io) {
+             int32_t unit = kt_host_open_unit(iar_file.c_str(), "r"), skipped = 0;
+             IARR(&unit, &skipped);
+             IARFS(&skipped);
+             io.result = IARR2(&unit, &io.nested);
+             kt_host_close_unit(unit);
+         },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.nested);
+             if (io.nested != 0) {
+                 EXPECT_EQ(iar2_values(io.nested), (std::vector<std::vector<int32_t>>{{1, 2}, {}, {3}}));
+             }
+             return io.nested != 0;
+         }},
+        {"IARCP2", [](Io &io) { io.nested2 = make_iar2({{1, 2}, {}, {3}}); },
+         [](Io &io) { io.result = IARCP2(&io.nested2, &io.nested); },
+         [](Io &io) {
+             EXPECT_EQ(iar2_values(io.nested2), (std::vector<std::vector<int32_t>>{{1, 2}, {}, {3}}));
+             EXPECT_EQ(io.result, io.nested);
+             if (io.nested != 0) {
+                 EXPECT_EQ(iar2_values(io.nested), (std::vector<std::vector<int32_t>>{{1, 2}, {}, {3}}));
+             }
+             return io.nested != 0;
+         }},
+        // ---- trees, kinded names, compiled paths
+        {"TRGS", none, [](Io &io) { io.result = TRGS(&io.tree); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.tree);
+             return io.tree != 0;
+         }},
+        {"RSCIEA", [](Io &io) { io.s2 = make_string("name"); },
+         [](Io &io) {
+             int32_t kind = 2;
+             io.result = RSCIEA(&kind, &io.s2, &io.out);
+         },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.out);
+             EXPECT_EQ(string_text(io.s2), "name");
+             if (io.out == 0) {
+                 expect_store_reported();
+                 EXPECT_NE(std::string(kt_host_error_text(1)).find("rsciea"), std::string::npos);
+                 return false;
+             }
+             EXPECT_EQ(string_text(kt_icell(io.out + 2)), "name");
+             RSCD(&io.out);
+             return true;
+         }},
+        {"SEPTHI", [](Io &io) { io.iar2 = compile_path(io.iar2); },
+         [](Io &io) { io.result = compile_path(io.iar); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.iar);
+             if (io.iar == 0) {
+                 expect_store_reported();
+                 return false;
+             }
+             EXPECT_EQ(iar_values(io.iar), iar_values(io.iar2));
+             return true;
+         }},
+        // ---- sweep lists
+        {"LPI", none, [](Io &io) { io.result = LPI(&io.sweep); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.sweep);
+             return io.sweep != 0;
+         }},
+        {"LPIE of reals", [](Io &io) { sweep_inputs(io, {1, 2, 3}, {}); }, [](Io &io) { call_lpie(io, 6); },
+         [](Io &io) { return new_sweep(io, "VDD in 1 2 3"); }},
+        {"LPIE of names", [](Io &io) { sweep_inputs(io, {}, {"a", "bb"}); }, [](Io &io) { call_lpie(io, 7); },
+         [](Io &io) { return new_sweep(io, "VDD in a bb"); }},
+        {"LPCP into a new record", [](Io &io) { io.sweep = named_sweep("N", 7, {}, {"x", "y"}); },
+         [](Io &io) { io.result = LPCP(&io.sweep, &io.sweep2, &io.status); },
+         [](Io &io) { return new_sweep_copy(io, "N in x y"); }},
+        {"LPCP into a caller's record",
+         [](Io &io) {
+             io.sweep = named_sweep("N", 7, {}, {"x", "y"});
+             io.sweep2 = named_sweep("OLD", 6, {4, 5});
+             io.before = printed(io.sweep2);
+         },
+         [](Io &io) { io.result = LPCP(&io.sweep, &io.sweep2, &io.status); },
+         [](Io &io) {
+             EXPECT_EQ(io.result, io.status);
+             EXPECT_EQ(printed(io.sweep2), io.status == 0 ? "N in x y" : io.before);
+             return io.status == 0;
+         }},
+        {"LPXP", [](Io &io) { io.sweep = kt::text_test::make_range(4, 1, 1e6, 10); },
+         [](Io &io) { io.result = LPXP(&io.sweep, &io.block, &io.block_count); },
+         [](Io &io) {
+             io.block_size = 8;
+             EXPECT_EQ(io.result, io.block);
+             EXPECT_EQ(io.block_count, io.block == 0 ? 0 : 61);
+             if (io.block != 0) {
+                 EXPECT_EQ(kt_rcell(io.block + 61), 1e6);
+             }
+             return io.block != 0;
+         }},
+        {"LPXPCP of a falling range", [](Io &io) { io.sweep = named_sweep("F", 2, {3, 1, 3}); },
+         [](Io &io) { int32_t order = 1; io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status); },
+         [](Io &io) { return new_sweep_copy(io, "F in 1 2 3"); }},
+        {"LPXPCP sorting reals", [](Io &io) { io.sweep = named_sweep("V", 6, {3, 1, 2}); },
+         [](Io &io) { int32_t order = 1; io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status); },
+         [](Io &io) { return new_sweep_copy(io, "V in 1 2 3"); }},
+        {"LPXPCP of names", [](Io &io) { io.sweep = named_sweep("N", 7, {}, {"b", "a"}); },
+         [](Io &io) { int32_t order = 1; io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status); },
+         [](Io &io) { return new_sweep_copy(io, "N in b a"); }},
+        // ---- host binary units
+        {"MMREAD", none,
+         [block_file](Io &io) {
+             int32_t unit = kt_host_open_unit(block_file.c_str(), "r"), n = 3, s = 4, cls = 0;
+             io.result = MMREAD(&unit, &n, &io.block, &s, &cls, &io.status);
+             kt_host_close_unit(unit);
+         },
+         [](Io &io) {
+             io.block_count = 3;
+             EXPECT_EQ(io.result, io.status);
+             if (io.result != 0) {
+                 EXPECT_EQ(io.block, 0);
+                 return false;
+             }
+             EXPECT_EQ(kt_icell(io.block + 3), 30);
+             return true;
+         }},
+    };
+}
+
+TEST(StoreRefusal, EveryRequestOfEveryOperation) {
+    kt_host_test::TempFile files("reliability");
+    for (const Case &c : cases(files.path))
+        drive(c);
+    std::remove((files.path + "_fields").c_str());
+    std::remove((files.path + "_iar").c_str());
+    std::remove((files.path + "_block").c_str());
+    int32_t cap = 8, len = 0;
+    char line[8];
+    EXPECT_EQ(IIGETL(line, &cap, &len, cap), -1) << "no input left open";
+    kt_host_reset_errors();
+}
+
+// Shrinking asks for no space, so it succeeds with every request refused.
+TEST(StoreRefusal, ShrinkingNeedsNoGrant) {
+    const int64_t baseline = kt_host_store_bytes_in_use();
+    int32_t list = 0, cap = 20, kind = 1, v = 4, s = make_string("abcdefgh"), two = 2;
+    LSTI(&cap, &kind, &list);
+    LSTE(&list, &v);
+    int32_t table = make_table(kEarlier), k = 1, one = 1;
+    {
+        StoreGrants none(0);
+        LSTT(&list);
+        EXPECT_EQ(STRXS(&two, &s), s);
+        CFZDEL(&table, &k, &one);
+        EXPECT_EQ(c_cfxd(table, 1), 0);
+    }
+    EXPECT_EQ(list_capacity(list), 2);
+    EXPECT_EQ(list_values(list), (std::vector<int32_t>{4}));
+    EXPECT_EQ(string_text(s), "ab");
+    EXPECT_EQ(string_terminator(s), '\0');
+    EXPECT_EQ(fields_of(table), (Fields{{"first", {}}, kEarlier[1]}));
+    LSTD(&list);
+    STRFS(&s);
+    CFD(&table);
+    EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+}
+
+} // namespace
