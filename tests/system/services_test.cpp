@@ -181,8 +181,12 @@ TEST(Environment, GetEnv) {
     EXPECT_STREQ(buf, "value-123");
     EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 6), 5);
     EXPECT_STREQ(buf, "value");
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_UNSET", buf, sizeof buf), -1);
-    EXPECT_STREQ(buf, " ");
+    for (const char *missing : {"KT_SYSTEM_TEST_UNSET", static_cast<const char *>(nullptr)}) {
+        EXPECT_EQ(c_fgetenv(missing, buf, sizeof buf), -1);
+        EXPECT_STREQ(buf, " ");
+    }
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", nullptr, 8), -1);
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 0), -1);
 
     char value[12];
     int32_t len = 12;
