@@ -98,9 +98,11 @@ TEST(Machine, UefmemAndFileAccess) {
     ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
     const struct { std::string path; const char *mode; int32_t expected; } cases[] = {
         {f.path, " ", 0},          {f.path, "r", 0},          {f.path, "rw", 0}, {f.path, "x", -1},
-        {f.path + ".no", " ", -1}, {f.path + ".no", "r", -1}, {::testing::TempDir(), "x", 0}};
+        {f.path + ".no", " ", -1}, {f.path + ".no", "r", -1}, {::testing::TempDir(), "x", 0}, {f.path, "RW", 0},
+        {f.path, "X", -1},         {f.path, nullptr, 0}};
     for (const auto &c : cases)
-        EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << c.mode << "'";
+        EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << (c.mode ? c.mode : "null") << "'";
+    EXPECT_EQ(c_faccess(nullptr, "r"), -1);
 }
 
 TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {

@@ -299,6 +299,7 @@ TEST(ChannelWait, PendHandlesDescriptorsBeyondTheSelectLimit) {
 TEST(ChannelWait, AvailReportsRoomToWrite) {
     PipeChannel p;
     EXPECT_EQ(c_ipavail(p.handle, 0.0), 1);
+    EXPECT_EQ(c_ipavail(p.handle, 1e12), 1) << "a time-out beyond any poll limit";
     int flags = fcntl(p.out[1], F_GETFL);
     fcntl(p.out[1], F_SETFL, flags | O_NONBLOCK);
     char block[4096] = {};
@@ -376,6 +377,20 @@ TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
         EXPECT_EQ(m.payload, s);
     }
     send.join();
+    // Half a frame at hand: the read waits for the other half.
+    PipeChannel framer;
+    ASSERT_EQ(send_text(framer.handle, 4, "late half"), 9);
+    std::string frame = framer.written();
+    size_t half = frame.size() / 2;
+    ASSERT_EQ(write(fds[1], frame.data(), half), static_cast<ssize_t>(half));
+    std::thread rest([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_EQ(write(fds[1], frame.data() + half, frame.size() - half), static_cast<ssize_t>(frame.size() - half));
+    });
+    Message m = read_message(reader);
+    rest.join();
+    EXPECT_EQ(m.type, 4);
+    EXPECT_EQ(m.payload, "late half");
     c_ipclos(writer);
     c_ipclos(reader);
     c_ipclos(proto);
