@@ -433,7 +433,7 @@ TEST(ChannelState, RefusedCalls) {
     PipeChannel p;
     int32_t read_only = c_ipocp(peer, dup(p.in[0]), -1);
     int32_t write_only = c_ipocp(peer, -1, dup(p.out[1]));
-    int32_t ready = 0, type = 0, len = 0;
+    int32_t ready = 0, type = 0, len = 0, taken = server.port, too_high = 70000;
     char buf[4];
     struct Case {
         const char *what;
@@ -444,6 +444,8 @@ TEST(ChannelState, RefusedCalls) {
         {"write, bad handle", c_ipwrit(-3, 1, "", 0), -8},
         {"close, bad handle", c_ipclos(1 << 20), -8},
         {"kind 4", c_ipini(4, nullptr), -8},
+        {"server on a port in use", c_ipini(1, &taken), -3},
+        {"server on port 70000", c_ipini(1, &too_high), -3},
         {"options of a client prototype", c_ipgeto(client, 1), -6},
         {"pend on a client prototype", c_ippend(&client, 1, 0.0, &ready), -6},
         {"accept on a client prototype", c_ipocss(client, 0.0), -6},
@@ -467,6 +469,11 @@ TEST(ChannelState, RefusedCalls) {
     for (const Case &c : cases)
         EXPECT_EQ(c.result, c.expected) << c.what;
     EXPECT_EQ(c_ipgeto(p.handle, 1), 1); // the refused block size left it alone
+    EXPECT_EQ(taken, server.port);
+    int32_t anywhere = c_ipini(1, nullptr); // no port asked for: any free one
+    ASSERT_GE(anywhere, 0);
+    EXPECT_GT(c_ipgeto(anywhere, 6), 0);
+    c_ipclos(anywhere);
     c_ipclos(read_only);
     c_ipclos(write_only);
     c_ipclos(client);

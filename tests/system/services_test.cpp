@@ -114,6 +114,7 @@ TEST(Timing, GetTimeCountsProcessTimeSinceStart) {
     volatile double sink = 0;
     while (cpu() - c0 < 0.03)
         sink = sink + std::sqrt(sink + 1.0);
+    get_time(nullptr); // nowhere to put it: nothing happens
     float t = -1;
     get_time(&t);
     double spent = cpu() - c0;
@@ -257,6 +258,8 @@ TEST(Environment, Sleep) {
 TEST(FatalReports, EndTheProcess) {
     EXPECT_EXIT(assertion_failed(42, "list.c"), testing::ExitedWithCode(1), "error 1008: .*42 list.c");
     EXPECT_EXIT(unanticipated_condition(-17, "odd state"), testing::ExitedWithCode(1), "error 2064: -17 odd state");
+    EXPECT_EXIT(unanticipated_condition(5, nullptr), testing::ExitedWithCode(1), "error 2064: 5\n");
+    EXPECT_EXIT(assertion_failed(7, nullptr), testing::ExitedWithCode(1), "error 1008: .*7 *\n");
 }
 
 } // namespace
