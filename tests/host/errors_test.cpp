@@ -31,6 +31,8 @@ TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
         {"ERC padded", [] { int32_t n = 2023; ERC(&n, "line 7 too long      ", 21); }, 2023, "line 7 too long"},
         {"ERC short length", [] { int32_t n = 7003; ERC(&n, "abcdef", 3); }, 7003, "abc"},
         {"ERC blank", [] { int32_t n = 2064; ERC(&n, "    ", 4); }, 2064, "unanticipated condition"},
+        {"ERC no length", [] { int32_t n = 2064; ERC(&n, "abc", 0); }, 2064, "unanticipated condition"},
+        {"ERC stops at a zero", [] { int32_t n = 7003; ERC(&n, "ab\0cd", 5); }, 7003, "ab"},
         {"c_ers", [] { EXPECT_EQ(c_ers(7056, "path /x/../y"), -1); }, 7056, "path /x/../y"},
         {"small number", [] { c_ers(42, "x"); }, 42, "x"},
         {"ER misuse", [] { int32_t n = 1000; ER(&n); }, 1000, "internal misuse"},
