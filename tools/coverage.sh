@@ -5,8 +5,9 @@
 #
 # Builds the `coverage` preset (gcc --coverage, Debug) in build-coverage/,
 # runs the whole suite there, and prints one line per folder of src/ and a
-# total. Branches that only exist for C++ exception unwinding are left out:
-# no test can take them and they say nothing about our code. --html writes
+# total. Branches that only exist for C++ exception unwinding are left out
+# (tools/coverage_drop_throw.py): no test can take them and they say nothing
+# about our code. --html writes
 # lcov's browsable report; --check exits 1 when the total is below 95% of
 # lines or 85% of branches.
 set -euo pipefail
@@ -39,7 +40,8 @@ ctest --test-dir "$dir" -j2 --output-on-failure || tests_status=$?
 
 rc=(--rc lcov_branch_coverage=1 --rc geninfo_no_exception_branch=1)
 lcov --quiet "${rc[@]}" --capture --directory "$dir" --output-file "$dir/all.info" 2>/dev/null
-lcov --quiet "${rc[@]}" --extract "$dir/all.info" "$PWD/src/*" --output-file "$dir/src.info"
+lcov --quiet "${rc[@]}" --extract "$dir/all.info" "$PWD/src/*" --output-file "$dir/src-all.info"
+python3 tools/coverage_drop_throw.py "$dir" "$dir/src-all.info" "$dir/src.info"
 
 # Sum the per-file records (LF/LH lines, BRF/BRH branches) by folder of src/.
 awk -v root="$PWD/src/" -v check="$check" '

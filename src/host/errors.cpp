@@ -158,8 +158,11 @@ int32_t c_ers(int32_t number, const char *text) {
 }
 
 int32_t c_erss(int32_t number, const char *text1, const char *text2) {
-    std::string more = " ";
-    more += text2 ? text2 : "";
+    // No second part: no separator either, so that a missing pair still
+    // falls back to the catalogue text.
+    std::string more;
+    if (text2 && *text2)
+        more.append(" ").append(text2);
     raise_error(number, text1 ? text1 : "", more);
     return -1;
 }

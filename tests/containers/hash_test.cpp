@@ -375,6 +375,51 @@ TEST(Hash, ARefusedRehashKeepsTheOldBuckets) {
     EXPECT_EQ(table.bucket_count(), 67) << "the next rehash point works again";
 }
 
+// A table keyed by ints that makes and links its own entries, as a key
+// class outside the library would.
+class OwnTable : public Hash {
+public:
+    explicit OwnTable(PWSRegion *r) : Hash(sizeof(Hash_entry_int), r) {}
+    int compare(const Hash_entry *a, const Hash_entry *b) const override { return key(a) == key(b) ? 0 : 1; }
+    int hash_fcn(const Hash_entry *e) const override { return key(e) % bucket_count(); }
+    void debug_key(const Hash_entry *) const override {}
+    Hash_entry *make(int k) { return new (bank) Hash_entry_int(k); }
+    void drop(Hash_entry *e) {
+        base_free(e);
+        Hash_entry::operator delete(e, bank);
+    }
+    static int key(const Hash_entry *e) { return static_cast<const Hash_entry_int *>(e)->key(); }
+};
+
+TEST(Hash, DerivedTablesEnterTheirOwnEntries) {
+    PWSRegion region;
+    {
+        OwnTable table(&region);
+        int created = -1;
+        EXPECT_EQ(table.base_enter(nullptr, created), nullptr);
+        EXPECT_EQ(created, 0);
+        std::vector<Hash_entry *> entries;
+        for (int k = 0; k < 40; ++k) {
+            entries.push_back(table.make(k));
+            EXPECT_EQ(table.base_enter(entries.back(), created), entries.back());
+            EXPECT_EQ(created, 1) << k;
+        }
+        EXPECT_GT(table.bucket_count(), 5) << "entering rehashes like creating";
+        Hash_entry *twin = table.make(7);
+        EXPECT_EQ(table.base_enter(twin, created), entries[7]);
+        EXPECT_EQ(created, 0);
+        table.drop(twin); // never linked: unlinking finds nothing
+        for (int k = 0; k < 40; ++k)
+            EXPECT_EQ(table.base_find(entries[static_cast<size_t>(k)]), entries[static_cast<size_t>(k)]) << k;
+        for (Hash_entry *e : entries)
+            table.drop(e);
+        EXPECT_EQ(table.allocated(), 0);
+        EXPECT_EQ(new (static_cast<Bank *>(nullptr)) Hash_entry_int(1), nullptr);
+        Hash_entry::operator delete(nullptr, nullptr);
+    }
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
 TEST(Hash, TableObjectsLiveInRegions) {
     PWSRegion region;
     auto *table = new (&region) Hash_cString_int(&region);

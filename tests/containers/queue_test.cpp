@@ -2,6 +2,7 @@
 // ring, refused resizes, and the placement of queue objects in regions.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <deque>
 #include <random>
 #include <vector>
@@ -110,6 +111,27 @@ TEST(Queue, ResizesThatWouldLoseElementsAreRefused) {
     EXPECT_EQ(q.max_size(), 8);
     EXPECT_EQ(q.max_size(10), 10);
     EXPECT_EQ(contents(q), (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST(Queue, ItemsOfTheQueueItselfSurviveItsGrowth) {
+    Quu_int q(4);
+    for (int v = 1; v <= 4; ++v)
+        q.queue(v);
+    EXPECT_EQ(q.queue(&q.item(1), 3), 7); // the buffer moves while they are read
+    EXPECT_EQ(contents(q), (std::vector<int>{1, 2, 3, 4, 2, 3, 4}));
+}
+
+TEST(Queue, ImpossibleSizesAndBadItemsAreRefused) {
+    Quu_int big(INT_MAX);
+    EXPECT_EQ(big.nostore(), 1);
+    EXPECT_EQ(big.max_size(), 0);
+    Quu_int q(2);
+    EXPECT_EQ(q.max_size(INT_MAX), -1);
+    EXPECT_EQ(q.nostore(), 1) << "more bytes than a size holds";
+    int one = 1;
+    EXPECT_EQ(q.queue(nullptr, 2), -1);
+    EXPECT_EQ(q.queue(&one, -1), -1);
+    EXPECT_EQ(q.size(), 0);
 }
 
 TEST(Queue, SizeSetsTheCountAndGrows) {

@@ -2,10 +2,12 @@
 // description, routine names, clocks, flags and the Fortran entry names.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cfloat>
 #include <climits>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "host/host_test_util.h"
@@ -96,9 +98,11 @@ TEST(Machine, UefmemAndFileAccess) {
     ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
     const struct { std::string path; const char *mode; int32_t expected; } cases[] = {
         {f.path, " ", 0},          {f.path, "r", 0},          {f.path, "rw", 0}, {f.path, "x", -1},
-        {f.path + ".no", " ", -1}, {f.path + ".no", "r", -1}, {::testing::TempDir(), "x", 0}};
+        {f.path + ".no", " ", -1}, {f.path + ".no", "r", -1}, {::testing::TempDir(), "x", 0}, {f.path, "RW", 0},
+        {f.path, "X", -1},         {f.path, nullptr, 0}};
     for (const auto &c : cases)
-        EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << c.mode << "'";
+        EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << (c.mode ? c.mode : "null") << "'";
+    EXPECT_EQ(c_faccess(nullptr, "r"), -1);
 }
 
 TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {
@@ -145,6 +149,50 @@ TEST(Flags, InterruptAndDebug) {
         VSDEBUG(&flag);
         EXPECT_EQ(kt_host_vsdebug(), flag);
     }
+}
+
+TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
+    for (int32_t port : {-1, 65536}) {
+        int32_t p = port;
+        EXPECT_EQ(c_sfcrs(&p), -3) << port;
+        EXPECT_EQ(c_sfc2h("127.0.0.1", port), -3) << port;
+    }
+    EXPECT_EQ(c_sfcrs(nullptr), -3);
+    EXPECT_EQ(c_sfc2h(nullptr, 80), -3);
+    EXPECT_EQ(c_sfacs(-1, 0.0), -3);
+    EXPECT_EQ(c_sfclds(-1), -1);
+    // A port nobody listens on any more refuses the connection.
+    int32_t port = 0;
+    int32_t listener = c_sfcrs(&port);
+    ASSERT_GE(listener, 0);
+    EXPECT_EQ(c_sfclds(listener), 0);
+    EXPECT_EQ(c_sfclds(listener), -1) << "closed twice";
+    EXPECT_EQ(c_sfc2h("127.0.0.1", port), -3);
+    // accept() on something that is not a socket fails at once, not at the time-out.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    EXPECT_EQ(c_sfacs(fds[0], 5.0), -3);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST(Sockets, LoopbackConnectionCarriesBytesAndAcceptTimesOut) {
+    int32_t port = 0;
+    int32_t listener = c_sfcrs(&port);
+    ASSERT_GE(listener, 0);
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(c_sfacs(listener, 0.05), -4);
+    // An empty host name means this machine; no limit waits for the peer.
+    int32_t client = c_sfc2h("", port);
+    ASSERT_GE(client, 0);
+    int32_t server = c_sfacs(listener, -1.0);
+    ASSERT_GE(server, 0);
+    ASSERT_EQ(write(client, "ping", 4), 4);
+    char got[4] = {};
+    ASSERT_EQ(read(server, got, sizeof got), 4);
+    EXPECT_EQ(std::string(got, 4), "ping");
+    for (int32_t fd : {client, server, listener})
+        EXPECT_EQ(c_sfclds(fd), 0);
 }
 
 } // namespace

@@ -135,6 +135,8 @@ TEST_F(Output, ComplexValuesReadBackPartByPart) {
     check(line([&] { OOX(x); }), x[0], x[1]);
     check(line([&] { OOZ(z); }), z[0], z[1]);
     check(line([] { c_ooz(0.1, 2.0); }), 0.1, 2.0);
+    check(line([] { c_oox(0.1f, -3.5f); }), 0.1f, -3.5f);
+    expect_shortest(0.1f, line([] { c_oos(0.1f); }));
 }
 
 TEST_F(Output, TabPadsSoTheNextCharacterLandsInTheColumnAfter) {
@@ -199,6 +201,14 @@ TEST_F(Output, UnusableUnitsAreNotPushed) {
         EXPECT_EQ(c_ooquer("unit"), 6);
     }
     kt_host_close_unit(binary);
+    // Popping an empty stack and closing standard output or the journal leave
+    // output where it was.
+    c_oopop();
+    for (int32_t unit : {6, 1, 0})
+        c_ooclos(unit);
+    put("still here");
+    EXPECT_STREQ(kt_host_output(), "still here\n");
+    EXPECT_EQ(c_ooquer("width"), -1);
     EXPECT_LT(c_ooopen("/nonexistent-dir/x.lis"), 0);
     EXPECT_LT(OOOPEN("    ", 4), 0);
 }

@@ -244,10 +244,13 @@ TEST_F(WordStore, FreeingSomethingElseIsReportedAndHarmless) {
         int32_t count = 0, copy = index;
         testing::internal::CaptureStderr();
         EXPECT_NE(FSTORE(&count, &copy, &s), 0);
+        EXPECT_EQ(copy, index);
+        EXPECT_NE(c_xstore(64, &copy, s, 1), 0); // nor may it be resized
         c_erflsh();
         EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("error 1000: ", 0), 0u);
         EXPECT_EQ(copy, index);
         EXPECT_EQ(kt_host_error_number(1), 1000) << index << " x " << s;
+        EXPECT_STREQ(kt_host_error_text(2), "xstore: no such block");
     }
     EXPECT_EQ(kt_host_store_bytes_in_use(), before);
     EXPECT_TRUE(intact(b, 4, 16, 5));

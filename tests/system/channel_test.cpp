@@ -299,6 +299,7 @@ TEST(ChannelWait, PendHandlesDescriptorsBeyondTheSelectLimit) {
 TEST(ChannelWait, AvailReportsRoomToWrite) {
     PipeChannel p;
     EXPECT_EQ(c_ipavail(p.handle, 0.0), 1);
+    EXPECT_EQ(c_ipavail(p.handle, 1e12), 1) << "a time-out beyond any poll limit";
     int flags = fcntl(p.out[1], F_GETFL);
     fcntl(p.out[1], F_SETFL, flags | O_NONBLOCK);
     char block[4096] = {};
@@ -327,11 +328,103 @@ TEST(ChannelWait, KtSelectReportsReadyDescriptors) {
     FD_SET(fds[0], &rs);
     EXPECT_EQ(kt_select(fds[0] + 1, &rs, nullptr, nullptr, nullptr), 1);
     EXPECT_TRUE(FD_ISSET(fds[0], &rs));
+    // More descriptors than the sets hold are cut to the sets; only the
+    // conditions asked for are reported.
+    fd_set es;
+    FD_ZERO(&es);
+    FD_SET(fds[0], &es);
+    FD_ZERO(&ws);
+    FD_SET(fds[1], &ws);
+    EXPECT_EQ(kt_select(FD_SETSIZE + 5, &rs, &ws, &es, &tv), 2);
+    EXPECT_TRUE(FD_ISSET(fds[0], &rs));
+    EXPECT_TRUE(FD_ISSET(fds[1], &ws));
+    EXPECT_FALSE(FD_ISSET(fds[0], &es));
     close(fds[0]);
     close(fds[1]);
     FD_SET(fds[0], &rs);
     EXPECT_EQ(kt_select(fds[0] + 1, &rs, nullptr, nullptr, &tv), -1);
     EXPECT_EQ(errno, EBADF);
+    timeval negative[] = {{-1, 0}, {0, -1}};
+    for (timeval &t : negative) {
+        errno = 0;
+        EXPECT_EQ(kt_select(1, nullptr, nullptr, nullptr, &t), -1);
+        EXPECT_EQ(errno, EINVAL);
+    }
+    errno = 0;
+    EXPECT_EQ(kt_select(-1, nullptr, nullptr, nullptr, &tv), -1);
+    EXPECT_EQ(errno, EINVAL);
+}
+
+TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
+    HangGuard guard;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    for (int fd : fds)
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    int32_t proto = c_ipini(3, nullptr);
+    int32_t reader = c_ipocp(proto, fds[0], -1), writer = c_ipocp(proto, -1, fds[1]);
+    // More than the pipe holds: the writer meets a full pipe, the reader an empty one.
+    std::vector<std::string> sent;
+    for (char c = 'a'; c < 'h'; ++c)
+        sent.push_back(std::string(30000, c));
+    std::thread send([&] {
+        for (const std::string &s : sent)
+            EXPECT_EQ(send_text(writer, 3, s), static_cast<int32_t>(s.size()));
+    });
+    for (const std::string &s : sent) {
+        Message m = read_message(reader);
+        EXPECT_GE(m.result, 0);
+        EXPECT_EQ(m.payload, s);
+    }
+    send.join();
+    // Half a frame at hand: the read waits for the other half.
+    PipeChannel framer;
+    ASSERT_EQ(send_text(framer.handle, 4, "late half"), 9);
+    std::string frame = framer.written();
+    size_t half = frame.size() / 2;
+    ASSERT_EQ(write(fds[1], frame.data(), half), static_cast<ssize_t>(half));
+    std::thread rest([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_EQ(write(fds[1], frame.data() + half, frame.size() - half), static_cast<ssize_t>(frame.size() - half));
+    });
+    Message m = read_message(reader);
+    rest.join();
+    EXPECT_EQ(m.type, 4);
+    EXPECT_EQ(m.payload, "late half");
+    c_ipclos(writer);
+    c_ipclos(reader);
+    c_ipclos(proto);
+}
+
+TEST(ChannelWait, BadArgumentsAndVanishedDescriptors) {
+    PipeChannel p;
+    int32_t ready = 0, stale = c_ipini(3, nullptr);
+    c_ipclos(stale);
+    struct Case {
+        const char *what;
+        int32_t result, expected;
+    } cases[] = {
+        {"negative count", c_ippend(&p.handle, -1, 0.0, &ready), -8},
+        {"no handles", c_ippend(nullptr, 1, 0.0, &ready), -8},
+        {"no flags", c_ippend(&p.handle, 1, 0.0, nullptr), -8},
+        {"closed handle", c_ippend(&stale, 1, 0.0, &ready), -6},
+        {"avail, bad handle", c_ipavail(-1, 0.0), -8},
+        {"gets, bad handle", c_ipgets(-1, 4, nullptr, 0), -8},
+        {"nothing to wait for", c_ippend(nullptr, 0, 0.0, nullptr), -5},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.result, c.expected) << c.what;
+    // The descriptors can be swapped and back.
+    for (int32_t option : {2, 3}) {
+        int32_t mine = c_ipgeto(p.handle, option);
+        EXPECT_EQ(c_ipseto(p.handle, option, 99), mine);
+        EXPECT_EQ(c_ipseto(p.handle, option, mine), 99);
+    }
+    // Descriptors closed behind the channel's back are failures, not waits.
+    close(p.in[0]);
+    close(p.out[1]);
+    EXPECT_EQ(c_ippend(&p.handle, 1, 1.0, &ready), -7);
+    EXPECT_EQ(c_ipavail(p.handle, 1.0), -7);
 }
 
 TEST(ChannelState, RefusedCalls) {
@@ -340,7 +433,7 @@ TEST(ChannelState, RefusedCalls) {
     PipeChannel p;
     int32_t read_only = c_ipocp(peer, dup(p.in[0]), -1);
     int32_t write_only = c_ipocp(peer, -1, dup(p.out[1]));
-    int32_t ready = 0, type = 0, len = 0;
+    int32_t ready = 0, type = 0, len = 0, taken = server.port, too_high = 70000;
     char buf[4];
     struct Case {
         const char *what;
@@ -351,6 +444,8 @@ TEST(ChannelState, RefusedCalls) {
         {"write, bad handle", c_ipwrit(-3, 1, "", 0), -8},
         {"close, bad handle", c_ipclos(1 << 20), -8},
         {"kind 4", c_ipini(4, nullptr), -8},
+        {"server on a port in use", c_ipini(1, &taken), -3},
+        {"server on port 70000", c_ipini(1, &too_high), -3},
         {"options of a client prototype", c_ipgeto(client, 1), -6},
         {"pend on a client prototype", c_ippend(&client, 1, 0.0, &ready), -6},
         {"accept on a client prototype", c_ipocss(client, 0.0), -6},
@@ -374,6 +469,11 @@ TEST(ChannelState, RefusedCalls) {
     for (const Case &c : cases)
         EXPECT_EQ(c.result, c.expected) << c.what;
     EXPECT_EQ(c_ipgeto(p.handle, 1), 1); // the refused block size left it alone
+    EXPECT_EQ(taken, server.port);
+    int32_t anywhere = c_ipini(1, nullptr); // no port asked for: any free one
+    ASSERT_GE(anywhere, 0);
+    EXPECT_GT(c_ipgeto(anywhere, 6), 0);
+    c_ipclos(anywhere);
     c_ipclos(read_only);
     c_ipclos(write_only);
     c_ipclos(client);
@@ -481,6 +581,9 @@ TEST(ChannelState, PeerNames) {
     std::memset(name, '#', sizeof name);
     EXPECT_EQ(c_gtpeer(c_ipgeto(conn, 2), name, 4, &port, addr, sizeof addr), 0);
     EXPECT_EQ(std::string(name, 5), "loca#");
+    // Every output may be left out.
+    for (int32_t fd : {c_ipgeto(conn, 2), p.in[0]})
+        EXPECT_EQ(c_gtpeer(fd, nullptr, 0, nullptr, nullptr, 0), 0) << fd;
     c_ipclos(conn);
     c_ipclos(client);
 }

@@ -66,6 +66,18 @@ TEST_F(Files, Times) {
     EXPECT_EQ(kt_host_error_count(), 0);
 }
 
+TEST_F(Files, MissingPathsAreRefused) {
+    int32_t a = 7, m = 7, c = 7;
+    EXPECT_EQ(c_ftimes(nullptr, &a, &m, &c), -1);
+    EXPECT_EQ(c_sfrm(nullptr), -1);
+    EXPECT_EQ(kt_host_error_count(), 0);
+    std::string to = path("b");
+    EXPECT_NE(c_sfmv(nullptr, to.c_str()), 0);
+    EXPECT_NE(c_sfmv(to.c_str(), nullptr), 0);
+    ASSERT_EQ(kt_host_error_count(), 2);
+    EXPECT_STREQ(kt_host_error_text(2), "sfmv: Invalid argument");
+}
+
 TEST_F(Files, Rename) {
     std::string from = path("a"), to = path("b");
     touch(from);

@@ -114,6 +114,7 @@ TEST(Timing, GetTimeCountsProcessTimeSinceStart) {
     volatile double sink = 0;
     while (cpu() - c0 < 0.03)
         sink = sink + std::sqrt(sink + 1.0);
+    get_time(nullptr); // nowhere to put it: nothing happens
     float t = -1;
     get_time(&t);
     double spent = cpu() - c0;
@@ -181,8 +182,12 @@ TEST(Environment, GetEnv) {
     EXPECT_STREQ(buf, "value-123");
     EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 6), 5);
     EXPECT_STREQ(buf, "value");
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_UNSET", buf, sizeof buf), -1);
-    EXPECT_STREQ(buf, " ");
+    for (const char *missing : {"KT_SYSTEM_TEST_UNSET", static_cast<const char *>(nullptr)}) {
+        EXPECT_EQ(c_fgetenv(missing, buf, sizeof buf), -1);
+        EXPECT_STREQ(buf, " ");
+    }
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", nullptr, 8), -1);
+    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 0), -1);
 
     char value[12];
     int32_t len = 12;
@@ -253,6 +258,8 @@ TEST(Environment, Sleep) {
 TEST(FatalReports, EndTheProcess) {
     EXPECT_EXIT(assertion_failed(42, "list.c"), testing::ExitedWithCode(1), "error 1008: .*42 list.c");
     EXPECT_EXIT(unanticipated_condition(-17, "odd state"), testing::ExitedWithCode(1), "error 2064: -17 odd state");
+    EXPECT_EXIT(unanticipated_condition(5, nullptr), testing::ExitedWithCode(1), "error 2064: 5\n");
+    EXPECT_EXIT(assertion_failed(7, nullptr), testing::ExitedWithCode(1), "error 1008: .*7 *\n");
 }
 
 } // namespace
