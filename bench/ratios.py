@@ -50,6 +50,8 @@ PAIRS = [
     ("BM_CFR_Read", "BM_Getline_Split", 3.0),
     ("BM_CFW_Write", "BM_Fwrite_Text", 3.0),
     ("BM_CFW_Write", "BM_Fwrite_Block", 10.0),
+    # bench_vhdl
+    ("BM_VHDLSrcRead", "BM_Tokenize_Only", 3.0),
 ]
 
 

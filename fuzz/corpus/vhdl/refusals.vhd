@@ -1,0 +1,1 @@
+#!entity m is port (terminal t : electrical; quantity q : in real); end;

@@ -1,0 +1,99 @@
+/* VHDL and VHDL-AMS interfaces: a line-oriented scanner that lists the
+ * entities of source files with their context clauses, generics and ports,
+ * and the test and conversion of VHDL names.
+ *
+ * The scanner keeps its results in process-wide symbol tables keyed without
+ * regard to letter case. Reading accumulates: entities of several files land
+ * in one table until vhdlutil_FreeAll. Strings handed out by the scan
+ * functions belong to the tables and stay valid until vhdlutil_FreeAll.
+ * Type records are shared by all entities and live as long as the process.
+ *
+ * Not reentrant: the tables, the last error, the token buffer, the scan
+ * cursors and the buffer of VHDLNameBuf are shared by all callers. */
+#ifndef KT_VHDL_H
+#define KT_VHDL_H
+
+#include "kt/abi.h"
+#include "kt/st.h"
+
+KT_BEGIN_C
+
+/* Port kinds and directions as stored in VHDLPort. */
+enum { VHDL_SIGNAL = 0, VHDL_TERMINAL = 1, VHDL_QUANTITY = 2 };
+enum { VHDL_IN = 0, VHDL_OUT = 1, VHDL_INOUT = 2, VHDL_BUFFER = 3, VHDL_LINKAGE = 4, VHDL_NO_DIRECTION = 5 };
+
+typedef struct VHDLType {
+    char *name;
+    char *text;   /* always null here */
+    int category; /* 3 for every type the scanner records */
+} VHDLType;
+
+typedef struct VHDLTextNode {
+    char *text;
+    struct VHDLTextNode *next;
+} VHDLTextNode;
+
+typedef struct VHDLGeneric {
+    char *name;
+    char *value;    /* default value tokens joined by single blanks, or null */
+    VHDLType *type; /* or null */
+    struct VHDLGeneric *next;
+} VHDLGeneric;
+
+typedef struct VHDLPort {
+    char *name;
+    VHDLType *type; /* or null */
+    int kind;       /* VHDL_SIGNAL, VHDL_TERMINAL, VHDL_QUANTITY */
+    int direction;  /* VHDL_IN .. VHDL_NO_DIRECTION */
+    char *constraint; /* index constraint tokens joined by single blanks, or null */
+    struct VHDLPort *next;
+} VHDLPort;
+
+typedef struct VHDLEntity {
+    char *name;
+    int made;            /* 1 */
+    st_table *generics;  /* name -> VHDLGeneric, the latest of a name */
+    st_table *ports;     /* name -> VHDLPort, the latest of a name */
+    VHDLGeneric *first_generic; /* declaration order */
+    VHDLPort *first_port;       /* declaration order */
+    VHDLTextNode *context;      /* "LIBRARY x;\n" and "USE x;\n" lines */
+} VHDLEntity;
+
+/* 1 when the whole file was read without a syntax error; 0 when it cannot
+ * be opened, memory ran out or an error was found (what was read before
+ * stays in the tables). */
+KT_API int vhdlutil_VHDLSrcRead(const char *path);
+/* The last error message, or null. */
+KT_API const char *vhdlutil_GetError(void);
+/* The next entity name in table order, or null at the end of the walk
+ * (the following call starts a new walk). */
+KT_API const char *vhdlutil_ScanEntities(void);
+/* Iterators over one entity's lists in declaration order. The first call
+ * names the entity; while a scan runs the name is not looked at. At the end
+ * (or for an unknown entity) null, and the next call starts a new scan. */
+KT_API const char *vhdlutil_ScanHeader(const char *entity);
+KT_API const char *vhdlutil_ScanGenerics(const char *entity, const char **name, const char **type,
+                                         const char **value);
+KT_API const char *vhdlutil_ScanPorts(const char *entity, const char **name, const char **type,
+                                      const char **kind, const char **direction, const char **constraint);
+/* Writes every entity to standard output. */
+KT_API void vhdlutil_PrintAll(void);
+/* Frees the last error, every entity and the entity table; ends running scans. */
+KT_API void vhdlutil_FreeAll(void);
+
+/* VHDL names. flag 0: the reserved words of VHDL and of its analogue and
+ * mixed-signal extensions are excluded; any other flag: only those of VHDL. */
+/* 1 when name can stand unchanged as a VHDL name (a basic identifier that is
+ * not reserved, or an extended identifier \...\), else 0. */
+KT_API int IsVHDLIdentifier(const char *name, int flag);
+/* A new heap string (the caller frees it): the name, or when it is not
+ * usable the extended identifier \name\ with inner backslashes doubled.
+ * Null when memory ran out. */
+KT_API char *VHDLName(const char *name, int flag);
+/* The name itself when usable, else its extended identifier in a buffer
+ * shared by all calls, valid until the next call. Null when memory ran out. */
+KT_API const char *VHDLNameBuf(const char *name, int flag);
+
+KT_END_C
+
+#endif

@@ -1,0 +1,228 @@
+// Records of the VHDL scanner: the entity and type tables, construction of
+// entities, generics, ports and types, the last error, and freeing all.
+//
+// Invariants: an entity's tables map each name to the latest record of that
+// name, while its lists keep every record in declaration order, so freeing
+// goes through the lists. Types are shared and outlive vhdlutil_FreeAll.
+// A record and its name are one block, the name right behind the record;
+// an entity's generics, ports, context lines and their texts come from
+// chunks it owns (replaced lines stay there until it is freed):
+// reading a large design makes few heap requests.
+#include <cstring>
+
+#include "../packages/heap.h"
+#include "../packages/low_strhash.h"
+#include "kt/host.h"
+#include "vhdl_internal.h"
+
+using kt::packages::allocate;
+using kt::packages::release;
+
+namespace kt::vhdl {
+
+st_table *g_entities = nullptr;
+
+namespace {
+
+st_table *g_types = nullptr;
+char *g_error = nullptr;
+
+st_table *new_table() { return st_init_table(kt_stricmp, low_strhash); }
+
+// The generics and ports of an entity and their texts are carved one after
+// the other out of chunks that the entity owns, and freed with it at once.
+struct Chunk {
+    Chunk *next;
+    size_t used, size;
+};
+constexpr size_t kChunkBytes = 960;
+
+// An entity with its chunks; its name lies right behind.
+struct OwnedEntity {
+    VHDLEntity entity; // first: an entity's address is its owner's
+    Chunk *chunks;
+};
+OwnedEntity *owner_of(VHDLEntity *e) { return reinterpret_cast<OwnedEntity *>(e); }
+
+void *from_chunks(VHDLEntity *e, size_t bytes) {
+    bytes = (bytes + alignof(void *) - 1) & ~(alignof(void *) - 1);
+    Chunk *c = owner_of(e)->chunks;
+    if (!c || c->size - c->used < bytes) {
+        size_t size = bytes > kChunkBytes ? bytes : kChunkBytes;
+        auto *fresh = static_cast<Chunk *>(allocate(sizeof(Chunk) + size));
+        if (!fresh)
+            return nullptr;
+        *fresh = Chunk{c, 0, size};
+        owner_of(e)->chunks = c = fresh;
+    }
+    void *p = reinterpret_cast<char *>(c + 1) + c->used;
+    c->used += bytes;
+    return p;
+}
+
+// Fills a block with `fields` and the name behind them, and enters the
+// record in table under its name; null when there is no block or no entry.
+template <typename Record>
+Record *enter(st_table *table, void *block, const char *name, size_t len, Record fields) {
+    if (!block)
+        return nullptr;
+    auto *r = static_cast<Record *>(block);
+    fields.name = reinterpret_cast<char *>(r + 1);
+    std::memcpy(fields.name, name, len);
+    fields.name[len] = '\0';
+    *r = fields;
+    return st_insert(table, r->name, r) == ST_OUT_OF_MEMORY ? nullptr : r;
+}
+
+void free_entity(VHDLEntity *e) {
+    st_free_table(e->generics);
+    st_free_table(e->ports);
+    for (Chunk *c = owner_of(e)->chunks; c;) {
+        Chunk *next = c->next;
+        release(c);
+        c = next;
+    }
+    release(owner_of(e));
+}
+
+} // namespace
+
+char *copy_text(const char *text, size_t len) {
+    auto *copy = static_cast<char *>(allocate(len + 1));
+    if (copy) {
+        std::memcpy(copy, text, len);
+        copy[len] = '\0';
+    }
+    return copy;
+}
+
+VHDLEntity *find_or_make_entity(const char *name, size_t len) {
+    if (!g_entities && !(g_entities = new_table()))
+        return nullptr;
+    // Made before the look-up, so that the table's key is the record's own
+    // name and the look-up and the insertion are one walk.
+    auto *o = static_cast<OwnedEntity *>(allocate(sizeof(OwnedEntity) + len + 1));
+    if (!o)
+        return nullptr;
+    auto *own_name = reinterpret_cast<char *>(o + 1);
+    std::memcpy(own_name, name, len);
+    own_name[len] = '\0';
+    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr};
+    VHDLEntity *e = &o->entity;
+    void **slot = nullptr;
+    int found = st_find_or_add(g_entities, e->name, &slot);
+    if (found == 1) {
+        release(o);
+        return static_cast<VHDLEntity *>(*slot);
+    }
+    e->generics = new_table();
+    e->ports = new_table();
+    if (found == ST_OUT_OF_MEMORY || !e->generics || !e->ports) {
+        if (found != ST_OUT_OF_MEMORY) {
+            const char *key = e->name;
+            st_delete(g_entities, &key, nullptr);
+        }
+        free_entity(e);
+        return nullptr;
+    }
+    *slot = e;
+    return e;
+}
+
+VHDLType *find_or_make_type(const char *name, size_t len) {
+    if (!g_types && !(g_types = new_table()))
+        return nullptr;
+    void *found = nullptr;
+    if (st_lookup(g_types, name, &found))
+        return static_cast<VHDLType *>(found);
+    void *block = allocate(sizeof(VHDLType) + len + 1);
+    VHDLType *t = enter(g_types, block, name, len, VHDLType{nullptr, nullptr, 3});
+    if (!t)
+        release(block);
+    return t;
+}
+
+VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
+    return enter(entity->generics, from_chunks(entity, sizeof(VHDLGeneric) + len + 1), name, len,
+                 VHDLGeneric{nullptr, nullptr, nullptr, nullptr});
+}
+
+VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len) {
+    return enter(entity->ports, from_chunks(entity, sizeof(VHDLPort) + len + 1), name, len,
+                 VHDLPort{nullptr, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr});
+}
+
+char *entity_text(VHDLEntity *entity, const char *text, size_t len) {
+    auto *copy = static_cast<char *>(from_chunks(entity, len + 1));
+    if (copy) {
+        std::memcpy(copy, text, len);
+        copy[len] = '\0';
+    }
+    return copy;
+}
+
+bool set_context(VHDLEntity *entity, const char *lines, size_t count) {
+    VHDLTextNode **link = &entity->context;
+    for (size_t k = 0; k < count; ++k) {
+        size_t len = std::strlen(lines);
+        auto *node = static_cast<VHDLTextNode *>(from_chunks(entity, sizeof(VHDLTextNode) + len + 1));
+        if (!node)
+            return false;
+        *node = VHDLTextNode{reinterpret_cast<char *>(node + 1), nullptr};
+        std::memcpy(node->text, lines, len + 1);
+        *link = node;
+        link = &node->next;
+        lines += len + 1;
+    }
+    *link = nullptr;
+    return true;
+}
+
+void set_error(char *message) {
+    release(g_error);
+    g_error = message;
+}
+
+const char *kind_word(int kind) {
+    switch (kind) {
+    case VHDL_SIGNAL:
+        return "signal";
+    case VHDL_TERMINAL:
+        return "terminal";
+    case VHDL_QUANTITY:
+        return "quantity";
+    default:
+        return nullptr;
+    }
+}
+
+const char *direction_word(int direction) {
+    static const char *const words[] = {"IN", "OUT", "INOUT", "BUFFER", "LINKAGE"};
+    return direction >= VHDL_IN && direction <= VHDL_LINKAGE ? words[direction] : "NONE";
+}
+
+} // namespace kt::vhdl
+
+extern "C" {
+
+const char *vhdlutil_GetError(void) { return kt::vhdl::g_error; }
+
+void vhdlutil_FreeAll(void) {
+    using namespace kt::vhdl;
+    end_scans();
+    set_error(nullptr);
+    if (!g_entities)
+        return;
+    // st_foreach needs no memory of its own, so freeing cannot fail.
+    st_foreach(
+        g_entities,
+        [](const char *, void *record, void *) {
+            free_entity(static_cast<VHDLEntity *>(record));
+            return static_cast<int>(ST_CONTINUE);
+        },
+        nullptr);
+    st_free_table(g_entities);
+    g_entities = nullptr;
+}
+
+} // extern "C"

@@ -1,0 +1,91 @@
+// Helpers of the VHDL scanner tests: source files in a temporary folder and
+// the scan functions' results gathered into plain strings.
+#ifndef KT_TESTS_VHDL_VHDL_SUPPORT_H
+#define KT_TESTS_VHDL_VHDL_SUPPORT_H
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "kt/vhdl.h"
+
+namespace kt::test {
+
+inline std::string text_or_dash(const char *s) { return s ? s : "-"; }
+
+// Ports as "name:type:kind:direction:constraint", "-" for a null text.
+inline std::vector<std::string> scanned_ports(const char *entity) {
+    std::vector<std::string> rows;
+    const char *name, *type, *kind, *dir, *constraint = nullptr;
+    while (vhdlutil_ScanPorts(entity, &name, &type, &kind, &dir, &constraint))
+        rows.push_back(text_or_dash(name) + ":" + text_or_dash(type) + ":" + text_or_dash(kind) + ":" +
+                       text_or_dash(dir) + ":" + text_or_dash(constraint));
+    return rows;
+}
+
+// Generics as "name:type:value".
+inline std::vector<std::string> scanned_generics(const char *entity) {
+    std::vector<std::string> rows;
+    const char *name, *type, *value;
+    while (vhdlutil_ScanGenerics(entity, &name, &type, &value))
+        rows.push_back(text_or_dash(name) + ":" + text_or_dash(type) + ":" + text_or_dash(value));
+    return rows;
+}
+
+inline std::vector<std::string> scanned_header(const char *entity) {
+    std::vector<std::string> rows;
+    while (const char *line = vhdlutil_ScanHeader(entity))
+        rows.push_back(line);
+    return rows;
+}
+
+// Entity names, sorted (the table's order is not the file's).
+inline std::vector<std::string> scanned_entities() {
+    std::vector<std::string> names;
+    while (const char *name = vhdlutil_ScanEntities())
+        names.push_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A fresh folder per test for source files; the scanner's tables are
+// emptied before and after.
+class VhdlFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = ::testing::TempDir() + "kt_vhdl_XXXXXX";
+        std::vector<char> buf(tmpl.begin(), tmpl.end());
+        buf.push_back('\0');
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        dir_ = buf.data();
+        vhdlutil_FreeAll();
+    }
+    void TearDown() override {
+        vhdlutil_FreeAll();
+        for (const std::string &f : files_)
+            unlink(f.c_str());
+        rmdir(dir_.c_str());
+    }
+    std::string write(const std::string &name, const std::string &text) {
+        std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        files_.push_back(path);
+        return path;
+    }
+    // Writes and reads one source file: the reader's result.
+    int read(const std::string &text, const std::string &name = "unit.vhd") {
+        return vhdlutil_VHDLSrcRead(write(name, text).c_str());
+    }
+
+    std::string dir_;
+    std::vector<std::string> files_;
+};
+
+} // namespace kt::test
+
+#endif
