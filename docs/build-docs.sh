@@ -25,7 +25,7 @@ if ! command -v doxygen >/dev/null 2>&1; then
   fi
   echo "installing doxygen"
   sudo=
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then sudo=sudo; fi
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get install -y -q doxygen || { $sudo apt-get update -q && $sudo apt-get install -y -q doxygen; }
 fi
