@@ -96,7 +96,9 @@ private:
 class Hash_entry;
 
 /// The typed array of elements of type T with slot reuse; Self is the
-/// final class (for operator+=).
+/// final class (for operator+=). `enter` returns 1-based slot numbers and
+/// reuses the lowest free slot; `remove` and operator[] take 0-based
+/// indices.
 template <class Self, class T>
 class Arr_slots : public Arr {
 public:
@@ -337,6 +339,7 @@ public:
 
 // ---- ring-buffer queue ---------------------------------------------------
 
+/// A ring-buffer queue of items of `itemsz` bytes in a region.
 /// Element j of the queue (0 = oldest) is at index (head + j) % capacity of
 /// `data`. Growth at least doubles the capacity and unwraps the part of the
 /// ring that lay before `head`, so the elements keep their order. The library

@@ -66,8 +66,6 @@ public:
 protected:
     friend class Dlist_Iterator;
 
-    /// Each links a ready entry and returns it; a null entry (or position)
-    /// sets the error flag and returns null. Both links of the entry are set.
     /// @{
     /// Each links a ready entry and returns it; a null entry (or position)
     /// sets the error flag and returns null. Both links of the entry are set.

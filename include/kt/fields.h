@@ -104,7 +104,8 @@ KT_API int32_t CFXGA(const int32_t *table, const int32_t *k, const int32_t *max,
  * values stay). Also in *status. */
 KT_API int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *status, int32_t text_len);
 /** Makes the text value j (>= 1) of field k, adding empty values up to j:
- * 0, or 1 for j < 1 or when refused (the field as it was). Also in *status. */
+ * 0, or 1 for j < 1 or when refused (value j untouched; empty values added
+ * before the refusal may stay). Also in *status. */
 KT_API int32_t CFXSI(const int32_t *table, const int32_t *k, const int32_t *j, const char *text, int32_t *status,
                      int32_t text_len);
 /** Gives field k exactly m values, freeing the last ones or adding empty

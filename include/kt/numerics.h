@@ -23,13 +23,13 @@ KT_BEGIN_C
 
 /// @{
 /** y(i) = transform `code` of x(i), i = 1..n: real x of single / double
- * precision. An unknown code leaves y as it is. */
+ * precision. Codes 1, 2 and 9 transform; every other code copies x to y. */
 KT_API void TRS2S(const float *x, float *y, const int32_t *n, const int32_t *code);
 KT_API void TRD2D(const double *x, double *y, const int32_t *n, const int32_t *code);
 /// @}
 /// @{
 /** y(i) = transform `code` of complex x(i), i = 1..n: single / double
- * precision, x holding 2n reals. */
+ * precision, x holding 2n reals. An unknown code leaves y as it is. */
 KT_API void TRX2S(const float *x, float *y, const int32_t *n, const int32_t *code);
 KT_API void TRZ2D(const double *x, double *y, const int32_t *n, const int32_t *code);
 /// @}
