@@ -1,4 +1,5 @@
-/* libkt_corvane: the host runtime beside libkt_util.
+/** @file
+ * libkt_corvane: the host runtime beside libkt_util.
  *
  * The word store is one arena reserved once, so it never moves: integer
  * cell i lies at byte 4*(i-1), real i at byte 8*(i-1), character i at byte
@@ -20,93 +21,160 @@ KT_BEGIN_C
 
 /* ---- word store ------------------------------------------------------ */
 
-/* Base of the arena: character i of the store is kt_store_base[i - 1].
+/** Base of the arena: character i of the store is kt_store_base[i - 1].
  * Set when libkt_corvane is loaded; constant afterwards. */
 extern KT_API char *kt_store_base;
-/* The same base under the host's traditional name: base + character-block
+/** The same base under the host's traditional name: base + character-block
  * index addresses a block's first character. */
 extern KT_API char *common_memory_array;
 
+/** Reserves the arena and sets kt_store_base; done when the library is
+ * loaded, so callers need not run it. */
 KT_API void kt_store_init(void);
 
+/// @{
+/** Address of integer cell / real cell / character i of the store. */
 static inline int32_t *kt_iptr(int32_t i) { return (int32_t *)(kt_store_base + 4 * (int64_t)i - 4); }
 static inline double *kt_rptr(int32_t i) { return (double *)(kt_store_base + 8 * (int64_t)i - 8); }
 static inline char *kt_cptr(int32_t i) { return kt_store_base + (int64_t)i - 1; }
+/// @}
+/// @{
+/** Read or write integer cell, real cell or character i of the store. */
 static inline int32_t kt_icell(int32_t i) { return *kt_iptr(i); }
 static inline void kt_set_icell(int32_t i, int32_t v) { *kt_iptr(i) = v; }
 static inline double kt_rcell(int32_t i) { return *kt_rptr(i); }
 static inline void kt_set_rcell(int32_t i, double v) { *kt_rptr(i) = v; }
 static inline char kt_ccell(int32_t i) { return *kt_cptr(i); }
 static inline void kt_set_ccell(int32_t i, char v) { *kt_cptr(i) = v; }
-/* First element of block b of element size s (4, 8 or 1), as bytes. */
+/** First element of block b of element size s (4, 8 or 1), as bytes. */
+/// @}
 static inline void *kt_block_ptr(int32_t b, int32_t s) { return kt_store_base + (int64_t)b * s; }
 
-/* GSTORE(count, index, elsize, class, status): 0 and a new block of count
- * elements (count 0 allowed); non-zero: refused, nothing allocated. The
- * status cell receives the same code. */
+/** GSTORE(count, index, elsize, class, status): 0 and a new block of count
+ * elements (count 0 allowed) in *index; non-zero: refused, nothing
+ * allocated. The status cell receives the same code. */
 KT_API int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize,
                       const int32_t *sclass, int32_t *status);
-/* XSTORE(newcount, index, elsize, oldcount, status): resize keeping the first
- * min(old, new) elements; the index may change; index 0 allocates. */
+/** XSTORE(newcount, index, elsize, oldcount, status): resize keeping the first
+ * min(old, new) elements; the index may change; index 0 allocates. 0, or
+ * non-zero (also in *status) when refused: the block as it was. */
 KT_API int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize,
                       const int32_t *oldcount, int32_t *status);
-/* USTORE: XSTORE that also sets the block's storage class. */
+/** USTORE: XSTORE that also sets the block's storage class. */
 KT_API int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize,
                       const int32_t *sclass, const int32_t *oldcount, int32_t *status);
-/* FSTORE(count, index, elsize): frees the block and clears *index. */
+/** FSTORE(count, index, elsize): frees the block and clears *index: 0
+ * (also for index 0), or non-zero (reported, nothing freed) when the index
+ * names no live block. */
 KT_API int32_t FSTORE(const int32_t *count, int32_t *index, const int32_t *elsize);
+/** Reports error 2012, the store being exhausted. */
 KT_API void OSTORE(void);
-/* Storage class of a live block (0 or -1); 1 when the index names no block. */
+/** Storage class of a live block (0 or -1); 1 when the index names no block. */
 KT_API int32_t kt_store_class(int32_t index, int32_t elsize);
-/* Elements a live block can hold (at least the count it was given). */
+/** Elements a live block can hold (at least the count it was given). */
 KT_API int64_t kt_store_capacity(int32_t index, int32_t elsize);
 
-/* Plain-value twins used by C code. */
+/// @{
+/** Plain-value twins of GSTORE, XSTORE and FSTORE for C code (no status cell). */
 KT_API int32_t c_gstore(int32_t count, int32_t *index, int32_t elsize, int32_t sclass);
 KT_API int32_t c_xstore(int32_t newcount, int32_t *index, int32_t elsize, int32_t oldcount);
 KT_API void c_fstore(int32_t count, int32_t *index, int32_t elsize);
+/// @}
 
 /* ---- numbered errors ------------------------------------------------- */
 
-extern KT_API const char KT_NO_MEMORY_TEXT[];  /* the text of error 2012 */
+extern KT_API const char KT_NO_MEMORY_TEXT[];  /**< the text of error 2012 */
 
+/* A raised error replaces the current message: its line "error NNNN:
+ * text" goes to standard error when the next error is raised or output
+ * is written or the process ends, and it is added to the error log
+ * (kt_host_error_*). */
+
+/** Raises error `number` with its catalogue text. */
 KT_API void ER(const int32_t *number);
+/** Raises error `number` with the text. */
 KT_API void ERC(const int32_t *number, const char *text, int32_t text_len);
+/** Appends " value" to the message not yet written (none: nothing);
+ * `format` is ignored. */
 KT_API void ERI(const int32_t *format, const int32_t *value);
+/** Raises error 2012 (KT_NO_MEMORY_TEXT) naming the routine. */
 KT_API void ERSTOR(const char *routine, int32_t routine_len);
+/** Writes the current message, then the chain of active routines. */
 KT_API void ERFBAK(void);
 
+/** Raises error `number` with the text; returns -1. */
 KT_API int32_t c_ers(int32_t number, const char *text);
+/** Raises error `number` with "text1 text2"; returns -1. */
 KT_API int32_t c_erss(int32_t number, const char *text1, const char *text2);
+/** Raises error `number` with "text: " and the text of errno; returns -1. */
 KT_API int32_t c_ersys(int32_t number, const char *text);
+/** Raises error `number` and opens its message: text appended by the
+ * OO entries goes into the message until it is written. */
 KT_API void c_ermsg(int32_t number);
+/** Appends a blank to a message being built. */
 KT_API void c_ermore(void);
+/** Writes the current message now (nothing when written already). */
 KT_API void c_erflsh(void);
+/** Option "silent" (any case): a non-zero value keeps the next error out
+ * of standard error and the log. The previous value, -1 for another option. */
 KT_API int32_t c_erseto(const char *option, int32_t value);
+/** Option "size": length of the message plus its line end; "number":
+ * the last error number; "count": errors logged. -1 for another option. */
 KT_API int32_t c_erquer(const char *option);
+/** Copies the message and a line end into buffer, at most size - 1
+ * characters and a zero byte; the count copied (0 for no buffer). */
 KT_API int32_t c_ergetb(char *buffer, int32_t size);
 
 /* ---- line output ----------------------------------------------------- */
 
+/* The OO entries append to one output line, which OOWRIT writes to the
+ * current unit (6, standard output, unless pushed). Reals are written in
+ * their shortest exact form, or with "nsig" significant digits. */
+
+/// @{
+/** Appends the text. */
 KT_API void OOCS(const char *text, int32_t text_len);
 KT_API void OOCV(const char *text, int32_t text_len);
 KT_API void OOC(const char *text, int32_t text_len);
+/// @}
+/** Appends text(1..n). */
 KT_API void OOCA(const char *text, const int32_t *n, int32_t text_len);
+/** Appends the value in decimal. */
 KT_API void OOI(const int32_t *value);
+/** Appends the real. */
 KT_API void OOD(const double *value);
+/** Appends the real. */
 KT_API void OOS(const float *value);
-KT_API void OOX(const float *value);  /* complex: value[0] real, value[1] imaginary */
+/** Appends the complex value[0] + i value[1] as "(re,im)". */
+KT_API void OOX(const float *value);
+/** As OOX for doubles. */
 KT_API void OOZ(const double *value);
+/** Appends the real with `digits` significant digits (17 when <= 0). */
 KT_API void OODB(const double *value, const int32_t *digits);
+/** Pads the line with blanks to `column` characters (never shortens it). */
 KT_API void OOTAB(const int32_t *column);
+/** Writes the line (and any pending error first) and empties it. */
 KT_API void OOWRIT(void);
+/** Sets option "nsig" (significant digits, 0: shortest exact) or "bsize"
+ * (line width, > 0); other options are ignored. */
 KT_API void OOSETO(const char *option, const int32_t *value, int32_t option_len);
+/** Value of option "bsize", "nsig", "column" (length of the line) or
+ * "unit" (the current unit); -1 for another option. */
 KT_API int32_t OOQUER(const char *option, int32_t option_len);
+/** Opens a file for output: its unit, or -1 when it cannot be opened. */
 KT_API int32_t OOOPEN(const char *path, int32_t path_len);
+/** Makes the unit current, keeping the previous one: the unit, or -1
+ * (nothing changed) when it is not open for output. */
 KT_API int32_t OOPUSH(const int32_t *unit);
+/** Restores the unit current before the last OOPUSH (none left: 6). */
 KT_API void OOPOP(void);
+/** Closes an output unit opened by OOOPEN and drops it from the pushed
+ * units; units below the first file unit are ignored. */
 KT_API void OOCLOS(const int32_t *unit);
 
+/// @{
+/** Plain-value twins of the OO entries above: zero-terminated texts, and
+ * the real and imaginary parts of a complex as two values. */
 KT_API void c_oocs(const char *text);
 KT_API void c_oocv(const char *text);
 KT_API void c_ooc(const char *text);
@@ -125,87 +193,123 @@ KT_API int32_t c_ooopen(const char *path);
 KT_API int32_t c_oopush(int32_t unit);
 KT_API void c_oopop(void);
 KT_API void c_ooclos(int32_t unit);
+/// @}
 
-/* Writes one record to a numbered unit: 6 is standard output, 1 the host's
- * journal (see kt_host_journal), others units opened for output. */
+/** Writes one record to a numbered unit: 6 is standard output, 1 the host's
+ * journal (see kt_host_journal), others units opened for output. 0, or -1
+ * when the unit is not open for output or the write fails. */
 KT_API int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n);
 
 /* ---- line input ------------------------------------------------------ */
 
-/* IINEWS(path): makes the file the current input, keeping the previous one;
+/** IINEWS(path): makes the file the current input, keeping the previous one;
  * a unit >= 1, negative when it cannot be opened. */
 KT_API int32_t IINEWS(const char *path, int32_t path_len);
-/* IIGETL(buffer, capacity, length): reads the next line, line end included,
+/** IIGETL(buffer, capacity, length): reads the next line, line end included,
  * at most capacity characters; a last line without a line end gets one.
  * 0 on success, -1 at end of input (length 0). */
 KT_API int32_t IIGETL(char *buffer, const int32_t *capacity, int32_t *length, int32_t buffer_len);
-/* IIOLDF(): closes the current input and restores the previous one. */
+/** IIOLDF(): closes the current input and restores the previous one. */
 KT_API void IIOLDF(void);
 
 /* ---- binary units ---------------------------------------------------- */
 
-/* MMWRIT(unit, count, index, elsize, status); MMREAD(unit, count, index out,
- * elsize, class, status) allocates the block and fills it from the unit. */
+/** MMWRIT(unit, count, index, elsize, status): writes count elements of
+ * the block to a binary unit: 0, or 1 for a bad unit or argument or a
+ * failed write. Also stored in *status. */
 KT_API int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index,
                       const int32_t *elsize, int32_t *status);
+/** MMREAD(unit, count, index out, elsize, class, status): allocates a block
+ * and fills it from the unit: 0 and *index, or 1 for a bad unit or
+ * argument or a short read, 2 when the store refuses (nothing left
+ * allocated). Also stored in *status. */
 KT_API int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index,
                       const int32_t *elsize, const int32_t *sclass, int32_t *status);
 
 /* ---- text, names, machine -------------------------------------------- */
 
+/** Compares t1(1..n1) and t2(1..n2) ignoring ASCII letter case: the
+ * difference of the first unequal characters, else n1 - n2. */
 KT_API int32_t UISCMP(const char *t1, const int32_t *n1, const char *t2, const int32_t *n2,
                       int32_t t1_len, int32_t t2_len);
+/** Lower-cases text(1..n) in place. */
 KT_API void LCASES(char *text, const int32_t *n, int32_t text_len);
+/** Copies count integers (overlap allowed; count <= 0: nothing). */
 KT_API void MOVEI4(const int32_t *source, int32_t *dest, const int32_t *count);
+/** Index (1, 2, ... in order of entry) of name(1..length) in the name
+ * table `table`, entered when new (exact case); also stored in *index. */
 KT_API int32_t STE(const int32_t *table, const char *name, const int32_t *length, int32_t *index,
                    int32_t name_len);
+/** Compares zero-terminated texts ignoring ASCII letter case: <0, 0, >0. */
 KT_API int kt_stricmp(const char *a, const char *b);
 
-/* Machine description: integer words 1..64 overlaid with reals 1..32.
+/** Machine description: integer words 1..64 overlaid with reals 1..32.
  * Integer 18 identifies this host build, integer 19 is 0 (little-endian),
  * real 5 is DBL_MAX. */
 typedef union {
-    int32_t i[64];
-    double d[32];
+    int32_t i[64]; /**< integer words, word k is i[k - 1] */
+    double d[32];  /**< real words, word k is d[k - 1] */
 } kt_machc_t;
+/** The machine description of this host. */
 extern KT_API kt_machc_t MACHC;
-extern KT_API int32_t bit_mask_value[32]; /* entry k holds 2^k (k = 31: INT32_MIN) */
+extern KT_API int32_t bit_mask_value[32]; /**< entry k holds 2^k (k = 31: INT32_MIN) */
 
 /* ---- routine names, timers, calendar, flags --------------------------- */
 
-/* CALNAM(level, name): name of the active routine at that level (1 is the
+/** CALNAM(level, name): name of the active routine at that level (1 is the
  * innermost), blank-padded to the text length; blanks past the outermost. */
 KT_API void CALNAM(const int32_t *level, char *name, int32_t name_len);
+/** Enters a routine into the chain CALNAM reads (innermost). */
 KT_API void kt_host_push_routine(const char *name);
+/** Leaves the innermost routine (none: nothing). */
 KT_API void kt_host_pop_routine(void);
 
-KT_API void GTIMER(float *seconds);                   /* process time */
+KT_API void GTIMER(float *seconds);                   /**< process time in seconds */
 KT_API void YMDHMS(int32_t *year, int32_t *month, int32_t *day, int32_t *hour,
-                   int32_t *minute, int32_t *second); /* year counts from 1900 */
+                   int32_t *minute, int32_t *second); /**< local date and time; year counts from 1900 */
+/** Process time in seconds. */
 KT_API double c_fetime(void);
-KT_API int32_t KTHTST(void);                         /* bit 0: an interrupt is pending */
+KT_API int32_t KTHTST(void);                         /**< bit 0: an interrupt is pending */
+/** Sets (non-zero) or clears the pending interrupt KTHTST reports. */
 KT_API void kt_host_set_interrupt(int32_t pending);
+/** Stores the debug flag kt_host_vsdebug gives back. */
 KT_API void VSDEBUG(const int32_t *flag);
+/** The flag last given to VSDEBUG (0 at load). */
 KT_API int32_t kt_host_vsdebug(void);
-KT_API int32_t c_isprim(int32_t n, int32_t flags);  /* non-zero when n is prime */
-KT_API void *uefmem(void *block, size_t bytes);     /* allocate, resize, or free with 0 bytes */
-/* 0 when the file is accessible in the mode: " " exists, or any of "rwx". */
+KT_API int32_t c_isprim(int32_t n, int32_t flags);  /**< 1 when n is prime, else 0; flags unused */
+KT_API void *uefmem(void *block, size_t bytes);     /**< realloc, or free with 0 bytes (null then); null when refused */
+/** 0 when the file is accessible in the mode: " " exists, or any of "rwx";
+ * -1 when it is not (or path is null). */
 KT_API int32_t c_faccess(const char *path, const char *mode);
 
 /* ---- control interface for tests and embedding programs -------------- */
 
+/** Writes any pending error and empties the error log. */
 KT_API void kt_host_reset_errors(void);
+/** Number of errors logged since the last reset. */
 KT_API int32_t kt_host_error_count(void);
+/** Number of logged error k (1-based); 0 outside the log. */
 KT_API int32_t kt_host_error_number(int32_t k);
+/** Text of logged error k; "" outside the log. */
 KT_API const char *kt_host_error_text(int32_t k);
+/** Non-zero: records written to unit 6 are kept (kt_host_output) instead
+ * of printed; 0 prints them again. */
 KT_API void kt_host_capture_output(int32_t on);
+/** The captured records, each ending in a line end. */
 KT_API const char *kt_host_output(void);
+/** Empties the captured records. */
 KT_API void kt_host_clear_output(void);
+/** Grants n more store requests, then refuses every one; -1 never refuses. */
 KT_API void kt_host_fail_store_after(int32_t n);
+/** Bytes held by live store blocks. */
 KT_API int64_t kt_host_store_bytes_in_use(void);
+/** Opens a binary unit for MMREAD (mode "r") or MMWRIT ("w"): the unit,
+ * or -1 for another mode or a file that cannot be opened. */
 KT_API int32_t kt_host_open_unit(const char *path, const char *mode);
+/** Closes a unit opened by kt_host_open_unit or OOOPEN. */
 KT_API void kt_host_close_unit(int32_t unit);
-/* Connects unit 1 to a file (null: back to discarding its records). */
+/** Connects unit 1 to a file (null: back to discarding its records): 0,
+ * or -1 when the file cannot be made. */
 KT_API int32_t kt_host_journal(const char *path);
 
 /* ---- sockets ---------------------------------------------------------- */
@@ -214,16 +318,16 @@ KT_API int32_t kt_host_journal(const char *path);
  * plain POSIX descriptors, close-on-exec, and connections send without
  * Nagle's delay: channel traffic is many small request/reply frames. */
 
-/* A listening socket on *port on every interface (0: any free port; the
+/** A listening socket on *port on every interface (0: any free port; the
  * port used is stored back): its descriptor, or -3. */
 KT_API int32_t c_sfcrs(int32_t *port);
-/* A socket connected to host (a name or a dotted address) and port: its
+/** A socket connected to host (a name or a dotted address) and port: its
  * descriptor, or -3. */
 KT_API int32_t c_sfc2h(const char *host, int32_t port);
-/* A connection accepted on a listening socket within timeout seconds
+/** A connection accepted on a listening socket within timeout seconds
  * (negative: no limit): its descriptor, -4 on time-out, -3 on failure. */
 KT_API int32_t c_sfacs(int32_t fd, double timeout);
-/* Closes a socket: 0, or -1 when the descriptor was not open. */
+/** Closes a socket: 0, or -1 when the descriptor was not open. */
 KT_API int32_t c_sfclds(int32_t fd);
 
 KT_END_C

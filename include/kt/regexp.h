@@ -1,19 +1,20 @@
-// Regular expressions: a pattern compiled once into a compact byte program,
-// then searched for in strings by backtracking, with up to nine
-// parenthesised sub-matches and substitution templates.
-//
-// Pattern language: literal characters; "." any character; "[...]" and
-// "[^...]" classes with ranges ("]" or "-" first is a member, "-" last is a
-// member); "^" and "$" anchors; "*", "+" and "?" after an atom; "|"
-// alternation; "(" ")" groups, numbered 1-9 by their opening; "\c" the
-// character c literally.
-//
-// Invariants: the program is built by the constructor and never changed;
-// valid() is true after a successful compile and false after any error,
-// whose message error() gives until the next one. Every find_match
-// replaces the recorded matches. Errors never throw.
-//
-// Not reentrant: operator[] hands out a buffer shared by all scanners.
+/// @file
+/// Regular expressions: a pattern compiled once into a compact byte program,
+/// then searched for in strings by backtracking, with up to nine
+/// parenthesised sub-matches and substitution templates.
+///
+/// Pattern language: literal characters; "." any character; "[...]" and
+/// "[^...]" classes with ranges ("]" or "-" first is a member, "-" last is a
+/// member); "^" and "$" anchors; "*", "+" and "?" after an atom; "|"
+/// alternation; "(" ")" groups, numbered 1-9 by their opening; "\c" the
+/// character c literally.
+///
+/// Invariants: the program is built by the constructor and never changed;
+/// valid() is true after a successful compile and false after any error,
+/// whose message error() gives until the next one. Every find_match
+/// replaces the recorded matches. Errors never throw.
+///
+/// Not reentrant: operator[] hands out a buffer shared by all scanners.
 #ifndef KT_REGEXP_H
 #define KT_REGEXP_H
 
@@ -21,34 +22,38 @@
 
 #include "kt/abi.h"
 
+/// A compiled pattern and the matches of its last search.
 class KT_API Regexp_scanner {
 public:
+    /// Compiles the pattern; valid() tells whether that succeeded (a null
+    /// pattern or a syntax error leaves an error message).
     explicit Regexp_scanner(const char *pattern);
     ~Regexp_scanner();
     Regexp_scanner(const Regexp_scanner &) = delete;
     Regexp_scanner &operator=(const Regexp_scanner &) = delete;
 
-    // 1 when the pattern matches somewhere in subject (the leftmost match
-    // is recorded), else 0. A match that would backtrack deeper than a
-    // fixed bound fails with an error instead of exhausting the stack.
+    /// 1 when the pattern matches somewhere in subject (the leftmost match
+    /// is recorded), else 0. A match that would backtrack deeper than a
+    /// fixed bound fails with an error instead of exhausting the stack.
     int find_match(const char *subject);
 
-    // The text of sub-match n (0: the whole match), valid until the next
-    // call of operator[] on any scanner; null for n outside 0-9 or a group
-    // that took no part in the match.
+    /// The text of sub-match n (0: the whole match), valid until the next
+    /// call of operator[] on any scanner; null for n outside 0-9 or a group
+    /// that took no part in the match.
     const char *operator[](short n) const;
 
-    // Copies templ to dest with "&" replaced by the match, "\d" by sub-match
-    // d, "\\" and "\&" by "\" and "&". The bounded form writes at most
-    // dest_size bytes, the terminating zero included, and returns the length
-    // of the whole result: the result was cut when that is >= dest_size.
-    // -1 on an error (null argument, a sub-match holding a zero byte).
+    /// Copies templ to dest with "&" replaced by the match, "\d" by sub-match
+    /// d, "\\" and "\&" by "\" and "&". The bounded form writes at most
+    /// dest_size bytes, the terminating zero included, and returns the length
+    /// of the whole result: the result was cut when that is >= dest_size.
+    /// -1 on an error (null argument, a sub-match holding a zero byte).
     long substitute(const char *templ, char *dest, size_t dest_size);
-    // For callers that know dest is large enough.
+    /// For callers that know dest is large enough.
     void substitute(const char *templ, char *dest);
 
-    // The last error message, null when there has been none.
+    /// The last error message, null when there has been none.
     const char *error() const { return error_; }
+    /// True when the pattern compiled and no error has occurred since.
     bool valid() const { return valid_ != 0; }
 
 private:
@@ -56,20 +61,20 @@ private:
 
     bool compile(const char *pattern);
     void fail(const char *message);
-    // Parser: each returns the node it emitted first, or null after an error.
+    /// Parser: each returns the node it emitted first, or null after an error.
     char *reg(bool paren, int *flags);
     char *branch(int *flags);
     char *piece(int *flags);
     char *atom(int *flags);
     char *bracket_class();
     char *literal_run(int *flags);
-    // Emitting and linking.
+    /// Emitting and linking.
     char *node(int code);
     void regc(int byte);
     void insert(int code, char *operand_start);
     void tail(char *p, const char *value);
     void optail(char *p, const char *value);
-    // Matching.
+    /// Matching.
     bool try_at(const char *position);
     bool match(const char *prog);
     bool match_branch(const char *scan);
@@ -78,22 +83,22 @@ private:
     size_t repeat(const char *p);
 
     char *program_ = nullptr;
-    const char *must_ = nullptr;    // literal every match contains, or null
-    const char *input_ = nullptr;   // position while matching
-    const char *bol_ = nullptr;     // start of the subject
-    const char *parse_ = nullptr;   // position in the pattern while compiling
-    char *emit_ = nullptr;          // &dummy_ during the sizing pass
+    const char *must_ = nullptr;    ///< literal every match contains, or null
+    const char *input_ = nullptr;   ///< position while matching
+    const char *bol_ = nullptr;     ///< start of the subject
+    const char *parse_ = nullptr;   ///< position in the pattern while compiling
+    char *emit_ = nullptr;          ///< &dummy_ during the sizing pass
     char *error_ = nullptr;
     int next_group_ = 1;
-    size_t size_ = 0;               // program bytes counted by the sizing pass
-    char first_ = 0;                // first character of every match, 0: unknown
+    size_t size_ = 0;               ///< program bytes counted by the sizing pass
+    char first_ = 0;                ///< first character of every match, 0: unknown
     char anchored_ = 0;
     char dummy_ = 0;
     char valid_ = 0;
     const char *start_[kGroups] = {};
     const char *end_[kGroups] = {};
-    int depth_ = 0;                 // recursion depth of the running match
-    bool too_deep_ = false;         // the running match gave up
+    int depth_ = 0;                 ///< recursion depth of the running match
+    bool too_deep_ = false;         ///< the running match gave up
 };
 
 #endif

@@ -1,4 +1,5 @@
-/* Word-store structures of libkt_util.
+/** @file
+ * Word-store structures of libkt_util.
  *
  * Managed list: header block of 4 integer cells (entries block index, count,
  * capacity, kind) and an entries block of `capacity` cells; 0 <= count <=
@@ -21,26 +22,58 @@ KT_BEGIN_C
 
 /* ---- managed lists --------------------------------------------------- */
 
+/** A new empty list with room for max(capacity, 2) entries; kind 1 gives
+ * storage class 0, others -1. Its index, also stored in *list; 0 when the
+ * store refuses (nothing left allocated). */
 KT_API int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list);
+/** Appends one value (the capacity doubles when full): the new count, or 0
+ * for list 0 or a refused growth (the list as it was). */
 KT_API int32_t LSTE(const int32_t *list, const int32_t *value);
+/** Appends values(1..n), which may be entries of the list itself: the new
+ * count, or 0 for list 0 or a refused growth (the list as it was). */
 KT_API int32_t LSTEA(const int32_t *list, const int32_t *values, const int32_t *n);
+/** Appends the entries of source to target (the same list allowed):
+ * target, or 0 when target is 0 or its growth is refused. An empty or 0
+ * source gives target unchanged. */
 KT_API int32_t LSTA(const int32_t *source, const int32_t *target);
+/** Makes room for at least `minimum` entries: the list, also stored in
+ * *out; 0 (and *out 0) when the growth is refused (the list as it was). */
 KT_API int32_t LSTGMS(const int32_t *list, const int32_t *minimum, int32_t *out);
+/** Shrinks the capacity to max(count, 2); never fails. */
 KT_API void LSTT(const int32_t *list);
+/** Frees the list (0: nothing); *list becomes 0. */
 KT_API void LSTD(int32_t *list);
+/** Writes the title and the entries, blank-separated, as one output line. */
 KT_API void LSTO(const int32_t *list, const char *title, int32_t title_len);
+/** Writes the names of the min(n, 20) innermost active routines to
+ * standard output and the journal. */
 KT_API void CALLED(const int32_t *n);
 
 /* ---- word-store strings ---------------------------------------------- */
 
+/* The creators return the new string's index and store it in *string, or
+ * 0 (stored too) when the store refuses, with nothing left allocated. */
+
+/** A string of n characters (contents undefined), storage class 0. */
 KT_API int32_t STRGS(const int32_t *n, int32_t *string);
+/** As STRGS with storage class -1. */
 KT_API int32_t STRGSV(const int32_t *n, int32_t *string);
+/** A string holding text(1..n). */
 KT_API int32_t STRGEA(const char *text, const int32_t *n, int32_t *string, int32_t text_len);
+/** A copy of the string; 0 for string 0. */
 KT_API int32_t STRDUPR(const int32_t *string, int32_t *copy);
+/** Changes the length to n keeping the leading characters: the string, or
+ * 0 for string 0. A refused resize frees the string and clears *string. */
 KT_API int32_t STRXS(const int32_t *n, int32_t *string);
+/** Appends text(1..n), which may lie in the string itself: the string
+ * (string 0: a new one of the text). A refused resize frees the string,
+ * clears *string and gives 0. */
 KT_API int32_t STRAPA(const char *text, const int32_t *n, int32_t *string, int32_t text_len);
+/** Overwrites characters position+1.. with text(1..n), cut at the string's
+ * end; returns min(position + n, length), -1 for string 0. */
 KT_API int32_t STREA(const char *text, const int32_t *n, const int32_t *string, const int32_t *position,
                      int32_t text_len);
+/** Frees the string (0: nothing); *string becomes 0. */
 KT_API void STRFS(int32_t *string);
 
 /* ---- sets -------------------------------------------------------------
@@ -49,25 +82,39 @@ KT_API void STRFS(int32_t *string);
  * on all w words, bits above n included. SETE, SETR and SETM do not read
  * n; they ignore elements below 1. */
 
+/** Empties the set. */
 KT_API void SETN(int32_t *set, const int32_t *n);
+/** Complements every bit of the set. */
 KT_API void SETC(int32_t *set, const int32_t *n);
+/** a = a union b. */
 KT_API void SETU(int32_t *a, const int32_t *b, const int32_t *n);
+/** a = a intersection b. */
 KT_API void SETI(int32_t *a, const int32_t *b, const int32_t *n);
+/** dest = source. */
 KT_API void SETCP(const int32_t *source, int32_t *dest, const int32_t *n);
+/** Adds element e. */
 KT_API void SETE(int32_t *set, const int32_t *n, const int32_t *e);
+/** Removes element e. */
 KT_API void SETR(int32_t *set, const int32_t *n, const int32_t *e);
-KT_API int32_t SETM(const int32_t *set, const int32_t *n, const int32_t *e); /* -1 member, 0 not */
-KT_API int32_t SETISN(const int32_t *set, const int32_t *n);                /* -1 empty, 0 not */
-KT_API int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n); /* 1 equal, 0 not */
+/** -1 when e is a member, else 0. */
+KT_API int32_t SETM(const int32_t *set, const int32_t *n, const int32_t *e);
+/** -1 when the set is empty, else 0. */
+KT_API int32_t SETISN(const int32_t *set, const int32_t *n);
+/** 1 when the sets are equal, else 0. */
+KT_API int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n);
+/** 1 when the sets agree on every bit set in mask, else 0. */
 KT_API int32_t SETEQM(const int32_t *a, const int32_t *b, const int32_t *mask, const int32_t *n);
 
-/* ---- shared constants -------------------------------------------------
- * MATHC: pi, 2 pi, pi/2, pi/4, 180/pi, e, sqrt 2, 1/sqrt 2. Zeros until
- * CONSTI (or c_consti) has run; the transforms of kt/numerics.h read it. */
+/* ---- shared constants ------------------------------------------------- */
 
+/** pi, 2 pi, pi/2, pi/4, 180/pi, e, sqrt 2, 1/sqrt 2. Zeros until CONSTI
+ * (or c_consti) has run; the transforms of kt/numerics.h read it. */
 extern KT_API double MATHC[8];
+/// @{
+/** Fills MATHC; running it again changes nothing. */
 KT_API void CONSTI(void);
 KT_API void c_consti(void);
+/// @}
 
 KT_END_C
 

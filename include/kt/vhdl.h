@@ -1,4 +1,5 @@
-/* VHDL and VHDL-AMS interfaces: a line-oriented scanner that lists the
+/** @file
+ * VHDL and VHDL-AMS interfaces: a line-oriented scanner that lists the
  * entities of source files with their context clauses, generics and ports,
  * and the test and conversion of VHDL names.
  *
@@ -19,78 +20,105 @@
 KT_BEGIN_C
 
 /* Port kinds and directions as stored in VHDLPort. */
-enum { VHDL_SIGNAL = 0, VHDL_TERMINAL = 1, VHDL_QUANTITY = 2 };
-enum { VHDL_IN = 0, VHDL_OUT = 1, VHDL_INOUT = 2, VHDL_BUFFER = 3, VHDL_LINKAGE = 4, VHDL_NO_DIRECTION = 5 };
 
+/** Port kinds. */
+enum {
+    VHDL_SIGNAL = 0,   /**< signal port */
+    VHDL_TERMINAL = 1, /**< terminal port */
+    VHDL_QUANTITY = 2  /**< quantity port */
+};
+/** Port directions. */
+enum {
+    VHDL_IN = 0,          /**< in */
+    VHDL_OUT = 1,         /**< out */
+    VHDL_INOUT = 2,       /**< inout */
+    VHDL_BUFFER = 3,      /**< buffer */
+    VHDL_LINKAGE = 4,     /**< linkage */
+    VHDL_NO_DIRECTION = 5 /**< none given (terminals) */
+};
+
+/** A type named in a declaration. */
 typedef struct VHDLType {
-    char *name;
-    char *text;   /* always null here */
-    int category; /* 3 for every type the scanner records */
+    char *name;   /**< the type mark */
+    char *text;   /**< always null here */
+    int category; /**< 3 for every type the scanner records */
 } VHDLType;
 
+/** One line of text in a list. */
 typedef struct VHDLTextNode {
-    char *text;
-    struct VHDLTextNode *next;
+    char *text;                 /**< the line */
+    struct VHDLTextNode *next;  /**< next line, or null */
 } VHDLTextNode;
 
+/** One generic of an entity. */
 typedef struct VHDLGeneric {
-    char *name;
-    char *value;    /* default value tokens joined by single blanks, or null */
-    VHDLType *type; /* or null */
-    struct VHDLGeneric *next;
+    char *name;     /**< its name */
+    char *value;    /**< default value tokens joined by single blanks, or null */
+    VHDLType *type; /**< or null */
+    struct VHDLGeneric *next; /**< next generic in declaration order, or null */
 } VHDLGeneric;
 
+/** One port of an entity. */
 typedef struct VHDLPort {
-    char *name;
-    VHDLType *type; /* or null */
-    int kind;       /* VHDL_SIGNAL, VHDL_TERMINAL, VHDL_QUANTITY */
-    int direction;  /* VHDL_IN .. VHDL_NO_DIRECTION */
-    char *constraint; /* index constraint tokens joined by single blanks, or null */
-    struct VHDLPort *next;
+    char *name;     /**< its name */
+    VHDLType *type; /**< or null */
+    int kind;       /**< VHDL_SIGNAL, VHDL_TERMINAL, VHDL_QUANTITY */
+    int direction;  /**< VHDL_IN .. VHDL_NO_DIRECTION */
+    char *constraint; /**< index constraint tokens joined by single blanks, or null */
+    struct VHDLPort *next; /**< next port in declaration order, or null */
 } VHDLPort;
 
+/** An entity with its context clauses, generics and ports. */
 typedef struct VHDLEntity {
-    char *name;
-    int made;            /* 1 */
-    st_table *generics;  /* name -> VHDLGeneric, the latest of a name */
-    st_table *ports;     /* name -> VHDLPort, the latest of a name */
-    VHDLGeneric *first_generic; /* declaration order */
-    VHDLPort *first_port;       /* declaration order */
-    VHDLTextNode *context;      /* "LIBRARY x;\n" and "USE x;\n" lines */
+    char *name;          /**< its name */
+    int made;            /**< 1 */
+    st_table *generics;  /**< name -> VHDLGeneric, the latest of a name */
+    st_table *ports;     /**< name -> VHDLPort, the latest of a name */
+    VHDLGeneric *first_generic; /**< declaration order */
+    VHDLPort *first_port;       /**< declaration order */
+    VHDLTextNode *context;      /**< the "LIBRARY x;" and "USE x;" lines, each ending in a line end */
 } VHDLEntity;
 
-/* 1 when the whole file was read without a syntax error; 0 when it cannot
+/** 1 when the whole file was read without a syntax error; 0 when it cannot
  * be opened, memory ran out or an error was found (what was read before
  * stays in the tables). */
 KT_API int vhdlutil_VHDLSrcRead(const char *path);
-/* The last error message, or null. */
+/** The last error message, or null. */
 KT_API const char *vhdlutil_GetError(void);
-/* The next entity name in table order, or null at the end of the walk
+/** The next entity name in table order, or null at the end of the walk
  * (the following call starts a new walk). */
 KT_API const char *vhdlutil_ScanEntities(void);
 /* Iterators over one entity's lists in declaration order. The first call
  * names the entity; while a scan runs the name is not looked at. At the end
  * (or for an unknown entity) null, and the next call starts a new scan. */
+
+/** The next context line of the entity, or null at the end. */
 KT_API const char *vhdlutil_ScanHeader(const char *entity);
+/** The next generic: its name (also in *name), with *type (null: none)
+ * and *value (the default, or null); null at the end. */
 KT_API const char *vhdlutil_ScanGenerics(const char *entity, const char **name, const char **type,
                                          const char **value);
+/** The next port: its name (also in *name), with *type, *kind ("signal",
+ * "terminal" or "quantity"), *direction ("IN", "OUT", "INOUT", "BUFFER",
+ * "LINKAGE" or "NONE") and *constraint (null: none); null at the end. */
 KT_API const char *vhdlutil_ScanPorts(const char *entity, const char **name, const char **type,
                                       const char **kind, const char **direction, const char **constraint);
-/* Writes every entity to standard output. */
+/** Writes every entity to standard output. */
 KT_API void vhdlutil_PrintAll(void);
-/* Frees the last error, every entity and the entity table; ends running scans. */
+/** Frees the last error, every entity and the entity table; ends running scans. */
 KT_API void vhdlutil_FreeAll(void);
 
 /* VHDL names. flag 0: the reserved words of VHDL and of its analogue and
  * mixed-signal extensions are excluded; any other flag: only those of VHDL. */
-/* 1 when name can stand unchanged as a VHDL name (a basic identifier that is
+
+/** 1 when name can stand unchanged as a VHDL name (a basic identifier that is
  * not reserved, or an extended identifier \...\), else 0. */
 KT_API int IsVHDLIdentifier(const char *name, int flag);
-/* A new heap string (the caller frees it): the name, or when it is not
+/** A new heap string (the caller frees it): the name, or when it is not
  * usable the extended identifier \name\ with inner backslashes doubled.
  * Null when memory ran out. */
 KT_API char *VHDLName(const char *name, int flag);
-/* The name itself when usable, else its extended identifier in a buffer
+/** The name itself when usable, else its extended identifier in a buffer
  * shared by all calls, valid until the next call. Null when memory ran out. */
 KT_API const char *VHDLNameBuf(const char *name, int flag);
 
