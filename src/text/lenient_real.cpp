@@ -62,10 +62,10 @@ double lenient_value(const char *s, int32_t n) {
     const char stop = s[run];
     if (is_exponent_letter(stop)) {
         int32_t k = run + 1;
-        char sign = '+';
+        char exp_sign = '+';
         if (k < n && (is_sign(s[k]) || s[k] == kBlank))
-            sign = s[k++] == '-' ? '-' : '+';
-        exponent_digits(s, k, n, sign, d);
+            exp_sign = s[k++] == '-' ? '-' : '+';
+        exponent_digits(s, k, n, exp_sign, d);
         return decimal_value(d);
     }
     int32_t scale = scale_position(stop);

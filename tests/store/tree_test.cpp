@@ -200,8 +200,9 @@ TEST_F(TreeTest, RandomLinksAndUnlinksMatchTheModel) {
             expect_walks_match(m, rng);
         }
         for (int a = 0; a < static_cast<int>(m.id.size()); ++a) {
-            if (m.parent[a] < 0)
+            if (m.parent[a] < 0) {
                 EXPECT_EQ(TRDEL(&m.id[a]), 0);
+            }
         }
     }
     EXPECT_EQ(kt_host_error_count(), 0);

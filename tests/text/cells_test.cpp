@@ -76,8 +76,9 @@ TEST(IntegerText, Signed) {
     for (const Formatted &c : cases) {
         std::string field(static_cast<size_t>(c.width > 0 ? c.width : 0) + 1, '#');
         EXPECT_EQ(VBCI2C(&c.value, field.data(), c.width), c.count) << c.value << " in " << c.width;
-        if (c.count > 0)
+        if (c.count > 0) {
             EXPECT_EQ(field, c.field + "#");
+        }
         EXPECT_EQ(field.back(), '#') << "nothing written past the field";
     }
 }
@@ -90,8 +91,9 @@ TEST(IntegerText, Unsigned) {
     for (const Formatted &c : cases) {
         std::string field(static_cast<size_t>(c.width) + 1, '#');
         EXPECT_EQ(VBCU2C(&c.value, field.data(), c.width), c.count) << c.value << " in " << c.width;
-        if (c.count > 0)
+        if (c.count > 0) {
             EXPECT_EQ(field, c.field + "#");
+        }
         EXPECT_EQ(field.back(), '#');
     }
 }

@@ -108,12 +108,12 @@ TEST(CheckedReader, LengthLimits) {
     // Long numeric parts followed by a scale word: the expanded literal is
     // longer than the text, and must still convert exactly.
     for (int digits = 44; digits <= 49; ++digits) {
-        for (const std::string &scale : {"K", "MEG", "F", "MU"}) {
+        const std::pair<const char *, const char *> scales[] = {{"K", "E3"}, {"MEG", "E6"}, {"F", "E-15"}, {"MU", "E-6"}};
+        for (const auto &[scale, exponent] : scales) {
             std::string mantissa = "1." + std::string(static_cast<size_t>(digits - 2), '7');
             std::string text = mantissa + scale;
             if (text.size() > 50)
                 continue;
-            std::string exponent = scale == "K" ? "E3" : scale == "MEG" ? "E6" : scale == "F" ? "E-15" : "E-6";
             ASSERT_EQ(checked(text, v), 0) << text;
             EXPECT_EQ(v, std::strtod((mantissa + exponent).c_str(), nullptr)) << text;
         }
