@@ -5,7 +5,10 @@
 // loop; only alternatives, repetitions and groups recurse, but a loop over
 // a sub-expression recurses once per round, so the depth can grow with the
 // subject. Past kMaxDepth levels the match gives up with an error rather
-// than run out of stack.
+// than run out of stack. Backtracking can also take exponential time
+// ("(a?a?b)*c" on a long run of "ab"): past kMaxSteps steps of one search
+// it gives up the same way, so every search ends in bounded time and the
+// caller can tell "no match" from "gave up" by error().
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +26,10 @@ namespace {
 // more than 1 MB (2.5 MB): well inside a usual thread's stack. A loop over
 // a group of two characters still matches some 6,000 characters.
 constexpr int kMaxDepth = 10000;
+
+// Steps (levels entered) of one search at most: well under a second, and
+// far more than any search of a line of text that is not pathological.
+constexpr unsigned long kMaxSteps = 20000000;
 
 // The result buffer of operator[], shared by all scanners. It grows to fit
 // a sub-match; should that fail, the text is cut to what fits.
@@ -86,6 +93,7 @@ int Regexp_scanner::find_match(const char *subject) {
         return 0;
     bol_ = subject;
     depth_ = 0;
+    steps_ = 0;
     too_deep_ = false;
     if (anchored_)
         return try_at(subject) ? 1 : 0;
@@ -123,6 +131,11 @@ bool Regexp_scanner::match(const char *scan) {
     if (depth_ >= kMaxDepth) {
         too_deep_ = true;
         fail("match too deep");
+        return false;
+    }
+    if (++steps_ > kMaxSteps) {
+        too_deep_ = true;
+        fail("match too long");
         return false;
     }
     DepthGuard level(depth_);

@@ -293,6 +293,20 @@ TEST(RegexpTest, MatchesTooDeepFailCleanly) {
     EXPECT_STREQ(alternatives.error(), "match too deep");
 }
 
+// Two ways to match each "a" make a failing search exponential in the
+// subject; it must give up in bounded time and leave the scanner usable.
+TEST(RegexpTest, ExponentialBacktrackingGivesUp) {
+    std::string subject;
+    for (int i = 0; i < 30; ++i)
+        subject += "ab";
+    subject += "xc"; // the "c" every match needs is there, but not after the run
+    Regexp_scanner re("(a?a?b)*c");
+    EXPECT_EQ(re.find_match(subject.c_str()), 0);
+    EXPECT_STREQ(re.error(), "match too long");
+    EXPECT_EQ(re.find_match("ababc"), 1);
+    EXPECT_STREQ(re[0], "ababc");
+}
+
 TEST(RegexpTest, SingleCharacterLoopsDoNotRecursePerCharacter) {
     std::string subject(1000000, 'a');
     Regexp_scanner re("^a*[^a]*$");
