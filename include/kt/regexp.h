@@ -35,8 +35,9 @@ public:
     /// 1 when the pattern matches somewhere in subject (the leftmost match
     /// is recorded), else 0. A match that would backtrack deeper than a
     /// fixed bound fails with "match too deep" instead of exhausting the
-    /// stack, and a search that takes more than a fixed number of steps
-    /// (exponential backtracking) fails with "match too long".
+    /// stack, and a search that takes more steps than a search of quadratic
+    /// cost in the subject's length would (exponential backtracking) fails
+    /// with "match too long".
     int find_match(const char *subject);
 
     /// The text of sub-match n (0: the whole match), valid until the next
@@ -100,7 +101,7 @@ private:
     const char *start_[kGroups] = {};
     const char *end_[kGroups] = {};
     int depth_ = 0;                 ///< recursion depth of the running match
-    unsigned long steps_ = 0;       ///< levels entered by the running search
+    unsigned long long steps_left_ = 0; ///< levels the running search may still enter
     bool too_deep_ = false;         ///< the running match gave up
 };
 

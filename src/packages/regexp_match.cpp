@@ -6,9 +6,11 @@
 // a sub-expression recurses once per round, so the depth can grow with the
 // subject. Past kMaxDepth levels the match gives up with an error rather
 // than run out of stack. Backtracking can also take exponential time
-// ("(a?a?b)*c" on a long run of "ab"): past kMaxSteps steps of one search
-// it gives up the same way, so every search ends in bounded time and the
-// caller can tell "no match" from "gave up" by error().
+// ("(a?a?b)*c" on a long run of "ab"): a search gets a budget of steps
+// that grows with the square of the subject, more than a search of
+// quadratic cost needs, and past it gives up the same way. So every search
+// ends in bounded time, and the caller can tell "no match" from "gave up"
+// by error().
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -27,9 +29,9 @@ namespace {
 // a group of two characters still matches some 6,000 characters.
 constexpr int kMaxDepth = 10000;
 
-// Steps (levels entered) of one search at most: well under a second, and
-// far more than any search of a line of text that is not pathological.
-constexpr unsigned long kMaxSteps = 20000000;
+// Steps (levels entered) of one search: kBaseSteps + kStepsPerPair * n * n
+// for a subject of n characters.
+constexpr unsigned long long kBaseSteps = 1000000, kStepsPerPair = 64;
 
 // The result buffer of operator[], shared by all scanners. It grows to fit
 // a sub-match; should that fail, the text is cut to what fits.
@@ -93,7 +95,8 @@ int Regexp_scanner::find_match(const char *subject) {
         return 0;
     bol_ = subject;
     depth_ = 0;
-    steps_ = 0;
+    const unsigned long long n = std::strlen(subject);
+    steps_left_ = kBaseSteps + kStepsPerPair * n * n;
     too_deep_ = false;
     if (anchored_)
         return try_at(subject) ? 1 : 0;
@@ -133,7 +136,7 @@ bool Regexp_scanner::match(const char *scan) {
         fail("match too deep");
         return false;
     }
-    if (++steps_ > kMaxSteps) {
+    if (steps_left_-- == 0) {
         too_deep_ = true;
         fail("match too long");
         return false;
