@@ -13,17 +13,6 @@ using namespace kt::text_test;
 
 namespace {
 
-bool plain_number(const std::string &s) {
-    size_t i = s[0] == '-' ? 1 : 0, digits = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        ++digits;
-    if (i < s.size() && s[i] == '.')
-        ++i;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        ++digits;
-    return digits > 0 && i == s.size();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

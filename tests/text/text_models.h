@@ -22,6 +22,19 @@ inline void require(bool ok) {
 
 inline int32_t len(const std::string &s) { return static_cast<int32_t>(s.size()); }
 
+// A non-empty text of an optional minus, digits and at most one point:
+// what every reader must take at face value.
+inline bool plain_number(const std::string &s) {
+    size_t i = s[0] == '-' ? 1 : 0, digits = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        ++digits;
+    if (i < s.size() && s[i] == '.')
+        ++i;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
+        ++digits;
+    return digits > 0 && i == s.size();
+}
+
 struct Exact {
     explicit Exact(const std::string &s) : bytes(new char[s.size() ? s.size() : 1]), n(len(s)) {
         if (!s.empty())
