@@ -14,6 +14,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 #include "kt/abi.h"
 
@@ -311,6 +312,51 @@ KT_API void kt_host_close_unit(int32_t unit);
 /** Connects unit 1 to a file (null: back to discarding its records): 0,
  * or -1 when the file cannot be made. */
 KT_API int32_t kt_host_journal(const char *path);
+
+/* ---- guarded I/O and its fault injection ------------------------------ */
+
+/* Every read, write, flush and close of a file or descriptor that the two
+ * libraries make goes through these calls, so that a test can make the
+ * n-th of them fail (kt_host_fail_io_after) and check that nothing is lost
+ * and nothing is reported as success. */
+
+/** Kinds of I/O operation, to be or-ed together. */
+enum { KT_IO_READ = 1, KT_IO_WRITE = 2, KT_IO_CLOSE = 4, KT_IO_ANY = 7 };
+/** How an injected fault shows: KT_IO_FAIL makes that operation and every
+ * later one of the chosen kinds fail with EIO (a broken device);
+ * KT_IO_SHORT makes every later transfer move at most half the bytes asked
+ * (at least one); KT_IO_EINTR makes that one operation fail with EINTR and
+ * lets the later ones through. */
+enum { KT_IO_FAIL = 0, KT_IO_SHORT = 1, KT_IO_EINTR = 2 };
+
+/** Lets n more operations of the kinds in `ops` through, then injects the
+ * fault `how` as described above; n < 0 injects nothing (the default). */
+KT_API void kt_host_fail_io_after(int32_t ops, int32_t n, int32_t how);
+/** Operations of the kinds in `ops` made since the last
+ * kt_host_fail_io_after, counted whether or not a fault was injected. */
+KT_API int64_t kt_host_io_count(int32_t ops);
+
+/** read(2) through the fault hook: bytes read (0 at end of input), or -1
+ * with errno (EINTR included: callers retry). */
+KT_API int64_t kt_io_read(int fd, void *buf, int64_t n);
+/** write(2) through the fault hook: bytes written, or -1 with errno. */
+KT_API int64_t kt_io_write(int fd, const void *buf, int64_t n);
+/** close(2) through the fault hook: 0, or -1 with errno; the descriptor is
+ * released either way. */
+KT_API int32_t kt_io_close(int fd);
+/** fread of up to n bytes through the fault hook: bytes read (fewer than
+ * asked does not mean the end), 0 at end of file, or -1 with errno. */
+KT_API int64_t kt_io_fread(FILE *stream, void *buf, int64_t n);
+/** fwrite of n bytes through the fault hook: n, or -1 with errno when the
+ * write failed (EINTR: nothing was written, retry). An injected short
+ * transfer shows as a device that filled part-way: ENOSPC. */
+KT_API int64_t kt_io_fwrite(FILE *stream, const void *buf, int64_t n);
+/** fflush through the fault hook (as a write): 0, or -1 with errno. */
+KT_API int32_t kt_io_fflush(FILE *stream);
+/** fclose through the fault hook: 0, or -1 with errno when the last
+ * buffered bytes could not be written or the close failed; the stream is
+ * released either way. */
+KT_API int32_t kt_io_fclose(FILE *stream);
 
 /* ---- sockets ---------------------------------------------------------- */
 
