@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Runs every benchmark program and prints one table of library time over
+peer time, pair by pair and size by size, with the goal of each pair.
+
+A goal holds at every size a pair runs, so each pair's worst size is what
+counts: the summary lists it, and the exit status is 1 when any pair misses
+its goal at any size. Scaling goals (time per input byte may grow at most so
+much from the smallest to the largest size) are checked the same way.
+
+Usage: tools/bench-report.py [--build DIR] [--repetitions N] [--filter REGEX]
+                             [--json OUT] [PROGRAM...]
+PROGRAM names bench_* programs (default: all in DIR/bench). Run it on a
+quiet machine: a parallel build skews every ratio.
+"""
+import argparse
+import json
+import os
+import re
+import subprocess
+import sys
+
+# library benchmark, peer benchmark, largest acceptable ratio of the medians
+PAIRS = [
+    # bench_store
+    ("BM_WordStore_AllocFree", "BM_Malloc_AllocFree", 1.0),
+    ("BM_WordStore_Fragmented", "BM_Malloc_Fragmented", 1.0),
+    ("BM_LSTE_Append", "BM_Vector_PushBack", 2.0),
+    ("BM_STRAPA_Append", "BM_StdString_Append", 1.5),
+    # bench_text
+    ("BM_VBCS2D", "BM_FromChars", 1.5),
+    ("BM_VBCS2D", "BM_Strtod", 0.7),
+    ("BM_S2DCNV", "BM_Strtod", 1.0),
+    # bench_numerics
+    ("BM_QSORTI_Random", "BM_StdSort_Random", 1.3),
+    ("BM_QSORTI_Sorted", "BM_StdSort_Sorted", 3.0),
+    ("BM_QSRTID_Random", "BM_StdSortIndex_Random", 1.5),
+    ("BM_TRZ2D_DB", "BM_Loop_DB", 1.2),
+    ("BM_TRZ2D_ContPhase", "BM_Loop_Atan2", 1.3),
+    # bench_packages
+    ("BM_StTable_InsertLookup", "BM_UnorderedMap_InsertLookup", 1.3),
+    ("BM_lsSort", "BM_StdListSort", 1.5),
+    ("BM_Regexp_Match", "BM_StdRegex_Match", 0.2),
+    ("BM_Regexp_Match", "BM_Posix_Regexec", 2.0),
+    # bench_channels
+    ("BM_Channel_Throughput_32K", "BM_RawSocket_Throughput_32K", 1.25),
+    ("BM_Channel_RoundTrip_64", "BM_RawSocket_RoundTrip_64", 1.2),
+    # bench_containers
+    ("BM_HashCStringInt_CreateFind", "BM_UnorderedMap_StringInt", 1.2),
+    ("BM_StringTable_Enter", "BM_UnorderedMap_Intern", 1.2),
+    ("BM_Bank_GetFree", "BM_Malloc_Free_Small", 0.5),
+    ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
+    # bench_trees
+    ("BM_TRNTD_Walk", "BM_PointerTree_Walk", 2.0),
+    # bench_sweeps
+    ("BM_LPXP_Dec", "BM_Loop_Geometric", 1.5),
+    ("BM_LPGV_All", "BM_Loop_Pow", 3.0),
+    # bench_names
+    ("BM_SEPTHI_Compile", "BM_Strtok_Split", 8.0),
+    # bench_fields
+    ("BM_CFR_Read", "BM_Getline_Split", 3.0),
+    ("BM_CFW_Write", "BM_Fwrite_Text", 3.0),
+    ("BM_CFW_Write", "BM_Fwrite_Block", 10.0),
+    # bench_vhdl
+    ("BM_VHDLSrcRead", "BM_Tokenize_Only", 2.5),
+]
+
+# benchmark whose last argument is the input length: time per unit of
+# input may grow at most this much from the smallest length to the largest,
+# for each setting of the other arguments
+SCALING = [
+    ("BM_Regexp_Pathological", 2.0),
+    ("BM_SEPTHI_Nested", 2.0),
+]
+
+
+def run(binary, repetitions, filt):
+    cmd = [binary, "--benchmark_format=json", f"--benchmark_repetitions={repetitions}",
+           "--benchmark_report_aggregates_only=true", "--benchmark_enable_random_interleaving=true"]
+    if filt:
+        cmd.append(f"--benchmark_filter={filt}")
+    out = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True).stdout
+    medians = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        parts = b["run_name"].split("/")
+        # Arguments are the numeric parts ("/repeats:5", "real_time" are not);
+        # a benchmark without arguments runs at one size, "-".
+        args = "/".join(p for p in parts[1:] if re.fullmatch(r"-?\d+", p)) or "-"
+        # Benchmarks that wait on another process are timed by the clock.
+        t = b["real_time"] if "real_time" in parts else b["cpu_time"]
+        medians[(parts[0], args)] = to_ns(t, b["time_unit"])
+    return medians
+
+
+def to_ns(t, unit):
+    return t * {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[unit]
+
+
+def show(ns):
+    for unit, scale in (("s", 1e9), ("ms", 1e6), ("us", 1e3)):
+        if ns >= scale:
+            return f"{ns / scale:8.2f} {unit:2}"
+    return f"{ns:8.1f} ns"
+
+
+def size_key(args):
+    return [int(a) for a in args.split("/")] if args != "-" else []
+
+
+def pair_rows(m):
+    rows = []
+    for ours, peer, goal in PAIRS:
+        for (name, args) in sorted((k for k in m if k[0] == ours), key=lambda k: size_key(k[1])):
+            if (peer, args) in m:
+                rows.append((f"{ours} / {peer}", args, m[(ours, args)], m[(peer, args)], goal))
+    return rows
+
+
+def scaling_rows(m):
+    rows = []
+    for name, goal in SCALING:
+        groups = {}
+        for (n, args) in m:
+            if n == name and args != "-":
+                key = size_key(args)
+                groups.setdefault(tuple(key[:-1]), []).append((key[-1], m[(n, args)]))
+        for prefix, points in sorted(groups.items()):
+            points.sort()
+            if len(points) < 2:
+                continue
+            (n0, t0), (n1, t1) = points[0], points[-1]
+            label = "/".join(str(p) for p in prefix)
+            rows.append((f"{name} per unit {n1} vs {n0}", label or "-", t1 / n1, t0 / n0, goal))
+    return rows
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--build", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build"))
+    ap.add_argument("--repetitions", type=int, default=5)
+    ap.add_argument("--filter", default="")
+    ap.add_argument("--json", help="also write the rows to this file")
+    ap.add_argument("programs", nargs="*")
+    a = ap.parse_args()
+    bench_dir = os.path.join(a.build, "bench")
+    programs = a.programs or sorted(
+        os.path.join(bench_dir, p) for p in os.listdir(bench_dir)
+        if p.startswith("bench_") and os.access(os.path.join(bench_dir, p), os.X_OK))
+    m = {}
+    for p in programs:
+        print(f"running {os.path.basename(p)} ...", file=sys.stderr, flush=True)
+        m.update(run(p if os.sep in p else os.path.join(bench_dir, p), a.repetitions, a.filter))
+
+    rows = pair_rows(m) + scaling_rows(m)
+    worst = {}
+    print(f"{'pair':68} {'size':>10} {'library':>11} {'peer':>11} {'ratio':>6}  goal")
+    for label, args, t_lib, t_peer, goal in rows:
+        ratio = t_lib / t_peer
+        met = ratio <= goal
+        print(f"{label:68} {args:>10} {show(t_lib)} {show(t_peer)} {ratio:6.2f}  <= {goal:<4} "
+              f"{'met' if met else 'MISSED'}")
+        if label not in worst or ratio > worst[label][1]:
+            worst[label] = (args, ratio, goal)
+    print()
+    print(f"{'worst size of each pair':68} {'size':>10} {'ratio':>6}  goal")
+    missed = 0
+    for label, (args, ratio, goal) in worst.items():
+        met = ratio <= goal
+        missed += not met
+        print(f"{label:68} {args:>10} {ratio:6.2f}  <= {goal:<4} {'met' if met else 'MISSED'}")
+    print(f"\n{len(worst) - missed} of {len(worst)} goals met at every size")
+    if a.json:
+        with open(a.json, "w") as f:
+            json.dump([{"pair": r[0], "size": r[1], "library_ns": r[2], "peer_ns": r[3],
+                        "ratio": r[2] / r[3], "goal": r[4]} for r in rows], f, indent=1)
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
