@@ -2,13 +2,17 @@
 #ifndef KT_TESTS_HOST_HOST_TEST_UTIL_H
 #define KT_TESTS_HOST_HOST_TEST_UTIL_H
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "kt/host.h"
 
@@ -22,6 +26,32 @@ struct TempFile {
     }
     ~TempFile() { std::remove(path.c_str()); }
     const char *c_str() const { return path.c_str(); }
+    std::string path;
+};
+
+// A scratch directory, removed with the files in it when done.
+struct TempDir {
+    explicit TempDir(const std::string &tag) {
+        std::string pattern = ::testing::TempDir() + "kt_host_" + tag + "_XXXXXX";
+        path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempDir() {
+        for (const std::string &name : names())
+            std::remove((path + "/" + name).c_str());
+        ::rmdir(path.c_str());
+    }
+    // The names of the files in it, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        if (DIR *d = ::opendir(path.c_str())) {
+            while (const dirent *e = ::readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                    out.push_back(e->d_name);
+            ::closedir(d);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
     std::string path;
 };
 
