@@ -33,48 +33,61 @@ struct Run {
 
 struct Case {
     const char *name;
-    int32_t ops;           // kinds of I/O call the faults go to
+    int32_t ops;           // kinds of I/O call the faults go to, alone and together
     int32_t error;         // the numbered error every failure reports; 0: none
     std::function<Run()> run;
     std::string kept = ""; // when set, what a failure must leave as the result
 };
 
+// Injects the fault into the k-th call of the kinds in `ops`, k = 0, 1, ...
+void walk(const Case &c, const Run &clean, int32_t ops, int32_t how) {
+    const int64_t baseline = kt_host_store_bytes_in_use();
+    for (int32_t k = 0;; ++k) {
+        ASSERT_LT(k, 500) << c.name << " never ends";
+        SCOPED_TRACE(std::string(c.name) + ", kinds " + std::to_string(ops) + ", mode " + std::to_string(how) +
+                     ", calls let through: " + std::to_string(k));
+        kt_host_reset_errors();
+        kt_host_fail_io_after(ops, k, how);
+        const Run r = c.run();
+        const bool reached = kt_host_io_count(ops) > k;
+        kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+        const std::string sizes =
+            std::to_string(r.result.size()) + " bytes, fault-free " + std::to_string(clean.result.size());
+        if (r.ok) {
+            EXPECT_TRUE(r.result == clean.result) << "a success that lost data: " << sizes;
+            EXPECT_EQ(kt_host_error_count(), 0);
+        } else {
+            EXPECT_EQ(how, KT_IO_FAIL) << "a short or interrupted transfer made it fail";
+            EXPECT_EQ(kt_host_error_count(), c.error ? 1 : 0);
+            EXPECT_EQ(kt_host_error_number(1), c.error);
+            if (!c.kept.empty())
+                EXPECT_EQ(r.result, c.kept);
+            else
+                EXPECT_TRUE(clean.result.compare(0, r.result.size(), r.result) == 0) << "not a prefix: " << sizes;
+        }
+        if (!reached) {
+            EXPECT_TRUE(r.ok);
+            return;
+        }
+    }
+}
+
 void drive(const Case &c) {
     kt_host_reset_errors();
-    const int64_t baseline = kt_host_store_bytes_in_use();
     const Run clean = c.run();
     ASSERT_TRUE(clean.ok) << c.name;
     ASSERT_EQ(kt_host_error_count(), 0) << c.name;
-    for (int32_t how : {KT_IO_FAIL, KT_IO_SHORT, KT_IO_EINTR})
-        for (int32_t k = 0;; ++k) {
-            ASSERT_LT(k, 500) << c.name << " never ends";
-            SCOPED_TRACE(std::string(c.name) + ", mode " + std::to_string(how) + ", calls let through: " +
-                         std::to_string(k));
-            kt_host_reset_errors();
-            kt_host_fail_io_after(c.ops, k, how);
-            const Run r = c.run();
-            const bool reached = kt_host_io_count(c.ops) > k;
-            kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
-            EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
-            const std::string sizes = std::to_string(r.result.size()) + " bytes, fault-free " +
-                                      std::to_string(clean.result.size());
-            if (r.ok) {
-                EXPECT_TRUE(r.result == clean.result) << "a success that lost data: " << sizes;
-                EXPECT_EQ(kt_host_error_count(), 0);
-            } else {
-                EXPECT_EQ(how, KT_IO_FAIL) << "a short or interrupted transfer made it fail";
-                EXPECT_EQ(kt_host_error_count(), c.error ? 1 : 0);
-                EXPECT_EQ(kt_host_error_number(1), c.error);
-                if (!c.kept.empty())
-                    EXPECT_EQ(r.result, c.kept);
-                else
-                    EXPECT_TRUE(clean.result.compare(0, r.result.size(), r.result) == 0) << "not a prefix: " << sizes;
-            }
-            if (!reached) {
-                EXPECT_TRUE(r.ok);
-                break;
-            }
-        }
+    // Each kind alone, so that a fault in one is not hidden by the next
+    // call failing too, then all together.
+    std::vector<int32_t> kinds;
+    for (int32_t op : {KT_IO_READ, KT_IO_WRITE, KT_IO_CLOSE})
+        if (c.ops & op)
+            kinds.push_back(op);
+    kinds.push_back(c.ops);
+    for (int32_t ops : kinds)
+        for (int32_t how : {KT_IO_FAIL, KT_IO_SHORT, KT_IO_EINTR})
+            walk(c, clean, ops, how);
     kt_host_reset_errors();
 }
 

@@ -149,8 +149,9 @@ TEST(FieldFile, RoundTripsUnderFaults) {
         const std::string before = slurp(path);
         kt_host_reset_errors();
         int32_t t = make_table(fields), status = -1;
-        if (fault == kWrite)
-            kt_host_fail_io_after(KT_IO_WRITE | KT_IO_CLOSE, static_cast<int32_t>(rng() % 3), how);
+        if (fault == kWrite) // a failed write must show even when the close succeeds
+            kt_host_fail_io_after(rng() % 2 ? KT_IO_WRITE : KT_IO_WRITE | KT_IO_CLOSE, static_cast<int32_t>(rng() % 3),
+                                  how);
         const bool wrote = c_cfw(t, path.c_str(), &status) == 0;
         kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
         c_cfd(&t);
