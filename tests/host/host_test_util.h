@@ -2,13 +2,13 @@
 #ifndef KT_TESTS_HOST_HOST_TEST_UTIL_H
 #define KT_TESTS_HOST_HOST_TEST_UTIL_H
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,26 +29,20 @@ struct TempFile {
     std::string path;
 };
 
-// A scratch directory, removed with the files in it when done.
+// A scratch directory, removed with everything in it when done.
 struct TempDir {
     explicit TempDir(const std::string &tag) {
         std::string pattern = ::testing::TempDir() + "kt_host_" + tag + "_XXXXXX";
         path = ::mkdtemp(pattern.data()) ? pattern : std::string();
     }
     ~TempDir() {
-        for (const std::string &name : names())
-            std::remove((path + "/" + name).c_str());
-        ::rmdir(path.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
     }
-    // The names of the files in it, sorted.
-    std::vector<std::string> names() const {
+    std::vector<std::string> names() const { // sorted
         std::vector<std::string> out;
-        if (DIR *d = ::opendir(path.c_str())) {
-            while (const dirent *e = ::readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                    out.push_back(e->d_name);
-            ::closedir(d);
-        }
+        for (const auto &entry : std::filesystem::directory_iterator(path))
+            out.push_back(entry.path().filename());
         std::sort(out.begin(), out.end());
         return out;
     }

@@ -91,23 +91,4 @@ TEST(Input, MissingFileLeavesTheCurrentInputAlone) {
     EXPECT_EQ(next_line(), std::nullopt) << "no input at all";
 }
 
-// A failed read is told once, apart from the end, and loses the line it
-// was reading; the input then reads as ended.
-TEST(Input, AFailedReadIsNotTheEnd) {
-    TempFile f("failing");
-    spit(f.path, "x\n" + std::string(100000, 'y') + "\n"); // more than one read
-    ASSERT_GE(open_input(f.path), 1);
-    EXPECT_EQ(next_line(), "x\n");
-    kt_host_fail_io_after(KT_IO_READ, 0, KT_IO_FAIL);
-    std::vector<char> buf(200000);
-    int32_t cap = static_cast<int32_t>(buf.size()), len = -1;
-    EXPECT_EQ(IIGETL(buf.data(), &cap, &len, cap), KT_INPUT_FAILED);
-    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
-    EXPECT_EQ(len, 0);
-    EXPECT_EQ(kt_host_input_error(), EIO);
-    EXPECT_EQ(next_line(), std::nullopt);
-    EXPECT_EQ(kt_host_input_error(), 0);
-    IIOLDF();
-}
-
 } // namespace

@@ -213,28 +213,6 @@ TEST_F(Output, UnusableUnitsAreNotPushed) {
     EXPECT_LT(OOOPEN("    ", 4), 0);
 }
 
-// A unit on a full device is reported once: by OOWRIT when a line finds
-// the buffer full, else by OOCLOS. The journal's failure shows when it is
-// disconnected.
-TEST_F(Output, AFullDeviceIsReportedOnce) {
-    for (int lines : {1, 5000}) {
-        kt_host_reset_errors();
-        int32_t unit = c_ooopen("/dev/full");
-        ASSERT_EQ(c_oopush(unit), unit);
-        for (int i = 0; i < lines; ++i)
-            put("0123456789");
-        c_ooclos(unit);
-        ASSERT_EQ(kt_host_error_count(), 1) << lines;
-        EXPECT_EQ(kt_host_error_number(1), 2064);
-        EXPECT_STREQ(kt_host_error_text(1), lines == 1 ? "ooclos: /dev/full: No space left on device"
-                                                       : "oowrit: /dev/full: No space left on device");
-    }
-    kt_host_reset_errors();
-    ASSERT_EQ(kt_host_journal("/dev/full"), 0);
-    EXPECT_EQ(kt_host_write_record(1, "lost", 4), 0) << "buffered";
-    EXPECT_NE(kt_host_journal(nullptr), 0);
-}
-
 TEST_F(Output, RecordsToStandardOutputAndTheJournal) {
     EXPECT_EQ(kt_host_write_record(6, "abcdef", 3), 0);
     EXPECT_EQ(kt_host_write_record(6, "", 0), 0);

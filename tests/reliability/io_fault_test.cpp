@@ -126,8 +126,7 @@ Fields big_table(int nfields) {
 std::vector<Case> cases(const kt_host_test::TempDir &dir, const kt_host_test::TempDir &alone) {
     const std::string fields_in = dir.path + "/in.fields", replaced = alone.path + "/out.fields";
     const std::string listing = dir.path + "/listing", lines = dir.path + "/lines.txt";
-    const std::string cells = dir.path + "/cells.bin", records = dir.path + "/records.bin";
-    const std::string journal = dir.path + "/journal";
+    const std::string cells = dir.path + "/cells", records = dir.path + "/records", journal = dir.path + "/journal";
     // Inputs of several buffers each, so that a read fails part-way.
     int32_t t = make_table(big_table(300)), status = 0;
     c_cfw(t, fields_in.c_str(), &status);
@@ -178,31 +177,26 @@ std::vector<Case> cases(const kt_host_test::TempDir &dir, const kt_host_test::Te
              c_cfd(&table);
              return Run{kt_host_error_count() == 0, slurp(listing)};
          }},
-        {"MMWRIT", KT_IO_WRITE | KT_IO_CLOSE, 0,
+        // The written cells as MMREAD reads them back (not read when the write failed).
+        {"MMWRIT, MMREAD", KT_IO_ANY, 0,
          [=] {
-             int32_t unit = kt_host_open_unit(cells.c_str(), "w"), code = 0;
-             for (int32_t n : {1000, 9000, 5}) {
-                 int32_t block = 0, s = 4, st = 0;
+             const int32_t counts[] = {1000, 9000, 5};
+             int32_t unit = kt_host_open_unit(cells.c_str(), "w"), s = 4, cls = 0, st = 0, code = 0;
+             for (int32_t n : counts) {
+                 int32_t block = 0;
                  c_gstore(n, &block, s, 0);
                  for (int32_t i = 1; i <= n; ++i)
                      kt_set_icell(block + i, n + i);
                  code |= MMWRIT(&unit, &n, &block, &s, &st);
                  c_fstore(n, &block, s);
              }
-             bool ok = code == 0;
-             ok = kt_host_close_unit(unit) == 0 && ok;
-             return Run{ok, slurp(cells)};
-         }},
-        {"MMREAD", KT_IO_READ | KT_IO_CLOSE, 0,
-         [=] {
-             int32_t unit = kt_host_open_unit(cells.c_str(), "r");
+             bool ok = kt_host_close_unit(unit) == 0 && code == 0;
+             unit = kt_host_open_unit(cells.c_str(), "r");
              std::string got;
-             bool ok = true;
-             for (int32_t n : {1000, 9000, 5}) {
-                 int32_t block = 0, s = 4, cls = 0, st = 0, code = MMREAD(&unit, &n, &block, &s, &cls, &st);
-                 if (code != 0) {
-                     EXPECT_EQ(code, 3) << "a failed read taken for the end of the file";
-                     EXPECT_NE(kt_host_unit_error(unit), 0);
+             for (int32_t n : counts) {
+                 int32_t block = 0;
+                 if (!ok || (code = MMREAD(&unit, &n, &block, &s, &cls, &st)) != 0) {
+                     EXPECT_TRUE(!ok || (code == 3 && kt_host_unit_error(unit) > 0)) << "failed read taken for the end";
                      ok = false;
                      break;
                  }
@@ -212,24 +206,19 @@ std::vector<Case> cases(const kt_host_test::TempDir &dir, const kt_host_test::Te
              kt_host_close_unit(unit);
              return Run{ok, got};
          }},
-        {"IARW2 to a unit (OOCLOS)", KT_IO_WRITE | KT_IO_CLOSE, 2064,
+        // Read back rather than compared by bytes: stored data indices differ from run to run.
+        {"IARW2 (unit closed by OOCLOS), IARR2", KT_IO_ANY, 2064,
          [=] {
-             // Stored data indices differ from run to run: compare what reads back.
              int32_t r = make_iar2(inner), unit = kt_host_open_unit(records.c_str(), "w"), st = -1;
              bool ok = IARW2(&unit, &r, &st) == 0;
              c_ooclos(unit);
              ok = ok && kt_host_error_count() == 0;
              IARFS2(&r);
              unit = kt_host_open_unit(records.c_str(), "r");
-             std::string back = IARR2(&unit, &r) ? text_of(r) : "";
-             IARFS2(&r);
-             kt_host_close_unit(unit);
-             return Run{ok, back};
-         }},
-        {"IARR2", KT_IO_READ | KT_IO_CLOSE, 2064,
-         [=] {
-             int32_t unit = kt_host_open_unit(records.c_str(), "r"), r = 0;
-             bool ok = IARR2(&unit, &r) != 0;
+             ok = ok && IARR2(&unit, &r) != 0;
+             if (ok) {
+                 EXPECT_EQ(iar2_values(r), inner);
+             }
              std::string got = ok ? text_of(r) : "";
              IARFS2(&r);
              kt_host_close_unit(unit);

@@ -161,7 +161,7 @@ int demo_fields(const std::string &dir) {
         char scratch[] = "/tmp/kt-util-fields-XXXXXX";
         int fd = mkstemp(scratch);
         if (fd >= 0) {
-            close(fd);
+            kt_io_close(fd);
             Table back;
             int32_t written = 0, count = 0;
             if (c_cfw(table.t, scratch, &written) == 0 && back.read(scratch)) {
