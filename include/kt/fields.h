@@ -13,7 +13,9 @@
  * Field file: one field per record, the name first, then comma-separated
  * values with backslash escapes (`\n` line end, `\s` blank, `\t` tab, `\x`
  * the character x). A line ending in an odd number of backslashes continues on
- * the next; "#" starts a comment line. Lines hold at most 1023 characters.
+ * the next; "#" starts a comment line. Lines hold at most 1023 characters. A
+ * carriage return before a line end belongs to the line end unless a
+ * backslash escapes it.
  *
  * Upper-case entries take every argument by address; each text adds its
  * length after the other arguments. c_ entries take plain values and
@@ -62,12 +64,16 @@ KT_API int32_t CFXGN(const int32_t *table, const int32_t *k, int32_t *name);
 
 /* ---- the field file -------------------------------------------------- */
 
-/** Appends the records of a file: 0, or 1 (2004 unopenable, 2023 a line too
- * long, 2012 store exhausted; the records before stay). Also in *status. */
+/** Appends the records of a file: 0, or 1 (2004 unopenable or a directory,
+ * with kt_host_input_error telling why; 2064 a read failed, with the
+ * system's reason; 2023 a line too long; 2012 store exhausted; the records
+ * before stay). Also in *status. */
 KT_API int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t file_len);
 /** Writes the table so that CFR reads it back value for value: 0, or 1 (2007
- * unopenable, 1001 output not made current, 2023 a line would not fit the
- * reader's buffer; then the file is left untouched). Also in *status. */
+ * unopenable, 2023 a line would not fit the reader's buffer, 2064 a write
+ * failed, with the system's reason). A regular file is replaced only once
+ * the new one is whole, so on failure it is left exactly as it was (a
+ * device or pipe is written in place). Also in *status. */
 KT_API int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t file_len);
 /** Prints on the current output: mode 1 one value per line, 2 the values of
  * a field on one line separated by commas, other modes without separators.

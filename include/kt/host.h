@@ -170,7 +170,10 @@ KT_API int32_t OOPUSH(const int32_t *unit);
 /** Restores the unit current before the last OOPUSH (none left: 6). */
 KT_API void OOPOP(void);
 /** Closes an output unit opened by OOOPEN and drops it from the pushed
- * units; units below the first file unit are ignored. */
+ * units; units below the first file unit are ignored. When the unit's
+ * last lines cannot be written or its close fails, error 2064 is raised
+ * with the file name and the system's reason (OOWRIT raises it at the
+ * unit's first failed line, after which the unit takes no more lines). */
 KT_API void OOCLOS(const int32_t *unit);
 
 /// @{
@@ -198,7 +201,9 @@ KT_API void c_ooclos(int32_t unit);
 
 /** Writes one record to a numbered unit: 6 is standard output, 1 the host's
  * journal (see kt_host_journal), others units opened for output. 0, or -1
- * when the unit is not open for output or the write fails. */
+ * with errno when the unit is not open for output or the write fails (or
+ * failed before: a unit that failed once takes no more records). Records
+ * to a file are buffered: a failure may show only at kt_host_close_unit. */
 KT_API int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n);
 
 /* ---- line input ------------------------------------------------------ */
@@ -208,22 +213,33 @@ KT_API int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n);
 KT_API int32_t IINEWS(const char *path, int32_t path_len);
 /** IIGETL(buffer, capacity, length): reads the next line, line end included,
  * at most capacity characters; a last line without a line end gets one.
- * 0 on success, -1 at end of input (length 0). */
+ * 0 on success, -1 at end of input (length 0), KT_INPUT_FAILED when a read
+ * failed (length 0; the line being read is lost and later calls give -1 for
+ * that input). A caller that tests only for 0 stops at a failure as at the
+ * end; kt_host_input_error tells them apart. */
 KT_API int32_t IIGETL(char *buffer, const int32_t *capacity, int32_t *length, int32_t buffer_len);
+/** IIGETL's result for a failed read. */
+enum { KT_INPUT_FAILED = -2 };
+/** The system's reason (an errno value) why the last IINEWS or IIGETL
+ * failed: 0 when it did not fail (end of input included). A directory
+ * fails at IINEWS with EISDIR. */
+KT_API int32_t kt_host_input_error(void);
 /** IIOLDF(): closes the current input and restores the previous one. */
 KT_API void IIOLDF(void);
 
 /* ---- binary units ---------------------------------------------------- */
 
 /** MMWRIT(unit, count, index, elsize, status): writes count elements of
- * the block to a binary unit: 0, or 1 for a bad unit or argument or a
- * failed write. Also stored in *status. */
+ * the block to a binary unit: 0, 1 for a bad unit or argument, or 3 when
+ * the write failed (kt_host_unit_error tells why). The unit buffers: a
+ * failure may show only at kt_host_close_unit. Also stored in *status. */
 KT_API int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index,
                       const int32_t *elsize, int32_t *status);
 /** MMREAD(unit, count, index out, elsize, class, status): allocates a block
  * and fills it from the unit: 0 and *index, or 1 for a bad unit or
- * argument or a short read, 2 when the store refuses (nothing left
- * allocated). Also stored in *status. */
+ * argument or a file that ends first, 2 when the store refuses, 3 when
+ * the read failed (kt_host_unit_error tells why); nothing is left
+ * allocated on failure. Also stored in *status. */
 KT_API int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index,
                       const int32_t *elsize, const int32_t *sclass, int32_t *status);
 
@@ -307,10 +323,17 @@ KT_API int64_t kt_host_store_bytes_in_use(void);
 /** Opens a binary unit for MMREAD (mode "r") or MMWRIT ("w"): the unit,
  * or -1 for another mode or a file that cannot be opened. */
 KT_API int32_t kt_host_open_unit(const char *path, const char *mode);
-/** Closes a unit opened by kt_host_open_unit or OOOPEN. */
-KT_API void kt_host_close_unit(int32_t unit);
+/** Closes a unit opened by kt_host_open_unit or OOOPEN: 0, or -1 with
+ * errno when a transfer on it failed, before or in writing its last
+ * buffered bytes, or the close failed. An unknown unit gives 0. */
+KT_API int32_t kt_host_close_unit(int32_t unit);
+/** The system's reason (an errno value) of the first failed transfer on an
+ * open unit, which then moves nothing more; 0 when none failed, -1 when
+ * the unit is not open. */
+KT_API int32_t kt_host_unit_error(int32_t unit);
 /** Connects unit 1 to a file (null: back to discarding its records): 0,
- * or -1 when the file cannot be made. */
+ * or -1 when the file cannot be made or the records of the file it was
+ * connected to could not all be written. */
 KT_API int32_t kt_host_journal(const char *path);
 
 /* ---- guarded I/O and its fault injection ------------------------------ */
@@ -341,6 +364,9 @@ KT_API int64_t kt_host_io_count(int32_t ops);
 KT_API int64_t kt_io_read(int fd, void *buf, int64_t n);
 /** write(2) through the fault hook: bytes written, or -1 with errno. */
 KT_API int64_t kt_io_write(int fd, const void *buf, int64_t n);
+/** kt_io_write until all n bytes are written, writing again after an
+ * interruption or a short transfer: n, or -1 with errno. */
+KT_API int64_t kt_io_write_all(int fd, const void *buf, int64_t n);
 /** close(2) through the fault hook: 0, or -1 with errno; the descriptor is
  * released either way. */
 KT_API int32_t kt_io_close(int fd);

@@ -40,10 +40,14 @@ KT_API int32_t IARA(int32_t *first, int32_t *second);
  * are equal), else 1 (also for different lengths); also stored in *flag. */
 KT_API int32_t IARCMP(const int32_t *a, const int32_t *b, int32_t *flag);
 /** Writes the record to a binary unit: 0, or 1 for a 0 record or a failed
- * write; also stored in *status. */
+ * write; also stored in *status. A write the system fails also raises
+ * error 2064 "iarw" with its reason. Units buffer: check
+ * kt_host_close_unit too. */
 KT_API int32_t IARW(const int32_t *unit, const int32_t *record, int32_t *status);
 /** Reads a record written by IARW into new blocks: its index, also stored
- * in *record; 0 when the read or the store fails (nothing left allocated). */
+ * in *record; 0 when the read or the store fails (nothing left allocated).
+ * The end of the file gives 0 quietly; a read the system fails also raises
+ * error 2064 "iarr" with its reason. */
 KT_API int32_t IARR(const int32_t *unit, int32_t *record);
 
 /* ---- two-level records ------------------------------------------------ */

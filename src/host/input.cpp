@@ -1,19 +1,39 @@
 // Line input with nesting: IINEWS makes a file the current input and keeps
 // the previous one, IIOLDF closes it and goes back, IIGETL reads lines from
 // whichever is current.
-#include <cstdio>
+//
+// A read that fails is never taken for the end of the file: IIGETL answers
+// KT_INPUT_FAILED once, drops the line it was reading, and reads that input
+// as ended from then on. kt_host_input_error keeps the system's reason.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "../common/abi.h"
 #include "../common/fortran_text.h"
+#include "descriptor_io.h"
 #include "kt/host.h"
+
+using kt::host::DescriptorReader;
 
 namespace {
 
-std::vector<std::FILE *> &inputs() {
-    static std::vector<std::FILE *> s;
+struct Input {
+    explicit Input(int fd) : reader(fd) {}
+    DescriptorReader reader;
+    bool mid_line = false; // the last piece given out did not end a line
+    bool failed = false;   // the failure was reported: read as ended
+};
+
+std::vector<std::unique_ptr<Input>> &inputs() {
+    static std::vector<std::unique_ptr<Input>> s;
     return s;
 }
+
+int g_last_error = 0;
 
 } // namespace
 
@@ -21,48 +41,64 @@ extern "C" {
 
 int32_t IINEWS(const char *path, int32_t path_len) {
     std::string name = kt::fortran_cstr(path, path_len);
-    std::FILE *f = name.empty() ? nullptr : std::fopen(name.c_str(), "r");
-    if (!f)
+    int fd = name.empty() ? (errno = ENOENT, -1) : kt::host::open_for_reading(name.c_str());
+    g_last_error = fd < 0 ? errno : 0;
+    if (fd < 0)
         return -1;
-    inputs().push_back(f);
+    inputs().push_back(std::make_unique<Input>(fd));
     return static_cast<int32_t>(inputs().size());
 }
 
 int32_t IIGETL(char *buffer, const int32_t *capacity, int32_t *length, int32_t buffer_len) {
     (void)buffer_len; // the explicit capacity rules
     *length = 0;
-    if (inputs().empty())
+    g_last_error = 0;
+    if (inputs().empty() || inputs().back()->failed)
         return -1;
-    std::FILE *f = inputs().back();
+    Input &in = *inputs().back();
     int32_t cap = *capacity, n = 0;
-    int c = EOF;
-    while (n < cap && (c = std::getc(f)) != EOF) {
-        buffer[n++] = static_cast<char>(c);
-        if (c == '\n')
+    bool ended = false;
+    while (n < cap) {
+        std::string_view have = in.reader.peek();
+        if (have.empty()) {
+            ended = true;
+            break;
+        }
+        size_t room = std::min(have.size(), static_cast<size_t>(cap - n));
+        const void *line_end = std::memchr(have.data(), '\n', room);
+        size_t take = line_end ? static_cast<size_t>(static_cast<const char *>(line_end) - have.data()) + 1 : room;
+        std::memcpy(buffer + n, have.data(), take);
+        in.reader.consume(take);
+        n += static_cast<int32_t>(take);
+        if (line_end)
             break;
     }
-    if (n == 0)
-        return -1;
-    // A last line without its line end still reads as a whole line.
-    if (c == EOF && buffer[n - 1] != '\n' && n < cap) {
-        buffer[n++] = '\n';
-    } else if (n == cap && buffer[n - 1] != '\n') {
-        // The buffer is full mid-line: if the file ends here, the line end
-        // it lacks comes as the next piece.
-        int next = std::getc(f);
-        std::ungetc(next == EOF ? '\n' : next, f);
+    if (in.reader.error() != 0) {
+        in.failed = true;
+        g_last_error = in.reader.error();
+        return KT_INPUT_FAILED;
     }
+    if (n == 0) {
+        // A piece that filled the buffer mid-line, then the end: the line
+        // end it lacked comes as a piece of its own.
+        if (!in.mid_line || cap < 1)
+            return -1;
+        buffer[n++] = '\n';
+    } else if (ended && buffer[n - 1] != '\n' && n < cap) {
+        buffer[n++] = '\n'; // a last line without its line end
+    }
+    in.mid_line = buffer[n - 1] != '\n';
     *length = n;
     return 0;
 }
 
 void IIOLDF(void) {
     auto &s = inputs();
-    if (s.empty())
-        return;
-    std::fclose(s.back());
-    s.pop_back();
+    if (!s.empty())
+        s.pop_back(); // nothing was written: closing cannot lose anything
 }
+
+int32_t kt_host_input_error(void) { return g_last_error; }
 
 } // extern "C"
 

@@ -3,8 +3,15 @@
 // routine can divert a listing into a file and restore the previous output.
 // While an error message is being built (c_ermsg), appended text goes into
 // the message instead.
+//
+// A line that cannot be written is reported (error 2064 with the system's
+// reason) when its unit first fails, and so is a unit whose close fails;
+// the unit then takes no more lines, so its file is a whole prefix.
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +33,9 @@ struct OutputState {
     std::string captured;
     int32_t nsig = 0;
     int32_t width = 80;
-    std::FILE *journal = nullptr;
+    int stdout_error = 0; // the first failure on standard output
+    std::unique_ptr<DescriptorWriter> journal;
+    std::string journal_path;
 };
 
 OutputState &out() {
@@ -56,7 +65,35 @@ template <typename T> void append_complex(T re, T im) {
 }
 
 bool unit_writable(int32_t unit) {
-    return unit == kStdoutUnit || unit == kJournalUnit || unit_file(unit, UnitKind::TextOut);
+    return unit == kStdoutUnit || unit == kJournalUnit || unit_writer(unit, UnitKind::TextOut);
+}
+
+// The first failure of what the unit writes to (0: none; -1: not open).
+int sink_error(int32_t unit) {
+    OutputState &s = out();
+    if (unit == kStdoutUnit)
+        return s.stdout_error;
+    if (unit == kJournalUnit)
+        return s.journal ? s.journal->error() : 0;
+    return unit_error(unit);
+}
+
+const std::string &sink_name(int32_t unit) {
+    static const std::string standard_output = "standard output";
+    return unit == kStdoutUnit ? standard_output : unit == kJournalUnit ? out().journal_path : unit_path(unit);
+}
+
+void report_failure(const char *routine, const std::string &name, int err) {
+    raise_error(2064, std::string(routine) + ": " + name, std::string(": ") + std::strerror(err));
+}
+
+// Standard output is shared with the rest of the process, so it stays a
+// stdio stream.
+bool put_stdout(const char *p, size_t n) {
+    while (kt_io_fwrite(stdout, p, static_cast<int64_t>(n)) < 0)
+        if (errno != EINTR)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -66,34 +103,43 @@ extern "C" {
 int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n) {
     OutputState &s = out();
     size_t len = n > 0 ? static_cast<size_t>(n) : 0;
-    std::FILE *f = nullptr;
     if (unit == kStdoutUnit) {
         if (s.capture) {
             s.captured.append(text, len);
             s.captured += '\n';
             return 0;
         }
-        f = stdout;
-    } else if (unit == kJournalUnit) {
-        if (!s.journal)
-            return 0; // an unconnected journal discards its records
-        f = s.journal;
-    } else {
-        f = unit_file(unit, UnitKind::TextOut);
-        if (!f)
-            return -1;
+        if (s.stdout_error == 0 && !(put_stdout(text, len) && put_stdout("\n", 1)))
+            s.stdout_error = errno ? errno : EIO;
+        return s.stdout_error == 0 ? 0 : (errno = s.stdout_error, -1);
     }
-    if ((len && std::fwrite(text, 1, len, f) != len) || std::fputc('\n', f) == EOF)
+    DescriptorWriter *w = unit == kJournalUnit ? s.journal.get() : unit_writer(unit, UnitKind::TextOut);
+    if (!w) {
+        if (unit == kJournalUnit)
+            return 0; // an unconnected journal discards its records
+        errno = EBADF;
         return -1;
-    return 0;
+    }
+    if (w->write(text, len) && w->write("\n", 1))
+        return 0;
+    errno = w->error();
+    return -1;
 }
 
 int32_t kt_host_journal(const char *path) {
     OutputState &s = out();
-    if (s.journal)
-        std::fclose(s.journal);
-    s.journal = path ? std::fopen(path, "w") : nullptr;
-    return path && !s.journal ? -1 : 0;
+    int32_t result = 0;
+    if (s.journal && s.journal->close() != 0)
+        result = -1;
+    s.journal.reset();
+    s.journal_path = path ? path : "";
+    if (path) {
+        int fd = open_for_writing(path);
+        if (fd < 0)
+            return -1;
+        s.journal = std::make_unique<DescriptorWriter>(fd);
+    }
+    return result;
 }
 
 void OOCS(const char *text, int32_t text_len) { append({text, text_len > 0 ? static_cast<size_t>(text_len) : 0}); }
@@ -119,7 +165,9 @@ void OOTAB(const int32_t *column) {
 void OOWRIT(void) {
     flush_error();
     OutputState &s = out();
-    kt_host_write_record(s.current, s.line.data(), static_cast<int32_t>(s.line.size()));
+    int before = sink_error(s.current);
+    if (kt_host_write_record(s.current, s.line.data(), static_cast<int32_t>(s.line.size())) != 0 && before == 0)
+        report_failure("oowrit", sink_name(s.current), sink_error(s.current));
     s.line.clear();
 }
 
@@ -177,7 +225,10 @@ void OOCLOS(const int32_t *unit) {
             u = kStdoutUnit;
     if (s.current == *unit)
         OOPOP();
-    close_unit(*unit);
+    int before = unit_error(*unit);
+    std::string name = unit_path(*unit);
+    if (close_unit(*unit) != 0 && before == 0)
+        report_failure("ooclos", name, errno);
 }
 
 void c_oocs(const char *text) { append(text ? text : ""); }

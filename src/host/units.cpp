@@ -1,5 +1,8 @@
+// The table of numbered units; see units.h.
 #include "units.h"
 
+#include <cerrno>
+#include <memory>
 #include <vector>
 
 #include "kt/host.h"
@@ -8,8 +11,11 @@ namespace kt::host {
 namespace {
 
 struct Unit {
-    std::FILE *file = nullptr;
     UnitKind kind = UnitKind::TextOut;
+    std::string path;
+    std::unique_ptr<DescriptorReader> in;
+    std::unique_ptr<DescriptorWriter> out;
+    bool open() const { return in || out; }
 };
 
 std::vector<Unit> &units() {
@@ -17,40 +23,76 @@ std::vector<Unit> &units() {
     return u;
 }
 
+Unit *find(int32_t unit) {
+    auto &u = units();
+    if (unit < kFirstUnit || static_cast<size_t>(unit - kFirstUnit) >= u.size())
+        return nullptr;
+    Unit &e = u[static_cast<size_t>(unit - kFirstUnit)];
+    return e.open() ? &e : nullptr;
+}
+
 } // namespace
 
 int32_t open_unit(const char *path, UnitKind kind) {
     if (!path || !*path)
         return -1;
-    std::FILE *f = std::fopen(path, kind == UnitKind::BinaryRead ? "rb" : kind == UnitKind::BinaryWrite ? "wb" : "w");
-    if (!f)
+    int fd = kind == UnitKind::BinaryRead ? open_for_reading(path) : open_for_writing(path);
+    if (fd < 0)
         return -1;
     auto &u = units();
     size_t slot = 0;
-    while (slot < u.size() && u[slot].file)
+    while (slot < u.size() && u[slot].open())
         ++slot;
     if (slot == u.size())
         u.emplace_back();
-    u[slot] = {f, kind};
+    Unit &e = u[slot];
+    e.kind = kind;
+    e.path = path;
+    if (kind == UnitKind::BinaryRead)
+        e.in = std::make_unique<DescriptorReader>(fd);
+    else
+        e.out = std::make_unique<DescriptorWriter>(fd);
     return kFirstUnit + static_cast<int32_t>(slot);
 }
 
-std::FILE *unit_file(int32_t unit, UnitKind kind) {
-    auto &u = units();
-    if (unit < kFirstUnit || static_cast<size_t>(unit - kFirstUnit) >= u.size())
-        return nullptr;
-    const Unit &e = u[static_cast<size_t>(unit - kFirstUnit)];
-    return e.file && e.kind == kind ? e.file : nullptr;
+DescriptorWriter *unit_writer(int32_t unit, UnitKind kind) {
+    Unit *e = find(unit);
+    return e && e->kind == kind ? e->out.get() : nullptr;
 }
 
-void close_unit(int32_t unit) {
-    auto &u = units();
-    if (unit < kFirstUnit || static_cast<size_t>(unit - kFirstUnit) >= u.size())
-        return;
-    Unit &e = u[static_cast<size_t>(unit - kFirstUnit)];
-    if (e.file)
-        std::fclose(e.file);
-    e = {};
+DescriptorReader *unit_reader(int32_t unit) {
+    Unit *e = find(unit);
+    return e ? e->in.get() : nullptr;
+}
+
+const std::string &unit_path(int32_t unit) {
+    static const std::string none;
+    Unit *e = find(unit);
+    return e ? e->path : none;
+}
+
+int unit_error(int32_t unit) {
+    Unit *e = find(unit);
+    if (!e)
+        return -1;
+    return e->in ? e->in->error() : e->out->error();
+}
+
+int close_unit(int32_t unit) {
+    Unit *e = find(unit);
+    if (!e)
+        return 0;
+    int r = 0, err = 0;
+    if (e->out) {
+        r = e->out->close();
+        err = errno;
+    } else if (e->in->error() != 0) {
+        r = -1;
+        err = e->in->error();
+    }
+    *e = Unit{};
+    errno = err;
+    return r;
 }
 
 } // namespace kt::host
@@ -64,6 +106,8 @@ int32_t kt_host_open_unit(const char *path, const char *mode) {
     return kt::host::open_unit(path, mode[0] == 'r' ? UnitKind::BinaryRead : UnitKind::BinaryWrite);
 }
 
-void kt_host_close_unit(int32_t unit) { kt::host::close_unit(unit); }
+int32_t kt_host_close_unit(int32_t unit) { return kt::host::close_unit(unit); }
+
+int32_t kt_host_unit_error(int32_t unit) { return kt::host::unit_error(unit); }
 
 } // extern "C"

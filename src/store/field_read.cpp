@@ -9,10 +9,18 @@
 //
 // Backslashes are read left to right, each taking the next character as it
 // stands: so "\\," ends a value with a backslash, and a line continues only
-// when it ends in an odd number of backslashes.
+// when it ends in an odd number of backslashes. A carriage return before
+// the line end is part of the line end (files with CRLF line ends), unless
+// a backslash escapes it.
+//
+// A read that fails is an error (2064 with the system's reason), never the
+// end of the file.
+#include <cerrno>
+#include <string>
 #include <string_view>
 
 #include "../common/abi.h"
+#include "../common/fortran_text.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"
@@ -24,6 +32,14 @@ namespace {
 constexpr int32_t kLineCapacity = 1024, kFirstValues = 50, kIntSize = 4, kCharSize = 1, kScratch = -1;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Number of backslashes directly before p[end].
+int32_t backslashes_before(const char *p, int32_t end) {
+    int32_t e = end;
+    while (e > 0 && p[e - 1] == '\\')
+        --e;
+    return end - e;
+}
 
 class Reader {
   public:
@@ -49,6 +65,8 @@ class Reader {
     bool take_line(char *p, int32_t len) {
         if (len > 0 && p[len - 1] == '\n')
             --len;
+        if (len > 0 && p[len - 1] == '\r' && backslashes_before(p, len - 1) % 2 == 0)
+            --len;
         while (len > 0 && is_blank(p[len - 1]))
             --len;
         int32_t b = 0;
@@ -58,10 +76,7 @@ class Reader {
             return true;
         if (b == len)
             return !open_ || end_record();
-        int32_t e = len;
-        while (e > b && p[e - 1] == '\\')
-            --e;
-        bool continued = (len - e) % 2 == 1;
+        bool continued = backslashes_before(p + b, len - b) % 2 == 1;
         if (continued) {
             --len;
             while (len > b && is_blank(p[len - 1]))
@@ -183,8 +198,8 @@ int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t fil
         return 1;
     }
     const int32_t capacity = kLineCapacity;
-    int32_t len = 0;
-    while (IIGETL(reader.line(), &capacity, &len, capacity) == 0) {
+    int32_t len = 0, got = 0;
+    while ((got = IIGETL(reader.line(), &capacity, &len, capacity)) == 0) {
         char *p = reader.line();
         // Only a line that fills the buffer without its line end is too
         // long; a last line that merely lacks one is read as it is.
@@ -200,6 +215,12 @@ int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t fil
             IIOLDF();
             return 1;
         }
+    }
+    if (got == KT_INPUT_FAILED) {
+        errno = kt_host_input_error();
+        c_ersys(2064, ("cfr: " + kt::fortran_cstr(file, file_len)).c_str());
+        IIOLDF();
+        return 1;
     }
     IIOLDF();
     if (!reader.finish()) {

@@ -4,24 +4,30 @@
 // value on a line of its own at column w (1 + the longest name of a field
 // with values); each value but the last is followed by " \". A value is
 // escaped so that the reader gives it back: line ends as \n, a blank or
-// tab at either end as \s or \t, backslashes and commas doubled with a
-// backslash, an empty value as ",".
+// tab at either end as \s or \t, a carriage return at its end with a
+// backslash (the reader takes a bare one there for part of a CRLF line
+// end), backslashes and commas doubled with a backslash, an empty value
+// as ",".
 //
 // What CFW adds so that CFR reads every table back value for value: a value
 // that begins its own line and starts with "#" gets "\#" (else it reads as
 // a comment), a field with no values is written as its name alone (a name
 // ending in a backslash followed by " \" and the blank line), and a
 // table with a line longer than the reader's buffer is not written at all.
-// CFW lays the lines out as CFO does but hands them to its unit in large
-// blocks: a caller's unfinished output line stays out of the file, and a
-// failed write is reported rather than lost.
+// CFW lays the lines out as CFO does but writes them in large blocks to a
+// file that replaces the old one only once it is whole (field_replace.h):
+// a caller's unfinished output line stays out of the file, and a failed
+// write is reported and leaves the old file as it was.
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "../common/abi.h"
+#include "../common/fortran_text.h"
 #include "field_record.h"
+#include "field_replace.h"
 #include "kt/fields.h"
 
 using namespace kt::store;
@@ -50,6 +56,7 @@ char *escape(std::string_view v, bool hash, char *out) {
         case ',': code = ','; break;
         case ' ': code = i == 0 || i + 1 == n ? 's' : 0; break;
         case '\t': code = i == 0 || i + 1 == n ? 't' : 0; break;
+        case '\r': code = i + 1 == n ? '\r' : 0; break;
         case '#': code = i == 0 && hash ? '#' : 0; break;
         default: break;
         }
@@ -90,13 +97,13 @@ class HostLines {
     std::string scratch_;
 };
 
-// Lines gathered into blocks and written to a unit as whole records, so
-// that a large table costs a few writes rather than one per line. Every
-// line fits the reader's buffer (checked before), so a block flushed at a
-// line end once it holds kBlockBytes never overflows.
-class UnitBlocks {
+// Lines gathered into blocks and written to the file, so that a large
+// table costs a few writes rather than one per line. Every line fits the
+// reader's buffer (checked before), so a block flushed at a line end once
+// it holds kBlockBytes never overflows.
+class FileBlocks {
   public:
-    explicit UnitBlocks(int32_t unit) : unit_(unit), buf_(kBlockBytes + 2 * (kLongestLine + 1)) {
+    explicit FileBlocks(ReplacementFile &file) : file_(file), buf_(kBlockBytes + 2 * (kLongestLine + 1)) {
         line_ = end_ = buf_.data();
     }
     void text(std::string_view s) {
@@ -117,24 +124,21 @@ class UnitBlocks {
         if (static_cast<size_t>(end_ - buf_.data()) >= kBlockBytes)
             flush();
     }
-    // False when a write failed.
+    // Writes the rest and puts the file in place: false with errno when
+    // any step failed.
     bool finish() {
         flush();
-        return ok_;
+        return file_.commit();
     }
 
   private:
     void flush() {
-        int32_t n = static_cast<int32_t>(end_ - buf_.data());
-        // A record gets its line end from the unit.
-        if (n > 0 && kt_host_write_record(unit_, buf_.data(), n - 1) != 0)
-            ok_ = false;
+        file_.write(buf_.data(), static_cast<size_t>(end_ - buf_.data()));
         line_ = end_ = buf_.data();
     }
-    int32_t unit_;
+    ReplacementFile &file_;
     std::vector<char> buf_;
     char *line_, *end_;
-    bool ok_ = true;
 };
 
 // Lays the table out; `whole` (the file form) also writes fields without
@@ -211,29 +215,22 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
         ERI(&format, &capacity);
         return 1;
     }
-    int32_t unit = OOOPEN(file, file_len);
-    if (unit < 0) {
+    const std::string path = kt::fortran_cstr(file, file_len);
+    ReplacementFile target;
+    if (path.empty() || !target.open(path)) {
         const int32_t cannot_open = 2007;
         ERC(&cannot_open, file, file_len);
         return 1;
     }
-    if (OOPUSH(&unit) != unit) {
-        const int32_t internal = 1001;
-        ERC(&internal, "cfw: cannot push", 16);
-    } else {
-        UnitBlocks out(unit);
-        if (t)
-            lay_out(t, w, 1, true, out);
-        OOPOP();
-        if (out.finish()) {
-            *status = 0;
-        } else {
-            const int32_t cannot_write = 2007;
-            ERC(&cannot_write, file, file_len);
-        }
+    FileBlocks out(target);
+    if (t)
+        lay_out(t, w, 1, true, out);
+    if (!out.finish()) {
+        c_ersys(2064, ("cfw: " + path).c_str());
+        return 1;
     }
-    OOCLOS(&unit);
-    return *status;
+    *status = 0;
+    return 0;
 }
 
 void c_cfo(int32_t table, int32_t mode) { CFO(&table, &mode); }

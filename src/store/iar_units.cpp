@@ -2,19 +2,38 @@
 // the elements; a two-level record is the outer record, then each inner one.
 //
 // The data index read back is meaningless and replaced. A failed read frees
-// whatever it allocated, so the caller is left holding nothing.
+// whatever it allocated, so the caller is left holding nothing. A transfer
+// the system fails is reported (error 2064 with its reason), so that it is
+// not taken for the end of the records.
+#include <cerrno>
+
 #include "../common/abi.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 
 using namespace kt::iar;
 
+namespace {
+
+constexpr int32_t kSystemFailure = 3; // MMREAD and MMWRIT
+
+// The code of an MMREAD or MMWRIT, reporting a system failure.
+int32_t checked(int32_t code, const char *routine, const int32_t *unit) {
+    if (code == kSystemFailure) {
+        errno = kt_host_unit_error(*unit);
+        c_ersys(2064, routine);
+    }
+    return code;
+}
+
+} // namespace
+
 extern "C" {
 
 int32_t IARW(const int32_t *unit, const int32_t *record, int32_t *status) {
     int32_t r = *record, code = 0, failed = 1;
-    if (r != 0 && MMWRIT(unit, &kHeaderCells, &r, &kIntSize, &code) == 0)
-        failed = MMWRIT(unit, &count_of(r), &data_of(r), &kIntSize, &code) != 0;
+    if (r != 0 && checked(MMWRIT(unit, &kHeaderCells, &r, &kIntSize, &code), "iarw", unit) == 0)
+        failed = checked(MMWRIT(unit, &count_of(r), &data_of(r), &kIntSize, &code), "iarw", unit) != 0;
     *status = failed;
     return failed;
 }
@@ -22,10 +41,10 @@ int32_t IARW(const int32_t *unit, const int32_t *record, int32_t *status) {
 int32_t IARR(const int32_t *unit, int32_t *record) {
     int32_t header = 0, status = 0;
     *record = 0;
-    if (MMREAD(unit, &kHeaderCells, &header, &kIntSize, &kClass, &status) != 0)
+    if (checked(MMREAD(unit, &kHeaderCells, &header, &kIntSize, &kClass, &status), "iarr", unit) != 0)
         return 0;
     int32_t block = 0;
-    if (MMREAD(unit, &count_of(header), &block, &kIntSize, &kClass, &status) != 0) {
+    if (checked(MMREAD(unit, &count_of(header), &block, &kIntSize, &kClass, &status), "iarr", unit) != 0) {
         FSTORE(&kHeaderCells, &header, &kIntSize);
         return 0;
     }

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "kt/host.h"
 
@@ -22,6 +26,26 @@ struct TempFile {
     }
     ~TempFile() { std::remove(path.c_str()); }
     const char *c_str() const { return path.c_str(); }
+    std::string path;
+};
+
+// A scratch directory, removed with everything in it when done.
+struct TempDir {
+    explicit TempDir(const std::string &tag) {
+        std::string pattern = ::testing::TempDir() + "kt_host_" + tag + "_XXXXXX";
+        path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::vector<std::string> names() const { // sorted
+        std::vector<std::string> out;
+        for (const auto &entry : std::filesystem::directory_iterator(path))
+            out.push_back(entry.path().filename());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
     std::string path;
 };
 

@@ -2,6 +2,7 @@
 // nested input files that resume where they were left.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -80,6 +81,9 @@ TEST(Input, MissingFileLeavesTheCurrentInputAlone) {
     ASSERT_GE(open_input(f.path), 1);
     EXPECT_EQ(next_line(), "x\n");
     EXPECT_LT(open_input(f.path + ".missing"), 0);
+    EXPECT_EQ(kt_host_input_error(), ENOENT);
+    EXPECT_LT(open_input(::testing::TempDir()), 0) << "a directory opens but cannot be read";
+    EXPECT_EQ(kt_host_input_error(), EISDIR);
     EXPECT_LT(IINEWS("    ", 4), 0);
     EXPECT_EQ(next_line(), "y\n");
     IIOLDF();

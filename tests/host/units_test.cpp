@@ -120,6 +120,9 @@ TEST_F(BinaryUnits, BadUnitsAndRequestsFail) {
         EXPECT_LT(kt_host_open_unit(fr.c_str(), mode), 0) << mode;
     EXPECT_LT(kt_host_open_unit(fr.c_str(), nullptr), 0);
     EXPECT_LT(kt_host_open_unit((fr.path + ".missing").c_str(), "r"), 0);
+    EXPECT_LT(kt_host_open_unit(::testing::TempDir().c_str(), "r"), 0) << "a directory cannot be read";
+    EXPECT_EQ(kt_host_unit_error(r), -1) << "closed";
+    EXPECT_EQ(kt_host_close_unit(r), 0);
     EXPECT_LT(kt_host_open_unit("", "w"), 0);
     EXPECT_LT(kt_host_open_unit(nullptr, "w"), 0);
 }

@@ -1,7 +1,9 @@
 // Field files: how lines become fields, how the printer lays a table out,
 // and that whatever CFW writes, CFR reads back value for value.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <random>
 
 #include "host/host_test_util.h"
@@ -57,6 +59,9 @@ TEST(FieldFile, LinesBecomeFields) {
         {"a x\\\\\\\n y\n", {{"a", {"x\\", "y"}}}},
         {"a 1 \\\n  \\#b\n", {{"a", {"1", "#b"}}}},
         {"a \\q\\\\\\,\n", {{"a", {"q\\,"}}}},
+        // CRLF line ends; a carriage return escaped or not at the line end stays.
+        {"\r\n# c\r\na 1,2 \r\nb\r\nc \\s\r\n", {{"a", {"1", "2"}}, {"b", {}}, {"c", {" "}}}},
+        {"a x\\\r\nb y\r\t\n", {{"a", {"x\r"}}, {"b", {"y\r"}}}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(read_text(c.content), c.expect) << c.content;
@@ -93,44 +98,108 @@ TEST(FieldFile, WriterKeepsFieldsWithoutValues) {
     c_cfd(&t);
 }
 
-// Random tables of awkward values survive a trip through a file.
-TEST(FieldFile, RoundTripIsExact) {
-    std::mt19937 rng(20240611);
-    const std::string name_chars = "abcXYZ019_.,#-";
-    const std::string value_chars = "  \t\t,,\\\\\n\n##ab9.-";
+// A random table: names and values with every character the file form
+// escapes, values near and over what a line holds, now and then many values.
+Fields random_table(std::mt19937 &rng) {
+    const std::string name_chars = "abcXYZ019_.,#-\\\r";
+    const std::string value_chars = "  \t\t,,\\\\\n\n\r\r##ab9.-";
     auto pick = [&](const std::string &from) { return from[rng() % from.size()]; };
-    TempFile file("fields_round_trip");
-    for (int round = 0; round < 300; ++round) {
-        Fields fields;
-        int nfields = static_cast<int>(rng() % 7);
-        for (int k = 0; k < nfields; ++k) {
-            Field f;
-            f.first = std::string(1, "abcQ"[rng() % 4]);
-            for (int i = static_cast<int>(rng() % 10); i > 0; --i)
-                f.first += pick(name_chars);
-            for (int j = static_cast<int>(rng() % 6); j > 0; --j) {
-                std::string v;
-                int kind = static_cast<int>(rng() % 10);
-                if (kind == 0) {
-                    v = std::string(300 + rng() % 600, 'x'); // long, still one line
-                    v.front() = pick(value_chars);
-                    v.back() = pick(value_chars);
-                } else if (kind > 1) {
-                    for (int i = static_cast<int>(rng() % 12); i > 0; --i)
-                        v += pick(value_chars);
-                }
-                f.second.push_back(v);
+    Fields fields;
+    for (int k = static_cast<int>(rng() % 7); k > 0; --k) {
+        Field f;
+        f.first = std::string(1, "abcQ"[rng() % 4]);
+        for (int i = static_cast<int>(rng() % 10); i > 0; --i)
+            f.first += pick(name_chars);
+        int m = rng() % 15 == 0 ? 1500 : static_cast<int>(rng() % 6);
+        for (int j = 0; j < m; ++j) {
+            std::string v;
+            int kind = static_cast<int>(rng() % 12);
+            if (kind < 2) {
+                v = std::string(kind == 0 ? 300 + rng() % 600 : 1000 + rng() % 30, 'x');
+                v.front() = pick(value_chars);
+                v.back() = pick(value_chars);
+            } else if (kind > 2) {
+                for (int i = static_cast<int>(rng() % 12); i > 0; --i)
+                    v += pick(value_chars);
             }
-            fields.push_back(f);
+            f.second.push_back(v);
         }
-        int32_t t = make_table(fields), status = -1;
-        ASSERT_EQ(c_cfw(t, file.c_str(), &status), 0);
-        int32_t back = make_table({});
-        ASSERT_EQ(c_cfr(back, file.c_str(), &status), 0);
-        ASSERT_EQ(fields_of(back), fields) << slurp(file.path);
-        c_cfd(&t);
-        c_cfd(&back);
+        fields.push_back(f);
     }
+    return fields;
+}
+
+// Random tables written over the file of the round before and read back:
+// the same table, or a refusal that leaves the old file byte for byte,
+// while a write fault, a read fault or a store refusal strikes at a random
+// call. A failed read keeps the whole fields before it. The file is written
+// through a symbolic link, which stays, and keeps its permission bits.
+TEST(FieldFile, RoundTripsUnderFaults) {
+    enum { kNone, kWrite, kRead, kStore };
+    std::mt19937 rng(20240611);
+    kt_host_test::TempDir dir("fields_faults");
+    const std::string path = dir.path + "/link", file = dir.path + "/table.fields";
+    spit(file, "old 1\n");
+    ASSERT_EQ(::chmod(file.c_str(), 0604), 0);
+    ASSERT_EQ(::symlink("table.fields", path.c_str()), 0);
+    Fields on_file = {{"old", {"1"}}};
+    int written = 0;
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        const Fields fields = random_table(rng);
+        const int fault = static_cast<int>(rng() % 4), how = static_cast<int>(rng() % 3);
+        const int64_t baseline = kt_host_store_bytes_in_use();
+        const std::string before = slurp(path);
+        kt_host_reset_errors();
+        int32_t t = make_table(fields), status = -1;
+        if (fault == kWrite) // a failed write must show even when the close succeeds
+            kt_host_fail_io_after(rng() % 2 ? KT_IO_WRITE : KT_IO_WRITE | KT_IO_CLOSE, static_cast<int32_t>(rng() % 3),
+                                  how);
+        const bool wrote = c_cfw(t, path.c_str(), &status) == 0;
+        kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+        c_cfd(&t);
+        struct stat st;
+        EXPECT_TRUE(::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+        EXPECT_TRUE(::stat(file.c_str(), &st) == 0 && (st.st_mode & 07777) == 0604);
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"link", "table.fields"})) << "a temporary left behind";
+        if (wrote) {
+            on_file = fields;
+            ++written;
+        } else {
+            EXPECT_TRUE(slurp(path) == before) << "the old file was touched";
+            ASSERT_EQ(kt_host_error_count(), 1);
+            const int32_t error = kt_host_error_number(1);
+            EXPECT_TRUE(error == 2023 || (error == 2064 && fault == kWrite && how == KT_IO_FAIL)) << error;
+        }
+
+        kt_host_reset_errors();
+        int32_t back = make_table({});
+        if (fault == kRead)
+            kt_host_fail_io_after(KT_IO_READ | KT_IO_CLOSE, static_cast<int32_t>(rng() % 3), how);
+        if (fault == kStore)
+            kt_host_fail_store_after(static_cast<int32_t>(rng() % (4 + 2 * (before.size() / 8))));
+        const bool read = c_cfr(back, path.c_str(), &status) == 0;
+        kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+        kt_host_fail_store_after(-1);
+        const Fields got = fields_of(back);
+        c_cfd(&back);
+        if (read) {
+            EXPECT_EQ(got, on_file);
+        } else {
+            const bool refused = fault == kStore;
+            EXPECT_TRUE(refused || (fault == kRead && how == KT_IO_FAIL));
+            ASSERT_EQ(kt_host_error_count(), 1);
+            EXPECT_EQ(kt_host_error_number(1), refused ? 2012 : 2064);
+            // A field whose values block was refused stays, without values.
+            ASSERT_LE(got.size(), on_file.size());
+            for (size_t k = 0; k < got.size(); ++k)
+                EXPECT_TRUE(got[k] == on_file[k] || (refused && k + 1 == got.size() && got[k].second.empty() &&
+                                                     got[k].first == on_file[k].first))
+                    << k;
+        }
+        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+    }
+    EXPECT_GT(written, 150) << "too few tables written to tell";
 }
 
 TEST(FieldFile, LinesThatDoNotFitTheBuffer) {
@@ -180,27 +249,36 @@ TEST(FieldFile, LinesThatDoNotFitTheBuffer) {
     EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
 }
 
-TEST(FieldFile, FilesThatCannotBeOpened) {
-    const char *path = "/no/such/dir/params.txt";
-    int32_t t = make_table({{"a", {"1"}}}), status = 0;
-    kt_host_reset_errors();
-    EXPECT_EQ(c_cfr(t, path, &status), 1);
-    EXPECT_EQ(c_cfw(t, path, &status), 1);
-    EXPECT_EQ(status, 1);
-    ASSERT_EQ(kt_host_error_count(), 2);
-    EXPECT_EQ(kt_host_error_number(1), 2004);
-    EXPECT_STREQ(kt_host_error_text(1), path);
-    EXPECT_EQ(kt_host_error_number(2), 2007);
-    EXPECT_STREQ(kt_host_error_text(2), path);
-    EXPECT_EQ(fields_of(t), (Fields{{"a", {"1"}}}));
-    c_cfd(&t);
+TEST(FieldFile, FilesThatCannotBeOpenedOrWritten) {
+    kt_host_test::TempDir dir("fields_open");
+    struct Case {
+        std::string path;
+        int32_t read_error, reason; // CFR's error, kt_host_input_error after it
+        std::string read_text;
+        int32_t write_error;
+        std::string write_text;
+    } cases[] = {
+        {"/no/such/dir/params.txt", 2004, ENOENT, "/no/such/dir/params.txt", 2007, "/no/such/dir/params.txt"},
+        {dir.path, 2004, EISDIR, dir.path, 2007, dir.path},
+        // Endless zeros to read; writing fails only at the device, and says why.
+        {"/dev/full", 2023, 0, "cfr 1024", 2064, "cfw: /dev/full: No space left on device"},
+    };
+    for (const Case &c : cases) {
+        int32_t t = make_table({{"big", std::vector<std::string>(1000, std::string(100, 'x'))}}), status = 0;
+        kt_host_reset_errors();
+        EXPECT_EQ(c_cfr(t, c.path.c_str(), &status), 1) << c.path;
+        EXPECT_EQ(kt_host_input_error(), c.reason) << c.path;
+        EXPECT_EQ(c_cfw(t, c.path.c_str(), &status), 1);
+        EXPECT_EQ(status, 1);
+        ASSERT_EQ(kt_host_error_count(), 2);
+        EXPECT_EQ(kt_host_error_number(1), c.read_error);
+        EXPECT_EQ(kt_host_error_text(1), c.read_text);
+        EXPECT_EQ(kt_host_error_number(2), c.write_error);
+        EXPECT_EQ(kt_host_error_text(2), c.write_text);
+        EXPECT_EQ(fields_of(t).size(), 1u);
+        c_cfd(&t);
+    }
 
-    // A write that fails is a failure, not a short file reported as written.
-    t = make_table({{"big", std::vector<std::string>(1000, std::string(100, 'x'))}});
-    kt_host_reset_errors();
-    EXPECT_EQ(c_cfw(t, "/dev/full", &status), 1);
-    EXPECT_EQ(kt_host_error_number(1), 2007);
-    c_cfd(&t);
 }
 
 // Reading a parameter file, fetching a value by name, converting it.

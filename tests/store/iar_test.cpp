@@ -142,6 +142,7 @@ TEST_F(IarTest, UnitRoundTripsAndEveryTruncation) {
     int32_t past_end = -1;
     EXPECT_EQ(IARR(&unit, &past_end), 0);
     EXPECT_EQ(past_end, 0);
+    EXPECT_EQ(kt_host_error_count(), 0) << "the end of the file is no error";
     kt_host_close_unit(unit);
     IARFS(&a);
     IARFS2(&b);

@@ -19,7 +19,7 @@ TEST(FieldsCli, Statuses) {
     struct Case {
         std::string args;
         int status;
-        const char *contains;
+        std::string contains;
     } cases[] = {
         {kExample, 0, "corner 10MEG \\\n       2.2E-9\n"},
         {kExample + " --mode 2", 0, "bias   1.2,3.3,5 \n"},
@@ -39,6 +39,8 @@ TEST(FieldsCli, Statuses) {
         {kExample + " --number", 2, "option not taken"},
         {kExample + " frob", 2, "unknown action 'frob'"},
         {kExample + " set gain 1 2K -o /no/such/dir/out", 1, "error 2007"},
+        {::testing::TempDir(), 1, "cannot read " + ::testing::TempDir() + ": Is a directory"},
+        {kExample + " set gain 1 2K -o /dev/full", 1, "/dev/full: No space left on device"},
     };
     for (const Case &c : cases) {
         Outcome r = run(c.args);
@@ -56,6 +58,8 @@ TEST(FieldsCli, SetWritesTheTableBack) {
     EXPECT_EQ(run(file.path + " get new").out, "a, b\n");
     EXPECT_EQ(run(file.path + " get flags 1").status, 1) << "fields without values are kept";
     EXPECT_EQ(run(file.path + " get notes").out, "first line\nsecond line\n");
+    kt_host_test::spit(file.path, "crlf 1, 2\r\n");
+    EXPECT_EQ(run(file.path + " get crlf 2").out, "2\n");
 }
 
 } // namespace

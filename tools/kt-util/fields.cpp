@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -126,8 +127,10 @@ int run_fields(const Args &args) {
     if ((o.mode && !print) || (o.number && !is_get) || (!o.out.empty() && !is_set))
         return usage_error("fields", "option not taken by this form");
     Table table;
-    if (!table.read(o.words[0]))
-        return failure("fields", "cannot read " + o.words[0]);
+    if (!table.read(o.words[0])) {
+        int32_t reason = kt_host_input_error(); // 0 when no read failed
+        return failure("fields", "cannot read " + o.words[0] + (reason ? std::string(": ") + std::strerror(reason) : ""));
+    }
     if (is_get)
         return get(table, o);
     if (is_set)
@@ -158,7 +161,7 @@ int demo_fields(const std::string &dir) {
         char scratch[] = "/tmp/kt-util-fields-XXXXXX";
         int fd = mkstemp(scratch);
         if (fd >= 0) {
-            close(fd);
+            kt_io_close(fd);
             Table back;
             int32_t written = 0, count = 0;
             if (c_cfw(table.t, scratch, &written) == 0 && back.read(scratch)) {
@@ -191,7 +194,9 @@ const RegisterCommand command{
      "with --number it converts it with the checking reader and marks a\n"
      "rejected character with a caret.\n"
      "set makes VALUE value J of the field (adding the field, or empty values\n"
-     "up to J, where needed) and writes the table to OUT (default: FILE).\n"
+     "up to J, where needed) and writes the table to OUT (default: FILE). A\n"
+     "regular file is replaced only once the new one is whole: a write that\n"
+     "fails leaves it as it was.\n"
      "\n"
      "Exit status: 0 success; 1 when the file cannot be read or written, the\n"
      "field or value does not exist, or the value is not a number; 2 for a\n"
