@@ -1,4 +1,6 @@
-// Whole reads and writes on descriptors for the channels.
+// Whole reads and writes on descriptors for the channels. Every read,
+// write and close goes through the host's guarded calls, so that tests can
+// break the descriptor under any one of them.
 #include "descriptor_io.h"
 
 #include <poll.h>
@@ -13,6 +15,8 @@
 #include <climits>
 #include <cmath>
 #include <ctime>
+
+#include "kt/host.h"
 
 namespace kt::system {
 namespace {
@@ -40,10 +44,7 @@ int64_t write_loop(int fd, iovec *parts, int count, bool socket) {
             --count;
             continue;
         }
-        msghdr msg{};
-        msg.msg_iov = parts;
-        msg.msg_iovlen = static_cast<size_t>(count);
-        ssize_t r = socket ? sendmsg(fd, &msg, MSG_NOSIGNAL) : writev(fd, parts, count);
+        int64_t r = kt_io_writev(fd, parts, count, socket ? MSG_NOSIGNAL : 0);
         if (r > 0) {
             done += r;
             for (auto left = static_cast<size_t>(r); left > 0;) {
@@ -106,7 +107,7 @@ int64_t read_full(int fd, void *buf, int64_t n) {
     auto *p = static_cast<char *>(buf);
     int64_t done = 0;
     while (done < n) {
-        ssize_t r = read(fd, p + done, static_cast<size_t>(std::min(n - done, kMaxTransfer)));
+        int64_t r = kt_io_read(fd, p + done, std::min(n - done, kMaxTransfer));
         if (r > 0) {
             done += r;
             continue;
@@ -150,7 +151,7 @@ int64_t write_full(int fd, iovec *parts, int count, WriteKind &kind) {
 
 void close_descriptor(int fd) {
     if (fd >= 0)
-        close(fd);
+        kt_io_close(fd);
 }
 
 int poll_timeout(double seconds) {
