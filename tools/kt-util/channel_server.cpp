@@ -94,7 +94,7 @@ class EchoServer {
     int32_t accepted_ = 0, closed_ = 0, next_id_ = 1;
     Clock::time_point resume_accepting_{};
     Clock::duration pause_ = kFirstPause;
-    bool accept_failing_ = false;
+    bool starved_ = false; // accepting failed for want of descriptors or memory
 };
 
 std::string peer_of(const sockaddr_in &a) {
@@ -111,28 +111,30 @@ bool EchoServer::accept_some() {
         socklen_t len = sizeof addr;
         int fd = accept4(listen_fd_, reinterpret_cast<sockaddr *>(&addr), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                if (starved_)
+                    say("accepting again: every waiting client taken, " + std::to_string(open_.size()) +
+                        " connections open");
+                starved_ = false;
                 return true;
+            }
             if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO)
                 continue;
             if (!out_of_descriptors(errno)) {
                 failure(kName, std::string("accepting failed: ") + std::strerror(errno));
                 return false;
             }
-            // Waiting clients stay queued; the open ones are served meanwhile.
-            say("accepting failed (" + std::string(std::strerror(errno)) + ", " + std::to_string(open_.size()) +
-                " connections open): no new connections for " +
-                std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(pause_).count()) + " ms");
-            accept_failing_ = true;
+            // Waiting clients stay queued and the open connections are
+            // served meanwhile; one of them closing ends the pause early.
+            if (!starved_)
+                say("accepting failed (" + std::string(std::strerror(errno)) + ", " + std::to_string(open_.size()) +
+                    " connections open): new connections wait until a descriptor is free");
+            starved_ = true;
             resume_accepting_ = Clock::now() + pause_;
             pause_ = std::min<Clock::duration>(pause_ * 2, kLongestPause);
             return true;
         }
-        if (accept_failing_) {
-            say("accepting again");
-            accept_failing_ = false;
-            pause_ = kFirstPause;
-        }
+        pause_ = kFirstPause;
         std::string peer = peer_of(addr);
         if (static_cast<int32_t>(open_.size()) >= o_.max_connections) {
             refuse(fd, peer);
@@ -175,10 +177,10 @@ bool EchoServer::receive(Connection &c) {
 }
 
 bool EchoServer::answer_frames(Connection &c) {
-    const int64_t header_block = padded_size(header_, o_.block);
     size_t at = 0;
     std::string id = "connection " + std::to_string(c.id);
-    while (static_cast<int64_t>(c.in.size() - at) >= header_block) {
+    // The header is judged as soon as it is in, before the padding of its block.
+    while (static_cast<int64_t>(c.in.size() - at) >= header_) {
         const unsigned char *h = c.in.data() + at;
         int64_t length = kt::system::read_frame_length(h, header_);
         if (length < header_) {
@@ -243,6 +245,7 @@ void EchoServer::close_connection(size_t i, const std::string &why) {
     if (!why.empty())
         say("connection " + std::to_string(open_[i]->id) + " " + why);
     kt_io_close(open_[i]->fd);
+    resume_accepting_ = Clock::now(); // a descriptor is free again
     open_[i] = std::move(open_.back());
     open_.pop_back();
     ++closed_;
@@ -250,7 +253,7 @@ void EchoServer::close_connection(size_t i, const std::string &why) {
 
 int EchoServer::poll_timeout(Clock::time_point now) const {
     Clock::time_point wake = Clock::time_point::max();
-    if (accept_failing_ && accepting())
+    if (starved_ && accepting())
         wake = resume_accepting_;
     if (o_.idle > 0)
         for (const auto &c : open_)
@@ -266,7 +269,7 @@ int EchoServer::run() {
     std::vector<pollfd> fds;
     while (!done()) {
         Clock::time_point now = Clock::now();
-        bool listen = accepting() && (!accept_failing_ || now >= resume_accepting_);
+        bool listen = accepting() && (!starved_ || now >= resume_accepting_);
         fds.clear();
         for (const auto &c : open_)
             fds.push_back({c->fd, static_cast<short>(POLLIN | (c->out_start < c->out.size() ? POLLOUT : 0)), 0});
