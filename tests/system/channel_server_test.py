@@ -8,7 +8,6 @@ comes back within a second, and the server's resident memory must stay
 bounded throughout. The server runs under a low descriptor limit, so that
 running out of descriptors is part of what it meets.
 """
-import errno
 import os
 import random
 import resource

@@ -49,7 +49,6 @@ constexpr auto kFirstPause = std::chrono::milliseconds(100), kLongestPause = std
 struct Connection {
     int fd = -1;
     int32_t id = 0;
-    std::string peer;              // "address port N"
     std::vector<unsigned char> in; // bytes of frames not yet answered
     std::string out;               // replies not yet sent, from out_start on
     size_t out_start = 0;
@@ -103,6 +102,12 @@ std::string peer_of(const sockaddr_in &a) {
     return std::string(dotted) + " port " + std::to_string(ntohs(a.sin_port));
 }
 
+std::string seconds_text(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", s);
+    return text;
+}
+
 bool out_of_descriptors(int err) { return err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM; }
 
 bool EchoServer::accept_some() {
@@ -145,7 +150,6 @@ bool EchoServer::accept_some() {
         auto c = std::make_unique<Connection>();
         c->fd = fd;
         c->id = next_id_++;
-        c->peer = peer;
         c->last = Clock::now();
         say("connection " + std::to_string(c->id) + " from " + peer);
         open_.push_back(std::move(c));
@@ -300,7 +304,7 @@ int EchoServer::run() {
             now = Clock::now();
             for (size_t i = open_.size(); i-- > 0;)
                 if (now - open_[i]->last >= limit)
-                    close_connection(i, "idle for " + std::to_string(o_.idle).substr(0, 6) + " s: closed");
+                    close_connection(i, "idle for " + seconds_text(o_.idle) + " s: closed");
         }
     }
     std::fflush(stdout);
