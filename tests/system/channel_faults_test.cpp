@@ -20,10 +20,7 @@ using namespace kt::test;
 
 namespace {
 
-struct Sent {
-    int32_t type;
-    std::string payload;
-};
+using Sent = std::pair<int32_t, std::string>; // type, payload
 
 // The middle frame is large (sent from the caller's storage) and its
 // payload is made of valid frames, so that a reader that lost its place
@@ -39,7 +36,7 @@ struct Transfer {
     std::vector<Sent> written, delivered;
     size_t first_pass = 0; // frames delivered while the fault was armed
     int64_t made = 0;      // operations of the armed kinds
-    bool released = true; // both descriptors closed afterwards
+    bool released = true;  // both descriptors closed afterwards
 };
 
 // Sends every frame from one end, closes it, then reads the other end
@@ -55,9 +52,9 @@ Transfer transfer(int32_t ops, int32_t after, int32_t how) {
     for (int32_t h : {a, b})
         c_ipseto(h, 1, 4);
     kt_host_fail_io_after(ops, after, how);
-    for (const Sent &f : frames())
-        if (send_text(a, f.type, f.payload) == static_cast<int32_t>(f.payload.size()))
-            run.written.push_back(f);
+    for (const auto &[type, payload] : frames())
+        if (send_text(a, type, payload) == static_cast<int32_t>(payload.size()))
+            run.written.push_back({type, payload});
     c_ipclos(a);
     for (int pass = 0; pass < 2; ++pass) {
         for (size_t i = 0; i < frames().size() + 1; ++i) {
@@ -82,8 +79,6 @@ Transfer transfer(int32_t ops, int32_t after, int32_t how) {
     return run;
 }
 
-bool same(const Sent &x, const Sent &y) { return x.type == y.type && x.payload == y.payload; }
-
 TEST(ChannelFaults, EveryOperationOfEachKind) {
     HangGuard guard;
     const std::vector<Sent> all = frames();
@@ -97,7 +92,7 @@ TEST(ChannelFaults, EveryOperationOfEachKind) {
                 EXPECT_TRUE(r.released);
                 ASSERT_LE(r.delivered.size(), r.written.size());
                 for (size_t i = 0; i < r.delivered.size(); ++i)
-                    EXPECT_TRUE(same(r.delivered[i], r.written[i])) << "frame " << i;
+                    EXPECT_TRUE(r.delivered[i] == r.written[i]) << "frame " << i;
                 if (how == KT_IO_FAIL && ops == KT_IO_WRITE) {
                     EXPECT_EQ(r.written.size(), std::min<size_t>(k, all.size())); // one write per frame
                 }
