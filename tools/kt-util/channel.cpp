@@ -298,7 +298,7 @@ int demo_channels(const std::string &) {
 }
 
 const RegisterCommand command{
-    {kName, "typed message channels: an echo server (loopback unless --listen) and a client",
+    {kName, "typed message channels: an echo server (on loopback) and a client",
      "usage: kt-util channel serve [--port P] [--listen ADDR] [--block B] [--long] [--connections N]\n"
      "                             [--max-frame BYTES] [--idle S] [--max-connections N]\n"
      "       kt-util channel send HOST PORT TYPE TEXT... [--block B] [--long] [--timeout S]\n"
@@ -310,8 +310,8 @@ const RegisterCommand command{
      "       N it ends after N connections have closed. It closes, with a message, a\n"
      "       connection that declares a frame longer than --max-frame bytes (default\n"
      "       1048576), that moves no byte for --idle S seconds (default 30; 0: never)\n"
-     "       or that leaves more than 4 MiB of replies unread; connections beyond\n"
-     "       --max-connections (default 1000) are refused.\n"
+     "       or that leaves more replies unread than 4 MiB or two of the longest\n"
+     "       frames; connections beyond --max-connections (default 1000) are refused.\n"
      "send   connects to HOST and PORT, sends each TEXT as one frame of TYPE (0..255)\n"
      "       and prints the reply, waiting at most S seconds (default 5) for the\n"
      "       connection and for each reply.\n"
