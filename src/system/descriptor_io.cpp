@@ -1,6 +1,4 @@
-// Whole reads and writes on descriptors for the channels. Every read,
-// write and close goes through the host's guarded calls, so that tests can
-// break the descriptor under any one of them.
+// Whole reads and writes on descriptors for the channels.
 #include "descriptor_io.h"
 
 #include <poll.h>
