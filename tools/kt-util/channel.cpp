@@ -154,8 +154,8 @@ int run(const Args &args) {
     };
     std::map<std::string, OptionParser> valued = {{"--block", integer(1, 1 << 20, framing.block)}};
     std::map<std::string, std::function<void()>> flags = {{"--long", [&] { framing.long_header = true; }}};
+    int32_t max_frame = 0;
     if (args[0] == "serve") {
-        int32_t max_frame = 0;
         valued["--port"] = integer(0, 65535, server.port);
         valued["--connections"] = integer(0, 1 << 30, server.connections);
         valued["--max-connections"] = integer(1, 1 << 24, server.max_connections);
