@@ -3,7 +3,8 @@
 // for; the rest is the stream, fed through a pipe that then ends. Every
 // peek and read must end (-7 at the end of the stream at the latest),
 // never write beyond maxlen and never read beyond the stream. Then the
-// same bytes are sent as frames and must read back unchanged.
+// same bytes are sent as frames and must read back unchanged, with reads
+// and writes cut short or interrupted from a point the input chooses.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "kt/host.h"
 #include "kt/system.h"
 
 namespace {
@@ -63,6 +65,7 @@ void receive_garbage(const uint8_t *data, size_t size) {
         if (r != len || buf[static_cast<size_t>(maxlen)] != 0x5a)
             abort();
     }
+    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
     c_ipclos(h);
 }
 
@@ -73,7 +76,8 @@ void round_trip(const uint8_t *data, size_t size) {
     if (p.fds[0] < 0)
         abort();
     int32_t h = peer(p.fds[0], p.fds[1], block, long_header);
-    // Frames of the input cut at each zero byte; the byte after it is the type.
+    // Transfers cut short or interrupted from the n-th on must change nothing.
+    kt_host_fail_io_after(KT_IO_READ | KT_IO_WRITE, data[0] >> 5, data[1] & 2 ? KT_IO_SHORT : KT_IO_EINTR);
     std::vector<std::pair<int32_t, std::vector<char>>> sent;
     size_t total = 0;
     for (size_t i = 2; i < size && total < kMaxStream / 2;) {
@@ -96,6 +100,7 @@ void round_trip(const uint8_t *data, size_t size) {
             t != type || (!payload.empty() && std::memcmp(got.data(), payload.data(), payload.size()) != 0))
             abort();
     }
+    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
     c_ipclos(h);
 }
 

@@ -20,6 +20,8 @@
 
 KT_BEGIN_C
 
+struct iovec; /* <sys/uio.h>, for kt_io_writev */
+
 /* ---- word store ------------------------------------------------------ */
 
 /** Base of the arena: character i of the store is kt_store_base[i - 1].
@@ -367,6 +369,12 @@ KT_API int64_t kt_io_write(int fd, const void *buf, int64_t n);
 /** kt_io_write until all n bytes are written, writing again after an
  * interruption or a short transfer: n, or -1 with errno. */
 KT_API int64_t kt_io_write_all(int fd, const void *buf, int64_t n);
+/** writev(2) through the fault hook, as one write operation: bytes
+ * written, or -1 with errno. With send_flags != 0 the descriptor must be
+ * a socket and the parts go out with sendmsg(2) and those flags (e.g.
+ * MSG_NOSIGNAL); another descriptor then fails with ENOTSOCK. An injected
+ * short transfer moves at most half the bytes, from the first part. */
+KT_API int64_t kt_io_writev(int fd, const struct iovec *parts, int32_t count, int32_t send_flags);
 /** close(2) through the fault hook: 0, or -1 with errno; the descriptor is
  * released either way. */
 KT_API int32_t kt_io_close(int fd);
@@ -393,9 +401,15 @@ KT_API int32_t kt_io_fclose(FILE *stream);
 /** A listening socket on *port on every interface (0: any free port; the
  * port used is stored back): its descriptor, or -3. */
 KT_API int32_t c_sfcrs(int32_t *port);
-/** A socket connected to host (a name or a dotted address) and port: its
- * descriptor, or -3. */
+/** As c_sfcrs, listening on one address only (a name or a dotted address;
+ * null or empty: every interface): its descriptor, or -3. */
+KT_API int32_t c_sfcrsa(const char *address, int32_t *port);
+/** A socket connected to host (a name or a dotted address) and port within
+ * 30 seconds: its descriptor, or -3 (no connection, or none in time). */
 KT_API int32_t c_sfc2h(const char *host, int32_t port);
+/** As c_sfc2h within timeout seconds (negative: no limit): its descriptor,
+ * -4 when no connection was made in time, -3 on failure. */
+KT_API int32_t c_sfc2ht(const char *host, int32_t port, double timeout);
 /** A connection accepted on a listening socket within timeout seconds
  * (negative: no limit): its descriptor, -4 on time-out, -3 on failure. */
 KT_API int32_t c_sfacs(int32_t fd, double timeout);

@@ -145,9 +145,13 @@ KT_API int32_t c_ipini(int32_t kind, int32_t *port);
  * (negative: no limit): the connected channel's handle, or a negative code
  * (-5 time-out, -4, -6, -8). */
 KT_API int32_t c_ipocss(int32_t handle, double timeout);
-/** Connects a client prototype to host and port: the connected channel's
- * handle, or a negative code (-4 no connection, -6, -8). */
+/** Connects a client prototype to host and port, waiting at most 30
+ * seconds: the connected channel's handle, or a negative code (-4 no
+ * connection, none in time included, -6, -8). */
 KT_API int32_t c_ipoccs(int32_t handle, const char *host, int32_t port);
+/** As c_ipoccs, waiting at most timeout seconds (negative: no limit): the
+ * handle, or a negative code (-5 time-out, -4 no connection, -6, -8). */
+KT_API int32_t c_ipocct(int32_t handle, const char *host, int32_t port, double timeout);
 /** Connection over a read and a write descriptor (-1: none); the caller
  * keeps ownership until c_ipclos. The channel's handle, or a negative code. */
 KT_API int32_t c_ipocp(int32_t handle, int32_t rfd, int32_t wfd);
@@ -196,6 +200,8 @@ KT_API int kt_select(int nfds, fd_set *readset, fd_set *writeset, fd_set *except
 KT_API int32_t IPINI(const int32_t *kind, int32_t *port);
 KT_API int32_t IPOCSS(const int32_t *handle, const double *timeout);
 KT_API int32_t IPOCCS(const int32_t *handle, const char *host, const int32_t *port, int32_t host_len);
+KT_API int32_t IPOCCT(const int32_t *handle, const char *host, const int32_t *port, const double *timeout,
+                      int32_t host_len);
 KT_API int32_t IPOCP(const int32_t *handle, const int32_t *rfd, const int32_t *wfd);
 KT_API int32_t IPWRIT(const int32_t *handle, const int32_t *type, const char *data, const int32_t *len,
                       int32_t data_len);

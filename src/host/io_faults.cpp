@@ -3,6 +3,8 @@
 //
 // Invariant: with no fault armed (g_left < 0) each call is exactly the
 // system call it wraps; counting is the only extra work.
+#include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -97,6 +99,36 @@ int64_t kt_io_write(int fd, const void *buf, int64_t n) {
         break;
     }
     return ::write(fd, buf, static_cast<size_t>(std::max<int64_t>(n, 0)));
+}
+
+int64_t kt_io_writev(int fd, const struct iovec *parts, int32_t count, int32_t send_flags) {
+    iovec first{nullptr, 0};
+    switch (next_fault(KT_IO_WRITE)) {
+    case Fault::Fail:
+        return refuse(EIO);
+    case Fault::Eintr:
+        return refuse(EINTR);
+    case Fault::Short: {
+        // Half of the whole, taken from the first part that holds bytes.
+        int64_t total = 0;
+        for (int32_t i = 0; i < count; ++i)
+            total += static_cast<int64_t>(parts[i].iov_len);
+        for (int32_t i = 0; i < count && !first.iov_len; ++i)
+            first = parts[i];
+        first.iov_len = std::min<size_t>(first.iov_len, static_cast<size_t>(shortened(total)));
+        parts = &first;
+        count = 1;
+        break;
+    }
+    case Fault::None:
+        break;
+    }
+    if (send_flags == 0)
+        return ::writev(fd, parts, count);
+    msghdr msg{};
+    msg.msg_iov = const_cast<iovec *>(parts);
+    msg.msg_iovlen = static_cast<size_t>(std::max(count, 0));
+    return ::sendmsg(fd, &msg, send_flags);
 }
 
 int32_t kt_io_close(int fd) {

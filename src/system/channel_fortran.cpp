@@ -25,6 +25,13 @@ int32_t IPOCCS(const int32_t *handle, const char *host, const int32_t *port, int
 }
 KT_FORTRAN_ALIAS(IPOCCS, ipoccs_)
 
+int32_t IPOCCT(const int32_t *handle, const char *host, const int32_t *port, const double *timeout,
+               int32_t host_len) {
+    FixedText h(host, host_len, FixedText::kTrim);
+    return h.ok() ? c_ipocct(*handle, h.data(), *port, *timeout) : kt::system::kNoMemory;
+}
+KT_FORTRAN_ALIAS(IPOCCT, ipocct_)
+
 int32_t IPOCP(const int32_t *handle, const int32_t *rfd, const int32_t *wfd) {
     return c_ipocp(*handle, *rfd, *wfd);
 }

@@ -21,24 +21,21 @@ namespace {
 
 constexpr int32_t kCopiedPayload = 4096;
 
-// L from the header in the buffer: 2 bytes unsigned, or 4 bytes signed.
-int64_t header_frame_length(const Channel &c) {
-    const unsigned char *b = c.buffer;
-    if (c.header_length == kLongHeader)
-        return static_cast<int32_t>(uint32_t{b[1]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 8 | b[4]);
-    return int64_t{b[1]} << 8 | b[2];
-}
-
 // Makes the header block of the next frame present in the buffer.
 int32_t load_header(Channel &c) {
     if (c.fill > 0)
         return 0;
+    if (c.read_broken)
+        return kIoFailed;
     int64_t block = frame_size(c, c.header_length);
     if (!ensure_capacity(c, block))
         return kNoMemory;
-    if (read_full(c.read_fd, c.buffer, block) != block)
+    int64_t got = read_full(c.read_fd, c.buffer, block);
+    if (got != block) {
+        c.read_broken = got > 0;
         return kIoFailed;
-    int64_t length = header_frame_length(c);
+    }
+    int64_t length = read_frame_length(c.buffer, c.header_length);
     if (length < c.header_length)
         return kIoFailed;
     c.peeked = {c.buffer[0], static_cast<int32_t>(length - c.header_length), c.header_length,
@@ -52,23 +49,9 @@ int32_t load_header(Channel &c) {
 void drop_peeked(Channel &c) {
     if (c.fill == 0)
         return;
-    discard(c.read_fd, c.peeked.bytes - c.fill);
+    if (!discard(c.read_fd, c.peeked.bytes - c.fill))
+        c.read_broken = true;
     c.fill = 0;
-}
-
-void put_header(Channel &c, int32_t type, int64_t length) {
-    unsigned char *b = c.buffer;
-    b[0] = static_cast<unsigned char>(type & 0xff);
-    auto l = static_cast<uint32_t>(length);
-    if (c.header_length == kLongHeader) {
-        b[1] = static_cast<unsigned char>(l >> 24);
-        b[2] = static_cast<unsigned char>(l >> 16);
-        b[3] = static_cast<unsigned char>(l >> 8);
-        b[4] = static_cast<unsigned char>(l);
-    } else {
-        b[1] = static_cast<unsigned char>(l >> 8);
-        b[2] = static_cast<unsigned char>(l);
-    }
 }
 
 } // namespace
@@ -86,12 +69,14 @@ int32_t c_ipwrit(int32_t handle, int32_t type, const void *data, int32_t len) {
         return kWrongState;
     if (len < 0 || (len > 0 && !data))
         return kInvalid;
+    if (c->write_broken)
+        return kIoFailed;
     if (tracing(*c)) {
         trace_event(*c, "ipwrit", handle, type);
         trace_bytes(data, len);
     }
     int64_t length = int64_t{c->header_length} + len;
-    if (length > (c->header_length == kLongHeader ? INT32_MAX : 32767))
+    if (length > max_frame_length(c->header_length))
         return kTooLong;
     int64_t size = frame_size(*c, length);
     int64_t padding = size - length;
@@ -101,7 +86,7 @@ int32_t c_ipwrit(int32_t handle, int32_t type, const void *data, int32_t len) {
     if (!ensure_capacity(*c, copy ? size : c->header_length + padding))
         return kNoMemory;
     drop_peeked(*c); // the buffer now carries this frame
-    put_header(*c, type, length);
+    write_header(c->buffer, c->header_length, type, length);
     unsigned char *after = c->buffer + c->header_length;
     if (copy && len > 0)
         std::memcpy(after, data, static_cast<size_t>(len));
@@ -111,7 +96,10 @@ int32_t c_ipwrit(int32_t handle, int32_t type, const void *data, int32_t len) {
                       {const_cast<void *>(data), copy ? 0 : static_cast<size_t>(len)},
                       {pad, copy ? 0 : static_cast<size_t>(padding)}};
     int64_t written = write_full(c->write_fd, parts, 3, c->write_kind);
-    return written == size ? len : kIoFailed;
+    if (written == size)
+        return len;
+    c->write_broken = written > 0;
+    return kIoFailed;
 }
 
 int32_t c_ippeek(int32_t handle, int32_t *type, int32_t *len) {
@@ -165,8 +153,10 @@ int32_t c_ipread(int32_t handle, int32_t *type, void *data, int32_t maxlen) {
         ok = ok && discard(c->read_fd, rest);
     }
     c->fill = 0;
-    if (!ok)
+    if (!ok) {
+        c->read_broken = true;
         return kIoFailed;
+    }
     if (tracing(*c)) {
         trace_event(*c, "ipread", handle, t);
         trace_bytes(out, wanted);

@@ -1,7 +1,9 @@
 // Making and ending channels: prototypes (c_ipini), connections from them
-// (c_ipocss accepts, c_ipoccs connects, c_ipocp wraps two descriptors) and
-// c_ipclos. A connection is open once its readable or writable flag is set;
-// a failure leaves no half-made connection and no descriptor behind.
+// (c_ipocss accepts, c_ipoccs and c_ipocct connect, c_ipocp wraps two
+// descriptors) and c_ipclos. A connection is open once its readable or
+// writable flag is set; a failure leaves no half-made connection and no
+// descriptor behind. No accept or connect waits without limit unless the
+// caller asks for it: c_ipoccs gives up after kConnectSeconds.
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -15,6 +17,7 @@ namespace kt::system {
 namespace {
 
 constexpr int32_t kNameSize = 257;
+constexpr double kConnectSeconds = 30.0;
 
 // A prototype of the role, in none of the states in `refused`.
 Channel *prototype(int32_t handle, int32_t role, int32_t refused, int32_t &result) {
@@ -92,11 +95,13 @@ int32_t c_ipocss(int32_t handle, double timeout) {
     return h;
 }
 
-int32_t c_ipoccs(int32_t handle, const char *host, int32_t port) {
+int32_t c_ipocct(int32_t handle, const char *host, int32_t port, double timeout) {
     int32_t result;
     if (!prototype(handle, kClient, kConfigurable, result))
         return result;
-    int32_t fd = c_sfc2h(host, port);
+    int32_t fd = c_sfc2ht(host, port, timeout);
+    if (fd == -4)
+        return kTimedOut;
     if (fd < 0)
         return kNoConnection;
     int32_t h = connect_socket(handle, fd);
@@ -111,6 +116,11 @@ int32_t c_ipoccs(int32_t handle, const char *host, int32_t port) {
     if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &len) == 0 && local.sin_family == AF_INET)
         c.local_port = ntohs(local.sin_port);
     return h;
+}
+
+int32_t c_ipoccs(int32_t handle, const char *host, int32_t port) {
+    int32_t h = c_ipocct(handle, host, port, kConnectSeconds);
+    return h == kTimedOut ? kNoConnection : h;
 }
 
 int32_t c_ipocp(int32_t handle, int32_t rfd, int32_t wfd) {

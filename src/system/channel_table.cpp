@@ -124,9 +124,6 @@ bool ensure_capacity(Channel &c, int64_t bytes) {
     return true;
 }
 
-int64_t frame_size(const Channel &c, int64_t length) {
-    int64_t block = c.block_size;
-    return (length + block - 1) / block * block;
-}
+int64_t frame_size(const Channel &c, int64_t length) { return padded_size(length, c.block_size); }
 
 } // namespace kt::system

@@ -12,11 +12,17 @@
 // cannot make the reader lose its place in the stream. The buffer also serves sending,
 // so a write drops a peeked frame: the rest of it is read and thrown away
 // first, and the next read starts at the following frame.
+//
+// A read or write that fails after moving part of a frame leaves the
+// stream out of step with the framing; that direction is then marked
+// broken and refuses every later transfer with -7, so that no later frame
+// is ever read from, or sent into, the middle of another.
 #ifndef KT_SRC_SYSTEM_CHANNEL_TABLE_H
 #define KT_SRC_SYSTEM_CHANNEL_TABLE_H
 
 #include <cstdint>
 
+#include "channel_framing.h"
 #include "descriptor_io.h"
 
 namespace kt::system {
@@ -45,8 +51,6 @@ enum ChannelResult : int32_t {
     kTooLong = -9,
 };
 
-constexpr int32_t kShortHeader = 3, kLongHeader = 5, kShortMaxMessage = 32764;
-
 struct PeekedFrame {
     int32_t type = 0;
     int32_t payload = 0;
@@ -69,6 +73,8 @@ struct Channel {
     int32_t write_fd = -1;
     WriteKind write_kind = WriteKind::Unknown;
     PeekedFrame peeked;
+    bool read_broken = false;
+    bool write_broken = false;
 };
 
 // The record of a valid handle, or null.

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "kt/host.h"
+
 namespace kt::system {
 namespace {
 
@@ -40,10 +42,7 @@ int64_t write_loop(int fd, iovec *parts, int count, bool socket) {
             --count;
             continue;
         }
-        msghdr msg{};
-        msg.msg_iov = parts;
-        msg.msg_iovlen = static_cast<size_t>(count);
-        ssize_t r = socket ? sendmsg(fd, &msg, MSG_NOSIGNAL) : writev(fd, parts, count);
+        int64_t r = kt_io_writev(fd, parts, count, socket ? MSG_NOSIGNAL : 0);
         if (r > 0) {
             done += r;
             for (auto left = static_cast<size_t>(r); left > 0;) {
@@ -106,7 +105,7 @@ int64_t read_full(int fd, void *buf, int64_t n) {
     auto *p = static_cast<char *>(buf);
     int64_t done = 0;
     while (done < n) {
-        ssize_t r = read(fd, p + done, static_cast<size_t>(std::min(n - done, kMaxTransfer)));
+        int64_t r = kt_io_read(fd, p + done, std::min(n - done, kMaxTransfer));
         if (r > 0) {
             done += r;
             continue;
@@ -150,7 +149,7 @@ int64_t write_full(int fd, iovec *parts, int count, WriteKind &kind) {
 
 void close_descriptor(int fd) {
     if (fd >= 0)
-        close(fd);
+        kt_io_close(fd);
 }
 
 int poll_timeout(double seconds) {

@@ -4,7 +4,9 @@
 // Reads and writes wait on a non-blocking descriptor instead of failing, so
 // a frame is never left half-sent or half-read by EAGAIN. A read that ends
 // early (end of stream or failure) is reported by its short count and never
-// retried as if it were progress.
+// retried as if it were progress. Every read, write and close goes through
+// the host's guarded calls (kt_io_read, kt_io_writev, kt_io_close), so that
+// tests can break the descriptor under any one of them.
 #ifndef KT_SRC_SYSTEM_DESCRIPTOR_IO_H
 #define KT_SRC_SYSTEM_DESCRIPTOR_IO_H
 

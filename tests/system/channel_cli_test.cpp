@@ -57,7 +57,7 @@ TEST(ChannelCli, ServeAndSend) {
     EXPECT_NE(log.find(": type 7, 5 bytes: hello\n"), std::string::npos) << log;
     EXPECT_NE(log.find(": type 7, 5 bytes: world\n"), std::string::npos) << log;
     EXPECT_NE(log.find(": type 255, 0 bytes\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" from localhost port "), std::string::npos) << log;
+    EXPECT_NE(log.find(" from 127.0.0.1 port "), std::string::npos) << log;
 }
 
 TEST(ChannelCli, LongMessages) {
@@ -83,6 +83,11 @@ TEST(ChannelCli, Failures) {
         {"channel serve --block 0", 2, "bad value for --block"},
         {"channel serve extra", 2, "serve takes no operands"},
         {"channel serve --timeout 3", 2, "unknown option --timeout"},
+        {"channel serve --max-frame 4", 2, "bad value for --max-frame"},
+        {"channel serve --idle -1", 2, "bad value for --idle"},
+        {"channel serve --max-connections 0", 2, "bad value for --max-connections"},
+        {"channel serve --listen 192.0.2.1", 1, "cannot listen on 192.0.2.1 port 0"},
+        {"channel send 127.0.0.1 80 1 x --timeout 0", 2, "bad value for --timeout"},
         {"channel send 127.0.0.1 80 1 x --port 5", 2, "unknown option --port"},
         {"channel send 127.0.0.1 80 1 x --block", 2, "--block needs a value"},
         {"channel send 127.0.0.1 80 1", 2, "send needs HOST PORT TYPE TEXT"},

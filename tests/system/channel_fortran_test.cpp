@@ -118,16 +118,18 @@ TEST(ChannelFortran, ConnectWithPaddedHost) {
     int32_t kind = 2, unused = 0;
     int32_t proto = IPINI(&kind, &unused);
     const char host[] = "127.0.0.1      ";
-    int32_t h = IPOCCS(&proto, host, &server.port, static_cast<int32_t>(sizeof host - 1));
-    ASSERT_GE(h, 0);
     double timeout = kWaitSeconds;
-    int32_t conn = IPOCSS(&server.handle, &timeout);
-    ASSERT_GE(conn, 0);
-    char name[20] = {};
-    EXPECT_EQ(c_ipgets(h, 4, name, sizeof name), 9);
-    EXPECT_STREQ(name, "127.0.0.1");
-    c_ipclos(h);
-    c_ipclos(conn);
+    int32_t hosts = static_cast<int32_t>(sizeof host - 1);
+    for (int32_t h : {IPOCCS(&proto, host, &server.port, hosts), IPOCCT(&proto, host, &server.port, &timeout, hosts)}) {
+        ASSERT_GE(h, 0);
+        int32_t conn = IPOCSS(&server.handle, &timeout);
+        ASSERT_GE(conn, 0);
+        char name[20] = {};
+        EXPECT_EQ(c_ipgets(h, 4, name, sizeof name), 9);
+        EXPECT_STREQ(name, "127.0.0.1");
+        c_ipclos(h);
+        c_ipclos(conn);
+    }
     c_ipclos(proto);
 }
 

@@ -38,9 +38,10 @@ Frame frame(uint32_t dir, uint32_t i) {
     Frame f{};
     f.type = static_cast<int32_t>(rng() % 300); // above 255 the low byte goes out
     uint32_t kind = rng() % 100;
-    f.size = static_cast<int32_t>(kind < 70 ? rng() % 65 : kind < 97 ? rng() % 2000 : rng() % 32765);
-    f.block = blocks[rng() % (sizeof blocks / sizeof blocks[0])];
     f.long_header = rng() % 4 == 0;
+    uint32_t most = f.long_header ? 100000 : 32765; // beyond the 3-byte header's limit only with the 5-byte one
+    f.size = static_cast<int32_t>(kind < 70 ? rng() % 65 : kind < 97 ? rng() % 2000 : rng() % most);
+    f.block = blocks[rng() % (sizeof blocks / sizeof blocks[0])];
     f.peek_first = rng() % 3 == 0;
     f.maxlen = rng() % 10 == 0 ? static_cast<int32_t>(rng() % (static_cast<uint32_t>(f.size) + 1)) : f.size;
     return f;

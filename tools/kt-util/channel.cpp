@@ -1,20 +1,23 @@
-// kt-util channel: a server that prints and echoes every frame it gets,
-// and a client that sends frames and waits for the replies; and the demo's
-// exchange between two processes over loopback.
+// kt-util channel: the command line of the echo server (channel_server.cpp)
+// and of a client that sends frames and waits for the replies; and the
+// demo's exchange between two processes over loopback.
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/select.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "channel_server.h"
 #include "command.h"
 #include "kt/system.h"
 
@@ -33,26 +36,6 @@ void apply(int32_t h, const Framing &f) {
     c_ipseto(h, 1, f.block);
     if (f.long_header)
         c_ipseto(h, 10, kLongMaxMessage);
-}
-
-// "type T, N bytes: text" when the payload is printable, else in hex.
-std::string describe(int32_t type, const std::string &payload, size_t shown = 64) {
-    bool printable = std::all_of(payload.begin(), payload.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
-    std::string s = "type " + std::to_string(type) + ", " + std::to_string(payload.size()) + " bytes";
-    if (payload.empty())
-        return s;
-    std::string body;
-    size_t n = std::min(payload.size(), shown);
-    if (printable) {
-        body = payload.substr(0, n);
-    } else {
-        char b[4];
-        for (size_t i = 0; i < n; ++i) {
-            std::snprintf(b, sizeof b, "%02x", static_cast<unsigned char>(payload[i]));
-            body += (i ? " " : "") + std::string(b);
-        }
-    }
-    return s + (printable ? ": " : " (hex): ") + body + (n < payload.size() ? " ..." : "");
 }
 
 struct Frame {
@@ -84,104 +67,43 @@ bool parse_int(const std::string &text, long lo, long hi, int32_t &out) {
     return true;
 }
 
-// Splits the options off the arguments; `allowed` lists the valued options
-// the subcommand takes.
-bool parse_options(const Args &args, const Args &allowed, Framing &framing, int32_t &port, int32_t &connections,
-                   double &timeout, Args &rest, std::string &error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        bool has_value = i + 1 < args.size();
-        if (a.compare(0, 2, "--") == 0 && a != "--long" && std::find(allowed.begin(), allowed.end(), a) == allowed.end()) {
-            error = "unknown option " + a;
-            return false;
-        }
-        if (a == "--long") {
-            framing.long_header = true;
-        } else if (a == "--block" || a == "--port" || a == "--connections" || a == "--timeout") {
-            if (!has_value) {
-                error = a + " needs a value";
-                return false;
-            }
-            const std::string &v = args[++i];
-            bool ok = a == "--block"         ? parse_int(v, 1, 1 << 20, framing.block)
-                      : a == "--port"        ? parse_int(v, 0, 65535, port)
-                      : a == "--connections" ? parse_int(v, 0, 1 << 30, connections)
-                                             : (timeout = std::strtod(v.c_str(), nullptr)) > 0;
-            if (!ok) {
-                error = "bad value for " + a + ": " + v;
-                return false;
-            }
-        } else {
-            rest.push_back(a);
-        }
-    }
+bool parse_seconds(const std::string &text, bool zero_allowed, double &out) {
+    char *end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || !std::isfinite(v) || v < 0 || (v == 0 && !zero_allowed) || v > 1e6)
+        return false;
+    out = v;
     return true;
 }
 
-int serve(int32_t port, const Framing &framing, int32_t max_connections) {
-    int32_t proto = c_ipini(1, &port);
-    if (proto < 0)
-        return failure(kName, "cannot listen on port " + std::to_string(port));
-    apply(proto, framing);
-    const int listen_fd = c_ipgeto(proto, 2);
-    say("listening on port " + std::to_string(port));
-    std::fflush(stdout);
-    std::vector<int32_t> open;
-    int32_t accepted = 0, closed = 0;
-    while (max_connections == 0 || closed < max_connections) {
-        bool accepting = max_connections == 0 || accepted < max_connections;
-        fd_set ready;
-        FD_ZERO(&ready);
-        int top = -1;
-        auto watch = [&](int fd) {
-            if (fd >= 0 && fd < FD_SETSIZE) {
-                FD_SET(fd, &ready);
-                top = std::max(top, fd);
+// Reads one option's value; false when it is not acceptable.
+using OptionParser = std::function<bool(const std::string &)>;
+
+// Splits the valued options in `valued` and the flags in `flags` off the
+// arguments; the rest are operands.
+bool parse_options(const Args &args, const std::map<std::string, OptionParser> &valued,
+                   const std::map<std::string, std::function<void()>> &flags, Args &rest, std::string &error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &a = args[i];
+        if (a.compare(0, 2, "--") != 0) {
+            rest.push_back(a);
+        } else if (auto f = flags.find(a); f != flags.end()) {
+            f->second();
+        } else if (auto v = valued.find(a); v != valued.end()) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
             }
-        };
-        if (accepting)
-            watch(listen_fd);
-        for (int32_t h : open)
-            watch(c_ipgeto(h, 2));
-        if (top < 0 || kt_select(top + 1, &ready, nullptr, nullptr, nullptr) < 0) {
-            c_ipclos(proto);
-            return failure(kName, "waiting for input failed");
+            if (!v->second(args[++i])) {
+                error = "bad value for " + a + ": " + args[i];
+                return false;
+            }
+        } else {
+            error = "unknown option " + a;
+            return false;
         }
-        if (accepting && FD_ISSET(listen_fd, &ready)) {
-            int32_t h = c_ipocss(proto, 0.0);
-            if (h >= 0) {
-                ++accepted;
-                open.push_back(h);
-                char peer[257] = {};
-                c_ipgets(h, 4, peer, sizeof peer - 1);
-                say("connection " + std::to_string(h) + " from " + peer + " port " +
-                    std::to_string(c_ipgeto(h, 5)));
-            }
-        }
-        for (size_t i = 0; i < open.size();) {
-            int32_t h = open[i];
-            int fd = c_ipgeto(h, 2);
-            if (fd < 0 || fd >= FD_SETSIZE || !FD_ISSET(fd, &ready)) {
-                ++i;
-                continue;
-            }
-            Frame f = read_frame(h);
-            if (f.result >= 0) {
-                say("connection " + std::to_string(h) + ": " + describe(f.type, f.payload));
-                if (write_frame(h, f.type, f.payload) == f.result) {
-                    ++i;
-                    continue;
-                }
-            }
-            say("connection " + std::to_string(h) + " closed");
-            c_ipclos(h);
-            open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
-            ++closed;
-        }
-        std::fflush(stdout);
     }
-    c_ipclos(proto);
-    return 0;
+    return true;
 }
 
 int send(const Args &args, const Framing &framing, double timeout) {
@@ -193,10 +115,11 @@ int send(const Args &args, const Framing &framing, double timeout) {
     if (!parse_int(args[2], 0, 255, type))
         return usage_error(kName, "bad type (0..255): " + args[2]);
     int32_t proto = c_ipini(2, nullptr);
-    int32_t h = c_ipoccs(proto, args[0].c_str(), port);
+    int32_t h = c_ipocct(proto, args[0].c_str(), port, timeout);
     c_ipclos(proto);
     if (h < 0)
-        return failure(kName, "cannot connect to " + args[0] + " port " + args[1]);
+        return failure(kName, "cannot connect to " + args[0] + " port " + args[1] +
+                                  (h == -5 ? " within " + std::to_string(timeout) + " seconds" : ""));
     apply(h, framing);
     int status = 0;
     for (size_t i = 3; i < args.size() && status == 0; ++i) {
@@ -214,7 +137,7 @@ int send(const Args &args, const Framing &framing, double timeout) {
         if (f.result < 0)
             status = failure(kName, "the server closed the connection");
         else
-            say("reply: " + describe(f.type, f.payload));
+            say("reply: " + describe_frame(f.type, f.payload));
     }
     c_ipclos(h);
     return status;
@@ -224,17 +147,41 @@ int run(const Args &args) {
     if (args.empty())
         return usage_error(kName, "needs serve or send");
     Framing framing;
-    int32_t port = 0, connections = 0;
+    ServerOptions server;
     double timeout = 5.0;
+    auto integer = [](long lo, long hi, int32_t &out) {
+        return [lo, hi, &out](const std::string &v) { return parse_int(v, lo, hi, out); };
+    };
+    std::map<std::string, OptionParser> valued = {{"--block", integer(1, 1 << 20, framing.block)}};
+    std::map<std::string, std::function<void()>> flags = {{"--long", [&] { framing.long_header = true; }}};
+    int32_t max_frame = 0;
+    if (args[0] == "serve") {
+        valued["--port"] = integer(0, 65535, server.port);
+        valued["--connections"] = integer(0, 1 << 30, server.connections);
+        valued["--max-connections"] = integer(1, 1 << 24, server.max_connections);
+        valued["--max-frame"] = [&](const std::string &v) {
+            bool ok = parse_int(v, 5, INT32_MAX, max_frame);
+            server.max_frame = max_frame;
+            return ok;
+        };
+        valued["--idle"] = [&](const std::string &v) { return parse_seconds(v, true, server.idle); };
+        valued["--listen"] = [&](const std::string &v) {
+            server.listen = v;
+            return !v.empty();
+        };
+    } else {
+        valued["--timeout"] = [&](const std::string &v) { return parse_seconds(v, false, timeout); };
+    }
     Args rest;
     std::string error;
-    const Args allowed = args[0] == "serve" ? Args{"--block", "--port", "--connections"} : Args{"--block", "--timeout"};
-    if (!parse_options(Args(args.begin() + 1, args.end()), allowed, framing, port, connections, timeout, rest, error))
+    if (!parse_options(Args(args.begin() + 1, args.end()), valued, flags, rest, error))
         return usage_error(kName, error);
     if (args[0] == "serve") {
         if (!rest.empty())
             return usage_error(kName, "serve takes no operands");
-        return serve(port, framing, connections);
+        server.block = framing.block;
+        server.long_header = framing.long_header;
+        return serve(server);
     }
     if (args[0] == "send")
         return send(rest, framing, timeout);
@@ -313,7 +260,7 @@ int demo_exchange() {
         Frame f = read_frame(h);
         if (f.result < 0)
             break;
-        say("server got " + describe(f.type, f.payload, 24) + "; echoing it");
+        say("server got " + describe_frame(f.type, f.payload, 24) + "; echoing it");
         write_frame(h, f.type, f.payload);
     }
     c_ipclos(h);
@@ -351,16 +298,23 @@ int demo_channels(const std::string &) {
 }
 
 const RegisterCommand command{
-    {kName, "typed message channels over loopback: serve, send",
-     "usage: kt-util channel serve [--port P] [--block B] [--long] [--connections N]\n"
+    {kName, "typed message channels: an echo server (on loopback) and a client",
+     "usage: kt-util channel serve [--port P] [--listen ADDR] [--block B] [--long] [--connections N]\n"
+     "                             [--max-frame BYTES] [--idle S] [--max-connections N]\n"
      "       kt-util channel send HOST PORT TYPE TEXT... [--block B] [--long] [--timeout S]\n"
      "\n"
-     "serve  listens on port P (default 0: any free port) and prints 'listening on\n"
-     "       port N'; accepts connections, prints every frame (type, length, payload\n"
-     "       as text or hex) and sends it back unchanged. With --connections N it\n"
-     "       ends after N connections have closed.\n"
+     "serve  listens on port P (default 0: any free port) of ADDR (default 127.0.0.1,\n"
+     "       this machine only; 0.0.0.0: every interface) and prints 'listening on\n"
+     "       port N at ADDR'; accepts connections, prints every frame (type, length,\n"
+     "       payload as text or hex) and sends it back unchanged. With --connections\n"
+     "       N it ends after N connections have closed. It closes, with a message, a\n"
+     "       connection that declares a frame longer than --max-frame bytes (default\n"
+     "       1048576), that moves no byte for --idle S seconds (default 30; 0: never)\n"
+     "       or that leaves more replies unread than 4 MiB or two of the longest\n"
+     "       frames; connections beyond --max-connections (default 1000) are refused.\n"
      "send   connects to HOST and PORT, sends each TEXT as one frame of TYPE (0..255)\n"
-     "       and prints the reply, waiting at most S seconds (default 5) for it.\n"
+     "       and prints the reply, waiting at most S seconds (default 5) for the\n"
+     "       connection and for each reply.\n"
      "\n"
      "Both ends must agree on framing: --block B pads frames to multiples of B\n"
      "bytes (default 1); --long uses the 5-byte header, for payloads above 32764.\n"
