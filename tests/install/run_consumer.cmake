@@ -96,3 +96,7 @@ foreach(arg ${static_libs})
   endif()
 endforeach()
 link_and_run("pkg-config static" ${C_COMPILER} ${c} ${cflags} ${static_libs_only})
+# The sanitizers' runtimes cannot be linked statically.
+if(NOT FLAGS)
+  link_and_run("pkg-config fully static" ${C_COMPILER} -static ${c} ${cflags} ${static_libs})
+endif()
