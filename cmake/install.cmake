@@ -30,6 +30,16 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/kt_utilConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/kt_utilConfig.cmake ${PROJECT_BINARY_DIR}/kt_utilConfigVersion.cmake
         DESTINATION ${KT_PACKAGE_DIR})
 
+# A static link needs the C++ runtime too (Libs.private).
+set(KT_PC_LIBS_PRIVATE "")
+foreach(library ${KT_CXX_RUNTIME})
+  if(IS_ABSOLUTE ${library})
+    string(APPEND KT_PC_LIBS_PRIVATE " ${library}")
+  else()
+    string(APPEND KT_PC_LIBS_PRIVATE " -l${library}")
+  endif()
+endforeach()
+string(STRIP "${KT_PC_LIBS_PRIVATE}" KT_PC_LIBS_PRIVATE)
 file(RELATIVE_PATH KT_PC_TO_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
 string(REGEX REPLACE "/$" "" KT_PC_TO_PREFIX "${KT_PC_TO_PREFIX}")
 configure_file(cmake/kt_util.pc.in ${PROJECT_BINARY_DIR}/kt_util.pc @ONLY)

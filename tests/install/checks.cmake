@@ -38,14 +38,13 @@ if(Fortran_COMPILER)
   list(APPEND consumer_languages -DCMAKE_Fortran_COMPILER=${Fortran_COMPILER})
 endif()
 
-# Runs every program of the consumer project built in DIR, shared and static.
+# Runs every program the consumer project built in DIR.
 function(check_consumer what dir)
-  set(programs util_only main containers)
-  if(Fortran_COMPILER)
-    list(APPEND programs lists)
+  file(GLOB programs RELATIVE ${dir} ${dir}/*)
+  if(NOT programs)
+    message(FATAL_ERROR "${what}: no programs in ${dir}")
   endif()
   foreach(program ${programs})
     check_program("${what} ${program}" ${dir}/${program})
-    check_program("${what} ${program}_static" ${dir}/${program}_static)
   endforeach()
 endfunction()

@@ -41,14 +41,17 @@ foreach(h ${headers})
   endif()
 endforeach()
 
-# Through the CMake package.
-run("configure consumer" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -G "${GENERATOR}"
-    -DKT_FROM=package -DKT_VERSION=${VERSION} ${consumer_languages}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
-    "-DCMAKE_C_FLAGS=${FLAGS}" "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_Fortran_FLAGS=${FLAGS}"
-    "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
-run("build consumer" ${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
-check_consumer("package" ${WORK_DIR}/consumer/bin)
+# Through the CMake package, also from a project without C++.
+foreach(without_cxx OFF ON)
+  set(build ${WORK_DIR}/consumer-without-cxx-${without_cxx})
+  run("configure consumer" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${build} -G "${GENERATOR}"
+      -DKT_FROM=package -DKT_VERSION=${VERSION} -DKT_WITHOUT_CXX=${without_cxx} ${consumer_languages}
+      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+      "-DCMAKE_C_FLAGS=${FLAGS}" "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_Fortran_FLAGS=${FLAGS}"
+      "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
+  run("build consumer" ${CMAKE_COMMAND} --build ${build})
+  check_consumer("package (without C++: ${without_cxx})" ${build}/bin)
+endforeach()
 
 if(NOT PKG_CONFIG)
   message(STATUS "pkg-config not found: its file is not checked")
