@@ -44,7 +44,8 @@ int usage_error(const std::string &command, const std::string &message);
 int failure(const std::string &command, const std::string &message);
 bool wants_help(const Args &args);
 
-// Directory of the bundled examples: the source tree's, else the installed copy.
+// Directory of the bundled examples: the installed copy, found relative to the
+// program; for the program in the build tree, the source tree's.
 std::string examples_dir();
 
 // Appends a text to the host's output line and writes the line.

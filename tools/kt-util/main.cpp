@@ -1,4 +1,6 @@
 // kt-util: command-line access to libkt_util.
+#include <limits.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 
 #include "command.h"
 #include "kt/host.h"
+#include "kt/version.h"
 
 namespace ktutil {
 
@@ -35,11 +38,33 @@ bool wants_help(const Args &args) {
     return std::any_of(args.begin(), args.end(), [](const std::string &a) { return a == "--help" || a == "-h"; });
 }
 
+namespace {
+
+// The directory holding this program, resolved through /proc/self/exe so
+// that neither the working directory nor the configured prefix matters.
+std::string program_dir() {
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return "";
+    std::string exe(path, static_cast<size_t>(n));
+    return exe.substr(0, exe.rfind('/'));
+}
+
+std::string real_path(const char *path) {
+    char resolved[PATH_MAX];
+    return realpath(path, resolved) ? resolved : path;
+}
+
+} // namespace
+
 std::string examples_dir() {
-    for (const char *dir : {KT_SOURCE_EXAMPLES, KT_INSTALLED_EXAMPLES})
-        if (access(dir, R_OK) == 0)
-            return dir;
-    return "examples";
+    std::string dir = program_dir();
+    if (dir.empty())
+        return "examples";
+    if (dir == real_path(KT_BUILD_TOOL_DIR))
+        return KT_SOURCE_EXAMPLES;
+    return dir + "/" + KT_INSTALLED_EXAMPLES;
 }
 
 void say(const std::string &line) {
@@ -76,7 +101,7 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (first == "--version") {
-        std::printf("kt-util %s\n", KT_VERSION);
+        std::printf("kt-util %s\n", kt_util_version());
         return 0;
     }
     ktutil::Args args(argv + 2, argv + argc);

@@ -1,4 +1,4 @@
-/* An outside program on the installed library: the headers compile as C,
+/* An outside program on the library: the headers compile as C,
  * the entries link, and the store is reachable through kt_store_base. */
 #include <stdio.h>
 
