@@ -24,6 +24,18 @@ size_t after(const char *program, size_t p) {
     return p + kNodeSize + (has_string(op(node)) ? std::strlen(operand(node)) + 1 : 0);
 }
 
+// Calls visit(p) for every node but the operands of stars and pluses, in
+// layout order, until visit returns false; false then.
+template <typename Visit> bool each_node(const char *program, size_t size, Visit visit) {
+    for (size_t p = 0; p < size; p = after(program, p)) {
+        if (!visit(p))
+            return false;
+        if (op(program + p) == kStar || op(program + p) == kPlus)
+            p += kNodeSize;
+    }
+    return true;
+}
+
 // Space for the pieces of one block, each aligned for its type.
 struct Layout {
     size_t bytes = 0;
@@ -35,81 +47,80 @@ struct Layout {
     }
 };
 
-// Fills the instructions of a machine from its program; the checks that the
-// layout walk cannot make (where each node leads) happen here.
+// Fills the instructions of a machine from a program whose layout and
+// pointers have been checked.
 class Builder {
 public:
     Builder(Machine *m, const char *program, size_t nodes) : m_(m), program_(program), nodes_(nodes) {}
 
     const char *emit() {
-        for (size_t p = 0; p < m_->size; p = after(program_, p)) {
-            const char *node = program_ + p;
-            const int code = op(node);
-            Inst &in = m_->inst[p];
-            uint32_t exit = 0;
-            if (code != kEnd && code != kBranch && code != kNothing && code != kBack && !resolve_next(p, &exit))
-                return "corrupted pointers";
-            switch (code) {
-            case kEnd:
-                in.step = Step::kMatch;
-                break;
-            case kBol:
-            case kEol:
-                in.step = code == kBol ? Step::kBol : Step::kEol;
-                in.next = exit;
-                break;
-            case kAny:
-            case kAnyOf:
-            case kAnyBut:
-                consume(in, node, exit);
-                break;
-            case kExactly:
-                literal(static_cast<uint32_t>(p), exit);
-                break;
-            case kBranch: {
-                uint32_t alternative = 0;
-                if (!next_of(static_cast<uint32_t>(p), &alternative))
-                    break; // the last (or only) alternative: whoever leads here goes on into it
-                if (alternative >= m_->size || op(program_ + alternative) != kBranch)
-                    break;
-                in.step = Step::kSplit;
-                if (!resolve(static_cast<uint32_t>(p + kNodeSize), &in.next) || !resolve(alternative, &in.other))
-                    return "corrupted pointers";
-                break;
-            }
-            case kNothing:
-            case kBack:
-                if (!resolve_next(p, &exit))
-                    return "corrupted pointers";
-                break;
-            case kStar:
-            case kPlus: {
-                // The operand loops back to a split that prefers another round.
-                const uint32_t q = static_cast<uint32_t>(p + kNodeSize);
-                const uint32_t loop = code == kStar ? static_cast<uint32_t>(p) : q;
-                const uint32_t once = code == kStar ? q : static_cast<uint32_t>(p);
-                consume(m_->inst[once], program_ + q, loop);
-                m_->inst[loop].step = Step::kSplit;
-                m_->inst[loop].next = once;
-                m_->inst[loop].other = exit;
-                p = q; // the loop steps over the operand
-                break;
-            }
-            default: // open or close n: slot 2n or 2n + 1
-                in.step = Step::kSave;
-                in.byte = static_cast<uint8_t>(code > kClose ? 2 * (code - kClose) + 1 : 2 * (code - kOpen));
-                in.next = exit;
-                break;
-            }
-        }
-        return resolve(0, &m_->start) ? nullptr : "corrupted pointers";
+        const bool emitted = each_node(program_, m_->size, [this](size_t p) { return emit(p); });
+        return emitted && resolve(0, &m_->start) ? nullptr : "corrupted pointers";
     }
 
 private:
+    // False when node p leads nowhere or round a cycle of nodes that only
+    // pass control on (never in a compiled program).
+    bool emit(size_t p) {
+        const char *node = program_ + p;
+        const int code = op(node);
+        Inst &in = m_->inst[p];
+        uint32_t exit = 0;
+        if (code != kEnd && code != kBranch && !resolve_next(p, &exit))
+            return false;
+        switch (code) {
+        case kEnd:
+            in.step = Step::kMatch;
+            break;
+        case kBol:
+        case kEol:
+            in.step = code == kBol ? Step::kBol : Step::kEol;
+            in.next = exit;
+            break;
+        case kAny:
+        case kAnyOf:
+        case kAnyBut:
+            consume(in, node, exit);
+            break;
+        case kExactly:
+            literal(static_cast<uint32_t>(p), exit);
+            break;
+        case kBranch: {
+            // No alternative after this one: whoever leads here goes on into it.
+            uint32_t alternative = 0;
+            if (!next_of(static_cast<uint32_t>(p), &alternative) || op(program_ + alternative) != kBranch)
+                break;
+            in.step = Step::kSplit;
+            return resolve(static_cast<uint32_t>(p + kNodeSize), &in.next) && resolve(alternative, &in.other);
+        }
+        case kNothing:
+        case kBack:
+            break;
+        case kStar:
+        case kPlus: {
+            // The operand loops back to a split that prefers another round.
+            const uint32_t q = static_cast<uint32_t>(p + kNodeSize);
+            const uint32_t loop = code == kStar ? static_cast<uint32_t>(p) : q;
+            const uint32_t once = code == kStar ? q : static_cast<uint32_t>(p);
+            consume(m_->inst[once], program_ + q, loop);
+            m_->inst[loop].step = Step::kSplit;
+            m_->inst[loop].next = once;
+            m_->inst[loop].other = exit;
+            break;
+        }
+        default: // open or close n: slot 2n or 2n + 1
+            in.step = Step::kSave;
+            in.byte = static_cast<uint8_t>(code > kClose ? 2 * (code - kClose) + 1 : 2 * (code - kOpen));
+            in.next = exit;
+            break;
+        }
+        return true;
+    }
+
     // Where node p's next pointer leads, when it is not 0.
     bool next_of(uint32_t p, uint32_t *to) const {
         const unsigned off = offset(program_ + p);
-        if (off == 0 || (op(program_ + p) == kBack && off > p))
+        if (off == 0)
             return false;
         *to = op(program_ + p) == kBack ? p - off : p + off;
         return true;
@@ -127,7 +138,7 @@ private:
                 if (!next_of(p, &next))
                     return false;
                 p = next;
-            } else if (code == kBranch && (!next_of(p, &next) || next >= m_->size || op(program_ + next) != kBranch)) {
+            } else if (code == kBranch && (!next_of(p, &next) || op(program_ + next) != kBranch)) {
                 p += kNodeSize;
             } else {
                 *to = p;
@@ -250,12 +261,14 @@ Machine *Machine::build(const char *program, size_t size, int groups, const char
     }
 
     // Nodes are where pointers may lead; a star's or plus's operand is not.
-    for (size_t p = 0; p < size; p = after(program, p)) {
-        m->inst[p].node = true;
-        if (op(program + p) == kStar || op(program + p) == kPlus)
-            p += kNodeSize;
-    }
-    if ((*error = Builder(m, program, nodes).emit()) != nullptr) {
+    each_node(program, size, [m](size_t p) { return m->inst[p].node = true; });
+    const bool linked = each_node(program, size, [m, program, size](size_t p) {
+        const size_t off = offset(program + p);
+        const size_t to = op(program + p) == kBack ? p - off : p + off; // wraps when off > p
+        return off == 0 || (to < size && m->inst[to].node);
+    });
+    *error = linked ? Builder(m, program, nodes).emit() : "corrupted pointers";
+    if (*error) {
         destroy(m);
         return nullptr;
     }
