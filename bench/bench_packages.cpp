@@ -3,7 +3,8 @@
 // std::list::sort, and the regular-expression matcher against std::regex
 // and POSIX regexec. Each pair runs the same workload at three sizes a
 // factor 10 apart; inputs are drawn once, with a fixed seed, before any
-// timing starts.
+// timing starts. The matcher also runs alone on subjects that make
+// backtracking explode, where its time per byte must not grow with n.
 #include <benchmark/benchmark.h>
 #include <regex.h>
 
@@ -246,6 +247,41 @@ void BM_Posix_Regexec(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * n * static_cast<int64_t>(std::size(kPatterns)));
 }
 
+// ---- subjects on which backtracking explodes ----------------------------------
+
+// Each family: a pattern and a subject of n bytes. Time per byte must stay
+// flat from n = 10^3 to 10^5; the expected result guards against a search
+// that gives up early.
+struct Pathological {
+    const char *name, *pattern;
+    std::string (*subject)(int64_t n);
+    int matches;
+};
+
+const Pathological kPathological[] = {
+    {"alt_star", "(a|b)*c", [](int64_t n) { return std::string(static_cast<size_t>(n - 1), 'a') + "c"; }, 1},
+    {"group_star", "(ab)*",
+     [](int64_t n) {
+         std::string s;
+         for (int64_t i = 0; i < n / 2; ++i)
+             s += "ab";
+         return s;
+     },
+     1},
+    {"dot_star3", "(.*)(.*)(.*)y", [](int64_t n) { return "y" + std::string(static_cast<size_t>(n - 1), 'a'); }, 1},
+    {"nested_plus", "(x+x+)+y", [](int64_t n) { return std::string(static_cast<size_t>(n), 'x'); }, 0},
+    {"digits", "[0-9]+\\.[0-9]+", [](int64_t n) { return std::string(static_cast<size_t>(n), '7'); }, 0},
+};
+
+void BM_Regexp_Pathological(benchmark::State &state, const Pathological &family) {
+    const std::string subject = family.subject(state.range(0));
+    Regexp_scanner re(family.pattern);
+    for (auto _ : state)
+        if (re.find_match(subject.c_str()) != family.matches)
+            state.SkipWithError("wrong result");
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(subject.size()));
+}
+
 // Medians of five runs; the single runs are too noisy on a shared machine.
 void at_three_sizes(benchmark::internal::Benchmark *b, int64_t first) {
     b->Arg(first)->Arg(first * 10)->Arg(first * 100)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -259,6 +295,11 @@ const bool g_registered = [] {
     at_three_sizes(benchmark::RegisterBenchmark("BM_Regexp_Match", BM_Regexp_Match), 1'000);
     at_three_sizes(benchmark::RegisterBenchmark("BM_StdRegex_Match", BM_StdRegex_Match), 1'000);
     at_three_sizes(benchmark::RegisterBenchmark("BM_Posix_Regexec", BM_Posix_Regexec), 1'000);
+    for (const Pathological &family : kPathological)
+        benchmark::RegisterBenchmark((std::string("BM_Regexp_Pathological/") + family.name).c_str(),
+                                     BM_Regexp_Pathological, family)
+            ->Arg(1'000)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMicrosecond)
+            ->Repetitions(5)->ReportAggregatesOnly(true);
     return true;
 }();
 

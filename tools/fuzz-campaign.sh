@@ -8,6 +8,9 @@
 # working corpus in build-fuzz/campaign/<name>/ (the seeds stay small);
 # a crash, leak or time-out ends that target's run and lands in
 # build-fuzz/campaign/findings/. Exit status 1 when any target had a finding.
+# fuzz/<name>.dict, when present, is the target's dictionary, and
+# fuzz/<name>.options holds more libFuzzer flags for it (they win over the
+# defaults here, e.g. a shorter -timeout).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,10 +32,16 @@ run_one() {
   local target="$1" name="${1#fuzz_}"
   mkdir -p "$out/$name"
   [ -d "fuzz/corpus/$name" ] && cp -n fuzz/corpus/"$name"/* "$out/$name/" 2>/dev/null || true
+  local flags=() more=()
+  if [ -f "fuzz/$name.dict" ]; then flags+=("-dict=fuzz/$name.dict"); fi
+  if [ -f "fuzz/$name.options" ]; then
+    read -ra more <"fuzz/$name.options" || true
+    flags+=(${more[@]+"${more[@]}"})
+  fi
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
       -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$out/findings/$name-" \
-      "$out/$name" >"$out/$name.log" 2>&1 || true
+      ${flags[@]+"${flags[@]}"} "$out/$name" >"$out/$name.log" 2>&1 || true
 }
 
 # Two at a time: one per core.

@@ -1,13 +1,16 @@
 /// @file
 /// Regular expressions: a pattern compiled once into a compact byte program,
-/// then searched for in strings by backtracking, with up to nine
-/// parenthesised sub-matches and substitution templates.
+/// then searched for in strings, with up to nine parenthesised sub-matches
+/// and substitution templates. A search finds what backtracking would (the
+/// leftmost match; the first alternative and the longest repetition that
+/// let the rest match; a group's last round) in time linear in the
+/// subject's length, whatever the pattern.
 ///
 /// Pattern language: literal characters; "." any character; "[...]" and
 /// "[^...]" classes with ranges ("]" or "-" first is a member, "-" last is a
-/// member); "^" and "$" anchors; "*", "+" and "?" after an atom; "|"
-/// alternation; "(" ")" groups, numbered 1-9 by their opening; "\c" the
-/// character c literally.
+/// member, a range's first character is not above its last); "^" and "$"
+/// anchors; "*", "+" and "?" after an atom; "|" alternation; "(" ")"
+/// groups, numbered 1-9 by their opening; "\c" the character c literally.
 ///
 /// Invariants: the program is built by the constructor and never changed;
 /// valid() is true after a successful compile and false after any error,
@@ -22,6 +25,10 @@
 
 #include "kt/abi.h"
 
+namespace kt::packages::regexp {
+struct Machine;
+}
+
 /// A compiled pattern and the matches of its last search.
 class KT_API Regexp_scanner {
 public:
@@ -33,11 +40,9 @@ public:
     Regexp_scanner &operator=(const Regexp_scanner &) = delete;
 
     /// 1 when the pattern matches somewhere in subject (the leftmost match
-    /// is recorded), else 0. A match that would backtrack deeper than a
-    /// fixed bound fails with "match too deep" instead of exhausting the
-    /// stack, and a search that takes more steps than a search of quadratic
-    /// cost in the subject's length would (exponential backtracking) fails
-    /// with "match too long".
+    /// is recorded), else 0. Time O(program size x subject length); the
+    /// first search allocates the matcher's working storage, kept until the
+    /// scanner goes (0 with "out of memory" when that fails).
     int find_match(const char *subject);
 
     /// The text of sub-match n (0: the whole match), valid until the next
@@ -77,32 +82,19 @@ private:
     void insert(int code, char *operand_start);
     void tail(char *p, const char *value);
     void optail(char *p, const char *value);
-    /// Matching.
-    bool try_at(const char *position);
-    bool match(const char *prog);
-    bool match_branch(const char *scan);
-    bool match_repeat(const char *scan, const char *next);
-    bool match_group(int code, const char *next);
-    size_t repeat(const char *p);
 
     char *program_ = nullptr;
     const char *must_ = nullptr;    ///< literal every match contains, or null
-    const char *input_ = nullptr;   ///< position while matching
-    const char *bol_ = nullptr;     ///< start of the subject
     const char *parse_ = nullptr;   ///< position in the pattern while compiling
     char *emit_ = nullptr;          ///< &dummy_ during the sizing pass
     char *error_ = nullptr;
     int next_group_ = 1;
     size_t size_ = 0;               ///< program bytes counted by the sizing pass
-    char first_ = 0;                ///< first character of every match, 0: unknown
-    char anchored_ = 0;
     char dummy_ = 0;
     char valid_ = 0;
     const char *start_[kGroups] = {};
     const char *end_[kGroups] = {};
-    int depth_ = 0;                 ///< recursion depth of the running match
-    unsigned long long steps_left_ = 0; ///< levels the running search may still enter
-    bool too_deep_ = false;         ///< the running match gave up
+    kt::packages::regexp::Machine *machine_ = nullptr; ///< built by the first search
 };
 
 #endif

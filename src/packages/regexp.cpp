@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "kt/regexp.h"
+#include "heap.h"
+#include "regexp_machine.h"
 #include "regexp_program.h"
 
 using namespace kt::packages::regexp;
@@ -23,7 +25,8 @@ bool is_repeat(char c) { return c == '*' || c == '+' || c == '?'; }
 Regexp_scanner::Regexp_scanner(const char *pattern) { valid_ = compile(pattern) ? 1 : 0; }
 
 Regexp_scanner::~Regexp_scanner() {
-    std::free(program_);
+    Machine::destroy(machine_);
+    kt::packages::release(program_);
     std::free(error_);
 }
 
@@ -50,7 +53,7 @@ bool Regexp_scanner::compile(const char *pattern) {
         fail("regexp too big");
         return false;
     }
-    program_ = static_cast<char *>(std::malloc(size_ + 1));
+    program_ = static_cast<char *>(kt::packages::allocate(size_ + 1));
     if (!program_) {
         fail("out of memory");
         return false;
@@ -59,28 +62,20 @@ bool Regexp_scanner::compile(const char *pattern) {
     next_group_ = 1;
     emit_ = program_;
     if (!reg(false, &flags)) {
-        std::free(program_);
+        kt::packages::release(program_);
         program_ = nullptr;
         return false;
     }
 
-    // With a single top-level alternative its first node tells where a
-    // match can start, and a pattern starting with a repetition gets the
-    // longest literal that every match must contain.
+    // With a single top-level alternative that starts with a repetition,
+    // the longest literal of that alternative is in every match.
     const char *first_branch = program_;
-    if (op(next_node(first_branch)) == kEnd) {
-        const char *scan = operand(first_branch);
-        if (op(scan) == kExactly)
-            first_ = *operand(scan);
-        else if (op(scan) == kBol)
-            anchored_ = 1;
-        if (flags & kStartsWithStar) {
-            size_t longest = 0;
-            for (; scan; scan = next_node(scan)) {
-                if (op(scan) == kExactly && std::strlen(operand(scan)) >= longest) {
-                    must_ = operand(scan);
-                    longest = std::strlen(must_);
-                }
+    if (op(next_node(first_branch)) == kEnd && (flags & kStartsWithStar)) {
+        size_t longest = 0;
+        for (const char *scan = operand(first_branch); scan; scan = next_node(scan)) {
+            if (op(scan) == kExactly && std::strlen(operand(scan)) >= longest) {
+                must_ = operand(scan);
+                longest = std::strlen(must_);
             }
         }
     }
@@ -279,7 +274,7 @@ char *Regexp_scanner::bracket_class() {
         }
         // The range's first character is already a member.
         int from = static_cast<unsigned char>(parse_[-2]), to = static_cast<unsigned char>(*parse_);
-        if (from > to + 1) {
+        if (from > to) {
             fail("invalid [] range");
             return nullptr;
         }

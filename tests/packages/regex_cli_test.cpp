@@ -38,6 +38,17 @@ TEST(RegexCli, Runs) {
     EXPECT_NE(help.out.find("usage: kt-util regex PATTERN [SUBJECT...] [--sub TEMPLATE]"), std::string::npos);
 }
 
+// Subjects on which backtracking explodes get their answer, quickly.
+TEST(RegexCli, ExplodingSubjects) {
+    const std::string xs(16000, 'x'), as = std::string(3400, 'a') + "c";
+    Outcome r = run("regex '(x+x+)+y' " + xs);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "\"" + xs + "\": no match\n");
+    r = run("regex '(a|b)*c' " + as);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "\"" + as + "\": match \"" + as + "\"\n  \\1 = \"a\"\n");
+}
+
 TEST(RegexCli, LongSubstitutionsAreNotCut) {
     std::string subject(1000, 'w');
     Outcome r = run("regex 'w+' " + subject + " --sub '<&&>'");

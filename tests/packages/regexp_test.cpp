@@ -1,96 +1,310 @@
-// Regular expressions: a table of patterns over every operator with the
-// expected match and groups, every error message, substitution in both
-// forms, long sub-matches and matches too deep for the stack.
+// Regular expressions: the matcher against a plain recursive backtracker on
+// random patterns and subjects, subjects that make backtracking explode,
+// the syntax the random patterns leave out, every error message,
+// substitution in both forms and refused memory.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "kt/regexp.h"
+#include "packages/heap.h"
+#include "packages/regexp_machine.h"
 
 namespace {
 
-struct MatchCase {
-    const char *pattern;
-    const char *subject;
-    bool matches;
-    std::vector<const char *> groups; // 0: the match; null: took no part
+// ---- the model: a pattern tree matched by backtracking ----------------------
+
+struct Alternatives;
+
+// One atom and its repetition ('\0', '*', '+' or '?').
+struct Piece {
+    enum Kind { kChar, kAny, kClass, kBol, kEol, kGroup } kind = kChar;
+    std::string text;                     // kChar: the character; kClass: the class as written
+    std::function<bool(char)> member;     // kClass
+    int group = 0;                        // kGroup
+    std::shared_ptr<Alternatives> inside; // kGroup
+    char repeat = '\0';
 };
 
-const MatchCase kMatchCases[] = {
-    {"abc", "xxabcxx", true, {"abc"}},
-    {"a.c", "abc", true, {"abc"}},
-    {"a.c", "ac", false, {}},
-    {"[abc]+", "xxbcay", true, {"bca"}},
-    {"[^abc]+", "abxyzc", true, {"xyz"}},
-    {"[a-c]+", "zzabcd", true, {"abc"}},
-    {"[]a]+", "x]a]y", true, {"]a]"}},
-    {"[^-a]+", "a-bc-", true, {"bc"}},
-    {"x[^abc]y", "xay xdy", true, {"xdy"}},
-    {"x[^abc]", "xa x", false, {}},
-    {"x[abc]", "xd x", false, {}},
-    {"^a.", "a", false, {}},
-    {"[a-]+", "x-a-y", true, {"-a-"}},
-    {"[[]", "a[b", true, {"["}},
-    {"[0-9]+\\.[0-9]+", "v=4.75e3", true, {"4.75"}},
-    {"^ab", "abab", true, {"ab"}},
-    {"^ab", "xab", false, {}},
-    {"ab$", "abab", true, {"ab"}},
-    {"^$", "", true, {""}},
-    {"^.+$", "abc", true, {"abc"}},
-    {"$", "abc", true, {""}},
-    {"", "", true, {""}},
-    {"", "abc", true, {""}},
-    {"a*", "bbb", true, {""}},
-    {"ba*", "xbaaa", true, {"baaa"}},
-    {"a+", "bbaab", true, {"aa"}},
-    {"x*y", "xxxz", false, {}},
-    {"colou?r", "color", true, {"color"}},
-    {"colou?r", "colour", true, {"colour"}},
-    {"abc*", "ab", true, {"ab"}},
-    {"abc*", "abccc", true, {"abccc"}},
-    {"a.*b", "axxbxxb", true, {"axxbxxb"}},
-    {".*foo", "xxfooyyfoo", true, {"xxfooyyfoo"}},
-    {".*foo", "xxfoyy", false, {}},
-    {"cat|dog", "hotdog", true, {"dog"}},
-    {"a|b|c", "zzc", true, {"c"}},
-    {"(ab)*c", "ababc", true, {"ababc", "ab"}},
-    {"(ab)+c", "xababcd", true, {"ababc", "ab"}},
-    {"(ab)+c", "xcd", false, {}},
-    {"(a|b)?c", "c", true, {"c", nullptr}},
-    {"(a|b)?c", "bc", true, {"bc", "b"}},
-    {"(x)(y)", "axyb", true, {"xy", "x", "y"}},
-    {"((a)(b))+", "abab", true, {"abab", "ab", "a", "b"}},
-    {"(a|ab)(c|bcd)(d*)", "abcd", true, {"abcd", "a", "bcd", ""}},
-    {"x(a|b)*y", "xababy", true, {"xababy", "b"}},
-    {"(a*)b", "aab", true, {"aab", "aa"}},
-    {"(|a)b", "ab", true, {"ab", "a"}},
-    {"(a)|(b)", "b", true, {"b", nullptr, "b"}},
-    {"a\\.b", "a.b", true, {"a.b"}},
-    {"a\\.b", "axb", false, {}},
-    {"\\(", "f(x)", true, {"("}},
-    {"a\\*", "a*", true, {"a*"}},
-    {"a\\+b", "a+b", true, {"a+b"}},
-    {"(((((((((a)))))))))", "a", true, {"a", "a", "a", "a", "a", "a", "a", "a", "a", "a"}},
+struct Alternatives {
+    std::vector<std::vector<Piece>> branches;
 };
 
-TEST(RegexpTest, PatternTable) {
-    for (const MatchCase &c : kMatchCases) {
+// Tries alternatives in order, a repetition's longest run first, and
+// records a group's bounds when the rest of the match has succeeded, unless
+// a later round already did: the matching rules written as directly as
+// possible, with no regard for cost.
+struct Backtracker {
+    const std::string &s;
+    std::vector<long> start, end; // -1: took no part
+    using Rest = std::function<bool(size_t)>;
+
+    bool alternatives(const Alternatives &a, size_t i, const Rest &rest) {
+        for (const auto &b : a.branches)
+            if (sequence(b, 0, i, rest))
+                return true;
+        return false;
+    }
+    bool sequence(const std::vector<Piece> &seq, size_t k, size_t i, const Rest &rest) {
+        if (k == seq.size())
+            return rest(i);
+        return piece(seq[k], i, [&](size_t j) { return sequence(seq, k + 1, j, rest); });
+    }
+    bool piece(const Piece &p, size_t i, const Rest &rest) {
+        switch (p.repeat) {
+        case '?':
+            return atom(p, i, rest) || rest(i);
+        case '*':
+            return loop(p, i, rest);
+        case '+':
+            return atom(p, i, [&](size_t j) { return loop(p, j, rest); });
+        default:
+            return atom(p, i, rest);
+        }
+    }
+    bool loop(const Piece &p, size_t i, const Rest &rest) {
+        return atom(p, i, [&](size_t j) {
+            EXPECT_GT(j, i) << "a repeated atom that can match nothing compiled";
+            return j > i && loop(p, j, rest);
+        }) || rest(i);
+    }
+    bool atom(const Piece &p, size_t i, const Rest &rest) {
+        const bool more = i < s.size();
+        switch (p.kind) {
+        case Piece::kChar:
+            return more && s[i] == p.text[0] && rest(i + 1);
+        case Piece::kAny:
+            return more && rest(i + 1);
+        case Piece::kClass:
+            return more && p.member(s[i]) && rest(i + 1);
+        case Piece::kBol:
+            return i == 0 && rest(i);
+        case Piece::kEol:
+            return i == s.size() && rest(i);
+        case Piece::kGroup:
+            break;
+        }
+        const int g = p.group;
+        bool ok = alternatives(*p.inside, i, [&](size_t j) {
+            bool r = rest(j);
+            if (r && end[g] < 0)
+                end[g] = static_cast<long>(j);
+            return r;
+        });
+        if (ok && start[g] < 0)
+            start[g] = static_cast<long>(i);
+        return ok;
+    }
+    // The leftmost match: group texts, group 0 the match; empty when none.
+    std::vector<std::string> search(const Alternatives &top, std::vector<bool> *took_part) {
+        for (size_t at = 0; at <= s.size(); ++at) {
+            start.assign(10, -1);
+            end.assign(10, -1);
+            if (!alternatives(top, at, [&](size_t j) { return end[0] = static_cast<long>(j), true; }))
+                continue;
+            start[0] = static_cast<long>(at);
+            std::vector<std::string> texts(10);
+            took_part->assign(10, false);
+            for (int g = 0; g < 10; ++g)
+                if (start[g] >= 0 && end[g] >= start[g]) {
+                    texts[g] = s.substr(start[g], end[g] - start[g]);
+                    (*took_part)[g] = true;
+                }
+            return texts;
+        }
+        return {};
+    }
+};
+
+// ---- random patterns over a, b, c and - -------------------------------------
+
+struct Generator {
+    std::mt19937 rng{20260611};
+    int groups = 0;
+
+    int pick(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
+
+    Piece atom(int depth, std::string &out) {
+        static const struct {
+            const char *text;
+            bool (*member)(char);
+        } classes[] = {
+            {"[ab]", [](char c) { return c == 'a' || c == 'b'; }},
+            {"[^a]", [](char c) { return c != 'a'; }},
+            {"[a-c]", [](char c) { return c >= 'a' && c <= 'c'; }},
+            {"[]a]", [](char c) { return c == ']' || c == 'a'; }},
+            {"[^-b]", [](char c) { return c != '-' && c != 'b'; }},
+            {"[b-]", [](char c) { return c == 'b' || c == '-'; }},
+            {"[c-c]", [](char c) { return c == 'c'; }},
+        };
+        Piece p;
+        int choice = pick(depth < 3 && groups < 9 ? 12 : 10);
+        if (choice < 4) {
+            p.text = std::string(1, "aabc"[choice]);
+            out += p.text;
+        } else if (choice == 4) {
+            p.text = "-";
+            out += "\\-";
+        } else if (choice == 5) {
+            p.kind = Piece::kAny;
+            out += ".";
+        } else if (choice == 6) {
+            p.kind = Piece::kClass;
+            const auto &c = classes[pick(7)];
+            out += c.text;
+            p.member = c.member;
+        } else if (choice < 10) {
+            p.kind = choice == 7 ? Piece::kEol : choice == 8 ? Piece::kBol : Piece::kChar;
+            p.text = "b";
+            out += choice == 7 ? "$" : choice == 8 ? "^" : "b";
+        } else {
+            p.kind = Piece::kGroup;
+            p.group = ++groups;
+            out += "(";
+            p.inside = alternatives(depth + 1, out);
+            out += ")";
+        }
+        if (pick(3) == 0) {
+            p.repeat = "*+?"[pick(3)];
+            out += p.repeat;
+        }
+        return p;
+    }
+    std::shared_ptr<Alternatives> alternatives(int depth, std::string &out) {
+        auto a = std::make_shared<Alternatives>();
+        for (int b = 0, n = 1 + (pick(3) == 0) + (pick(4) == 0); b < n; ++b) {
+            if (b > 0)
+                out += "|";
+            a->branches.emplace_back();
+            for (int k = 0, pieces = pick(4 - depth / 2); k < pieces; ++k)
+                a->branches.back().push_back(atom(depth, out));
+        }
+        return a;
+    }
+};
+
+const char kTemplate[] = "<&>\\1.\\2.\\3.\\4.\\5.\\6.\\7.\\8.\\9";
+
+// Small searches backtrack, with a memory of what failed; large ones
+// simulate every thread at once. Each must agree with the model.
+TEST(RegexpTest, AgreesWithBacktrackingOnRandomPatterns) {
+    Generator gen;
+    int compiled = 0, matched = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string pattern;
+        gen.groups = 0;
+        auto top = gen.alternatives(0, pattern);
+        Regexp_scanner re(pattern.c_str());
+        if (!re.valid())
+            continue; // a repeated atom that can match nothing
+        ++compiled;
+        for (int k = 0; k < 25; ++k) {
+            std::string subject;
+            for (int len = gen.pick(13); len > 0; --len)
+                subject += "aabbc-]"[gen.pick(7)];
+            Backtracker model{subject, {}, {}};
+            std::vector<bool> took_part;
+            const std::vector<std::string> want = model.search(*top, &took_part);
+            matched += !want.empty();
+            for (size_t limit : {SIZE_MAX, size_t{0}}) {
+                SCOPED_TRACE("\"" + pattern + "\" on \"" + subject + "\", limit " + std::to_string(limit));
+                kt_regexp_backtrack_limit(limit);
+                ASSERT_EQ(re.find_match(subject.c_str()), want.empty() ? 0 : 1);
+                if (want.empty())
+                    continue;
+                std::string substituted = "<" + want[0] + ">";
+                for (short g = 0; g < 10; ++g) {
+                    if (g > 0)
+                        substituted += (g > 1 ? "." : "") + want[static_cast<size_t>(g)];
+                    const char *got = re[g];
+                    ASSERT_EQ(got != nullptr, took_part[static_cast<size_t>(g)]) << "group " << g;
+                    if (got) {
+                        ASSERT_EQ(got, want[static_cast<size_t>(g)]) << "group " << g;
+                    }
+                }
+                char dest[128];
+                ASSERT_EQ(re.substitute(kTemplate, dest, sizeof dest), static_cast<long>(substituted.size()));
+                ASSERT_EQ(dest, substituted);
+            }
+        }
+    }
+    kt_regexp_backtrack_limit(SIZE_MAX);
+    EXPECT_GT(compiled, 2000);
+    EXPECT_GT(matched, 20000);
+}
+
+// ---- subjects that make backtracking explode or recurse per character --------
+
+TEST(RegexpTest, LongSubjectsMatchExactly) {
+    struct Case {
+        const char *pattern, *head, *unit, *tail; // subject: head, n units, tail
+        long from, to;                            // the match in it (to -1: its end); from -1: none
+        std::vector<const char *> groups;         // from group 1
+    } cases[] = {
+        {"(a|b)*c", "", "a", "c", 0, -1, {"a"}},
+        {"(ab)*", "", "ab", "", 0, -1, {"ab"}},
+        {"(.*)(.*)(.*)y", "y", "a", "", 0, 1, {"", "", ""}},
+        {"(x+x+)+y", "", "x", "", -1, 0, {}},
+        {"[0-9]+\\.[0-9]+", "", "7", "", -1, 0, {}},
+        {"[0-9]+\\.[0-9]+", "v", "7", ".5", 1, -1, {}},
+        {"^a*[^a]*$", "", "a", "", 0, -1, {}},
+    };
+    for (const Case &c : cases) {
+        Regexp_scanner re(c.pattern);
+        for (size_t n = 100; n <= 100000; n *= 10) {
+            SCOPED_TRACE(std::string(c.pattern) + " at " + std::to_string(n));
+            std::string subject = c.head;
+            for (size_t i = 0; i < n; ++i)
+                subject += c.unit;
+            subject += c.tail;
+            ASSERT_EQ(re.find_match(subject.c_str()), c.from < 0 ? 0 : 1);
+            EXPECT_EQ(re.error(), nullptr);
+            if (c.from < 0)
+                continue;
+            const size_t to = c.to < 0 ? subject.size() : static_cast<size_t>(c.to);
+            EXPECT_EQ(re[0], subject.substr(static_cast<size_t>(c.from), to - static_cast<size_t>(c.from)));
+            for (short g = 1; g < 10; ++g) {
+                if (g <= static_cast<short>(c.groups.size()))
+                    EXPECT_STREQ(re[g], c.groups[static_cast<size_t>(g - 1)]) << g;
+                else
+                    EXPECT_EQ(re[g], nullptr) << g;
+            }
+        }
+    }
+}
+
+// ---- syntax the random patterns leave out ------------------------------------
+
+TEST(RegexpTest, Syntax) {
+    const struct {
+        const char *pattern, *subject, *match; // match null: none
+    } cases[] = {
+        {"[0-9]+\\.[0-9]+", "v=4.75e3", "4.75"},
+        {"[[]", "a[b", "["},
+        {"\\(", "f(x)", "("},
+        {"a\\*\\+b", "a*+b", "a*+b"},
+        {"^[RCL][0-9]+ ", "R12 a", "R12 "},
+        {"[\x01-\xff]+", "\x7f\xfe", "\x7f\xfe"},
+        {"x[^abc]", "xa x", nullptr},
+    };
+    for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " on " + c.subject);
         Regexp_scanner re(c.pattern);
         ASSERT_TRUE(re.valid()) << re.error();
-        EXPECT_EQ(re.error(), nullptr);
-        EXPECT_EQ(re.find_match(c.subject), c.matches ? 1 : 0);
-        for (short g = 0; g < 10; ++g) {
-            const char *expected = g < static_cast<short>(c.groups.size()) ? c.groups[static_cast<size_t>(g)] : nullptr;
-            const char *got = re[g];
-            if (!expected)
-                EXPECT_EQ(got, nullptr) << "group " << g;
-            else
-                EXPECT_STREQ(got, expected) << "group " << g;
+        EXPECT_EQ(re.find_match(c.subject), c.match ? 1 : 0);
+        if (c.match) {
+            EXPECT_STREQ(re[0], c.match);
         }
     }
+    Regexp_scanner nine("(((((((((a)))))))))");
+    ASSERT_EQ(nine.find_match("a"), 1);
+    for (short g = 0; g < 10; ++g)
+        EXPECT_STREQ(nine[g], "a");
 }
 
 TEST(RegexpTest, FailedMatchForgetsThePreviousOne) {
@@ -113,22 +327,18 @@ TEST(RegexpTest, CompileErrors) {
         {"ab)", "unmatched ()"},
         {"a|b)", "unmatched ()"},
         {"(a*)*", "*+ operand could be empty"},
-        {"(a*)+", "*+ operand could be empty"},
-        {"()*", "*+ operand could be empty"},
+        {"(|a)*", "*+ operand could be empty"},
         {"(^)+", "*+ operand could be empty"},
         {"a**", "nested *?+"},
-        {"a*?", "nested *?+"},
         {"(ab)+*", "nested *?+"},
         {"*a", "?+* follows nothing"},
         {"a|+b", "?+* follows nothing"},
-        {"(?a)", "?+* follows nothing"},
         {"ab\\", "trailing \\"},
         {"[ab", "unmatched []"},
-        {"[", "unmatched []"},
         {"[a-", "unmatched []"},
         {"[^]", "unmatched []"},
         {"[z-a]", "invalid [] range"},
-        {"x[c-a]", "invalid [] range"},
+        {"x[d-c]", "invalid [] range"},
         {std::string(70000, 'a'), "regexp too big"},
         {[] {
              std::string s;
@@ -155,9 +365,10 @@ TEST(RegexpTest, LargestProgramsStillLinkAndMatch) {
     std::string literal(65000, 'q');
     Regexp_scanner re((literal + "(x|y)*z").c_str());
     ASSERT_TRUE(re.valid()) << re.error();
-    std::string subject = literal + "xyxz";
+    std::string subject = "q" + literal + "xyxz";
     EXPECT_EQ(re.find_match(subject.c_str()), 1);
     EXPECT_STREQ(re[1], "x");
+    EXPECT_EQ(std::strlen(re[0]), subject.size() - 1);
     EXPECT_EQ(re.find_match((literal + "xyw").c_str()), 0);
 }
 
@@ -182,6 +393,23 @@ TEST(RegexpTest, RuntimeErrors) {
     EXPECT_STREQ(dest, "<a");
 }
 
+// Memory refused to the program or to the matcher is an error of the
+// scanner; the matcher is built again by the next search.
+TEST(RegexpTest, RefusedMemory) {
+    kt_packages_fail_alloc_after(0, 1);
+    Regexp_scanner refused("(a|b)*c");
+    EXPECT_FALSE(refused.valid());
+    EXPECT_STREQ(refused.error(), "out of memory");
+
+    Regexp_scanner re("(a|b)*c");
+    kt_packages_fail_alloc_after(0, 1);
+    EXPECT_EQ(re.find_match("abc"), 0);
+    EXPECT_STREQ(re.error(), "out of memory");
+    EXPECT_EQ(re.find_match("abc"), 1);
+    EXPECT_STREQ(re[1], "b");
+    kt_packages_fail_alloc_after(-1, 0);
+}
+
 // The compiled program is the scanner's first member; these tests damage
 // it on purpose to reach the matcher's self-checks.
 char *program_of(Regexp_scanner &re) {
@@ -193,7 +421,7 @@ char *program_of(Regexp_scanner &re) {
 TEST(RegexpTest, DamagedProgramsAreReportedNotFollowed) {
     struct Case {
         const char *pattern;
-        int byte;      // program byte to overwrite
+        int byte; // program byte to overwrite
         char value;
         const char *message;
     } cases[] = {
@@ -201,6 +429,9 @@ TEST(RegexpTest, DamagedProgramsAreReportedNotFollowed) {
         {"ab", 3, 99, "memory corruption"},
         {"ab", 3, 20, "memory corruption"}, // no group 0
         {"ab", 5, 0, "corrupted pointers"},
+        {"ab", 5, 40, "corrupted pointers"}, // past the end
+        {"ab", 5, 4, "corrupted pointers"},  // into the literal
+        {"ab", 8, 1, "memory corruption"},   // unterminated literal
         // branch @0, star @3, exactly @6 "a" @9, end @11
         {"a*", 6, 6, "internal foulup"},
     };
@@ -209,7 +440,7 @@ TEST(RegexpTest, DamagedProgramsAreReportedNotFollowed) {
         Regexp_scanner re(c.pattern);
         ASSERT_TRUE(re.valid());
         program_of(re)[c.byte] = c.value;
-        EXPECT_EQ(re.find_match("ab"), c.message == std::string("internal foulup") ? 1 : 0);
+        EXPECT_EQ(re.find_match("ab"), 0);
         ASSERT_NE(re.error(), nullptr);
         EXPECT_STREQ(re.error(), c.message);
     }
@@ -220,11 +451,9 @@ TEST(RegexpTest, Substitution) {
         const char *pattern, *subject, *templ, *result;
     } cases[] = {
         {"(x)(y)", "axyb", "[\\2\\1&]", "[yxxy]"},
-        {"(a)|(b)", "b", "\\1-\\2", "-b"},
         {"b+", "abbc", "\\\\&\\&", "\\bb&"},
         {"b+", "abbc", "\\n\\", "\\n\\"},
         {"b+", "abbc", "", ""},
-        {"b+", "abbc", "&&&", "bbbbbb"},
         {"(b)", "abbc", "\\9\\0", "b"},
     };
     for (const Case &c : cases) {
@@ -267,51 +496,6 @@ TEST(RegexpTest, LongSubMatchesComeBackWhole) {
     EXPECT_EQ(std::string(re[1]), std::string(5000, 'k'));
     EXPECT_EQ(std::string(re[0]), subject);
     EXPECT_STREQ(re[1] + 4990, "kkkkkkkkkk");
-}
-
-TEST(RegexpTest, MatchesTooDeepFailCleanly) {
-    std::string longer;
-    for (int i = 0; i < 100000; ++i)
-        longer += "ab";
-    Regexp_scanner re("(ab)*c");
-    std::string subject = longer + "c";
-    EXPECT_EQ(re.find_match(subject.c_str()), 0);
-    ASSERT_NE(re.error(), nullptr);
-    EXPECT_STREQ(re.error(), "match too deep");
-    EXPECT_EQ(re[0], nullptr);
-    // The program is intact: shorter subjects still match.
-    std::string shorter;
-    for (int i = 0; i < 1000; ++i)
-        shorter += "ab";
-    subject = shorter + "c";
-    EXPECT_EQ(re.find_match(subject.c_str()), 1);
-    EXPECT_EQ(std::strlen(re[0]), shorter.size() + 1);
-    EXPECT_STREQ(re[1], "ab");
-
-    Regexp_scanner alternatives("(a|b)+$");
-    EXPECT_EQ(alternatives.find_match(longer.c_str()), 0);
-    EXPECT_STREQ(alternatives.error(), "match too deep");
-}
-
-// Two ways to match each "a" make a failing search exponential in the
-// subject; it must give up in bounded time and leave the scanner usable.
-TEST(RegexpTest, ExponentialBacktrackingGivesUp) {
-    std::string subject;
-    for (int i = 0; i < 30; ++i)
-        subject += "ab";
-    subject += "xc"; // the "c" every match needs is there, but not after the run
-    Regexp_scanner re("(a?a?b)*c");
-    EXPECT_EQ(re.find_match(subject.c_str()), 0);
-    EXPECT_STREQ(re.error(), "match too long");
-    EXPECT_EQ(re.find_match("ababc"), 1);
-    EXPECT_STREQ(re[0], "ababc");
-}
-
-TEST(RegexpTest, SingleCharacterLoopsDoNotRecursePerCharacter) {
-    std::string subject(1000000, 'a');
-    Regexp_scanner re("^a*[^a]*$");
-    EXPECT_EQ(re.find_match(subject.c_str()), 1);
-    EXPECT_EQ(re.error(), nullptr);
 }
 
 } // namespace

@@ -117,8 +117,9 @@ const RegisterCommand command{{"regex", "match a regular expression against subj
                                "TEMPLATE with \"&\" replaced by the match and \"\\1\"..\"\\9\" by the groups.\n"
                                "\n"
                                "Patterns: . [abc] [^a-z] ^ $ * + ? | ( ) and \\c for the character c.\n"
-                               "A pattern that does not compile prints its error and exits 1; so does\n"
-                               "a match that gives up.\n",
+                               "A search takes time linear in the subject's length, whatever the\n"
+                               "pattern. A pattern that does not compile, or a search that runs out of\n"
+                               "memory, prints its error and exits 1.\n",
                                run_regex}};
 const RegisterDemo section{{60, "Regular expressions (netlist.txt)", demo_regex}};
 
