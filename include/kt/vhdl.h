@@ -9,8 +9,9 @@
  * functions belong to the tables and stay valid until vhdlutil_FreeAll.
  * Type records are shared by all entities and live as long as the process.
  *
- * Not reentrant: the tables, the last error, the token buffer, the scan
- * cursors and the buffer of VHDLNameBuf are shared by all callers. */
+ * Not reentrant: the tables, the last error, the buffer that holds the
+ * source text, the scan cursors and the buffer of VHDLNameBuf are shared by
+ * all callers. */
 #ifndef KT_VHDL_H
 #define KT_VHDL_H
 
@@ -79,9 +80,12 @@ typedef struct VHDLEntity {
     VHDLTextNode *context;      /**< the "LIBRARY x;" and "USE x;" lines, each ending in a line end */
 } VHDLEntity;
 
-/** 1 when the whole file was read without a syntax error; 0 when it cannot
- * be opened, memory ran out or an error was found (what was read before
- * stays in the tables). */
+/** 1 when the whole file was read without a syntax error, else 0 with the
+ * reason in vhdlutil_GetError. A file is read whole before it is scanned:
+ * one that cannot be opened or read ("Cannot open 'path': reason." or
+ * "Cannot read 'path': reason.", the system's reason) adds nothing to the
+ * tables; after a syntax error, or when memory ran out while scanning,
+ * what was scanned before stays in them. Lines may be of any length. */
 KT_API int vhdlutil_VHDLSrcRead(const char *path);
 /** The last error message, or null. */
 KT_API const char *vhdlutil_GetError(void);

@@ -39,7 +39,6 @@ bool usable_name(const char *name, size_t len, int flag);
 
 // Records (vhdl_records.cpp). Each gives null when memory ran out.
 extern st_table *g_entities;
-char *copy_text(const char *text, size_t len);
 VHDLEntity *find_or_make_entity(const char *name, size_t len);
 VHDLType *find_or_make_type(const char *name, size_t len);
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
@@ -51,6 +50,8 @@ char *entity_text(VHDLEntity *entity, const char *text, size_t len);
 bool set_context(VHDLEntity *entity, const char *lines, size_t count);
 // Replaces the last error; a null message just forgets it.
 void set_error(char *message);
+// A message formatted as printf does, in a new heap block; null when memory ran out.
+char *formatted(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Words of the scan functions and the listing.
 const char *kind_word(int kind);           // null for an unknown code

@@ -8,6 +8,8 @@
 // an entity's generics, ports, context lines and their texts come from
 // chunks it owns (replaced lines stay there until it is freed):
 // reading a large design makes few heap requests.
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "../packages/heap.h"
@@ -86,15 +88,6 @@ void free_entity(VHDLEntity *e) {
 }
 
 } // namespace
-
-char *copy_text(const char *text, size_t len) {
-    auto *copy = static_cast<char *>(allocate(len + 1));
-    if (copy) {
-        std::memcpy(copy, text, len);
-        copy[len] = '\0';
-    }
-    return copy;
-}
 
 VHDLEntity *find_or_make_entity(const char *name, size_t len) {
     if (!g_entities && !(g_entities = new_table()))
@@ -176,6 +169,20 @@ bool set_context(VHDLEntity *entity, const char *lines, size_t count) {
     }
     *link = nullptr;
     return true;
+}
+
+char *formatted(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    auto *message = n < 0 ? nullptr : static_cast<char *>(allocate(static_cast<size_t>(n) + 1));
+    if (message) {
+        va_start(args, format);
+        std::vsnprintf(message, static_cast<size_t>(n) + 1, format, args);
+        va_end(args);
+    }
+    return message;
 }
 
 void set_error(char *message) {
