@@ -43,6 +43,10 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len);
 VHDLType *find_or_make_type(const char *name, size_t len);
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);
+// The entity's generic or port table, made from its list on first need;
+// null when memory ran out.
+st_table *generic_table(VHDLEntity *entity);
+st_table *port_table(VHDLEntity *entity);
 // A text kept by the entity (a default value or a constraint) until it is freed.
 char *entity_text(VHDLEntity *entity, const char *text, size_t len);
 // Replaces the entity's context lines by `count` zero-terminated lines

@@ -1,9 +1,11 @@
 // Records of the VHDL scanner: the entity and type tables, construction of
 // entities, generics, ports and types, the last error, and freeing all.
 //
-// Invariants: an entity's tables map each name to the latest record of that
-// name, while its lists keep every record in declaration order, so freeing
-// goes through the lists. Types are shared and outlive vhdlutil_FreeAll.
+// Invariants: an entity's lists keep every record in declaration order; its
+// tables, made from the lists when the listing first needs them and kept
+// up to date from then on, map each name to the latest record of that name
+// (the same tables as entering each record when it is made, at a fraction
+// of the heap requests). Types are shared and outlive vhdlutil_FreeAll.
 // A record and its name are one block, the name right behind the record;
 // an entity's generics, ports, context lines and their texts come from
 // chunks it owns (replaced lines stay there until it is freed):
@@ -73,7 +75,24 @@ Record *enter(st_table *table, void *block, const char *name, size_t len, Record
     std::memcpy(fields.name, name, len);
     fields.name[len] = '\0';
     *r = fields;
-    return st_insert(table, r->name, r) == ST_OUT_OF_MEMORY ? nullptr : r;
+    return table && st_insert(table, r->name, r) == ST_OUT_OF_MEMORY ? nullptr : r;
+}
+
+// The table of a list: made on first need, by entering the records in
+// list order.
+template <typename Record> st_table *table_of(st_table *&table, Record *first) {
+    if (table)
+        return table;
+    st_table *made = new_table();
+    if (!made)
+        return nullptr;
+    for (Record *r = first; r; r = r->next) {
+        if (st_insert(made, r->name, r) == ST_OUT_OF_MEMORY) {
+            st_free_table(made);
+            return nullptr;
+        }
+    }
+    return table = made;
 }
 
 void free_entity(VHDLEntity *e) {
@@ -108,13 +127,7 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len) {
         release(o);
         return static_cast<VHDLEntity *>(*slot);
     }
-    e->generics = new_table();
-    e->ports = new_table();
-    if (found == ST_OUT_OF_MEMORY || !e->generics || !e->ports) {
-        if (found != ST_OUT_OF_MEMORY) {
-            const char *key = e->name;
-            st_delete(g_entities, &key, nullptr);
-        }
+    if (found == ST_OUT_OF_MEMORY) {
         free_entity(e);
         return nullptr;
     }
@@ -144,6 +157,10 @@ VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len) {
     return enter(entity->ports, from_chunks(entity, sizeof(VHDLPort) + len + 1), name, len,
                  VHDLPort{nullptr, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr});
 }
+
+st_table *generic_table(VHDLEntity *entity) { return table_of(entity->generics, entity->first_generic); }
+
+st_table *port_table(VHDLEntity *entity) { return table_of(entity->ports, entity->first_port); }
 
 char *entity_text(VHDLEntity *entity, const char *text, size_t len) {
     auto *copy = static_cast<char *>(from_chunks(entity, len + 1));
@@ -220,12 +237,13 @@ void vhdlutil_FreeAll(void) {
     set_error(nullptr);
     if (!g_entities)
         return;
-    // st_foreach needs no memory of its own, so freeing cannot fail.
+    // st_foreach needs no memory of its own, so freeing cannot fail; each
+    // entry goes with its entity, in the one walk over the table.
     st_foreach(
         g_entities,
         [](const char *, void *record, void *) {
             free_entity(static_cast<VHDLEntity *>(record));
-            return static_cast<int>(ST_CONTINUE);
+            return static_cast<int>(ST_DELETE);
         },
         nullptr);
     st_free_table(g_entities);
