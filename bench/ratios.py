@@ -51,7 +51,7 @@ PAIRS = [
     ("BM_CFW_Write", "BM_Fwrite_Text", 3.0),
     ("BM_CFW_Write", "BM_Fwrite_Block", 10.0),
     # bench_vhdl
-    ("BM_VHDLSrcRead", "BM_Tokenize_Only", 3.0),
+    ("BM_VHDLSrcRead", "BM_Tokenize_Only", 2.5),
 ]
 
 
