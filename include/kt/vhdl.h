@@ -9,9 +9,8 @@
  * functions belong to the tables and stay valid until vhdlutil_FreeAll.
  * Type records are shared by all entities and live as long as the process.
  *
- * Not reentrant: the tables, the last error, the buffer that holds the
- * source text, the scan cursors and the buffer of VHDLNameBuf are shared by
- * all callers. */
+ * Not reentrant: the tables, the last error, the source buffer, the scan
+ * cursors and the buffer of VHDLNameBuf are shared by all callers. */
 #ifndef KT_VHDL_H
 #define KT_VHDL_H
 
@@ -81,11 +80,12 @@ typedef struct VHDLEntity {
 } VHDLEntity;
 
 /** 1 when the whole file was read without a syntax error, else 0 with the
- * reason in vhdlutil_GetError. A file is read whole before it is scanned:
- * one that cannot be opened or read ("Cannot open 'path': reason." or
- * "Cannot read 'path': reason.", the system's reason) adds nothing to the
- * tables; after a syntax error, or when memory ran out while scanning,
- * what was scanned before stays in them. Lines may be of any length. */
+ * reason in vhdlutil_GetError. A file that cannot be opened or read to its
+ * end ("Cannot open 'path': reason." or "Cannot read 'path': reason.", the
+ * system's reason) adds nothing to the tables: what its lines read so far
+ * had added is taken back, and when that frees entities, running scans
+ * end. After a syntax error, or when memory ran out while scanning, what
+ * was scanned before stays. Lines may be of any length. */
 KT_API int vhdlutil_VHDLSrcRead(const char *path);
 /** The last error message, or null. */
 KT_API const char *vhdlutil_GetError(void);

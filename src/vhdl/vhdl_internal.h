@@ -40,6 +40,13 @@ bool usable_name(const char *name, size_t len, int flag);
 // Records (vhdl_records.cpp). Each gives null when memory ran out.
 extern st_table *g_entities;
 VHDLEntity *find_or_make_entity(const char *name, size_t len);
+// A read's changes to the entities: begin_read starts noting them (each
+// entity as find_or_make_entity hands it out, before the read changes it),
+// undo_read takes them all back: entities the read made are freed, the
+// others get back their context lines and lose the generics and ports the
+// read appended. Types the read made stay.
+void begin_read();
+void undo_read();
 VHDLType *find_or_make_type(const char *name, size_t len);
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);

@@ -565,13 +565,13 @@ void Reader::feed(const Token &t) {
     after_colon_ = is(t, ':');
 }
 
-// Why a file gave no text: "Cannot open 'x': reason." or "Cannot read
+// Why a file could not be read: "Cannot open 'x': reason." or "Cannot read
 // 'x': reason.", the reason being the system's.
-void source_error(const char *path, const Source &source) {
-    if (!source.error)
+void source_error(const char *path, const SourceFile &file) {
+    if (!file.error())
         std::fputs("Out of memory.\n", stderr);
-    const char *reason = source.error ? std::strerror(source.error) : "out of memory";
-    set_error(formatted("Cannot %s '%s': %s.", source.failed_at, path, reason));
+    const char *reason = file.error() ? std::strerror(file.error()) : "out of memory";
+    set_error(formatted("Cannot %s '%s': %s.", file.failed_at(), path, reason));
 }
 
 } // namespace
@@ -581,18 +581,31 @@ extern "C" int vhdlutil_VHDLSrcRead(const char *path) {
     using namespace kt::vhdl;
     if (!path)
         return 0;
-    Source source = load_source(path);
-    if (!source.text) {
-        source_error(path, source);
+    SourceFile file;
+    if (!file.open(path)) {
+        source_error(path, file);
         return 0;
     }
-    Reader reader;
-    Lexer lexer(source.text, source.len);
-    while (!reader.failed() && lexer.next_line()) {
-        reader.next_line();
-        Token t;
-        while (lexer.next(t))
-            reader.feed(t);
+    begin_read();
+    bool ok;
+    {
+        Reader reader;
+        char *line;
+        size_t len;
+        while (!reader.failed() && file.next_line(line, len)) {
+            reader.next_line();
+            Lexer lexer(line, len);
+            Token t;
+            while (lexer.next(t))
+                reader.feed(t);
+        }
+        ok = !reader.failed();
     }
-    return reader.failed() ? 0 : 1;
+    // A file that could not be read to its end adds nothing.
+    if (file.failed_at()) {
+        undo_read();
+        source_error(path, file);
+        return 0;
+    }
+    return ok ? 1 : 0;
 }

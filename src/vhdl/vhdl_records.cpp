@@ -1,5 +1,6 @@
 // Records of the VHDL scanner: the entity and type tables, construction of
-// entities, generics, ports and types, the last error, and freeing all.
+// entities, generics, ports and types, taking back a read, the last error,
+// and freeing all.
 //
 // Invariants: an entity's lists keep every record in declaration order; its
 // tables, made from the lists when the listing first needs them and kept
@@ -9,8 +10,11 @@
 // A record and its name are one block, the name right behind the record;
 // an entity's generics, ports, context lines and their texts come from
 // chunks it owns (replaced lines stay there until it is freed):
-// reading a large design makes few heap requests.
+// reading a large design makes few heap requests. A read notes each entity
+// it hands out once, with the ends its lists had then: records are only
+// ever appended, so cutting the lists there takes the read back.
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -41,10 +45,17 @@ struct Chunk {
 };
 constexpr size_t kChunkBytes = 960;
 
-// An entity with its chunks; its name lies right behind.
+// An entity with its chunks and what the read that last handed it out
+// found in it; its name lies right behind.
 struct OwnedEntity {
     VHDLEntity entity; // first: an entity's address is its owner's
     Chunk *chunks;
+    uint64_t read;              // the read that noted it
+    bool made_by_read;
+    OwnedEntity *next_noted;    // of the same read
+    VHDLTextNode *old_context;
+    VHDLGeneric *old_last_generic; // null: it had none
+    VHDLPort *old_last_port;
 };
 OwnedEntity *owner_of(VHDLEntity *e) { return reinterpret_cast<OwnedEntity *>(e); }
 
@@ -95,6 +106,36 @@ template <typename Record> st_table *table_of(st_table *&table, Record *first) {
     return table = made;
 }
 
+uint64_t g_read = 0;               // the current read
+OwnedEntity *g_noted = nullptr;    // the entities it handed out
+
+template <typename Record> Record *last_of(Record *first) {
+    while (first && first->next)
+        first = first->next;
+    return first;
+}
+
+// Ends a list after `last` (null: empties it).
+template <typename Record> void cut_after(Record *&first, Record *last) {
+    if (last)
+        last->next = nullptr;
+    else
+        first = nullptr;
+}
+
+void note(OwnedEntity *o, bool made) {
+    if (o->read == g_read)
+        return;
+    VHDLEntity &e = o->entity;
+    o->read = g_read;
+    o->made_by_read = made;
+    o->old_context = e.context;
+    o->old_last_generic = last_of(e.first_generic);
+    o->old_last_port = last_of(e.first_port);
+    o->next_noted = g_noted;
+    g_noted = o;
+}
+
 void free_entity(VHDLEntity *e) {
     st_free_table(e->generics);
     st_free_table(e->ports);
@@ -119,20 +160,56 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len) {
     auto *own_name = reinterpret_cast<char *>(o + 1);
     std::memcpy(own_name, name, len);
     own_name[len] = '\0';
-    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr};
+    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr, 0, false,
+                     nullptr, nullptr, nullptr, nullptr};
     VHDLEntity *e = &o->entity;
     void **slot = nullptr;
     int found = st_find_or_add(g_entities, e->name, &slot);
     if (found == 1) {
         release(o);
-        return static_cast<VHDLEntity *>(*slot);
+        e = static_cast<VHDLEntity *>(*slot);
+        note(owner_of(e), false);
+        return e;
     }
     if (found == ST_OUT_OF_MEMORY) {
         free_entity(e);
         return nullptr;
     }
     *slot = e;
+    note(o, true);
     return e;
+}
+
+void begin_read() {
+    ++g_read;
+    g_noted = nullptr;
+}
+
+void undo_read() {
+    bool freed = false;
+    for (OwnedEntity *o = g_noted, *next = nullptr; o; o = next) {
+        next = o->next_noted;
+        VHDLEntity *e = &o->entity;
+        if (o->made_by_read) {
+            const char *key = e->name;
+            st_delete(g_entities, &key, nullptr);
+            free_entity(e);
+            freed = true;
+            continue;
+        }
+        e->context = o->old_context;
+        cut_after(e->first_generic, o->old_last_generic);
+        cut_after(e->first_port, o->old_last_port);
+        // The tables may hold records of the read; they are made again
+        // from the lists when needed.
+        st_free_table(e->generics);
+        st_free_table(e->ports);
+        e->generics = e->ports = nullptr;
+    }
+    g_noted = nullptr;
+    // A walk over the entity table must not go on into freed entries.
+    if (freed)
+        end_scans();
 }
 
 VHDLType *find_or_make_type(const char *name, size_t len) {

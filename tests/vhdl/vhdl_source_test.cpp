@@ -26,9 +26,11 @@ protected:
     }
 };
 
+const std::string kWideName = "e_" + std::string(22000, 'x');
+
 // One entity of long names, its words separated by `gap`: about 100 KB.
 std::string wide_entity(const std::string &gap) {
-    std::string s = "library" + gap + "ieee;" + gap + "entity" + gap + "e_" + std::string(22000, 'x') + gap + "is" +
+    std::string s = "library" + gap + "ieee;" + gap + "entity" + gap + kWideName + gap + "is" +
                     gap + "generic" + gap + "(";
     for (int i = 0; i < 20; ++i)
         s += (i ? ";" + gap : "") + "g" + std::to_string(i) + "_" + std::string(500, 'g') + gap + ":" + gap +
@@ -69,10 +71,11 @@ TEST_F(VhdlSource, WhatCannotBeOpenedSaysWhy) {
 }
 
 // Every read of the example and of a long source, failed, shortened or
-// interrupted in turn: a failure leaves the tables as they were (an entity
+// interrupted in turn: a failure leaves the tables as they were (entities
 // the file declares again too); a short or interrupted read changes nothing.
 TEST_F(VhdlSource, EveryReadBrokenInTurn) {
-    std::string before = write("before.vhd", "entity comparator is port (p : in bit); end;\n");
+    std::string before = write("before.vhd", "library old; entity comparator is port (p : in bit); end;\n"
+                                              "entity " + kWideName + " is generic (g : real); end;\n");
     for (const std::string &path : {std::string(KT_EXAMPLES) + "/sensor_frontend.vhd", write("tall.vhd", wide_entity("\n"))}) {
         std::string prior = tables_of(before);
         kt_host_fail_io_after(KT_IO_READ, -1, KT_IO_FAIL);
