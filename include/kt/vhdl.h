@@ -72,8 +72,8 @@ typedef struct VHDLPort {
 typedef struct VHDLEntity {
     char *name;          /**< its name */
     int made;            /**< 1 */
-    st_table *generics;  /**< name -> VHDLGeneric, the latest of a name; made when the listing first needs it, null before */
-    st_table *ports;     /**< name -> VHDLPort, the latest of a name; made when the listing first needs it, null before */
+    st_table *generics;  /**< name -> VHDLGeneric, the latest of a name; made when first needed, null before */
+    st_table *ports;     /**< name -> VHDLPort, the latest of a name; made when first needed, null before */
     VHDLGeneric *first_generic; /**< declaration order */
     VHDLPort *first_port;       /**< declaration order */
     VHDLTextNode *context;      /**< the "LIBRARY x;" and "USE x;" lines, each ending in a line end */

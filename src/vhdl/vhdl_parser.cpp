@@ -17,7 +17,6 @@
 #include "vhdl_lexer.h"
 #include "vhdl_source.h"
 
-using kt::packages::allocate;
 using kt::packages::release;
 using kt::text::lower_ascii;
 

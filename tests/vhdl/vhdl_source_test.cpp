@@ -76,7 +76,8 @@ TEST_F(VhdlSource, WhatCannotBeOpenedSaysWhy) {
 TEST_F(VhdlSource, EveryReadBrokenInTurn) {
     std::string before = write("before.vhd", "library old; entity comparator is port (p : in bit); end;\n"
                                               "entity " + kWideName + " is generic (g : real); end;\n");
-    for (const std::string &path : {std::string(KT_EXAMPLES) + "/sensor_frontend.vhd", write("tall.vhd", wide_entity("\n"))}) {
+    std::string example = std::string(KT_EXAMPLES) + "/sensor_frontend.vhd";
+    for (const std::string &path : {example, write("tall.vhd", wide_entity("\n"))}) {
         std::string prior = tables_of(before);
         kt_host_fail_io_after(KT_IO_READ, -1, KT_IO_FAIL);
         ASSERT_EQ(vhdlutil_VHDLSrcRead(path.c_str()), 1);
