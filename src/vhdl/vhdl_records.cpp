@@ -213,16 +213,24 @@ void undo_read() {
 }
 
 VHDLType *find_or_make_type(const char *name, size_t len) {
+    // Declarations name a few types again and again: the last type seen
+    // under each of a few hashes of the exact text spares most look-ups.
+    // Types are never freed, and a text equal to a type's name finds it.
+    static VHDLType *recent[64];
+    VHDLType *&seen = recent[(len * 31 + static_cast<unsigned char>(name[0]) * 7 +
+                              static_cast<unsigned char>(name[len - 1])) % 64];
+    if (seen && std::strncmp(seen->name, name, len) == 0 && seen->name[len] == '\0')
+        return seen;
     if (!g_types && !(g_types = new_table()))
         return nullptr;
     void *found = nullptr;
     if (st_lookup(g_types, name, &found))
-        return static_cast<VHDLType *>(found);
+        return seen = static_cast<VHDLType *>(found);
     void *block = allocate(sizeof(VHDLType) + len + 1);
     VHDLType *t = enter(g_types, block, name, len, VHDLType{nullptr, nullptr, 3});
     if (!t)
         release(block);
-    return t;
+    return t ? seen = t : nullptr;
 }
 
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
