@@ -9,7 +9,7 @@
  * functions belong to the tables and stay valid until vhdlutil_FreeAll.
  * Type records are shared by all entities and live as long as the process.
  *
- * Not reentrant: the tables, the last error, the token buffer, the scan
+ * Not reentrant: the tables, the last error, the source buffer, the scan
  * cursors and the buffer of VHDLNameBuf are shared by all callers. */
 #ifndef KT_VHDL_H
 #define KT_VHDL_H
@@ -72,16 +72,20 @@ typedef struct VHDLPort {
 typedef struct VHDLEntity {
     char *name;          /**< its name */
     int made;            /**< 1 */
-    st_table *generics;  /**< name -> VHDLGeneric, the latest of a name */
-    st_table *ports;     /**< name -> VHDLPort, the latest of a name */
+    st_table *generics;  /**< name -> VHDLGeneric, the latest of a name; made when first needed, null before */
+    st_table *ports;     /**< name -> VHDLPort, the latest of a name; made when first needed, null before */
     VHDLGeneric *first_generic; /**< declaration order */
     VHDLPort *first_port;       /**< declaration order */
     VHDLTextNode *context;      /**< the "LIBRARY x;" and "USE x;" lines, each ending in a line end */
 } VHDLEntity;
 
-/** 1 when the whole file was read without a syntax error; 0 when it cannot
- * be opened, memory ran out or an error was found (what was read before
- * stays in the tables). */
+/** 1 when the whole file was read without a syntax error, else 0 with the
+ * reason in vhdlutil_GetError. A file that cannot be opened or read to its
+ * end ("Cannot open 'path': reason." or "Cannot read 'path': reason.", the
+ * system's reason) adds nothing to the tables: what its lines read so far
+ * had added is taken back, and when that frees entities, running scans
+ * end. After a syntax error, or when memory ran out while scanning, what
+ * was scanned before stays. Lines may be of any length. */
 KT_API int vhdlutil_VHDLSrcRead(const char *path);
 /** The last error message, or null. */
 KT_API const char *vhdlutil_GetError(void);

@@ -39,11 +39,21 @@ bool usable_name(const char *name, size_t len, int flag);
 
 // Records (vhdl_records.cpp). Each gives null when memory ran out.
 extern st_table *g_entities;
-char *copy_text(const char *text, size_t len);
 VHDLEntity *find_or_make_entity(const char *name, size_t len);
+// A read's changes to the entities: begin_read starts noting them (each
+// entity as find_or_make_entity hands it out, before the read changes it),
+// undo_read takes them all back: entities the read made are freed, the
+// others get back their context lines and lose the generics and ports the
+// read appended. Types the read made stay.
+void begin_read();
+void undo_read();
 VHDLType *find_or_make_type(const char *name, size_t len);
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len);
 VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len);
+// The entity's generic or port table, made from its list on first need;
+// null when memory ran out.
+st_table *generic_table(VHDLEntity *entity);
+st_table *port_table(VHDLEntity *entity);
 // A text kept by the entity (a default value or a constraint) until it is freed.
 char *entity_text(VHDLEntity *entity, const char *text, size_t len);
 // Replaces the entity's context lines by `count` zero-terminated lines
@@ -51,6 +61,8 @@ char *entity_text(VHDLEntity *entity, const char *text, size_t len);
 bool set_context(VHDLEntity *entity, const char *lines, size_t count);
 // Replaces the last error; a null message just forgets it.
 void set_error(char *message);
+// A message formatted as printf does, in a new heap block; null when memory ran out.
+char *formatted(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Words of the scan functions and the listing.
 const char *kind_word(int kind);           // null for an unknown code

@@ -1,17 +1,17 @@
 // Tokenizer of the VHDL scanner: cuts one line into tokens at white space
-// " \t\n\r" and the delimiters ";(),:=" (each a token of its own); a token
-// starting with "--" ends the line. Tokens are copied into one shared buffer
-// that the next token overwrites.
+// " \t\r" and the delimiters ";(),:=" (each a token of its own). A token
+// starting with "--" ends the line, and so does a zero byte (a line is the
+// text up to it).
 //
-// Invariant: while a line is cut, the token buffer holds at least the line's
-// length plus one byte (so at least the rest of the line plus one); it
-// grows on demand and is never shrunk. next() is inline: it runs once per
-// token of every line read.
+// Invariants: the line is the caller's, writable, and ends in "\n", which
+// stops every loop without a bound check. A token is not copied: the byte
+// behind it is replaced by a zero byte while the token is handed out and
+// put back by the next call, so the line is whole again between tokens.
+// next() is inline: it runs once per token.
 #ifndef KT_SRC_VHDL_VHDL_LEXER_H
 #define KT_SRC_VHDL_VHDL_LEXER_H
 
 #include <cstddef>
-#include <cstring>
 
 namespace kt::vhdl {
 
@@ -20,59 +20,57 @@ struct Token {
     size_t len;
 };
 
-enum CharClass : unsigned char { kWordChar = 0, kSpaceChar = 1, kDelimiterChar = 2 };
+enum CharClass : unsigned char { kWordChar, kSpaceChar, kDelimiterChar, kLineEndChar, kZeroChar };
 struct CharClasses {
     unsigned char of[256];
 };
 extern const CharClasses kCharClass;
 
-// The shared token buffer with room for len + 1 bytes, or null when it
-// cannot grow.
-char *token_buffer(size_t len);
-
 class Lexer {
 public:
-    Lexer(const char *line, size_t len) : line_(line), len_(len), buf_(token_buffer(len)) {}
+    // line[len - 1] is "\n".
+    Lexer(char *line, size_t len) : line_(line), held_at_(len - 1) {}
+    ~Lexer() { line_[held_at_] = held_; }
 
-    // False at the end of the line, at a comment, or when the token buffer
-    // could not grow (then no_memory() tells).
+    // The next token; false at the end of the line.
     bool next(Token &token) {
+        line_[held_at_] = held_;
         const auto *s = reinterpret_cast<const unsigned char *>(line_);
         size_t i = pos_;
-        while (i < len_ && kCharClass.of[s[i]] == kSpaceChar)
+        while (kCharClass.of[s[i]] == kSpaceChar)
             ++i;
-        if (i >= len_ || !buf_) {
-            no_memory_ = i < len_;
-            pos_ = len_;
-            return false;
-        }
         size_t start = i;
-        if (kCharClass.of[s[i]] == kDelimiterChar) {
+        switch (kCharClass.of[s[i]]) {
+        case kLineEndChar:
+        case kZeroChar:
+            pos_ = i;
+            return false;
+        case kDelimiterChar:
             ++i;
-        } else {
-            while (i < len_ && kCharClass.of[s[i]] == kWordChar)
+            break;
+        default:
+            while (kCharClass.of[s[i]] == kWordChar)
                 ++i;
             if (i - start >= 2 && s[start] == '-' && s[start + 1] == '-') {
-                pos_ = len_;
+                pos_ = start; // the rest of the line is a comment
                 return false;
             }
+            break;
         }
-        size_t n = i - start;
-        std::memcpy(buf_, line_ + start, n);
-        buf_[n] = '\0';
+        held_at_ = i;
+        held_ = line_[i];
+        line_[i] = '\0';
         pos_ = i;
-        token.text = buf_;
-        token.len = n;
+        token.text = line_ + start;
+        token.len = i - start;
         return true;
     }
-    bool no_memory() const { return no_memory_; }
 
 private:
-    const char *line_;
-    size_t len_;
-    char *buf_;
+    char *line_;
     size_t pos_ = 0;
-    bool no_memory_ = false;
+    size_t held_at_; // the byte replaced behind the last token
+    char held_ = '\n';
 };
 
 } // namespace kt::vhdl

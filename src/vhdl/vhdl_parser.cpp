@@ -15,8 +15,8 @@
 #include "kt/host.h"
 #include "vhdl_internal.h"
 #include "vhdl_lexer.h"
+#include "vhdl_source.h"
 
-using kt::packages::allocate;
 using kt::packages::release;
 using kt::text::lower_ascii;
 
@@ -47,8 +47,6 @@ const char *state_name(int state) {
         "PORT_CONSTRAINT", "END_ENTITY",     "ARCHITECTURE", "END_ARCHITECTURE"};
     return state >= kNone && state <= kEndArchitecture ? names[state] : "Unknown";
 }
-
-constexpr size_t kLineBuffer = 2048;
 
 // Case-insensitive keyword test; the length check spares most calls.
 // Keywords compare without regard to ASCII letter case, as kt_stricmp
@@ -193,26 +191,17 @@ private:
 };
 
 void Reader::out_of_memory() {
-    if (!error_) {
-        char text[64];
-        std::snprintf(text, sizeof text, "Out of memory on line %d.", line_);
-        set_error(copy_text(text, std::strlen(text)));
-    }
+    if (!error_)
+        set_error(formatted("Out of memory on line %d.", line_));
     error_ = true;
 }
 
 // The first error of a read is the one worth reporting: later tokens of its
 // line are still fed, but their complaints would only hide it.
 void Reader::syntax_error(const Token &t) {
-    const char *what = state_name(state_);
     if (error_)
         return;
-    static const char format[] = "Expecting %s name, found '%s' on line %d.";
-    int n = std::snprintf(nullptr, 0, format, what, t.text, line_);
-    auto *message = static_cast<char *>(allocate(static_cast<size_t>(n) + 1));
-    if (message)
-        std::snprintf(message, static_cast<size_t>(n) + 1, format, what, t.text, line_);
-    set_error(message);
+    set_error(formatted("Expecting %s name, found '%s' on line %d.", state_name(state_), t.text, line_));
     error_ = true;
 }
 
@@ -575,15 +564,14 @@ void Reader::feed(const Token &t) {
     after_colon_ = is(t, ':');
 }
 
-// The line buffer and the file's stream buffer, made on the first read and
-// kept: a read then makes no large heap request, which would make the heap
-// merge every small block the previous vhdlutil_FreeAll gave back, instead
-// of handing them out again to the records of this read.
-struct ReadBuffers {
-    char line[kLineBuffer];
-    char stream[8192];
-};
-ReadBuffers *g_buffers = nullptr;
+// Why a file could not be read: "Cannot open 'x': reason." or "Cannot read
+// 'x': reason.", the reason being the system's.
+void source_error(const char *path, const SourceFile &file) {
+    if (!file.error())
+        std::fputs("Out of memory.\n", stderr);
+    const char *reason = file.error() ? std::strerror(file.error()) : "out of memory";
+    set_error(formatted("Cannot %s '%s': %s.", file.failed_at(), path, reason));
+}
 
 } // namespace
 } // namespace kt::vhdl
@@ -592,31 +580,31 @@ extern "C" int vhdlutil_VHDLSrcRead(const char *path) {
     using namespace kt::vhdl;
     if (!path)
         return 0;
-    FILE *f = std::fopen(path, "r");
-    if (!f)
-        return 0;
-    if (!g_buffers && !(g_buffers = static_cast<ReadBuffers *>(allocate(sizeof(ReadBuffers))))) {
-        std::fputs("Out of memory.\n", stderr);
-        std::fclose(f);
+    SourceFile file;
+    if (!file.open(path)) {
+        source_error(path, file);
         return 0;
     }
-    std::setvbuf(f, g_buffers->stream, _IOFBF, sizeof g_buffers->stream);
-    char *line = g_buffers->line;
+    begin_read();
     bool ok;
     {
         Reader reader;
-        while (!reader.failed() && std::fgets(line, static_cast<int>(kLineBuffer), f)) {
+        char *line;
+        size_t len;
+        while (!reader.failed() && file.next_line(line, len)) {
             reader.next_line();
-            Lexer lexer(line, std::strlen(line));
+            Lexer lexer(line, len);
             Token t;
             while (lexer.next(t))
                 reader.feed(t);
-            // Tokens lost for want of memory must not pass for a clean read.
-            if (lexer.no_memory())
-                reader.out_of_memory();
         }
         ok = !reader.failed();
     }
-    std::fclose(f);
+    // A file that could not be read to its end adds nothing.
+    if (file.failed_at()) {
+        undo_read();
+        source_error(path, file);
+        return 0;
+    }
     return ok ? 1 : 0;
 }

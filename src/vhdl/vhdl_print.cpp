@@ -32,8 +32,17 @@ int print_entity(const char *, void *record, void *) {
     std::printf("ENTITY %s\n", e->name);
     for (VHDLTextNode *line = e->context; line; line = line->next)
         std::printf("  %s\n", line->text);
-    st_foreach(e->ports, print_port, nullptr);
-    st_foreach(e->generics, print_generic, nullptr);
+    // Without memory for a table, the records in declaration order.
+    if (st_table *ports = port_table(e))
+        st_foreach(ports, print_port, nullptr);
+    else
+        for (VHDLPort *p = e->first_port; p; p = p->next)
+            print_port(nullptr, p, nullptr);
+    if (st_table *generics = generic_table(e))
+        st_foreach(generics, print_generic, nullptr);
+    else
+        for (VHDLGeneric *g = e->first_generic; g; g = g->next)
+            print_generic(nullptr, g, nullptr);
     return ST_CONTINUE;
 }
 

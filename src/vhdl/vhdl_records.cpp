@@ -1,13 +1,21 @@
 // Records of the VHDL scanner: the entity and type tables, construction of
-// entities, generics, ports and types, the last error, and freeing all.
+// entities, generics, ports and types, taking back a read, the last error,
+// and freeing all.
 //
-// Invariants: an entity's tables map each name to the latest record of that
-// name, while its lists keep every record in declaration order, so freeing
-// goes through the lists. Types are shared and outlive vhdlutil_FreeAll.
+// Invariants: an entity's lists keep every record in declaration order; its
+// tables, made from the lists when the listing first needs them and kept
+// up to date from then on, map each name to the latest record of that name
+// (the same tables as entering each record when it is made, at a fraction
+// of the heap requests). Types are shared and outlive vhdlutil_FreeAll.
 // A record and its name are one block, the name right behind the record;
 // an entity's generics, ports, context lines and their texts come from
 // chunks it owns (replaced lines stay there until it is freed):
-// reading a large design makes few heap requests.
+// reading a large design makes few heap requests. A read notes each entity
+// it hands out once, with the ends its lists had then: records are only
+// ever appended, so cutting the lists there takes the read back.
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "../packages/heap.h"
@@ -37,10 +45,17 @@ struct Chunk {
 };
 constexpr size_t kChunkBytes = 960;
 
-// An entity with its chunks; its name lies right behind.
+// An entity with its chunks and what the read that last handed it out
+// found in it; its name lies right behind.
 struct OwnedEntity {
     VHDLEntity entity; // first: an entity's address is its owner's
     Chunk *chunks;
+    uint64_t read;              // the read that noted it
+    bool made_by_read;
+    OwnedEntity *next_noted;    // of the same read
+    VHDLTextNode *old_context;
+    VHDLGeneric *old_last_generic; // null: it had none
+    VHDLPort *old_last_port;
 };
 OwnedEntity *owner_of(VHDLEntity *e) { return reinterpret_cast<OwnedEntity *>(e); }
 
@@ -71,7 +86,54 @@ Record *enter(st_table *table, void *block, const char *name, size_t len, Record
     std::memcpy(fields.name, name, len);
     fields.name[len] = '\0';
     *r = fields;
-    return st_insert(table, r->name, r) == ST_OUT_OF_MEMORY ? nullptr : r;
+    return table && st_insert(table, r->name, r) == ST_OUT_OF_MEMORY ? nullptr : r;
+}
+
+// The table of a list: made on first need, by entering the records in
+// list order.
+template <typename Record> st_table *table_of(st_table *&table, Record *first) {
+    if (table)
+        return table;
+    st_table *made = new_table();
+    if (!made)
+        return nullptr;
+    for (Record *r = first; r; r = r->next) {
+        if (st_insert(made, r->name, r) == ST_OUT_OF_MEMORY) {
+            st_free_table(made);
+            return nullptr;
+        }
+    }
+    return table = made;
+}
+
+uint64_t g_read = 0;               // the current read
+OwnedEntity *g_noted = nullptr;    // the entities it handed out
+
+template <typename Record> Record *last_of(Record *first) {
+    while (first && first->next)
+        first = first->next;
+    return first;
+}
+
+// Ends a list after `last` (null: empties it).
+template <typename Record> void cut_after(Record *&first, Record *last) {
+    if (last)
+        last->next = nullptr;
+    else
+        first = nullptr;
+}
+
+void note(OwnedEntity *o, bool made) {
+    if (o->read == g_read)
+        return;
+    VHDLEntity &e = o->entity;
+    o->read = g_read;
+    o->made_by_read = made;
+    o->old_context = e.context;
+    o->old_last_generic = last_of(e.first_generic);
+    o->old_last_port = last_of(e.first_port);
+    o->next_noted = g_noted;
+    g_noted = o;
 }
 
 void free_entity(VHDLEntity *e) {
@@ -87,15 +149,6 @@ void free_entity(VHDLEntity *e) {
 
 } // namespace
 
-char *copy_text(const char *text, size_t len) {
-    auto *copy = static_cast<char *>(allocate(len + 1));
-    if (copy) {
-        std::memcpy(copy, text, len);
-        copy[len] = '\0';
-    }
-    return copy;
-}
-
 VHDLEntity *find_or_make_entity(const char *name, size_t len) {
     if (!g_entities && !(g_entities = new_table()))
         return nullptr;
@@ -107,39 +160,77 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len) {
     auto *own_name = reinterpret_cast<char *>(o + 1);
     std::memcpy(own_name, name, len);
     own_name[len] = '\0';
-    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr};
+    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr, 0, false,
+                     nullptr, nullptr, nullptr, nullptr};
     VHDLEntity *e = &o->entity;
     void **slot = nullptr;
     int found = st_find_or_add(g_entities, e->name, &slot);
     if (found == 1) {
         release(o);
-        return static_cast<VHDLEntity *>(*slot);
+        e = static_cast<VHDLEntity *>(*slot);
+        note(owner_of(e), false);
+        return e;
     }
-    e->generics = new_table();
-    e->ports = new_table();
-    if (found == ST_OUT_OF_MEMORY || !e->generics || !e->ports) {
-        if (found != ST_OUT_OF_MEMORY) {
-            const char *key = e->name;
-            st_delete(g_entities, &key, nullptr);
-        }
+    if (found == ST_OUT_OF_MEMORY) {
         free_entity(e);
         return nullptr;
     }
     *slot = e;
+    note(o, true);
     return e;
 }
 
+void begin_read() {
+    ++g_read;
+    g_noted = nullptr;
+}
+
+void undo_read() {
+    bool freed = false;
+    for (OwnedEntity *o = g_noted, *next = nullptr; o; o = next) {
+        next = o->next_noted;
+        VHDLEntity *e = &o->entity;
+        if (o->made_by_read) {
+            const char *key = e->name;
+            st_delete(g_entities, &key, nullptr);
+            free_entity(e);
+            freed = true;
+            continue;
+        }
+        e->context = o->old_context;
+        cut_after(e->first_generic, o->old_last_generic);
+        cut_after(e->first_port, o->old_last_port);
+        // The tables may hold records of the read; they are made again
+        // from the lists when needed.
+        st_free_table(e->generics);
+        st_free_table(e->ports);
+        e->generics = e->ports = nullptr;
+    }
+    g_noted = nullptr;
+    // A walk over the entity table must not go on into freed entries.
+    if (freed)
+        end_scans();
+}
+
 VHDLType *find_or_make_type(const char *name, size_t len) {
+    // Declarations name a few types again and again: the last type seen
+    // under each of a few hashes of the exact text spares most look-ups.
+    // Types are never freed, and a text equal to a type's name finds it.
+    static VHDLType *recent[64];
+    VHDLType *&seen = recent[(len * 31 + static_cast<unsigned char>(name[0]) * 7 +
+                              static_cast<unsigned char>(name[len - 1])) % 64];
+    if (seen && std::strncmp(seen->name, name, len) == 0 && seen->name[len] == '\0')
+        return seen;
     if (!g_types && !(g_types = new_table()))
         return nullptr;
     void *found = nullptr;
     if (st_lookup(g_types, name, &found))
-        return static_cast<VHDLType *>(found);
+        return seen = static_cast<VHDLType *>(found);
     void *block = allocate(sizeof(VHDLType) + len + 1);
     VHDLType *t = enter(g_types, block, name, len, VHDLType{nullptr, nullptr, 3});
     if (!t)
         release(block);
-    return t;
+    return t ? seen = t : nullptr;
 }
 
 VHDLGeneric *make_generic(VHDLEntity *entity, const char *name, size_t len) {
@@ -151,6 +242,10 @@ VHDLPort *make_port(VHDLEntity *entity, const char *name, size_t len) {
     return enter(entity->ports, from_chunks(entity, sizeof(VHDLPort) + len + 1), name, len,
                  VHDLPort{nullptr, nullptr, VHDL_SIGNAL, VHDL_NO_DIRECTION, nullptr, nullptr});
 }
+
+st_table *generic_table(VHDLEntity *entity) { return table_of(entity->generics, entity->first_generic); }
+
+st_table *port_table(VHDLEntity *entity) { return table_of(entity->ports, entity->first_port); }
 
 char *entity_text(VHDLEntity *entity, const char *text, size_t len) {
     auto *copy = static_cast<char *>(from_chunks(entity, len + 1));
@@ -176,6 +271,20 @@ bool set_context(VHDLEntity *entity, const char *lines, size_t count) {
     }
     *link = nullptr;
     return true;
+}
+
+char *formatted(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    auto *message = n < 0 ? nullptr : static_cast<char *>(allocate(static_cast<size_t>(n) + 1));
+    if (message) {
+        va_start(args, format);
+        std::vsnprintf(message, static_cast<size_t>(n) + 1, format, args);
+        va_end(args);
+    }
+    return message;
 }
 
 void set_error(char *message) {
@@ -213,12 +322,13 @@ void vhdlutil_FreeAll(void) {
     set_error(nullptr);
     if (!g_entities)
         return;
-    // st_foreach needs no memory of its own, so freeing cannot fail.
+    // st_foreach needs no memory of its own, so freeing cannot fail; each
+    // entry goes with its entity, in the one walk over the table.
     st_foreach(
         g_entities,
         [](const char *, void *record, void *) {
             free_entity(static_cast<VHDLEntity *>(record));
-            return static_cast<int>(ST_CONTINUE);
+            return static_cast<int>(ST_DELETE);
         },
         nullptr);
     st_free_table(g_entities);

@@ -47,9 +47,12 @@ TEST(VhdlCli, SyntaxErrorsAndUsage) {
     EXPECT_EQ(r.status, 1) << r.out;
     expect_lines(r, {"\"name\": \"fine\"", "\"message\": \"Expecting PORT name, found 'out' on line 2.\"",
                      "kt-util vhdl: " + bad + ": Expecting PORT name, found 'out' on line 2.\n"});
-    r = run(bad + " /no/such/file.vhd");
+    std::string dir = ::testing::TempDir();
+    r = run(bad + " /no/such/file.vhd " + dir);
     EXPECT_EQ(r.status, 1) << r.out;
-    expect_lines(r, {"ENTITY fine\n", "/no/such/file.vhd: cannot open\n"});
+    expect_lines(r, {"ENTITY fine\n",
+                     "/no/such/file.vhd: Cannot open '/no/such/file.vhd': No such file or directory.\n",
+                     dir + ": Cannot open '" + dir + "': Is a directory.\n"});
     unlink(bad.c_str());
     struct Case {
         const char *args;

@@ -53,6 +53,19 @@ inline std::vector<std::string> scanned_entities() {
     return names;
 }
 
+// Everything the tables hold, one text: each entity (sorted) with its
+// context lines, generics and ports.
+inline std::string tables_text() {
+    std::string all;
+    for (const std::string &e : scanned_entities()) {
+        all += "entity " + e + "\n";
+        for (auto *rows : {&scanned_header, &scanned_generics, &scanned_ports})
+            for (const std::string &row : (*rows)(e.c_str()))
+                all += "  " + row + "\n";
+    }
+    return all;
+}
+
 // A fresh folder per test for source files; the scanner's tables are
 // emptied before and after.
 class VhdlFiles : public ::testing::Test {
