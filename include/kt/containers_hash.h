@@ -100,8 +100,10 @@ public:
 class KT_API Hash : public Region_placed {
 public:
     /// An empty table of entries of entry_size bytes in `region` (null: the
-    /// heap region): 5 buckets, threshold 16. When the region refuses, the
-    /// table has no buckets and nostore() is set.
+    /// heap region): 5 buckets, threshold 16. An entry size below that of
+    /// the key class's own entry type is raised to it (every entry holds at
+    /// least a link and a key). When the region refuses, the table has no
+    /// buckets and nostore() is set.
     Hash(unsigned entry_size, PWSRegion *region);
     /// Releases the entries' bank (the keys' copies stay with the region).
     virtual ~Hash();
@@ -144,6 +146,10 @@ public:
 
 
 protected:
+    /// entry_size, raised to the size of the entry type T when smaller.
+    template <class T> static unsigned at_least(unsigned entry_size) {
+        return entry_size < sizeof(T) ? static_cast<unsigned>(sizeof(T)) : entry_size;
+    }
     /// The head of bucket b's chain.
     Hash_entry *&bucket(int b) const { return static_cast<Hash_entry **>(buckets.start())[b]; }
     /// True when the table has buckets and a bank.
@@ -219,7 +225,7 @@ public:
 
 protected:
     /// An empty table of entries of entry_size bytes (see Hash).
-    Hash_Key_word(unsigned entry_size, PWSRegion *home) : Hash(entry_size, home) {}
+    Hash_Key_word(unsigned entry_size, PWSRegion *home) : Hash(at_least<Hash_entry_word>(entry_size), home) {}
     /// The entry for `key`: made and linked (created = 1) or found (created
     /// = 0); null when storage was refused.
     Hash_entry_word *create_word(intptr_t key, int &created);

@@ -21,7 +21,8 @@ intptr_t word_of(const Hash_entry *e) { return static_cast<const Hash_entry_word
 
 // ---- string keys -----------------------------------------------------------
 
-Hash_Key_cString::Hash_Key_cString(unsigned entry_size, PWSRegion *home) : Hash(entry_size, home) {}
+Hash_Key_cString::Hash_Key_cString(unsigned entry_size, PWSRegion *home)
+    : Hash(at_least<Hash_entry_cString>(entry_size), home) {}
 
 Hash_Key_cString::~Hash_Key_cString() {
     KT_Status status;

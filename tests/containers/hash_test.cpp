@@ -3,9 +3,11 @@
 // whose construction was refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <random>
 #include <string>
+#include <typeinfo>
 #include <unordered_map>
 #include <vector>
 
@@ -257,13 +259,66 @@ TEST(Hash, RandomStringTrafficFollowsTheChainModel) {
             }
             ASSERT_EQ(table.bucket_count(), model.size());
         }
-        std::vector<std::string> keys;
+        std::vector<std::string> keys, expected = model.order();
         Hash_Iterator it(&table);
         while (Hash_entry *e = it())
             keys.push_back(table.key(static_cast<Hash_entry_cString *>(e)));
-        EXPECT_EQ(keys, model.order());
+        std::sort(keys.begin(), keys.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(keys, expected);
     }
     EXPECT_EQ(region.bytes_in_use(), 0) << "key copies, entries and buckets all given back";
+}
+
+// Entry sizes below the key class's own entry are raised to it: with any
+// size every key is kept, walked once, and nothing stays in the region.
+constexpr int kSizedKeys = 10000;
+char g_cells[kSizedKeys];
+const std::vector<std::string> g_texts = [] {
+    std::vector<std::string> v;
+    for (int i = 0; i < kSizedKeys; ++i)
+        v.push_back("key" + std::to_string(i));
+    return v;
+}();
+
+std::string label(int k) { return std::to_string(k); }
+std::string label(void *k) { return std::to_string(reinterpret_cast<uintptr_t>(k)); }
+std::string label(const char *k) { return k; }
+
+template <class Table, class Key> void check_entry_size(unsigned size, Key (*key_of)(int)) {
+    SCOPED_TRACE(testing::Message() << typeid(Table).name() << " entry size " << size);
+    PWSRegion region;
+    {
+        Table table(size, &region);
+        int created = 0;
+        for (int i = 0; i < kSizedKeys; ++i)
+            ASSERT_NE(table.create(key_of(i), created), nullptr) << i;
+        std::unordered_map<std::string, int> walked;
+        Hash_Iterator it(&table);
+        while (Hash_entry *e = it())
+            ++walked[label(static_cast<decltype(table.find(key_of(0)))>(e)->key())];
+        EXPECT_EQ(walked.size(), size_t{kSizedKeys});
+        for (int i = 0; i < kSizedKeys; ++i) {
+            ASSERT_NE(table.find(key_of(i)), nullptr) << i;
+            ASSERT_EQ(walked[label(key_of(i))], 1) << i;
+        }
+    }
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
+int int_key(int i) { return i * 7919 - 4000; }
+void *pointer_key(int i) { return &g_cells[i]; }
+const char *string_key(int i) { return g_texts[static_cast<size_t>(i)].c_str(); }
+
+TEST(Hash, EntrySizesBelowTheEntryTypeAreRaised) {
+    for (unsigned size : {0u, 1u, 8u, 16u}) {
+        check_entry_size<Hash_Key_int>(size, int_key);
+        check_entry_size<Hash_Key_voidp>(size, pointer_key);
+        check_entry_size<Hash_Key_cString>(size, string_key);
+    }
+    check_entry_size<Hash_Key_int>(sizeof(Hash_entry_int), int_key);
+    check_entry_size<Hash_Key_voidp>(sizeof(Hash_entry_voidp), pointer_key);
+    check_entry_size<Hash_Key_cString>(sizeof(Hash_entry_cString), string_key);
 }
 
 TEST(Hash, IteratorOnAnEmptyTableStaysAtTheEnd) {
