@@ -10,7 +10,10 @@
 ///   - entries are never moved: entry pointers (and string-table ids) stay
 ///     valid across rehashes;
 ///   - a table whose construction failed has no buckets and nostore() set;
-///     every operation on it fails cleanly (null, -1, nothing listed).
+///     every operation on it fails cleanly (null, -1, nothing listed);
+///   - string keys choose their bucket from a mixed hash of their bytes,
+///     so the order of a walk (Hash_Iterator, dump, debug) over a string
+///     table is no part of the interface: no caller may rely on it.
 /// The key classes create entries themselves and ask the base to link them.
 #ifndef KT_CONTAINERS_HASH_H
 #define KT_CONTAINERS_HASH_H
@@ -33,9 +36,9 @@ public:
     static void operator delete(void *p, Bank *bank);
 };
 
-/// The entry keeps the 32-bit hash of its key once the table has computed
-/// it (0: not known), so that chains and rehashes need not read the keys of
-/// the entries they pass over.
+/// The entry keeps the bucket hash of its key (Hash_Key_cString::bucket_hash)
+/// once the table has computed it (0: not known), so that chains and
+/// rehashes need not read the keys of the entries they pass over.
 class KT_API Hash_entry_cString : public Hash_entry {
 public:
     /// An entry for key k, hash not yet known.
@@ -212,8 +215,13 @@ public:
     const char *key(const Hash_entry_cString *e) const { return e->key(); }
 
     /// The string hash: the bytes, sign-extended and shifted left by 0, 8,
-    /// 16, 24, 0, ... bits, summed modulo 2^32.
+    /// 16, 24, 0, ... bits, summed modulo 2^32. Published for callers; the
+    /// table itself does not use it (see bucket_hash).
     static uint32_t string_hash(const char *s);
+    /// The hash the table chooses a key's bucket from: all the key's bytes,
+    /// well mixed, never 0. Many names share one string_hash, so buckets
+    /// chosen from it would hold long chains of equal hashes.
+    static uint32_t bucket_hash(const char *s);
 };
 
 /// Keys of one pointer-sized word; shared by the int and pointer tables.

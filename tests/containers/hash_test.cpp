@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <random>
 #include <string>
 #include <typeinfo>
@@ -168,6 +169,27 @@ TEST(Hash, StringHashAddsSignExtendedBytesAtCyclingShifts) {
     }
 }
 
+// Families of names that share a byte sum (net_12, net_21; x1/x23, x2/x13)
+// still spread evenly: 20000 keys in 16411 buckets leave no long chain.
+TEST(Hash, NumberedAndHierarchicalNamesSpreadOverTheBuckets) {
+    const std::function<std::string(int)> families[] = {
+        [](int i) { return "net_" + std::to_string(i); },
+        [](int i) { return "x" + std::to_string(i / 1000) + "/x" + std::to_string(i / 10 % 100) + "/n" + std::to_string(i % 10); },
+    };
+    for (const auto &name : families) {
+        Hash_cString_int table(nullptr);
+        int created = 0;
+        for (int i = 0; i < 20000; ++i)
+            table.create(name(i).c_str(), created);
+        Capture out(std::cout);
+        table.stats();
+        const std::string text = out.text(), label = "largest bucket  = ";
+        const int largest = std::stoi(text.substr(text.find(label) + label.size()));
+        EXPECT_EQ(table.bucket_count(), 16411);
+        EXPECT_LE(largest, 12) << name(1);
+    }
+}
+
 TEST(Hash, IntKeysSpreadByRemainderAndNegativeKeysStayInRange) {
     Hash_Key_int table(nullptr);
     int created = 0;
@@ -227,7 +249,9 @@ TEST(Hash, RandomIntTrafficFollowsTheChainModel) {
     EXPECT_EQ(int_keys(table), model.order());
 }
 
-// The same for string keys, with the values checked against a map.
+// The same for string keys, with the values checked against a map; which
+// bucket a string lands in is the table's own affair, so the walk is
+// compared as a set.
 TEST(Hash, RandomStringTrafficFollowsTheChainModel) {
     std::mt19937 rng(29);
     PWSRegion region;
@@ -373,8 +397,12 @@ TEST(Hash, DumpAndDebugListTheKeys) {
     {
         Capture out(std::cout);
         ints.dump();
+        EXPECT_EQ(out.text(), "7\n2\n3\n");
+    }
+    {
+        Capture out(std::cout);
         strings.dump();
-        EXPECT_EQ(out.text(), "7\n2\n3\nx\nab\n");
+        EXPECT_TRUE(out.text() == "x\nab\n" || out.text() == "ab\nx\n") << out.text();
     }
     Capture out(std::cout);
     ints.debug();
