@@ -1,15 +1,15 @@
 // Region containers against the standard peers they compete with, each pair
 // on the same inputs drawn once, with a fixed seed, before any timing:
-//   - string-to-int table: 1M distinct strings created, then all found
-//     (in another order), in a fresh region, against std::unordered_map;
-//     also 300K, which lies just after a rehash point where 1M lies just
-//     before one (average chains of 1.1 and 3.8 entries);
-//   - string interning into dense ids, 1M strings of which half repeat
-//     earlier ones, against std::unordered_map plus a vector of the strings;
+//   - string-to-int table: n distinct keys created, then all found in a
+//     random order, against std::unordered_map;
+//   - string interning into dense ids: each of n keys entered twice, in a
+//     random order, against std::unordered_map plus a vector of the strings;
+//   both string-keyed pairs run on three key sets (random letters, numbered
+//   names, hierarchical paths; see bench_keys.h) at 10^4, 10^5 and 10^6 keys;
 //   - 24-byte items, 1M live, freed in random order and taken again, from a
 //     Bank against malloc/free;
 //   - 10M ints appended to a queue, against std::deque::push_back.
-// Every case runs seven times; compare the medians. On a busy machine add
+// Compare the medians of each pair. On a busy machine add
 // --benchmark_enable_random_interleaving=true, so that the load falls on
 // both sides of a pair alike.
 #include <benchmark/benchmark.h>
@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <map>
 #include <numeric>
 #include <random>
 #include <string>
@@ -26,11 +27,12 @@
 #include <malloc.h>
 #endif
 
+#include "bench_keys.h"
 #include "kt/containers_hash.h"
 
 namespace {
 
-constexpr int kStrings = 1'000'000, kItems = 1'000'000, kQueued = 10'000'000;
+constexpr int kItems = 1'000'000, kQueued = 10'000'000;
 constexpr int kRepeats = 7;
 
 #ifdef __GLIBC__
@@ -43,29 +45,6 @@ constexpr int kRepeats = 7;
     (mallopt(M_MMAP_THRESHOLD, 256 << 20), mallopt(M_TRIM_THRESHOLD, 1 << 30), true);
 #endif
 
-// Identifier-like names of 6 to 14 characters, all distinct.
-std::vector<std::string> make_names(int n, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> letter('a', 'z'), length(2, 6);
-    std::vector<std::string> names;
-    names.reserve(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        std::string s;
-        for (int k = length(rng); k > 0; --k)
-            s += static_cast<char>(letter(rng));
-        s += '_';
-        for (int v = i; v > 0 || s.back() == '_'; v /= 36)
-            s += "0123456789abcdefghijklmnopqrstuvwxyz"[v % 36];
-        names.push_back(std::move(s));
-    }
-    return names;
-}
-
-const std::vector<std::string> &names() {
-    static const std::vector<std::string> v = make_names(kStrings, 101);
-    return v;
-}
-
 // 0 .. n-1 in a random order.
 std::vector<int> shuffled(int n, uint32_t seed) {
     std::vector<int> o(static_cast<size_t>(n));
@@ -74,25 +53,17 @@ std::vector<int> shuffled(int n, uint32_t seed) {
     return o;
 }
 
-// The names in another order, for the lookups.
-const std::vector<int> &lookup_order() {
-    static const std::vector<int> v = shuffled(kStrings, 103);
-    return v;
-}
-
-// 1M interning requests over 500K distinct names: each name twice, in
+// Interning requests for count n: each of the first n keys twice, in a
 // random order, so half the requests find a known string.
-const std::vector<const char *> &intern_input() {
-    static const std::vector<const char *> v = [] {
-        std::vector<const char *> in;
-        for (int i = 0; i < kStrings / 2; ++i) {
-            in.push_back(names()[static_cast<size_t>(i)].c_str());
-            in.push_back(names()[static_cast<size_t>(i)].c_str());
-        }
-        std::shuffle(in.begin(), in.end(), std::mt19937(107));
-        return in;
-    }();
-    return v;
+const std::vector<int> &intern_order(int set, int64_t n) {
+    static std::map<std::pair<int, int64_t>, std::vector<int>> orders;
+    std::vector<int> &o = orders[{set, n}];
+    if (o.empty()) {
+        for (int i = 0; i < n; ++i)
+            o.insert(o.end(), {i, i});
+        std::shuffle(o.begin(), o.end(), std::mt19937(static_cast<uint32_t>(107 + n + set)));
+    }
+    return o;
 }
 
 const std::vector<int> &free_order() {
@@ -102,68 +73,94 @@ const std::vector<int> &free_order() {
 
 // ---- create, then find ------------------------------------------------------
 
+// Both sides build a fresh table in every iteration from memory that an
+// untimed first build has already touched: the library's region lives
+// across iterations as the peer's heap does.
+
 void BM_HashCStringInt_CreateFind(benchmark::State &state) {
-    const int n = static_cast<int>(state.range(0));
-    const auto &in = names();
-    const auto &order = lookup_order();
-    for (auto _ : state) {
-        PWSRegion region;
+    const int set = static_cast<int>(state.range(0));
+    const int64_t n = state.range(1);
+    const auto &keys = kt_bench::key_texts(set);
+    const auto &order = kt_bench::lookup_order(n);
+    PWSRegion region;
+    auto run = [&] {
         Hash_cString_int table(&region);
         int created = 0;
         for (int i = 0; i < n; ++i)
-            table.save_value(table.create(in[static_cast<size_t>(i)].c_str(), created), i);
+            table.save_value(table.create(keys[static_cast<size_t>(i)], created), i);
         int64_t sum = 0;
         for (int i : order)
-            if (i < n)
-                sum += table.value(table.find(in[static_cast<size_t>(i)].c_str()));
-        benchmark::DoNotOptimize(sum);
-    }
+            sum += table.value(table.find(keys[static_cast<size_t>(i)]));
+        return sum;
+    };
+    benchmark::DoNotOptimize(run());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(run());
+    state.SetItemsProcessed(state.iterations() * 2 * n);
 }
 
 void BM_UnorderedMap_StringInt(benchmark::State &state) {
-    const int n = static_cast<int>(state.range(0));
-    const auto &in = names();
-    const auto &order = lookup_order();
-    for (auto _ : state) {
+    const int set = static_cast<int>(state.range(0));
+    const int64_t n = state.range(1);
+    const auto &keys = kt_bench::key_strings(set);
+    const auto &order = kt_bench::lookup_order(n);
+    auto run = [&] {
         std::unordered_map<std::string, int> table;
         for (int i = 0; i < n; ++i)
-            table.emplace(in[static_cast<size_t>(i)], i);
+            table.emplace(keys[static_cast<size_t>(i)], i);
         int64_t sum = 0;
         for (int i : order)
-            if (i < n)
-                sum += table.find(in[static_cast<size_t>(i)])->second;
-        benchmark::DoNotOptimize(sum);
-    }
+            sum += table.find(keys[static_cast<size_t>(i)])->second;
+        return sum;
+    };
+    benchmark::DoNotOptimize(run());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(run());
+    state.SetItemsProcessed(state.iterations() * 2 * n);
 }
 
 // ---- interning ---------------------------------------------------------------
 
 void BM_StringTable_Enter(benchmark::State &state) {
-    const auto &in = intern_input();
-    for (auto _ : state) {
-        PWSRegion region;
+    const int set = static_cast<int>(state.range(0));
+    const int64_t n = state.range(1);
+    const auto &keys = kt_bench::key_texts(set);
+    const auto &in = intern_order(set, n);
+    PWSRegion region;
+    auto run = [&] {
         StringTable table(&region);
         int64_t sum = 0;
-        for (const char *s : in)
-            sum += table.enter(s);
-        benchmark::DoNotOptimize(sum);
-    }
+        for (int i : in)
+            sum += table.enter(keys[static_cast<size_t>(i)]);
+        return sum;
+    };
+    benchmark::DoNotOptimize(run());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(run());
+    state.SetItemsProcessed(state.iterations() * 2 * n);
 }
 
 void BM_UnorderedMap_Intern(benchmark::State &state) {
-    const auto &in = intern_input();
-    for (auto _ : state) {
+    const int set = static_cast<int>(state.range(0));
+    const int64_t n = state.range(1);
+    const auto &keys = kt_bench::key_strings(set);
+    const auto &in = intern_order(set, n);
+    auto run = [&] {
         std::unordered_map<std::string, int> ids;
         std::vector<const std::string *> strings; // id -> string, as the table keeps
         int64_t sum = 0;
-        for (const char *s : in) {
-            auto [it, inserted] = ids.try_emplace(s, static_cast<int>(strings.size()));
+        for (int i : in) {
+            auto [it, inserted] = ids.try_emplace(keys[static_cast<size_t>(i)], static_cast<int>(strings.size()));
             if (inserted)
                 strings.push_back(&it->first);
             sum += it->second;
         }
-        benchmark::DoNotOptimize(sum);
-    }
+        return sum;
+    };
+    benchmark::DoNotOptimize(run());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(run());
+    state.SetItemsProcessed(state.iterations() * 2 * n);
 }
 
 // ---- small items -------------------------------------------------------------
@@ -228,11 +225,16 @@ void configure(benchmark::internal::Benchmark *b) {
     b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepeats)->ReportAggregatesOnly(true);
 }
 
-BENCHMARK(BM_HashCStringInt_CreateFind)->Apply(configure)->Arg(kStrings)->Arg(300'000);
-BENCHMARK(BM_UnorderedMap_StringInt)->Apply(configure)->Arg(kStrings)->Arg(300'000);
-// The argument is the size of the workload (the inputs are drawn for it).
-BENCHMARK(BM_StringTable_Enter)->Apply(configure)->Arg(kStrings);
-BENCHMARK(BM_UnorderedMap_Intern)->Apply(configure)->Arg(kStrings);
+// String-keyed pairs: key set (see bench_keys.h) by count, five runs each.
+void string_keyed(benchmark::internal::Benchmark *b) {
+    kt_bench::all_key_sets(b);
+    b->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_HashCStringInt_CreateFind)->Apply(string_keyed);
+BENCHMARK(BM_UnorderedMap_StringInt)->Apply(string_keyed);
+BENCHMARK(BM_StringTable_Enter)->Apply(string_keyed);
+BENCHMARK(BM_UnorderedMap_Intern)->Apply(string_keyed);
 BENCHMARK(BM_Bank_GetFree)->Apply(configure)->Arg(kItems);
 BENCHMARK(BM_Malloc_Free_Small)->Apply(configure)->Arg(kItems);
 BENCHMARK(BM_Quu_Queue)->Apply(configure)->Arg(kQueued);

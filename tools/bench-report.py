@@ -73,6 +73,9 @@ SCALING = [
 ]
 
 
+NOT_ARGS = {"repeats", "iterations", "min_time", "threads", "min_warmup_time"}
+
+
 def run(binary, repetitions, filt):
     cmd = [binary, "--benchmark_format=json", f"--benchmark_repetitions={repetitions}",
            "--benchmark_report_aggregates_only=true", "--benchmark_enable_random_interleaving=true"]
@@ -84,9 +87,11 @@ def run(binary, repetitions, filt):
         if b.get("aggregate_name") != "median":
             continue
         parts = b["run_name"].split("/")
-        # Arguments are the numeric parts ("/repeats:5", "real_time" are not);
-        # a benchmark without arguments runs at one size, "-".
-        args = "/".join(p for p in parts[1:] if re.fullmatch(r"-?\d+", p)) or "-"
+        # Arguments are plain or named numbers ("1000", "keys:1/n:10000");
+        # "repeats:5", "real_time" and the like are not; a benchmark without
+        # arguments runs at one size, "-".
+        args = "/".join(p for p in parts[1:] if re.fullmatch(r"-?\d+", p) or (
+            re.fullmatch(r"\w+:-?\d+", p) and p.split(":")[0] not in NOT_ARGS)) or "-"
         # Benchmarks that wait on another process are timed by the clock.
         t = b["real_time"] if "real_time" in parts else b["cpu_time"]
         medians[(parts[0], args)] = to_ns(t, b["time_unit"])
@@ -105,7 +110,7 @@ def show(ns):
 
 
 def size_key(args):
-    return [int(a) for a in args.split("/")] if args != "-" else []
+    return [int(a.split(":")[-1]) for a in args.split("/")] if args != "-" else []
 
 
 def pair_rows(m):

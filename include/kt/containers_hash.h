@@ -10,7 +10,10 @@
 ///   - entries are never moved: entry pointers (and string-table ids) stay
 ///     valid across rehashes;
 ///   - a table whose construction failed has no buckets and nostore() set;
-///     every operation on it fails cleanly (null, -1, nothing listed).
+///     every operation on it fails cleanly (null, -1, nothing listed);
+///   - string keys choose their bucket from a mixed hash of their bytes,
+///     so the order of a walk (Hash_Iterator, dump, debug) over a string
+///     table is no part of the interface: no caller may rely on it.
 /// The key classes create entries themselves and ask the base to link them.
 #ifndef KT_CONTAINERS_HASH_H
 #define KT_CONTAINERS_HASH_H
@@ -33,9 +36,9 @@ public:
     static void operator delete(void *p, Bank *bank);
 };
 
-/// The entry keeps the 32-bit hash of its key once the table has computed
-/// it (0: not known), so that chains and rehashes need not read the keys of
-/// the entries they pass over.
+/// The entry keeps the bucket hash of its key (Hash_Key_cString::bucket_hash)
+/// once the table has computed it (0: not known), so that chains and
+/// rehashes need not read the keys of the entries they pass over.
 class KT_API Hash_entry_cString : public Hash_entry {
 public:
     /// An entry for key k, hash not yet known.
@@ -100,8 +103,10 @@ public:
 class KT_API Hash : public Region_placed {
 public:
     /// An empty table of entries of entry_size bytes in `region` (null: the
-    /// heap region): 5 buckets, threshold 16. When the region refuses, the
-    /// table has no buckets and nostore() is set.
+    /// heap region): 5 buckets, threshold 16. An entry size below that of
+    /// the key class's own entry type is raised to it (every entry holds at
+    /// least a link and a key). When the region refuses, the table has no
+    /// buckets and nostore() is set.
     Hash(unsigned entry_size, PWSRegion *region);
     /// Releases the entries' bank (the keys' copies stay with the region).
     virtual ~Hash();
@@ -144,6 +149,10 @@ public:
 
 
 protected:
+    /// entry_size, raised to the size of the entry type T when smaller.
+    template <class T> static unsigned at_least(unsigned entry_size) {
+        return entry_size < sizeof(T) ? static_cast<unsigned>(sizeof(T)) : entry_size;
+    }
     /// The head of bucket b's chain.
     Hash_entry *&bucket(int b) const { return static_cast<Hash_entry **>(buckets.start())[b]; }
     /// True when the table has buckets and a bank.
@@ -206,8 +215,13 @@ public:
     const char *key(const Hash_entry_cString *e) const { return e->key(); }
 
     /// The string hash: the bytes, sign-extended and shifted left by 0, 8,
-    /// 16, 24, 0, ... bits, summed modulo 2^32.
+    /// 16, 24, 0, ... bits, summed modulo 2^32. Published for callers; the
+    /// table itself does not use it (see bucket_hash).
     static uint32_t string_hash(const char *s);
+    /// The hash the table chooses a key's bucket from: all the key's bytes,
+    /// well mixed, never 0. Many names share one string_hash, so buckets
+    /// chosen from it would hold long chains of equal hashes.
+    static uint32_t bucket_hash(const char *s);
 };
 
 /// Keys of one pointer-sized word; shared by the int and pointer tables.
@@ -219,7 +233,7 @@ public:
 
 protected:
     /// An empty table of entries of entry_size bytes (see Hash).
-    Hash_Key_word(unsigned entry_size, PWSRegion *home) : Hash(entry_size, home) {}
+    Hash_Key_word(unsigned entry_size, PWSRegion *home) : Hash(at_least<Hash_entry_word>(entry_size), home) {}
     /// The entry for `key`: made and linked (created = 1) or found (created
     /// = 0); null when storage was refused.
     Hash_entry_word *create_word(intptr_t key, int &created);

@@ -52,7 +52,8 @@ KT_API int32_t BITREV(const int32_t *i, const int32_t *nbits);
 KT_API int32_t POW2(const int32_t *n);
 /** ceil(log2 n); 0 for n <= 1. */
 KT_API int32_t ILOG2(const int32_t *n);
-/** Smallest and largest of x(1..n), n >= 1 (x(1) is read whatever n). */
+/** Smallest and largest of x(1..n). For n <= 0 no element is read and the
+ * extremes of an empty array are stored: xmin = +Inf, xmax = -Inf. */
 KT_API void MNMXS(const float *x, const int32_t *n, float *xmin, float *xmax);
 
 /* ---- complex scalars: two doubles, real part first; the result may

@@ -13,7 +13,10 @@
  * The hash function maps (key, modulus) to a bin in 0..modulus-1; the
  * compare function gives 0 for equal keys, and for a key and itself. st_numhash, st_ptrhash,
  * st_strhash and st_numcmp (== st_ptrcmp) are recognised and computed
- * inline.
+ * inline. A table hashed by st_strhash (or the library's case-insensitive
+ * string hash) chooses a key's bin from that hash mixed, not from the
+ * function's answer: the bin of a key, and so the order of a walk
+ * (st_foreach, st_gen), is no part of the interface.
  *
  * Out of memory: error 2012 is reported through the host. st_copy,
  * st_init_table* and st_init_gen then give null; the adding functions give

@@ -40,7 +40,8 @@ KT_API int32_t S2SCN(char *text, const int32_t *n, int32_t text_len);
 /** Splits the first n characters into blank-separated words, at most
  * `maximum` of them; VBTOKS copies each into a word element (blank-padded,
  * cut to the element length words_len), VBTOKP stores first and last
- * positions. Both store and return the count; a maximum below 1 takes none. */
+ * positions. Both store and return the count; a maximum below 1 counts as
+ * 1, so the arrays must hold at least one word. */
 KT_API int32_t VBTOKS(const char *text, const int32_t *n, char *words, const int32_t *maximum, int32_t *count,
                       int32_t text_len, int32_t words_len);
 KT_API int32_t VBTOKP(const char *text, const int32_t *n, int32_t *starts, int32_t *ends, const int32_t *maximum,

@@ -38,6 +38,7 @@ int Hash::nbuckets(int n) {
 Hash::Hash(unsigned entry_size, PWSRegion *home)
     : region(home ? home : PWS::GetMallocRegion()), buckets(sizeof(Hash_entry *), region, nbuckets(4 * 4)),
       bank(nullptr), threshold(kFirstThreshold), eflag(buckets.nostore()) {
+    entry_size = at_least<Hash_entry>(entry_size);
     int item = entry_size > INT_MAX ? INT_MAX : static_cast<int>(entry_size);
     bank = new (region) Bank(item, region, kEntriesPerBlock);
     if (!eflag && !bank)

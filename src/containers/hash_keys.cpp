@@ -4,8 +4,14 @@
 // `create` looks the key up before it takes anything from the bank, and
 // takes the entry and the key copy before it links anything, so a refused
 // request leaves the table exactly as it was.
+//
+// String keys choose their bucket from a hash of all their bytes, not from
+// string_hash: that byte sum gives whole families of names one value (net_12
+// and net_21, x1/x23 and x2/x13), which no choice of bucket can separate.
+// string_hash keeps its published value for the callers that compute it.
 #include <iostream>
 
+#include "../common/bucket_hash.h"
 #include "kt/containers_hash.h"
 
 // The value shares the last word with the cached hash: entries stay three words.
@@ -21,7 +27,8 @@ intptr_t word_of(const Hash_entry *e) { return static_cast<const Hash_entry_word
 
 // ---- string keys -----------------------------------------------------------
 
-Hash_Key_cString::Hash_Key_cString(unsigned entry_size, PWSRegion *home) : Hash(entry_size, home) {}
+Hash_Key_cString::Hash_Key_cString(unsigned entry_size, PWSRegion *home)
+    : Hash(at_least<Hash_entry_cString>(entry_size), home) {}
 
 Hash_Key_cString::~Hash_Key_cString() {
     KT_Status status;
@@ -63,11 +70,13 @@ int Hash_Key_cString::compare(const Hash_entry *a, const Hash_entry *b) const {
     return *x == '\0' || std::strcmp(x + 1, y + 1) == 0 ? 0 : 1;
 }
 
+uint32_t Hash_Key_cString::bucket_hash(const char *key) { return kt::bucket::key_hash(key, std::strlen(key)); }
+
 int Hash_Key_cString::hash_fcn(const Hash_entry *e) const {
     uint32_t h = string_entry(e)->known_hash();
     if (h == 0)
-        h = string_hash(key_of(e));
-    return static_cast<int>(h % static_cast<uint32_t>(buckets.size()));
+        h = bucket_hash(key_of(e));
+    return kt::bucket::scale(h, buckets.size());
 }
 
 void Hash_Key_cString::debug_key(const Hash_entry *e) const { ktout << key_of(e); }
@@ -76,15 +85,15 @@ Hash_entry_cString *Hash_Key_cString::create(const char *key, int &created) {
     created = 0;
     if (!key || !usable())
         return nullptr;
+    const size_t bytes = std::strlen(key) + 1;
     Hash_entry_cString probe(const_cast<char *>(key));
-    probe.set_known_hash(string_hash(key));
+    probe.set_known_hash(kt::bucket::key_hash(key, bytes - 1));
     int b = 0;
     void *item = nullptr;
     if (Hash_entry *old = find_or_take(&probe, b, item))
         return static_cast<Hash_entry_cString *>(old);
     if (!item)
         return nullptr;
-    size_t bytes = std::strlen(key) + 1;
     KT_Status status;
     auto *copy = static_cast<char *>(region->AllocMem(bytes, status));
     if (!copy) {
@@ -104,7 +113,7 @@ Hash_entry_cString *Hash_Key_cString::find(const char *key) const {
     if (!key)
         return nullptr;
     Hash_entry_cString probe(const_cast<char *>(key));
-    probe.set_known_hash(string_hash(key));
+    probe.set_known_hash(bucket_hash(key));
     return static_cast<Hash_entry_cString *>(base_find(&probe));
 }
 

@@ -3,9 +3,12 @@
 //
 // MNMXS keeps the comparison rules callers have relied on: the minimum
 // takes v unless v > minimum, the maximum takes v when v >= maximum, so a
-// NaN becomes the minimum but never the maximum.
+// NaN becomes the minimum but never the maximum. An empty array (n <= 0)
+// reads nothing and gives the extremes of no values, +Inf and -Inf, so
+// that min > max tells the caller there was nothing.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "../common/abi.h"
 #include "kt/numerics.h"
@@ -19,6 +22,11 @@ void AR8REV(double *a, const int32_t *n) {
 KT_FORTRAN_ALIAS(AR8REV, ar8rev_)
 
 void MNMXS(const float *x, const int32_t *n, float *xmin, float *xmax) {
+    if (*n <= 0) {
+        *xmin = std::numeric_limits<float>::infinity();
+        *xmax = -std::numeric_limits<float>::infinity();
+        return;
+    }
     float lo = x[0], hi = x[0];
     for (int32_t k = 1; k < *n; ++k) {
         const float v = x[k];

@@ -5,9 +5,11 @@
 // by numbers or pointers make no indirect call per entry. Tables hashed by
 // a string hash keep each key's hash magnitude in its entry: a chain walk
 // compares keys only where the magnitudes agree, and growth never reads a
-// key again.
+// key again. Their bin is chosen from the magnitude mixed (string_bin), so
+// it is not the string hash's own answer for the bin count.
 #include <climits>
 
+#include "../common/bucket_hash.h"
 #include "heap.h"
 #include "kt/st.h"
 #include "low_strhash.h"
@@ -33,6 +35,11 @@ bool compares_identity(st_compare_func compare) { return compare == st_numcmp ||
 // Tables hashed by a string hash keep each key's magnitude in its entry.
 bool caches_hash(st_hash_func hash) { return hash == st_strhash || hash == low_strhash; }
 
+// Such tables choose a key's bin from its magnitude mixed, not from the
+// magnitude modulo the bin count: keys that differ only in their last
+// characters would otherwise fill runs of neighbouring bins unevenly.
+int string_bin(uint32_t magnitude, int bins) { return kt::bucket::scale(kt::bucket::mix(magnitude), bins); }
+
 // Where a key goes: its bin, and the magnitude the bin was taken from when
 // the table keeps it.
 struct Place {
@@ -48,7 +55,7 @@ Place place_of(const st_table *t, const char *key) {
         return {num_bin(key, t->bin_count), 0};
     if (hash == st_strhash || hash == low_strhash) {
         uint32_t m = hash == st_strhash ? str_magnitude(key) : low_str_magnitude(key);
-        return {reduce(m, t->bin_count), m};
+        return {string_bin(m, t->bin_count), m};
     }
     int b = hash(key, t->bin_count);
     // A caller's hash that answers out of range must not index past the bins.
@@ -124,7 +131,7 @@ void grow(st_table *t) {
         prefetch_head(old, i, old_count);
         for (st_table_entry *e = old[i], *next = nullptr; e; e = next) {
             next = e->next;
-            int b = cached ? reduce(e->cached_hash, n) : place_of(t, e->key).bin;
+            int b = cached ? string_bin(e->cached_hash, n) : place_of(t, e->key).bin;
             e->next = bins[b];
             bins[b] = e;
             ++t->entry_count;
@@ -140,7 +147,7 @@ st_table_entry *add_entry(st_table *t, const char *key, void *record, Place at) 
         int before = t->bin_count;
         grow(t);
         if (t->bin_count != before)
-            at.bin = caches_hash(t->hash) ? reduce(at.magnitude, t->bin_count) : place_of(t, key).bin;
+            at.bin = caches_hash(t->hash) ? string_bin(at.magnitude, t->bin_count) : place_of(t, key).bin;
     }
     auto *e = allocate_one<st_table_entry>();
     if (!e) {

@@ -34,10 +34,16 @@ inline uint32_t as_signed_char(char c) { return static_cast<uint32_t>(static_cas
 
 inline uint32_t lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 'a') : as_signed_char(c); }
 
+// Four bytes a step where the key has them: the same state, with one
+// dependent multiplication per four bytes instead of one per byte.
 template <uint32_t (*Fold)(char)> uint32_t string_magnitude(const char *key) {
+    constexpr uint32_t k1 = 997u, k2 = k1 * k1, k3 = k2 * k1, k4 = k3 * k1;
     uint32_t h = 0;
-    for (const char *p = key; *p; ++p)
-        h = h * 997u + Fold(*p);
+    const char *p = key;
+    for (; p[0] && p[1] && p[2] && p[3]; p += 4)
+        h = h * k4 + (Fold(p[0]) * k3 + Fold(p[1]) * k2) + (Fold(p[2]) * k1 + Fold(p[3]));
+    for (; *p; ++p)
+        h = h * k1 + Fold(*p);
     return (h & 0x80000000u) ? 0u - h : h;
 }
 

@@ -27,9 +27,13 @@ char to_upper(char c) { return upper_ascii(c); }
 char to_lower(char c) { return lower_ascii(c); }
 
 // Calls take(count, first, last) for each blank-separated word of the first
-// n characters, 0-based positions, until `maximum` words are taken.
+// n characters, 0-based positions, until `maximum` words are taken. At least
+// one word is taken: callers that pass a maximum below 1 still provide room
+// for one and rely on getting it.
 template <typename Take> int32_t for_each_word(const char *text, int32_t n, int32_t maximum, Take take) {
     int32_t count = 0;
+    if (maximum < 1)
+        maximum = 1;
     for (int32_t i = 0; i < n && count < maximum;) {
         if (text[i] == kBlank) {
             ++i;

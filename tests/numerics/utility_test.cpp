@@ -62,7 +62,7 @@ TEST(ArrayReverse, OddEvenAndEmpty) {
 }
 
 TEST(MinMax, ExtremesOfACurve) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     struct Case {
         std::vector<float> x;
         int32_t n;
@@ -70,7 +70,8 @@ TEST(MinMax, ExtremesOfACurve) {
     } cases[] = {
         {{3, -1, 7, 2}, 4, -1, 7},
         {{5, 9}, 1, 5, 5},
-        {{5, 9}, 0, 5, 5},
+        {{}, 0, inf, -inf}, // empty: nothing read (no element to read)
+        {{}, -3, inf, -inf},
         {{-2, -2, -2}, 3, -2, -2},
         {{1, nan, 4}, 3, 4, 4},   // after a NaN minimum every value replaces it
         {{1, 4, nan}, 3, nan, 4}, // the minimum takes v unless v > minimum

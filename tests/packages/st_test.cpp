@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +49,18 @@ TEST(StHashTest, BuiltInHashes) {
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.got, c.expected) << c.name;
+    // Against the plain definition, on keys of every length up to 20.
+    std::mt19937 rng(5);
+    for (int i = 0; i < 2000; ++i) {
+        std::string key(rng() % 21, ' ');
+        for (char &c : key)
+            c = static_cast<char>(1 + rng() % 255);
+        uint32_t h = 0;
+        for (char c : key)
+            h = h * 997u + static_cast<uint32_t>(static_cast<signed char>(c));
+        const uint32_t magnitude = (h & 0x80000000u) ? 0u - h : h;
+        ASSERT_EQ(st_strhash(key.c_str(), 65521), static_cast<int>(magnitude % 65521u)) << key;
+    }
 }
 
 TEST(StTableTest, ParametersAndDefaults) {

@@ -73,10 +73,18 @@ TEST(FixedText, WordPositions) {
     EXPECT_EQ(one_start[0], 2);
     EXPECT_EQ(one_end[0], 3);
 
-    // A maximum below 1 stores no word: there is no element to hold it.
-    max = 0;
-    EXPECT_EQ(VBTOKP(text.data(), &n, nullptr, nullptr, &max, &count, n), 0);
-    EXPECT_EQ(count, 0);
+    // A maximum below 1 still takes the first word, and only that one.
+    for (int32_t below : {0, -5}) {
+        int32_t start[2] = {}, end[2] = {};
+        EXPECT_EQ(VBTOKP(text.data(), &n, start, end, &below, &count, n), 1);
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(start[0], 2);
+        EXPECT_EQ(end[0], 3);
+        EXPECT_EQ(start[1], 0);
+        char word[3] = "##";
+        EXPECT_EQ(VBTOKS(text.data(), &n, word, &below, &count, n, 1), 1);
+        EXPECT_STREQ(word, "a#");
+    }
 
     // The count bounds the scan: the word ends at position n.
     n = 6;
