@@ -3,10 +3,10 @@
 //
 // The path tokenizer calls STE for every name of every path, so a lookup
 // is one hash of the name and a probe or two: an open-addressed slot array
-// (a power of two, at most three quarters full) holds each name's hash,
-// index and place in one character buffer where the names lie back to
-// back, each after its length. A hit allocates nothing, and the table last
-// used is remembered.
+// (a power of two, at most three quarters full) holds each name's hash and
+// index, and the name itself when it is short, as most are; longer names
+// lie back to back in one character buffer. A hit allocates nothing, and
+// the table last used is remembered.
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -24,71 +24,78 @@ template <typename T> T load(const char *p) {
     return v;
 }
 
-// The bytes of a name as one word, read with fixed-size loads (which may
-// overlap) so that nothing outside the name is touched; names of the same
-// length give different words when their bytes differ.
-uint64_t tail_word(const char *p, size_t n) { // n <= 8
+constexpr uint64_t kMul = 0x9E3779B97F4A7C15u;
+constexpr size_t kShortest = 7; // names up to this long live in their slot
+constexpr uint64_t kLongName = uint64_t{0xFF} << 56, kPlace = (uint64_t{1} << 56) - 1;
+
+// A short name as one word: its bytes, zero-padded, and its length in the
+// top byte, so that equal words mean equal names. Fixed-size loads (which
+// may overlap) touch nothing outside the name.
+uint64_t short_key(const char *p, size_t n) {
+    uint64_t bytes = 0;
     if (n >= 4)
-        return load<uint32_t>(p) | uint64_t{load<uint32_t>(p + n - 4)} << 32;
-    if (n > 0)
-        return static_cast<unsigned char>(p[0]) | uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
-               uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
-    return 0;
+        bytes = load<uint32_t>(p) | uint64_t{load<uint32_t>(p + n - 4)} << (8 * (n - 4));
+    else if (n > 0)
+        bytes = static_cast<unsigned char>(p[0]) | uint64_t{static_cast<unsigned char>(p[n / 2])} << (8 * (n / 2)) |
+                uint64_t{static_cast<unsigned char>(p[n - 1])} << (8 * (n - 1));
+    return bytes | uint64_t{n} << 56;
 }
 
-// A word at a time; the last step folds the high half of the product,
-// where every byte counts, into the bits that pick the slot.
-uint32_t hash_name(std::string_view s) {
-    constexpr uint64_t kMul = 0x9E3779B97F4A7C15u;
+// The last step folds the high half of the product, where every byte
+// counts, into the bits that pick the slot.
+uint32_t mixed(uint64_t h) { return static_cast<uint32_t>(((h ^ (h >> 32)) * kMul) >> 32); }
+
+uint32_t long_hash(std::string_view s) {
     uint64_t h = s.size() * kMul;
     size_t i = 0;
-    for (; i + 8 < s.size(); i += 8)
+    for (; i + 8 <= s.size(); i += 8)
         h = (h ^ load<uint64_t>(s.data() + i)) * kMul;
-    h = (h ^ tail_word(s.data() + i, s.size() - i)) * kMul;
-    h = (h ^ (h >> 32)) * kMul;
-    return static_cast<uint32_t>(h >> 32);
+    if (i < s.size())
+        h = (h ^ load<uint64_t>(s.data() + s.size() - 8)) * kMul; // overlaps the word before
+    return mixed(h);
 }
 
 class NameTable {
   public:
     int32_t enter(std::string_view name) {
-        uint32_t hash = hash_name(name);
+        bool is_short = name.size() <= kShortest;
+        uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
+        uint32_t hash = is_short ? mixed(key * kMul) : long_hash(name);
         for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
             const Slot &slot = slots_[i];
             if (slot.index == 0)
-                return add(name, hash, i);
-            if (slot.hash == hash && is_name(slot.offset, name))
+                return add(name, hash, key, i);
+            if (slot.hash == hash && (is_short ? slot.key == key : is_long_name(slot.key, name)))
                 return slot.index;
         }
     }
 
   private:
-    // A name's hash, its index and where it is kept: a lookup reads the
-    // slot and the kept name, nothing else.
+    // A name's hash and index, and either the name itself (short_key) or
+    // kLongName with the place in chars_ where it is kept as its length
+    // (4 bytes) and its bytes. A lookup of a short name reads its slot and
+    // nothing else.
     struct Slot {
         uint32_t hash;
         int32_t index; // 0: free
-        size_t offset;
+        uint64_t key;
     };
 
-    // A name is kept as its length (4 bytes) and its bytes. Names are
-    // short and a matching hash nearly always means the same name, so a
-    // plain loop beats a call to memcmp.
-    bool is_name(size_t offset, std::string_view name) const {
-        const char *kept = chars_.data() + offset;
-        if (load<uint32_t>(kept) != name.size())
+    bool is_long_name(uint64_t key, std::string_view name) const {
+        if ((key & ~kPlace) != kLongName)
             return false;
-        for (size_t i = 0; i < name.size(); ++i)
-            if (kept[4 + i] != name[i])
-                return false;
-        return true;
+        const char *kept = chars_.data() + (key & kPlace);
+        return load<uint32_t>(kept) == name.size() && std::memcmp(kept + 4, name.data(), name.size()) == 0;
     }
 
-    int32_t add(std::string_view name, uint32_t hash, size_t free_slot) {
-        uint32_t length = static_cast<uint32_t>(name.size());
-        slots_[free_slot] = {hash, ++count_, chars_.size()};
-        chars_.append(reinterpret_cast<const char *>(&length), sizeof length);
-        chars_.append(name);
+    int32_t add(std::string_view name, uint32_t hash, uint64_t key, size_t free_slot) {
+        if (name.size() > kShortest) {
+            key = kLongName | chars_.size();
+            uint32_t length = static_cast<uint32_t>(name.size());
+            chars_.append(reinterpret_cast<const char *>(&length), sizeof length);
+            chars_.append(name);
+        }
+        slots_[free_slot] = {hash, ++count_, key};
         if (4 * static_cast<size_t>(count_) > 3 * mask_)
             grow();
         return count_;
@@ -108,7 +115,7 @@ class NameTable {
         }
     }
 
-    std::string chars_; // every name after its length, back to back
+    std::string chars_; // the long names, each after its length
     std::vector<Slot> slots_ = std::vector<Slot>(16, Slot{});
     size_t mask_ = 15;
     int32_t count_ = 0;

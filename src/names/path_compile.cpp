@@ -19,6 +19,10 @@ constexpr int32_t kWildStep = KT_PATH_WILDCARD | KT_PATH_STEP;
 constexpr int32_t kWildLeaf = KT_PATH_WILDCARD | KT_PATH_LEAF;
 constexpr int32_t kErrUpAfterWildStep = 7056, kErrLeafAfterWildLeaf = 7003;
 
+// The flag 0x01 means one value and 0x02 two, never both.
+constexpr int32_t values_of(int32_t code) { return code & (KT_PATH_ONE_VALUE | KT_PATH_TWO_VALUES); }
+static_assert(values_of(KT_PATH_QUALIFIED) == 2 && values_of(KT_PATH_NAME) == 1 && values_of(KT_PATH_ANY) == 0);
+
 // The cells of the record being built. Typical paths fit the buffer and
 // cost no store request before the record itself.
 class Cells {
@@ -26,17 +30,19 @@ class Cells {
     Cells() = default;
     Cells(const Cells &) = delete;
     Cells &operator=(const Cells &) = delete;
-    ~Cells() { LSTD(&list_); }
+    ~Cells() {
+        if (list_ != 0)
+            LSTD(&list_);
+    }
 
     // Appends a token's code and its values; false when the store refuses.
     bool add(int32_t code, int32_t v1, int32_t v2) {
         if (used_ + 3 > kBuffered && !spill())
             return false;
-        buffer_[used_++] = code;
-        if (code & (KT_PATH_ONE_VALUE | KT_PATH_TWO_VALUES))
-            buffer_[used_++] = v1;
-        if (code & KT_PATH_TWO_VALUES)
-            buffer_[used_++] = v2;
+        buffer_[used_] = code;
+        buffer_[used_ + 1] = v1;
+        buffer_[used_ + 2] = v2;
+        used_ += 1 + values_of(code);
         return true;
     }
 
@@ -82,7 +88,9 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
     kt_path_token tok;
     kt::names::TokenReader reader(text, *n, *table, tok, ahead);
     int32_t pos = 1;
-    bool seen_wild_step = false, seen_wild_leaf = false, broken = false;
+    // What the tokens so far forbid: ".." and root after a wildcard step,
+    // leaf names after "*". Only the first broken rule is reported.
+    bool no_up = false, no_leaf = false, broken = false;
     for (;;) {
         int32_t code = reader.read(&pos);
         if (code == KT_PATH_SYNTAX_ERROR)
@@ -93,15 +101,19 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
             OSTORE();
             return 0;
         }
-        if (!broken && seen_wild_step && (code == KT_PATH_UP || code == KT_PATH_ROOT)) {
+        if (broken)
+            continue;
+        if (no_up && (code == KT_PATH_UP || code == KT_PATH_ROOT)) {
             ER(&kErrUpAfterWildStep);
             broken = true;
-        } else if (!broken && seen_wild_leaf && (code & KT_PATH_LEAF)) {
+        } else if (no_leaf && (code & KT_PATH_LEAF)) {
             ER(&kErrLeafAfterWildLeaf);
             broken = true;
         }
-        seen_wild_step = seen_wild_step || (code & kWildStep) == kWildStep;
-        seen_wild_leaf = seen_wild_leaf || (code & kWildLeaf) == kWildLeaf;
+        if (code & KT_PATH_WILDCARD) {
+            no_up |= (code & kWildStep) == kWildStep;
+            no_leaf |= (code & kWildLeaf) == kWildLeaf;
+        }
     }
     if (broken)
         return 0;

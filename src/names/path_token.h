@@ -38,12 +38,15 @@ struct Lookahead {
 };
 
 // What a character does to the name being scanned; most only extend it,
-// which costs one table look-up.
-enum NameClass : unsigned char { kNamePart, kNameEnd, kDash, kDot, kAt };
+// which costs one table look-up, and the scan notes capitals on the way so
+// that a name already in lower case is not lower-cased again.
+enum NameClass : unsigned char { kNamePart = 0, kCapital = 1, kNameEnd, kDash, kDot, kAt };
 
 struct NameClasses {
     unsigned char of[256] = {};
     constexpr NameClasses() {
+        for (unsigned char c = 'A'; c <= 'Z'; ++c)
+            of[c] = kCapital;
         for (unsigned char c : {'/', '(', ')', '['})
             of[c] = kNameEnd;
         of[static_cast<unsigned char>('-')] = kDash;
@@ -61,12 +64,31 @@ class TokenReader {
         : t_(text), n_(n < 0 ? 0 : n), table_(table), tok_(tok), ahead_(ahead) {}
 
     // Reads the token at *pos into tok and returns its code; see SEPTH1.
-    int32_t read(int32_t *pos) {
+    [[gnu::always_inline]] int32_t read(int32_t *pos) {
         tok_ = kt_path_token{};
-        int32_t p = *pos, next = p;
+        int32_t p = *pos, next = p + 1, code;
         if (p > n_)
             return tok_.code = KT_PATH_END;
-        int32_t code = p < 1 ? kSyntax : token(p, &next);
+        if (p < 1)
+            return tok_.code = kSyntax;
+        switch (at(p)) {
+        case ')':
+            code = p == 1 ? kSyntax : KT_PATH_END;
+            break;
+        case '/':
+            code = p == 1 ? KT_PATH_ROOT : KT_PATH_SEPARATOR;
+            break;
+        case '.':
+            code = dots(p, &next);
+            break;
+        case '[':
+        case ',':
+            code = n_ - p >= 2 ? selection(p, &next) : name_token(p, &next);
+            break;
+        default:
+            code = name_token(p, &next);
+            break;
+        }
         if (code == kSyntax) {
             tok_ = kt_path_token{};
             return tok_.code = kSyntax;
@@ -76,37 +98,7 @@ class TokenReader {
     }
 
   private:
-
     static constexpr int32_t kSyntax = KT_PATH_SYNTAX_ERROR;
-
-    // The code of the token at 1 <= p <= n, and in *next where the next
-    // one starts.
-    int32_t token(int32_t p, int32_t *next) {
-        char c = at(p);
-        int32_t rest = n_ - p + 1;
-        switch (c) {
-        case ')':
-            *next = p + 1;
-            return p == 1 ? kSyntax : KT_PATH_END;
-        case '/':
-            *next = p + 1;
-            return p == 1 ? KT_PATH_ROOT : KT_PATH_SEPARATOR;
-        case '.':
-            if (rest >= 3 && at(p + 1) == '.' && at(p + 2) == '.')
-                return dots(p, 3, KT_PATH_ANY_LEVELS, next);
-            if (rest >= 2 && at(p + 1) == '.')
-                return dots(p, 2, KT_PATH_UP, next);
-            return dots(p, 1, KT_PATH_HERE, next);
-        case '[':
-        case ',':
-            if (rest >= 3)
-                return selection(p, next);
-            break;
-        default:
-            break;
-        }
-        return name_token(p, next);
-    }
 
     char at(int32_t k) const { return t_[k - 1]; }
     bool is(int32_t k, char c) const { return k >= 1 && k <= n_ && t_[k - 1] == c; }
@@ -122,21 +114,23 @@ class TokenReader {
         return word[i] == '\0';
     }
 
-    // A "." step, with the "/" after it when there is one.
-    int32_t dots(int32_t p, int32_t count, int32_t code, int32_t *next) const {
+    // ".", ".." or "..." at p, with the "/" after it when there is one.
+    int32_t dots(int32_t p, int32_t *next) const {
+        int32_t count = is(p + 1, '.') ? is(p + 2, '.') ? 3 : 2 : 1;
         *next = is(p + count, '/') ? p + count + 1 : p + count;
-        return code;
+        return count == 3 ? KT_PATH_ANY_LEVELS : count == 2 ? KT_PATH_UP : KT_PATH_HERE;
     }
 
     // The index of text(start..start+len-1) in the name table, lower-cased
-    // first unless it starts with "@"; `slot` 0 for V1, 1 for V2.
-    int32_t lookup(int32_t start, int32_t len, int slot) {
+    // first (when it may hold capitals) unless it starts with "@"; `slot` 0
+    // for V1, 1 for V2.
+    int32_t lookup(int32_t start, int32_t len, int slot, unsigned char capitals) {
         char *name = t_ + start - 1;
-        if (len > 0 && name[0] != '@')
+        if (capitals != 0 && len > 0 && name[0] != '@')
             for (int32_t i = 0; i < len; ++i)
                 name[i] = kt::text::lower_ascii(name[i]);
-        int32_t index = 0;
-        STE(&table_, name, &len, &index, len);
+        int32_t length = len, index = 0; // only the copy has its address taken
+        STE(&table_, name, &length, &index, len);
         tok_.name_start[slot] = start;
         tok_.name_length[slot] = len;
         return index;
@@ -228,10 +222,13 @@ class TokenReader {
             s = p + 2;
         int32_t k = s, dot = 0;
         bool arrow = false;
+        unsigned char capitals = 0; // kCapital seen
         for (; k <= n_; ++k) {
             unsigned char kind = kNameClass.of[static_cast<unsigned char>(at(k))];
-            if (kind == kNamePart)
+            if (kind <= kCapital) {
+                capitals |= kind;
                 continue;
+            }
             if (kind == kNameEnd)
                 break;
             if (kind == kDash) {
@@ -253,6 +250,7 @@ class TokenReader {
                 if (q > n_)
                     return kSyntax;
                 k = q;
+                capitals = kCapital; // not scanned: lower-case the name in any case
             }
         }
         if (arrow && dot != 0)
@@ -271,16 +269,16 @@ class TokenReader {
             } else if (star_a) {
                 if (!exact_a)
                     return kSyntax;
-                tok_.v1 = lookup(dot + 1, k - dot - 1, 0);
+                tok_.v1 = lookup(dot + 1, k - dot - 1, 0, capitals);
                 code = KT_PATH_ANY_NAME;
             } else if (star_b) {
                 if (!exact_b)
                     return kSyntax;
-                tok_.v1 = lookup(s, dot - s, 0);
+                tok_.v1 = lookup(s, dot - s, 0, capitals);
                 code = KT_PATH_NAME_ANY;
             } else {
-                tok_.v1 = lookup(s, dot - s, 0);
-                tok_.v2 = lookup(dot + 1, k - dot - 1, 1);
+                tok_.v1 = lookup(s, dot - s, 0, capitals);
+                tok_.v2 = lookup(dot + 1, k - dot - 1, 1, capitals);
                 code = KT_PATH_QUALIFIED;
             }
         } else if (starts_with_star(s, k)) {
@@ -288,7 +286,7 @@ class TokenReader {
                 return kSyntax;
             code = paren && closes_before_dot(k + 1) ? KT_PATH_ANY_BRANCH : KT_PATH_ANY;
         } else {
-            tok_.v1 = lookup(s, k - s, 0);
+            tok_.v1 = lookup(s, k - s, 0, capitals);
             if (k > n_)
                 code = KT_PATH_NAME;
             else if (at(s) == '/')
