@@ -41,9 +41,9 @@ uint64_t short_key(const char *p, size_t n) {
     return bytes | uint64_t{n} << 56;
 }
 
-// The last step folds the high half of the product, where every byte
-// counts, into the bits that pick the slot.
-uint32_t mixed(uint64_t h) { return static_cast<uint32_t>(((h ^ (h >> 32)) * kMul) >> 32); }
+// The high half of a product by kMul, where every bit of the word counts;
+// its top bits pick the slot.
+uint32_t high_half(uint64_t h) { return static_cast<uint32_t>(h >> 32); }
 
 uint32_t long_hash(std::string_view s) {
     uint64_t h = s.size() * kMul;
@@ -52,7 +52,7 @@ uint32_t long_hash(std::string_view s) {
         h = (h ^ load<uint64_t>(s.data() + i)) * kMul;
     if (i < s.size())
         h = (h ^ load<uint64_t>(s.data() + s.size() - 8)) * kMul; // overlaps the word before
-    return mixed(h);
+    return high_half(h);
 }
 
 class NameTable {
@@ -60,8 +60,8 @@ class NameTable {
     int32_t enter(std::string_view name) {
         bool is_short = name.size() <= kShortest;
         uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
-        uint32_t hash = is_short ? mixed(key * kMul) : long_hash(name);
-        for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+        uint32_t hash = is_short ? high_half(key * kMul) : long_hash(name);
+        for (size_t i = hash >> shift_;; i = (i + 1) & mask_) {
             const Slot &slot = slots_[i];
             if (slot.index == 0)
                 return add(name, hash, key, i);
@@ -105,10 +105,11 @@ class NameTable {
         std::vector<Slot> old(2 * slots_.size(), Slot{});
         old.swap(slots_);
         mask_ = slots_.size() - 1;
+        --shift_;
         for (const Slot &s : old) {
             if (s.index == 0)
                 continue;
-            size_t i = s.hash & mask_;
+            size_t i = s.hash >> shift_;
             while (slots_[i].index != 0)
                 i = (i + 1) & mask_;
             slots_[i] = s;
@@ -118,6 +119,7 @@ class NameTable {
     std::string chars_; // the long names, each after its length
     std::vector<Slot> slots_ = std::vector<Slot>(16, Slot{});
     size_t mask_ = 15;
+    int shift_ = 28; // 32 - log2 of the number of slots
     int32_t count_ = 0;
 };
 

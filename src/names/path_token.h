@@ -83,8 +83,11 @@ class TokenReader {
             break;
         case '[':
         case ',':
-            code = n_ - p >= 2 ? selection(p, &next) : name_token(p, &next);
-            break;
+            if (n_ - p >= 2) {
+                code = selection(p, &next);
+                break;
+            }
+            [[fallthrough]]; // too near the end: read as a name
         default:
             code = name_token(p, &next);
             break;
@@ -214,7 +217,7 @@ class TokenReader {
 
     // A name, a.b form, wildcard or branch function starting at p (after
     // an optional "(" or "->").
-    int32_t name_token(int32_t p, int32_t *next) {
+    [[gnu::always_inline]] int32_t name_token(int32_t p, int32_t *next) {
         int32_t s = p;
         if (at(p) == '(')
             s = p + 1;
