@@ -8,7 +8,7 @@
 
 #include "kt/iar.h"
 #include "names_test_util.h"
-#include "support/store_view.h"
+#include "support/iar_view.h"
 
 using namespace kt::names_test;
 
@@ -30,13 +30,6 @@ std::vector<int32_t> cells_of(const std::string &expected, int32_t table) {
     std::string w;
     while (in >> w)
         cells.push_back(w[0] == '=' ? index_of(w.substr(1), table) : static_cast<int32_t>(std::stol(w, nullptr, 0)));
-    return cells;
-}
-
-std::vector<int32_t> record_cells(int32_t record) {
-    std::vector<int32_t> cells;
-    for (int32_t i = 1; i <= kt_icell(record + 2); ++i)
-        cells.push_back(kt_icell(kt_icell(record + 1) + i));
     return cells;
 }
 
@@ -71,98 +64,65 @@ struct Model {
     }
 };
 
+// The plain forms of a level and of a selection item: "a" and "b" stand
+// for names, "n" and "m" for numbers, each giving a value in that order.
+const struct {
+    const char *form;
+    int32_t code;
+} kLevels[] = {{"a", KT_PATH_NAME},      {"a.b", KT_PATH_QUALIFIED}, {"a.*", KT_PATH_NAME_ANY},
+               {"*.b", KT_PATH_ANY_NAME}, {"*.*", KT_PATH_ANY_ANY},   {"*", KT_PATH_ANY},
+               {".", KT_PATH_HERE},       {"..", KT_PATH_UP},         {"...", KT_PATH_ANY_LEVELS}},
+  kItems[] = {{"n", KT_PATH_INDEX},      {"*", KT_PATH_INDEX_ANY},   {"n:m", KT_PATH_RANGE},
+              {"n:*", KT_PATH_RANGE_FROM}, {"*:m", KT_PATH_RANGE_TO}};
+
+// Levels joined by "/", some names with selections, sometimes after a
+// root; numbers now and then beyond 32 bits.
 Model random_path(std::mt19937 &rng, int32_t table) {
-    auto pick = [&rng](unsigned n) { return static_cast<int>(rng() % n); };
+    auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
     const char *const names[] = {"top", "X1", "r2", "Bus", "q", "net_7", "across", "THROUGH"};
-    auto name = [&] { return std::string(names[pick(8)]); };
-    // A selection number as written, and whether it fits 32 bits.
-    auto number = [&](int64_t &value) {
-        const int64_t edges[] = {0, 7, -3, INT32_MAX, INT32_MIN, int64_t{INT32_MAX} + 1, int64_t{INT32_MIN} - 1,
-                                 int64_t{1} << 32, -(int64_t{1} << 40)};
-        value = pick(3) ? pick(100) - 20 : edges[pick(9)];
-        return std::string(pick(8) ? "" : value < 0 ? "" : "+") + std::to_string(value);
-    };
+    const int64_t edges[] = {0, -3, INT32_MAX, INT32_MIN, int64_t{INT32_MAX} + 1, int64_t{INT32_MIN} - 1,
+                             int64_t{1} << 32};
     Model m;
+    // Writes a form with its placeholders filled in; the token's values.
+    auto fill = [&](const char *form, std::vector<int32_t> &values) {
+        for (const char *c = form; *c; ++c) {
+            if (*c == 'a' || *c == 'b') {
+                std::string name = names[pick(8)];
+                m.path += name;
+                values.push_back(index_of(name, table));
+            } else if (*c == 'n' || *c == 'm') {
+                int64_t v = pick(3) ? static_cast<int64_t>(pick(100)) - 20 : edges[pick(7)];
+                m.path += (v >= 0 && pick(4) == 0 ? "+" : "") + std::to_string(v);
+                m.syntax = m.syntax || v != static_cast<int32_t>(v);
+                values.push_back(static_cast<int32_t>(v));
+            } else {
+                m.path += *c;
+            }
+        }
+    };
     if (pick(3) == 0) {
         m.path = "/";
         m.token(KT_PATH_ROOT);
     }
-    int levels = pick(10) ? 1 + pick(6) : 30; // long paths outgrow the first cells
-    for (int level = 0; level < levels && !m.syntax; ++level) {
-        bool selected = false;
-        std::string a = name(), b = name();
-        switch (pick(10)) {
-        case 0:
-            m.path += a + "." + b;
-            m.token(KT_PATH_QUALIFIED, {index_of(a, table), index_of(b, table)});
-            break;
-        case 1:
-            m.path += a + ".*";
-            m.token(KT_PATH_NAME_ANY, {index_of(a, table)});
-            break;
-        case 2:
-            m.path += "*." + b;
-            m.token(KT_PATH_ANY_NAME, {index_of(b, table)});
-            break;
-        case 3: {
-            const bool both = pick(2);
-            m.path += both ? "*.*" : "*";
-            m.token(both ? KT_PATH_ANY_ANY : KT_PATH_ANY);
-            break;
+    const size_t levels = pick(10) ? 1 + pick(6) : 30; // long paths outgrow the first cells
+    for (size_t level = 0; level < levels; ++level) {
+        std::vector<int32_t> values;
+        const auto &form = kLevels[pick(9)];
+        fill(form.form, values);
+        m.token(form.code, values);
+        const size_t items = form.code == KT_PATH_NAME && pick(3) == 0 ? 1 + pick(3) : 0;
+        for (size_t item = 0; item < items; ++item) {
+            const auto &it = kItems[pick(5)];
+            m.path += item == 0 ? "[" : ",";
+            values.clear();
+            fill(it.form, values);
+            m.token(it.code, values);
         }
-        case 4: {
-            const int count = 1 + pick(3);
-            m.path += std::string(count, '.');
-            m.token(count == 1 ? KT_PATH_HERE : count == 2 ? KT_PATH_UP : KT_PATH_ANY_LEVELS);
-            break;
-        }
-        case 5: {
-            m.path += a + "[";
-            m.token(KT_PATH_NAME, {index_of(a, table)});
-            for (int item = pick(3); item >= 0; --item) {
-                int64_t v1 = 0, v2 = 0;
-                std::string n1 = number(v1), n2 = number(v2);
-                bool fits1 = v1 == static_cast<int32_t>(v1), fits2 = v2 == static_cast<int32_t>(v2);
-                switch (pick(5)) {
-                case 0:
-                    m.path += n1;
-                    m.syntax = m.syntax || !fits1;
-                    m.token(KT_PATH_INDEX, {static_cast<int32_t>(v1)});
-                    break;
-                case 1:
-                    m.path += "*";
-                    m.token(KT_PATH_INDEX_ANY);
-                    break;
-                case 2:
-                    m.path += n1 + ":" + n2;
-                    m.syntax = m.syntax || !fits1 || !fits2;
-                    m.token(KT_PATH_RANGE, {static_cast<int32_t>(v1), static_cast<int32_t>(v2)});
-                    break;
-                case 3:
-                    m.path += n1 + ":*";
-                    m.syntax = m.syntax || !fits1;
-                    m.token(KT_PATH_RANGE_FROM, {static_cast<int32_t>(v1)});
-                    break;
-                default:
-                    m.path += "*:" + n2;
-                    m.syntax = m.syntax || !fits2;
-                    m.token(KT_PATH_RANGE_TO, {static_cast<int32_t>(v2)});
-                    break;
-                }
-                m.path += item > 0 ? "," : "]";
-            }
-            selected = true;
-            break;
-        }
-        default:
-            m.path += a;
-            m.token(KT_PATH_NAME, {index_of(a, table)});
-            break;
-        }
+        m.path += items > 0 ? "]" : "";
         // A name or a dot step takes the "/" after it; after "]" it is a token.
         if (level + 1 < levels) {
             m.path += "/";
-            if (selected)
+            if (items > 0)
                 m.token(KT_PATH_SEPARATOR);
         }
     }
@@ -184,7 +144,7 @@ TEST(PathCompileTest, RandomPlainPathsMatchTheirModel) {
             EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << m.path;
         } else {
             ASSERT_NE(record, 0) << m.path;
-            EXPECT_EQ(record_cells(record), m.cells) << m.path;
+            EXPECT_EQ(kt::test::iar_values(record), m.cells) << m.path;
             IARFS(&record);
         }
     }
@@ -214,7 +174,7 @@ TEST(PathCompileTest, OtherFormsGiveTheirRecords) {
         kt_host_reset_errors();
         int32_t table = fresh_table(), record = compile(c.path, table);
         ASSERT_NE(record, 0) << c.path.substr(0, 40);
-        EXPECT_EQ(record_cells(record), cells_of(c.cells, table)) << c.path.substr(0, 40);
+        EXPECT_EQ(kt::test::iar_values(record), cells_of(c.cells, table)) << c.path.substr(0, 40);
         EXPECT_EQ(kt_host_error_count(), 0) << c.path.substr(0, 40);
         IARFS(&record);
     }
