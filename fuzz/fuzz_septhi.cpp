@@ -1,5 +1,6 @@
 // The path tokenizer on any text: every token but the end moves forward
-// and stays in the text (the sanitizer watches the reads); the compiler
+// and stays in the text (the sanitizer watches the reads); a walk that
+// remembers what it saw ahead reads the same tokens; the compiler
 // reports exactly the first broken sequence rule of the tokens read before
 // any syntax error, and otherwise gives the codes and values the tokens
 // gave, with nothing left in the store.
@@ -20,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     kt_host_reset_errors();
     int64_t baseline = kt_host_store_bytes_in_use();
 
-    Exact tokens(input);
+    Exact tokens(input), walked(input);
+    kt_path_reader reader = {walked.get(), walked.n, table, 1, 0, 0};
     std::vector<int32_t> cells;
     bool syntax_error = false, wild_step = false, wild_leaf = false;
     int32_t pos = 1, rule = 0;
@@ -28,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         require(steps <= tokens.n + 1);
         kt_path_token t;
         int32_t before = pos, code = kt_path_token_read(tokens.get(), tokens.n, &pos, table, &t);
+        kt_path_token w;
+        require(kt_path_next(&reader, &w) == code && reader.pos == pos && w.v1 == t.v1 && w.v2 == t.v2);
         if (code == KT_PATH_SYNTAX_ERROR) {
             require(pos == before && t.v1 == 0 && t.v2 == 0);
             syntax_error = true;

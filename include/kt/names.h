@@ -63,7 +63,11 @@ enum {
  * start with "@") and replaced by their index in name table `table` (host
  * STE). Advances pos past the token and returns its code. Every token but
  * the end token at pos > n moves pos forward; a syntax error (also at a
- * position below 1) leaves pos as it was. The hidden length is not used. */
+ * position below 1, a ")" in position 1, or an index or bound outside the
+ * 32-bit range) leaves pos as it was. The hidden length is not used.
+ * Telling "f(" from a name looks ahead to the next ")" or ".", so a caller
+ * stepping through a whole path with SEPTH1 may read a text of many "("
+ * in quadratic time; kt_path_next remembers what it has seen and does not. */
 KT_API int32_t SEPTH1(char *text, const int32_t *n, int32_t *pos, const int32_t *table, int32_t *v1,
                       int32_t *v2, int32_t *code, int32_t text_len);
 /** SEPTHI(text, n, table, out): compiles a whole path into an integer array
@@ -89,6 +93,27 @@ typedef struct kt_path_token {
 } kt_path_token;
 /** SEPTH1 with plain values, filling *token; returns the token code. */
 KT_API int32_t kt_path_token_read(char *text, int32_t n, int32_t *pos, int32_t table, kt_path_token *token);
+
+/** A walk through one path, token by token: the text (names are
+ * lower-cased in it as they are read), its length, the name table, the
+ * position of the next token (1 at the start) and what the walk has seen
+ * ahead of it (both 0 at the start). Start it as
+ * `kt_path_reader r = {text, n, table, 1, 0, 0};` and leave the text
+ * alone until the walk ends. */
+typedef struct kt_path_reader {
+    /// @{
+    /** The path and its length, the name table, the next position. */
+    char *text;
+    int32_t n, table, pos;
+    /// @}
+    /// @{
+    /** Where the next ")" or "." from ahead_from on stands (0: not seen yet). */
+    int32_t ahead_from, ahead_at;
+    /// @}
+} kt_path_reader;
+/** Reads the token at reader->pos as kt_path_token_read does and advances
+ * reader->pos; a whole walk takes time in proportion to the path's length. */
+KT_API int32_t kt_path_next(kt_path_reader *reader, kt_path_token *token);
 
 /* ---- result file identifiers -----------------------------------------
  * Kinds: 1 wf, 2 p1 (or kt_pl), 3 p2, 4 p3, 5 d1, 6 d2, 7 d3, 8 e1, 9 e2,

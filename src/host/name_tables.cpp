@@ -1,22 +1,126 @@
 // STE: name tables keyed by a caller-chosen handle. Names are kept exactly
 // (case and all) and numbered 1, 2, ... in order of first entry.
 //
-// The path tokenizer calls STE for every name of every path, so a hit must
-// not allocate: keys are views into the table's own copies, which a deque
-// never moves, and the table last used is remembered.
-#include <deque>
+// The path tokenizer calls STE for every name of every path, so a lookup
+// is one hash of the name and a probe or two: an open-addressed slot array
+// (a power of two, at most three quarters full) holds each name's hash and
+// index, and the name itself when it is short, as most are; longer names
+// lie back to back in one character buffer. A hit allocates nothing, and
+// the table last used is remembered.
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "../common/abi.h"
 #include "kt/host.h"
 
 namespace {
 
-struct NameTable {
-    std::deque<std::string> names; // index k is names[k - 1]
-    std::unordered_map<std::string_view, int32_t> index;
+template <typename T> T load(const char *p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+constexpr uint64_t kMul = 0x9E3779B97F4A7C15u;
+constexpr size_t kShortest = 7; // names up to this long live in their slot
+constexpr uint64_t kLongName = uint64_t{0xFF} << 56, kPlace = (uint64_t{1} << 56) - 1;
+
+// A short name as one word: its bytes, zero-padded, and its length in the
+// top byte, so that equal words mean equal names. Fixed-size loads (which
+// may overlap) touch nothing outside the name.
+uint64_t short_key(const char *p, size_t n) {
+    uint64_t bytes = 0;
+    if (n >= 4)
+        bytes = load<uint32_t>(p) | uint64_t{load<uint32_t>(p + n - 4)} << (8 * (n - 4));
+    else if (n > 0)
+        bytes = static_cast<unsigned char>(p[0]) | uint64_t{static_cast<unsigned char>(p[n / 2])} << (8 * (n / 2)) |
+                uint64_t{static_cast<unsigned char>(p[n - 1])} << (8 * (n - 1));
+    return bytes | uint64_t{n} << 56;
+}
+
+// The high half of a product by kMul, where every bit of the word counts;
+// its top bits pick the slot.
+uint32_t high_half(uint64_t h) { return static_cast<uint32_t>(h >> 32); }
+
+uint32_t long_hash(std::string_view s) {
+    uint64_t h = s.size() * kMul;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        h = (h ^ load<uint64_t>(s.data() + i)) * kMul;
+    if (i < s.size())
+        h = (h ^ load<uint64_t>(s.data() + s.size() - 8)) * kMul; // overlaps the word before
+    return high_half(h);
+}
+
+class NameTable {
+  public:
+    int32_t enter(std::string_view name) {
+        bool is_short = name.size() <= kShortest;
+        uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
+        uint32_t hash = is_short ? high_half(key * kMul) : long_hash(name);
+        for (size_t i = hash >> shift_;; i = (i + 1) & mask_) {
+            const Slot &slot = slots_[i];
+            if (slot.index == 0)
+                return add(name, hash, key, i);
+            if (slot.hash == hash && (is_short ? slot.key == key : is_long_name(slot.key, name)))
+                return slot.index;
+        }
+    }
+
+  private:
+    // A name's hash and index, and either the name itself (short_key) or
+    // kLongName with the place in chars_ where it is kept as its length
+    // (4 bytes) and its bytes. A lookup of a short name reads its slot and
+    // nothing else.
+    struct Slot {
+        uint32_t hash;
+        int32_t index; // 0: free
+        uint64_t key;
+    };
+
+    bool is_long_name(uint64_t key, std::string_view name) const {
+        if ((key & ~kPlace) != kLongName)
+            return false;
+        const char *kept = chars_.data() + (key & kPlace);
+        return load<uint32_t>(kept) == name.size() && std::memcmp(kept + 4, name.data(), name.size()) == 0;
+    }
+
+    int32_t add(std::string_view name, uint32_t hash, uint64_t key, size_t free_slot) {
+        if (name.size() > kShortest) {
+            key = kLongName | chars_.size();
+            uint32_t length = static_cast<uint32_t>(name.size());
+            chars_.append(reinterpret_cast<const char *>(&length), sizeof length);
+            chars_.append(name);
+        }
+        slots_[free_slot] = {hash, ++count_, key};
+        if (4 * static_cast<size_t>(count_) > 3 * mask_)
+            grow();
+        return count_;
+    }
+
+    void grow() {
+        std::vector<Slot> old(2 * slots_.size(), Slot{});
+        old.swap(slots_);
+        mask_ = slots_.size() - 1;
+        --shift_;
+        for (const Slot &s : old) {
+            if (s.index == 0)
+                continue;
+            size_t i = s.hash >> shift_;
+            while (slots_[i].index != 0)
+                i = (i + 1) & mask_;
+            slots_[i] = s;
+        }
+    }
+
+    std::string chars_; // the long names, each after its length
+    std::vector<Slot> slots_ = std::vector<Slot>(16, Slot{});
+    size_t mask_ = 15;
+    int shift_ = 28; // 32 - log2 of the number of slots
+    int32_t count_ = 0;
 };
 
 struct Tables {
@@ -43,15 +147,9 @@ Tables &tables() {
 extern "C" int32_t STE(const int32_t *table, const char *name, const int32_t *length, int32_t *index,
                        int32_t name_len) {
     (void)name_len;
-    NameTable &t = tables().get(*table);
     std::string_view key(name, *length > 0 ? static_cast<size_t>(*length) : 0);
-    auto it = t.index.find(key);
-    if (it == t.index.end()) {
-        t.names.emplace_back(key);
-        it = t.index.emplace(t.names.back(), static_cast<int32_t>(t.names.size())).first;
-    }
-    *index = it->second;
-    return it->second;
+    *index = tables().get(*table).enter(key);
+    return *index;
 }
 
 KT_FORTRAN_ALIAS(STE, ste_)

@@ -1,10 +1,11 @@
 // Compiled paths: the tokens of a whole path as an integer array record,
 // each code followed by its values; the end token is not stored.
 //
-// The tokens are gathered in a managed list that is freed on every road
-// out, so the result is a complete record or 0 and nothing is left behind.
-// Only the first broken sequence rule is reported; reading still goes on to
-// the end, where a later syntax error gives 0 without another message.
+// The cells gather in a buffer on the stack; a path that outgrows it goes
+// on in a managed list, freed on every road out, so the result is a
+// complete record or 0 and nothing is left behind. Only the first broken
+// sequence rule is reported; reading still goes on to the end, where a
+// later syntax error gives 0 without another message.
 #include "../common/abi.h"
 #include "kt/host.h"
 #include "kt/iar.h"
@@ -18,9 +19,62 @@ constexpr int32_t kWildStep = KT_PATH_WILDCARD | KT_PATH_STEP;
 constexpr int32_t kWildLeaf = KT_PATH_WILDCARD | KT_PATH_LEAF;
 constexpr int32_t kErrUpAfterWildStep = 7056, kErrLeafAfterWildLeaf = 7003;
 
-int32_t values_of(int32_t code) {
-    return (code & KT_PATH_ONE_VALUE ? 1 : 0) + (code & KT_PATH_TWO_VALUES ? 2 : 0);
-}
+// The flag 0x01 means one value and 0x02 two, never both.
+constexpr int32_t values_of(int32_t code) { return code & (KT_PATH_ONE_VALUE | KT_PATH_TWO_VALUES); }
+static_assert(values_of(KT_PATH_QUALIFIED) == 2 && values_of(KT_PATH_NAME) == 1 && values_of(KT_PATH_ANY) == 0);
+
+// The cells of the record being built. Typical paths fit the buffer and
+// cost no store request before the record itself.
+class Cells {
+  public:
+    Cells() = default;
+    Cells(const Cells &) = delete;
+    Cells &operator=(const Cells &) = delete;
+    ~Cells() {
+        if (list_ != 0)
+            LSTD(&list_);
+    }
+
+    // Appends a token's code and its values; false when the store refuses.
+    bool add(int32_t code, int32_t v1, int32_t v2) {
+        if (used_ + 3 > kBuffered && !spill())
+            return false;
+        buffer_[used_] = code;
+        buffer_[used_ + 1] = v1;
+        buffer_[used_ + 2] = v2;
+        used_ += 1 + values_of(code);
+        return true;
+    }
+
+    // The record of all cells, or 0 when the store refuses.
+    int32_t record() {
+        int32_t record = 0;
+        if (list_ == 0) {
+            IARIE(buffer_, &used_, &record);
+        } else if (spill()) {
+            int32_t count = kt_icell(list_ + 2);
+            IARIE(kt_iptr(kt_icell(list_ + 1) + 1), &count, &record);
+        }
+        return record;
+    }
+
+  private:
+    static constexpr int32_t kBuffered = 64;
+
+    // Moves the buffered cells to the end of the list.
+    bool spill() {
+        int32_t capacity = 2 * kBuffered, kind = 1;
+        if (list_ == 0 && LSTI(&capacity, &kind, &list_) == 0)
+            return false;
+        if (used_ > 0 && LSTEA(&list_, buffer_, &used_) == 0)
+            return false;
+        used_ = 0;
+        return true;
+    }
+
+    int32_t buffer_[kBuffered];
+    int32_t used_ = 0, list_ = 0;
+};
 
 } // namespace
 
@@ -29,46 +83,43 @@ extern "C" {
 int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out, int32_t text_len) {
     (void)text_len; // the explicit count rules
     *out = 0;
-    int32_t list = 0, capacity = 10, kind = 1;
-    if (LSTI(&capacity, &kind, &list) == 0) {
-        OSTORE();
-        return 0;
-    }
-    int32_t pos = 1, len = *n < 0 ? 0 : *n;
-    bool seen_wild_step = false, seen_wild_leaf = false, broken = false, ok = true;
+    Cells cells;
+    kt::names::Lookahead ahead;
     kt_path_token tok;
+    kt::names::TokenReader reader(text, *n, *table, tok, ahead);
+    int32_t pos = 1;
+    // What the tokens so far forbid: ".." and root after a wildcard step,
+    // leaf names after "*". Only the first broken rule is reported.
+    bool no_up = false, no_leaf = false, broken = false;
     for (;;) {
-        int32_t code = kt::names::read_path_token(text, len, &pos, *table, tok);
-        if (code == KT_PATH_SYNTAX_ERROR) {
-            ok = false;
-            break;
-        }
+        int32_t code = reader.read(&pos);
+        if (code == KT_PATH_SYNTAX_ERROR)
+            return 0;
         if (code == KT_PATH_END)
             break;
-        int32_t values = values_of(code);
-        if (LSTE(&list, &code) == 0 || (values > 0 && LSTE(&list, &tok.v1) == 0) ||
-            (values > 1 && LSTE(&list, &tok.v2) == 0)) {
+        if (!cells.add(code, tok.v1, tok.v2)) {
             OSTORE();
-            ok = false;
-            break;
+            return 0;
         }
-        if (!broken && seen_wild_step && (code == KT_PATH_UP || code == KT_PATH_ROOT)) {
+        if (broken)
+            continue;
+        if (no_up && (code == KT_PATH_UP || code == KT_PATH_ROOT)) {
             ER(&kErrUpAfterWildStep);
             broken = true;
-        } else if (!broken && seen_wild_leaf && (code & KT_PATH_LEAF)) {
+        } else if (no_leaf && (code & KT_PATH_LEAF)) {
             ER(&kErrLeafAfterWildLeaf);
             broken = true;
         }
-        seen_wild_step = seen_wild_step || (code & kWildStep) == kWildStep;
-        seen_wild_leaf = seen_wild_leaf || (code & kWildLeaf) == kWildLeaf;
+        if (code & KT_PATH_WILDCARD) {
+            no_up |= (code & kWildStep) == kWildStep;
+            no_leaf |= (code & kWildLeaf) == kWildLeaf;
+        }
     }
-    int32_t record = 0;
-    if (ok && !broken) {
-        int32_t count = kt_icell(list + 2);
-        if (IARIE(kt_iptr(kt_icell(list + 1) + 1), &count, &record) == 0)
-            OSTORE();
-    }
-    LSTD(&list);
+    if (broken)
+        return 0;
+    int32_t record = cells.record();
+    if (record == 0)
+        OSTORE();
     *out = record;
     return record;
 }

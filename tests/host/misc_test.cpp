@@ -7,6 +7,8 @@
 #include <cfloat>
 #include <climits>
 #include <cstring>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,25 @@ TEST(NameTables, EachHandleNumbersNamesInOrderOfFirstEntry) {
         int32_t index = -1;
         EXPECT_EQ(STE(&e.table, e.name, &e.length, &index, static_cast<int32_t>(std::strlen(e.name))), e.index);
         EXPECT_EQ(index, e.index) << e.table << " " << e.name << "/" << e.length;
+    }
+}
+
+// Enough names to grow the tables many times, among them names that share
+// long prefixes, differ only in case or length, or are empty; each must
+// keep the index of its first entry, as a map of first entries says.
+TEST(NameTables, ManyNamesKeepTheIndexOfTheirFirstEntry) {
+    std::map<std::pair<int32_t, std::string>, int32_t> first;
+    std::map<int32_t, int32_t> count;
+    std::mt19937 rng(11);
+    for (int i = 0; i < 30000; ++i) {
+        int32_t table = 910010 + static_cast<int32_t>(rng() % 3);
+        std::string name = std::string(rng() % 3 == 0 ? "a_common_prefix_of_the_name_" : "") +
+                           std::to_string(rng() % 20000) + (rng() % 2 ? "X" : "x");
+        name.resize(rng() % 50 == 0 ? 0 : name.size());
+        int32_t len = static_cast<int32_t>(name.size()), index = 0;
+        auto known = first.emplace(std::make_pair(table, name), count[table] + 1);
+        count[table] += known.second ? 1 : 0;
+        ASSERT_EQ(STE(&table, name.data(), &len, &index, len), known.first->second) << table << " " << name;
     }
 }
 

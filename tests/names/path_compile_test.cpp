@@ -1,16 +1,26 @@
-// Compiled paths: the records of accepted paths, the sequence rules and
-// their single report.
+// Compiled paths: random paths of the plain forms against a model of their
+// records and sequence rules, the other forms by example, and the single
+// report of a broken rule.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 #include "kt/iar.h"
 #include "names_test_util.h"
-#include "support/store_view.h"
+#include "support/iar_view.h"
 
 using namespace kt::names_test;
 
 namespace {
+
+int32_t index_of(std::string name, int32_t table) {
+    for (char &c : name)
+        c = kt::text_test::lower(c);
+    int32_t index = 0, len = static_cast<int32_t>(name.size());
+    STE(&table, name.data(), &len, &index, len);
+    return index;
+}
 
 // "0x2421 =top 3": codes in hex, "=name" the name's index in the table,
 // other words plain numbers.
@@ -18,22 +28,8 @@ std::vector<int32_t> cells_of(const std::string &expected, int32_t table) {
     std::vector<int32_t> cells;
     std::istringstream in(expected);
     std::string w;
-    while (in >> w) {
-        if (w[0] == '=') {
-            int32_t index = 0, len = static_cast<int32_t>(w.size()) - 1;
-            STE(&table, w.data() + 1, &len, &index, len);
-            cells.push_back(index);
-        } else {
-            cells.push_back(static_cast<int32_t>(std::stol(w, nullptr, 0)));
-        }
-    }
-    return cells;
-}
-
-std::vector<int32_t> record_cells(int32_t record) {
-    std::vector<int32_t> cells;
-    for (int32_t i = 1; i <= kt_icell(record + 2); ++i)
-        cells.push_back(kt_icell(kt_icell(record + 1) + i));
+    while (in >> w)
+        cells.push_back(w[0] == '=' ? index_of(w.substr(1), table) : static_cast<int32_t>(std::stol(w, nullptr, 0)));
     return cells;
 }
 
@@ -45,37 +41,153 @@ int32_t compile(const std::string &path, int32_t table) {
     return result;
 }
 
-TEST(PathCompileTest, RecordsHoldCodesAndValues) {
+// A path of the plain forms and what compiling it must give: its cells, or
+// a syntax error (a number beyond 32 bits), and the first broken rule.
+struct Model {
+    std::string path;
+    std::vector<int32_t> cells;
+    bool syntax = false, wild_step = false, wild_leaf = false;
+    int32_t rule = 0;
+
+    void token(int32_t code, std::vector<int32_t> values = {}) {
+        if (syntax)
+            return;
+        if (rule == 0 && wild_step && (code == KT_PATH_UP || code == KT_PATH_ROOT))
+            rule = 7056; // ".." or root after "...", "a.*", "*.b" or "*.*"
+        else if (rule == 0 && wild_leaf && (code == KT_PATH_NAME || code == KT_PATH_ANY))
+            rule = 7003; // a leaf after "*"
+        wild_step = wild_step || code == KT_PATH_ANY_LEVELS || code == KT_PATH_NAME_ANY ||
+                    code == KT_PATH_ANY_NAME || code == KT_PATH_ANY_ANY;
+        wild_leaf = wild_leaf || code == KT_PATH_ANY;
+        cells.push_back(code);
+        cells.insert(cells.end(), values.begin(), values.end());
+    }
+};
+
+// The plain forms of a level and of a selection item: "a" and "b" stand
+// for names, "n" and "m" for numbers, each giving a value in that order.
+const struct {
+    const char *form;
+    int32_t code;
+} kLevels[] = {{"a", KT_PATH_NAME},      {"a.b", KT_PATH_QUALIFIED}, {"a.*", KT_PATH_NAME_ANY},
+               {"*.b", KT_PATH_ANY_NAME}, {"*.*", KT_PATH_ANY_ANY},   {"*", KT_PATH_ANY},
+               {".", KT_PATH_HERE},       {"..", KT_PATH_UP},         {"...", KT_PATH_ANY_LEVELS}},
+  kItems[] = {{"n", KT_PATH_INDEX},      {"*", KT_PATH_INDEX_ANY},   {"n:m", KT_PATH_RANGE},
+              {"n:*", KT_PATH_RANGE_FROM}, {"*:m", KT_PATH_RANGE_TO}};
+
+// Levels joined by "/", some names with selections, sometimes after a
+// root; numbers now and then beyond 32 bits.
+Model random_path(std::mt19937 &rng, int32_t table) {
+    auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+    const char *const names[] = {"top", "X1", "r2", "Bus", "q", "net_7", "across", "THROUGH"};
+    const int64_t edges[] = {0, -3, INT32_MAX, INT32_MIN, int64_t{INT32_MAX} + 1, int64_t{INT32_MIN} - 1,
+                             int64_t{1} << 32};
+    Model m;
+    // Writes a form with its placeholders filled in; the token's values.
+    auto fill = [&](const char *form, std::vector<int32_t> &values) {
+        for (const char *c = form; *c; ++c) {
+            if (*c == 'a' || *c == 'b') {
+                std::string name = names[pick(8)];
+                m.path += name;
+                values.push_back(index_of(name, table));
+            } else if (*c == 'n' || *c == 'm') {
+                int64_t v = pick(3) ? static_cast<int64_t>(pick(100)) - 20 : edges[pick(7)];
+                m.path += (v >= 0 && pick(4) == 0 ? "+" : "") + std::to_string(v);
+                m.syntax = m.syntax || v != static_cast<int32_t>(v);
+                values.push_back(static_cast<int32_t>(v));
+            } else {
+                m.path += *c;
+            }
+        }
+    };
+    if (pick(3) == 0) {
+        m.path = "/";
+        m.token(KT_PATH_ROOT);
+    }
+    const size_t levels = pick(10) ? 1 + pick(6) : 30; // long paths outgrow the first cells
+    for (size_t level = 0; level < levels; ++level) {
+        std::vector<int32_t> values;
+        const auto &form = kLevels[pick(9)];
+        fill(form.form, values);
+        m.token(form.code, values);
+        const size_t items = form.code == KT_PATH_NAME && pick(3) == 0 ? 1 + pick(3) : 0;
+        for (size_t item = 0; item < items; ++item) {
+            const auto &it = kItems[pick(5)];
+            m.path += item == 0 ? "[" : ",";
+            values.clear();
+            fill(it.form, values);
+            m.token(it.code, values);
+        }
+        m.path += items > 0 ? "]" : "";
+        // A name or a dot step takes the "/" after it; after "]" it is a token.
+        if (level + 1 < levels) {
+            m.path += "/";
+            if (items > 0)
+                m.token(KT_PATH_SEPARATOR);
+        }
+    }
+    return m;
+}
+
+TEST(PathCompileTest, RandomPlainPathsMatchTheirModel) {
+    std::mt19937 rng(5101);
+    for (int i = 0; i < 3000; ++i) {
+        kt_host_reset_errors();
+        int64_t baseline = kt_host_store_bytes_in_use();
+        int32_t table = fresh_table();
+        Model m = random_path(rng, table);
+        int32_t record = compile(m.path, table);
+        ASSERT_EQ(kt_host_error_count(), m.rule ? 1 : 0) << m.path;
+        EXPECT_EQ(kt_host_error_number(1), m.rule) << m.path;
+        if (m.syntax || m.rule) {
+            ASSERT_EQ(record, 0) << m.path;
+            EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << m.path;
+        } else {
+            ASSERT_NE(record, 0) << m.path;
+            EXPECT_EQ(kt::test::iar_values(record), m.cells) << m.path;
+            IARFS(&record);
+        }
+    }
+    kt_host_reset_errors();
+}
+
+std::string repeated(const std::string &s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+TEST(PathCompileTest, OtherFormsGiveTheirRecords) {
     const struct {
-        const char *path, *cells;
+        std::string path, cells;
     } cases[] = {
         {"", ""},
-        {"/top/a.b", "0x0410 0x2421 =top 0x1412 =a =b"},
-        {"bus[1:4]/q", "0x2421 =bus 0x340A 1 4 0x4010 0x2421 =q"},
         {"bus[2:*],*]", "0x2421 =bus 0x380D 2 0x300C"},
         {"across(p)", "0x5C40 0x2421 =p"},
         {"v(x)", "0x5041 =v 0x2421 =x"},
-        {"x.*/*.y", "0x1815 =x 0x1C15 =y"},
-        {"../Top", "0x0C10 0x2421 =top"},
+        // Every "(" looks ahead to the same ")" or ".".
+        {repeated("through(", 5000) + "x)", repeated("0x5840 ", 5000) + "0x2421 =x"},
+        {repeated("through(", 5000) + "a.b)", repeated("0x2421 =through ", 5000) + "0x1412 =a =b"},
     };
     for (const auto &c : cases) {
         kt_host_reset_errors();
         int32_t table = fresh_table(), record = compile(c.path, table);
-        ASSERT_NE(record, 0) << c.path;
-        EXPECT_EQ(record_cells(record), cells_of(c.cells, table)) << c.path;
-        EXPECT_EQ(kt_host_error_count(), 0) << c.path;
+        ASSERT_NE(record, 0) << c.path.substr(0, 40);
+        EXPECT_EQ(kt::test::iar_values(record), cells_of(c.cells, table)) << c.path.substr(0, 40);
+        EXPECT_EQ(kt_host_error_count(), 0) << c.path.substr(0, 40);
         IARFS(&record);
     }
 }
 
-// 0: a syntax error, refused without a message.
+// Reading goes on after a broken rule, and only the first is reported; a
+// syntax error gives 0 without a message.
 TEST(PathCompileTest, RefusedPathsReportOnlyTheFirstBrokenRule) {
     const struct {
         const char *path;
         int32_t error;
     } cases[] = {
-        {"*.*/..", 7056}, {".../..", 7056},    {"a.*/../x", 7056}, {".../(/x", 7056},   {"*/a", 7003},
-        {"a/*/*", 7003},  {"*.*/../*/a", 7056}, {"*/a/b.c.d", 7003}, {"bus[x]", 0},       {"x[", 0},
+        {".../(/x", 7056}, {"*.*/../*/a", 7056}, {"*/a/b.c.d", 7003}, {"bus[x]", 0}, {"x[", 0}, {")/a", 0},
     };
     for (const auto &c : cases) {
         kt_host_reset_errors();

@@ -13,27 +13,15 @@ struct Case {
     const char *path, *tokens;
 };
 
+// The plain forms (levels, a.b, wildcards, dots, selections) are covered
+// by the random paths of the compiler's tests; these are the others.
 const Case kAccepted[] = {
     {"", "17"},
-    {"/top/a.b", "1 9:top 5:a,b 17"},
-    {"bus[1]/x", "9:bus 11:1 16 9:x 17"},
-    {"../x", "3 9:x 17"},
-    {"./x", "2 9:x 17"},
     {".x", "2 9:x 17"},
-    {".../*", "4 10 17"},
     {"...", "4 17"},
-    {"*.*/..", "8 3 17"},
-    {"*/a", "10 9:a 17"},
-    {"a/*", "9:a 10 17"},
-    {"a.*", "6:a 17"},
-    {"*.b", "7:b 17"},
-    {"bus[1:4]", "9:bus 13:1,4 17"},
-    {"bus[2,5]", "9:bus 11:2 11:5 17"},
-    {"bus[*:3]", "9:bus 15:3 17"},
-    {"bus[2:*]", "9:bus 14:2 17"},
-    {"bus[*]/q", "9:bus 12 16 9:q 17"},
     {"bus[,-3]", "9:bus 11:0 11:-3 17"},
     {"bus[1,2]x", "9:bus 11:1 11:2 9:x 17"},
+    {"x[-2147483648:+02147483647]", "9:x 13:-2147483648,2147483647 17"},
     {"across(p)", "23:across 9:p 17"},
     {"ACROSS(P)", "23:across 9:p 17"},
     {"through(n1)", "22:through 9:n1 17"},
@@ -41,18 +29,17 @@ const Case kAccepted[] = {
     {"v(", "20:v 17"},
     {"across(a.b)", "9:across 5:a,b 17"},
     {"v(a/b.c", "9:v 9:a 5:b,c 17"},
+    {"f(g(a.b)h(x)", "9:f 9:g 5:a,b 20:h 9:x 17"},
+    {"*(f(a.b)", "10 9:f 5:a,b 17"},
     {"*(a)", "21 9:a 17"},
     {"*(a.b)", "10 5:a,b 17"},
-    {"A.B", "5:a,b 17"},
     {"@\"A.B\"", "9:@\"A.B\" 17"},
     {"@\"X/(]\".Y", "5:@\"X/(]\",y 17"},
     {"a->b", "9:a 9:b 17"},
     {"->/b", "1: 9:b 17"},
     {"(/a", "1: 9:a 17"},
     {"a)b", "9:a 9:b 17"},
-    {")a", "17"},
     {"(", "9: 17"},
-    {"top/x1.r2", "9:top 5:x1,r2 17"},
 };
 
 TEST(PathTokenTest, PathsGiveTheirTokenSequences) {
@@ -60,12 +47,20 @@ TEST(PathTokenTest, PathsGiveTheirTokenSequences) {
         EXPECT_EQ(tokens_of(c.path), c.tokens) << c.path;
 }
 
-TEST(PathTokenTest, RejectedFormsAreSyntaxErrors) {
+// "2@p": refused at position p, which the reader keeps.
+TEST(PathTokenTest, RejectedFormsAreSyntaxErrorsWhereTheyStart) {
     const Case rejected[] = {
-        {"a.b.c", "2"},     {"a.b->c", "2"},    {"bus[x]", "9:bus 2"}, {"bus[1:x]", "9:bus 2"},
-        {"bus[1", "9:bus 2"}, {"bus[", "9:bus 2"},   {"bus[1:", "9:bus 2"}, {"bus[1:2:3]", "9:bus 2"},
-        {"bus[*:*]", "9:bus 2"}, {"*x", "2"},       {"x.*y", "2"},        {"**.a", "2"},
-        {"@x", "2"},        {"@\"abc", "2"},    {"a/@", "9:a 2"},     {"[", "2"},
+        {"a.b.c", "2@1"},           {"a.b->c", "2@1"},           {"bus[x]", "9:bus 2@4"},
+        {"bus[1:x]", "9:bus 2@4"},  {"bus[1", "9:bus 2@4"},      {"bus[", "9:bus 2@4"},
+        {"bus[1:", "9:bus 2@4"},    {"bus[1:2:3]", "9:bus 2@4"}, {"bus[*:*]", "9:bus 2@4"},
+        {"*x", "2@1"},              {"x.*y", "2@1"},             {"**.a", "2@1"},
+        {"@x", "2@1"},              {"@\"abc", "2@1"},           {"a/@", "9:a 2@3"},
+        {"[", "2@1"},               {")", "2@1"},                {")/a", "2@1"},
+        // Numbers beyond 32 bits are refused, not wrapped.
+        {"bus[9999999999]", "9:bus 2@4"},  {"bus[2147483648]", "9:bus 2@4"},
+        {"bus[-2147483649]", "9:bus 2@4"}, {"bus[1:4294967297]", "9:bus 2@4"},
+        {"bus[4294967296:*]", "9:bus 2@4"}, {"bus[*:-99999999999]", "9:bus 2@4"},
+        {"bus[1,00000000004294967296]", "9:bus 11:1 2@6"},
     };
     for (const Case &c : rejected)
         EXPECT_EQ(tokens_of(c.path), c.tokens) << c.path;

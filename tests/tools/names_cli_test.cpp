@@ -20,6 +20,10 @@ TEST(NamesCli, PathShowsTokensAndRecordOrReason) {
          {"  0x0410  root", "\"top\" (", "  0x1412  qualified a.b    \"a\" (", "compiled: 6 cells: 0x0410 0x2421 "}},
         {"path 'bus[1:4]/q'", 0, {"  0x340A  range n:m        1:4", "0x340A 1 4 0x4010 0x2421"}},
         {"path 'bus[x]'", 1, {"refused: syntax error at character 4"}},
+        {"path 'bus[9999999999]' ')/a'", 1,
+         {"path bus[9999999999]\n  0x2421  name             \"bus\" (1)\n  0x0002  syntax error\n"
+          "  refused: syntax error at character 4\n",
+          "path )/a\n  0x0002  syntax error\n  refused: syntax error at character 1\n"}},
         {"path '*.*/..' 'a/*'", 1, {"refused: sequence rule broken (error 7056)", "compiled: 3 cells"}},
         {"path '*/a'", 1, {"(error 7003): a name after \"*\""}},
         {"fid run/out.p2 run/out.d2.bak", 0,

@@ -60,11 +60,11 @@ std::string token_line(const std::string &text, const kt_path_token &t) {
 
 // Lists the tokens; false at a syntax error.
 bool show_tokens(std::string text) {
-    int32_t pos = 1, n = static_cast<int32_t>(text.size());
+    kt_path_reader reader = {text.data(), static_cast<int32_t>(text.size()), kTable, 1, 0, 0};
     for (;;) {
-        int32_t start = pos;
+        int32_t start = reader.pos;
         kt_path_token t;
-        int32_t code = kt_path_token_read(text.data(), n, &pos, kTable, &t);
+        int32_t code = kt_path_next(&reader, &t);
         say(token_line(text, t));
         if (code == KT_PATH_SYNTAX_ERROR) {
             say("  refused: syntax error at character " + std::to_string(start));
