@@ -2,7 +2,8 @@
 package calls.
 
 The libraries are looked for, in this order: KT_UTIL_LIBRARY (the library
-file, or the directory holding it); the package's own directory (a build
+file, or the directory holding it; nowhere else when it is set); the
+package's own directory (a build
 tree or a wheel carries them there); the library directory of the install
 that this package belongs to (named in _location.py, written by the
 install); the system's dynamic loader (LD_LIBRARY_PATH, ldconfig). Only a
@@ -66,7 +67,7 @@ def _load():
     """(libkt_util, libkt_corvane, path of libkt_util)."""
     tried = []
     for what, place in _places():
-        tried.append(f"{what} ({place})")
+        failures = []
         for path in [place] if os.path.isfile(place) else _library_files(place, "libkt_util"):
             try:
                 # libkt_util names libkt_corvane by its soname: one loaded
@@ -76,7 +77,12 @@ def _load():
                 util = _open(path)
                 return util, corvane or _open(f"libkt_corvane.so.{ABI}"), path
             except OSError as error:
-                tried.append(str(error))
+                failures.append(str(error))
+        if what == "KT_UTIL_LIBRARY":
+            # An override that gives no library is a mistake, not a hint.
+            raise ImportError(f"kt_util: KT_UTIL_LIBRARY={place} holds no libkt_util.so.{ABI} that loads"
+                              + "".join(f"; {failure}" for failure in failures))
+        tried += [f"{what} ({place})"] + failures
     try:
         return _open(f"libkt_util.so.{ABI}"), _open(f"libkt_corvane.so.{ABI}"), f"libkt_util.so.{ABI}"
     except OSError:

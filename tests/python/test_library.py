@@ -24,9 +24,10 @@ def test_version_and_override(tmp_path):
         env = dict(os.environ, KT_UTIL_LIBRARY=override)
         out = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, check=True)
         assert os.path.dirname(out.stdout.strip()) == directory
+    # An override that names no library is an error, not a hint.
     env = dict(os.environ, KT_UTIL_LIBRARY=str(tmp_path))
-    # An empty directory is passed over for the next place.
-    subprocess.run([sys.executable, "-c", "import kt_util"], env=env, check=True)
+    failed = subprocess.run([sys.executable, "-c", "import kt_util"], env=env, capture_output=True, text=True)
+    assert failed.returncode and f"KT_UTIL_LIBRARY={tmp_path}" in failed.stderr
 
 
 def test_no_leaks(tmp_path):
