@@ -50,6 +50,13 @@ public:
     /// that took no part in the match.
     const char *operator[](short n) const;
 
+    /// Where sub-match n (0: the whole match) lies in the subject of the
+    /// last find_match: true with its first character and the one after its
+    /// last; false, both null, where operator[] gives null.
+    bool bounds(short n, const char **begin, const char **end) const;
+    /// The number of groups the pattern opens (0-9).
+    int group_count() const { return next_group_ - 1; }
+
     /// Copies templ to dest with "&" replaced by the match, "\d" by sub-match
     /// d, "\\" and "\&" by "\" and "&". The bounded form writes at most
     /// dest_size bytes, the terminating zero included, and returns the length

@@ -76,13 +76,21 @@ int Regexp_scanner::find_match(const char *subject) {
     return machine_->run(subject, std::strlen(subject), start_, end_) ? 1 : 0;
 }
 
+bool Regexp_scanner::bounds(short n, const char **begin, const char **end) const {
+    bool took_part = n >= 0 && n < kGroups && start_[n] && end_[n] && end_[n] >= start_[n];
+    *begin = took_part ? start_[n] : nullptr;
+    *end = took_part ? end_[n] : nullptr;
+    return took_part;
+}
+
 const char *Regexp_scanner::operator[](short n) const {
-    if (n < 0 || n >= kGroups || !start_[n] || !end_[n] || end_[n] < start_[n])
+    const char *begin, *end;
+    if (!bounds(n, &begin, &end))
         return nullptr;
-    size_t len = static_cast<size_t>(end_[n] - start_[n]);
+    size_t len = static_cast<size_t>(end - begin);
     g_submatch.reserve(len + 1);
     len = std::min(len, g_submatch.capacity - 1);
-    std::memcpy(g_submatch.data, start_[n], len);
+    std::memcpy(g_submatch.data, begin, len);
     g_submatch.data[len] = '\0';
     return g_submatch.data;
 }
@@ -106,8 +114,8 @@ long Regexp_scanner::substitute(const char *templ, char *dest, size_t dest_size)
             out.put(&c, 1);
             continue;
         }
-        const char *from = start_[group], *to = end_[group];
-        if (!from || !to || to < from)
+        const char *from, *to;
+        if (!bounds(static_cast<short>(group), &from, &to))
             continue;
         size_t len = static_cast<size_t>(to - from);
         // The subject changed since the match: its text ends inside the sub-match.
