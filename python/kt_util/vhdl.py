@@ -83,11 +83,15 @@ def vhdl_interfaces(paths):
                 if _util.vhdlutil_VHDLSrcRead(_library.encode(os.fsencode(path), "a file name")):
                     continue
                 message = _util.vhdlutil_GetError()
-                if message is None:
+                # The scanner names a source it could not open or read, with
+                # the system's reason; such a failure is the file's, not a
+                # syntax error.
+                if message is None or message.startswith((b"Cannot open '", b"Cannot read '")):
                     errno = ctypes.get_errno()
-                    reason = f": {os.strerror(errno)}" if errno else ""
-                    raise errors.KtFileError(f"cannot read the VHDL source {os.fspath(path)!r}{reason}",
-                                             errno=errno, filename=os.fspath(path))
+                    text = _decode(message).rstrip(".") if message else (
+                        f"cannot read the VHDL source {os.fspath(path)!r}"
+                        + (f": {os.strerror(errno)}" if errno else ""))
+                    raise errors.KtFileError(text, errno=errno, filename=os.fspath(path))
                 raise errors.VhdlError(f"{os.fspath(path)}: {_decode(message)}", os.fspath(path), _entities())
             return _entities()
         finally:

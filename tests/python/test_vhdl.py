@@ -60,6 +60,8 @@ def test_errors(tmp_path):
     with pytest.raises(kt_util.KtFileError) as missing:
         kt_util.vhdl_interfaces(tmp_path / "missing.vhd")
     assert missing.value.errno == errno.ENOENT and isinstance(missing.value, OSError)
+    with pytest.raises(kt_util.KtFileError, match="Is a directory"):
+        kt_util.vhdl_interfaces(tmp_path)
     good, bad = tmp_path / "good.vhd", tmp_path / "bad.vhd"
     good.write_text("entity a is port (x : in bit); end a;\n")
     bad.write_text("entity b is\n  port (in : in bit);\nend b;\n")
