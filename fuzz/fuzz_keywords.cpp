@@ -42,10 +42,12 @@ int compare(const std::string &a, const std::string &b) {
 }
 
 bool reserved(const std::string &text, int32_t flag) {
-    for (const char *w : kAlways)
-        if (compare(text, w) == 0)
+    static const std::vector<std::string> always(std::begin(kAlways), std::end(kAlways));
+    static const std::string inf = "INF", undef = "UNDEF";
+    for (const std::string &w : always)
+        if (w.size() == text.size() && compare(text, w) == 0)
             return true;
-    return flag == 0 && (compare(text, "INF") == 0 || compare(text, "UNDEF") == 0);
+    return flag == 0 && (compare(text, inf) == 0 || compare(text, undef) == 0);
 }
 
 // An optional sign and digits (none: 0), wrapping as the integer reader does.

@@ -1,8 +1,8 @@
 // Debug values set by module name. The input is a series of requests: a
 // length byte n (any value, negative ones too), a value, and a name that
 // fills a block of exactly max(n, 0) bytes. A request must set exactly
-// the entry whose whole name equals the text ignoring case (n from 1 to
-// 8), change no other value, report 0 or 1 both as result and status,
+// the entry whose whole name the text gives, ignoring case and trailing
+// blanks (n from 1 to 8), change no other value, report 0 or 1 both as result and status,
 // and pass bit 0 of the vsystem entry to the host after every success.
 #include <cstdint>
 #include <cstring>
@@ -31,13 +31,19 @@ const char *const kModules[] = {
     "noquit",   "sass",    "cnr",      "t_cnr",    "rngset",  "deprec8", "dams"};
 constexpr int32_t kSystemEntry = 46;
 
-// The 1-based entry named by the text, or 0.
+// The 1-based entry whose blank-padded name starts with the text and has
+// nothing more (a blank follows, or all eight characters were given), or 0.
+// The twelve blank entries name nothing.
 int32_t entry_of(const std::string &name, int32_t n) {
     if (n < 1 || n > 8)
         return 0;
-    for (int32_t i = 0; i < 88; ++i)
-        if (kt::text_test::same_ignoring_case(name, kModules[i]))
+    for (int32_t i = 0; i < 88; ++i) {
+        std::string entry = kModules[i];
+        entry.resize(8, ' ');
+        if (kt::text_test::same_ignoring_case(name, entry.substr(0, static_cast<size_t>(n))) &&
+            (n == 8 || entry[static_cast<size_t>(n)] == ' '))
             return i + 1;
+    }
     return 0;
 }
 
