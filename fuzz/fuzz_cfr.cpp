@@ -2,35 +2,19 @@
 // valid table that CFW writes and CFR reads back value for value (names
 // that no line can hold, the empty name, aside), and freeing the tables
 // must return every byte of the store.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_util.h"
 #include "kt/fields.h"
 #include "support/field_view.h"
 
-namespace {
-
-void check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-std::string scratch(const char *tag) { return "/tmp/kt_fuzz_cfr_" + std::string(tag) + "_" + std::to_string(getpid()); }
-
-} // namespace
+using kt::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const std::string in = scratch("in"), out = scratch("out");
-    std::FILE *f = std::fopen(in.c_str(), "wb");
-    if (!f)
-        return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    static const std::string in = kt::fuzz::scratch_path("cfr_in"), out = kt::fuzz::scratch_path("cfr_out");
+    kt::fuzz::write_file(in, data, size);
 
     int64_t baseline = kt_host_store_bytes_in_use();
     int32_t t = 0, back = 0, status = 0;

@@ -167,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Arr_intptr_t array(&region, 1);
         Quu_int queue(&region, 0);
         Models m;
-        for (size_t i = 0; i + 1 < size && i < 4000; i += 2) {
+        for (size_t i = 0; i + 1 < size; i += 2) {
             uint8_t op = data[i], arg = data[i + 1];
             bool second = op & 8;
             switch (op % 8) {

@@ -52,7 +52,7 @@ void outputs(const std::string &ref, const std::string &name, uint8_t room_byte,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
-    std::string text(reinterpret_cast<const char *>(data) + 2, size - 2 > 200 ? 200 : size - 2);
+    std::string text(reinterpret_cast<const char *>(data) + 2, size - 2);
     identifiers(text);
     size_t cut = text.find('\n');
     std::string ref = text.substr(0, cut), name = cut == std::string::npos ? "" : text.substr(cut + 1);

@@ -10,7 +10,7 @@
 using namespace kt::text_test;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    std::string text(reinterpret_cast<const char *>(data), size > 64 ? 64 : size);
+    std::string text(reinterpret_cast<const char *>(data), size);
     Exact e(text);
     int32_t value = 99;
     int32_t code = VBCS2I(e.get(), &e.n, &value, e.n);

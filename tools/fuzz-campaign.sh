@@ -7,10 +7,12 @@
 # Each target starts from its seeds in fuzz/corpus/<name>/ and grows a
 # working corpus in build-fuzz/campaign/<name>/ (the seeds stay small);
 # a crash, leak or time-out ends that target's run and lands in
-# build-fuzz/campaign/findings/. Exit status 1 when any target had a finding.
-# fuzz/<name>.dict, when present, is the target's dictionary, and
-# fuzz/<name>.options holds more libFuzzer flags for it (they win over the
-# defaults here, e.g. a shorter -timeout).
+# build-fuzz/campaign/findings/ (a slow input is a finding too: each
+# target's fuzz/<name>.options sets a -timeout of a few seconds). Exit
+# status 1 when any target had a finding. fuzz/<name>.dict, when present,
+# is the target's dictionary; fuzz/<name>.options holds more libFuzzer
+# flags for it, on one line (they win over the defaults here). Paths given
+# to libFuzzer are absolute: a target may change directory while it runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +21,7 @@ shift || true
 cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j2 >/dev/null
 
-out=build-fuzz/campaign
+out="$PWD/build-fuzz/campaign"
 mkdir -p "$out/findings"
 if [ $# -gt 0 ]; then
   targets=("$@")
@@ -33,13 +35,13 @@ run_one() {
   mkdir -p "$out/$name"
   [ -d "fuzz/corpus/$name" ] && cp -n fuzz/corpus/"$name"/* "$out/$name/" 2>/dev/null || true
   local flags=() more=()
-  if [ -f "fuzz/$name.dict" ]; then flags+=("-dict=fuzz/$name.dict"); fi
+  if [ -f "fuzz/$name.dict" ]; then flags+=("-dict=$PWD/fuzz/$name.dict"); fi
   if [ -f "fuzz/$name.options" ]; then
     read -ra more <"fuzz/$name.options" || true
     flags+=(${more[@]+"${more[@]}"})
   fi
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+    "$PWD/build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
       -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$out/findings/$name-" \
       ${flags[@]+"${flags[@]}"} "$out/$name" >"$out/$name.log" 2>&1 || true
 }
@@ -51,15 +53,16 @@ for ((i = 0; i < ${#targets[@]}; i += 2)); do
   wait
 done
 
-printf '%-22s %12s %10s %8s %9s\n' target executions exec/s corpus findings
+printf '%-22s %12s %10s %8s %8s %9s\n' target executions exec/s slowest corpus findings
 found=0
 for target in "${targets[@]}"; do
   name="${target#fuzz_}" log="$out/${target#fuzz_}.log"
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || echo 0)
   rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || echo 0)
+  slowest=$(grep -o 'stat::slowest_unit_time_sec: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || echo 0)
   corpus=$(find "$out/$name" -type f | wc -l)
   n=$(find "$out/findings" -name "$name-*" -type f | wc -l)
   found=$((found + n))
-  printf '%-22s %12s %10s %8s %9s\n' "$target" "${execs:-0}" "${rate:-0}" "$corpus" "$n"
+  printf '%-22s %12s %10s %7ss %8s %9s\n' "$target" "${execs:-0}" "${rate:-0}" "${slowest:-0}" "$corpus" "$n"
 done
 [ "$found" -eq 0 ]
