@@ -34,24 +34,37 @@ int32_t truncated(double x) {
     return static_cast<int32_t>(x);
 }
 
+// to - from, divided by d; when the difference of two finite ends leaves
+// the range of a double (from -1e308 to 1e308), each end is divided first.
+double span_over(const Range &r, double d) {
+    const double span = r.to - r.from;
+    return std::isfinite(span) ? span / d : r.to / d - r.from / d;
+}
+
+// ln(to / from) for ends of one sign; when the quotient itself leaves the
+// range of a double (from 1e-300 to 1e300), the logarithms are subtracted.
+double log_ratio(const Range &r) {
+    const double q = r.to / r.from;
+    return std::isfinite(q) && q != 0.0 ? std::log(q) : std::log(std::fabs(r.to)) - std::log(std::fabs(r.from));
+}
 Sizing size_range(int32_t kind, const Range &r) {
     Sizing s;
     switch (kind) {
     case kBy:
-        s.points = truncated(std::fabs((r.to - r.from) / r.third) + kRangeTolerance);
+        s.points = truncated(std::fabs(span_over(r, r.third)) + kRangeTolerance);
         s.step = r.to < r.from ? -std::fabs(r.third) : std::fabs(r.third);
         break;
     case kLin:
     case kLog:
         s.points = r.to == r.from ? 1 : truncated(r.third);
         if (kind == kLin)
-            s.step = s.points <= 1 ? 0.0 : (r.to - r.from) / (s.points - 1);
+            s.step = s.points <= 1 ? 0.0 : span_over(r, s.points - 1);
         else
-            s.step = s.points <= 1 ? 1.0 : std::exp(std::log(r.to / r.from) / (s.points - 1));
+            s.step = s.points <= 1 ? 1.0 : std::exp(log_ratio(r) / (s.points - 1));
         break;
     default: { // per decade or per octave
         double rate = (kind == kDec ? kLn10 : kLn2) / r.third;
-        double x = std::log(r.to / r.from) / rate;
+        double x = log_ratio(r) / rate;
         if (!(x > 0.0)) {
             x = -x;
             rate = -rate;
@@ -89,6 +102,23 @@ Sizing size_range_cached(int32_t kind, const Range &r) {
         last_range = r;
     }
     return last;
+}
+
+// i * step + from; when the product alone leaves the range of a double
+// although the point lies between the ends, one fused operation gives it.
+double linear_point(int32_t i, double step, double from) {
+    const double v = i * step + from;
+    return std::isfinite(v) ? v : std::fma(i, step, from);
+}
+
+// from * step^e; when the power alone would leave the range of a double
+// although the point lies between the ends (from 1e-300 to 1e300), the
+// point is taken through logarithms instead.
+double log_point(double step, int32_t e, double from) {
+    const double p = std::pow(step, e);
+    if (std::isfinite(p) && p != 0.0)
+        return p * from;
+    return std::copysign(std::exp(e * std::log(step) + std::log(std::fabs(from))), from);
 }
 
 } // namespace
@@ -139,7 +169,7 @@ int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
     p[0] = from;
     if (kind == kBy || kind == kLin) {
         for (int32_t i = 1; i < n; ++i)
-            p[i] = i * step + from;
+            p[i] = linear_point(i, step, from);
     } else {
         double v = from;
         for (int32_t i = 1; i < n; ++i) {
@@ -174,9 +204,9 @@ int32_t LPGV(const int32_t *list, const int32_t *i, double *value, int32_t *stat
     else if (k == 1)
         *value = r.from;
     else if (kind == kBy || kind == kLin)
-        *value = (k - 1) * s.step + r.from;
+        *value = linear_point(k - 1, s.step, r.from);
     else
-        *value = std::pow(s.step, k - 1) * r.from;
+        *value = log_point(s.step, k - 1, r.from);
     return 0;
 }
 KT_FORTRAN_ALIAS(LPGV, lpgv_)

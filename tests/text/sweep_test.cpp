@@ -46,10 +46,18 @@ TEST_F(Sweep, RangesExpandToTheirPoints) {
         {2, 0, 10, 0.5, {}},
         {3, 1, 100, 3, {1, std::exp(std::log(100.0) / 2), 100}},
         {5, 1000, 125, 1, {1000, 1000 * std::exp(-0.6931471805599453), 1000 * std::exp(-0.6931471805599453) * std::exp(-0.6931471805599453), 125}},
+        // Spans beyond the range of a double still give points between the ends.
+        {1, -1e308, 1e308, 1e308, {-1e308, 0, 1e308}},
+        {2, -1e308, 1e308, 3, {-1e308, 0, 1e308}},
+        {4, 1e-300, 1e300, 0.01, {1e-300, 1e-200, 1e-100, 1, 1e100, 1e200, 1e300}},
     };
     for (const Case &c : cases) {
         int32_t l = hold(make_range(c.kind, c.from, c.to, c.third));
-        EXPECT_EQ(expanded(l), c.points) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
+        const std::vector<double> got = expanded(l);
+        ASSERT_EQ(got.size(), c.points.size()) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
+        for (size_t i = 0; i < got.size(); ++i) // logarithmic interior points: to the last few bits
+            EXPECT_TRUE(c.kind < 3 ? got[i] == c.points[i] : std::fabs(got[i] - c.points[i]) <= 1e-12 * c.points[i])
+                << "kind " << c.kind << " point " << i << ": " << got[i];
     }
     EXPECT_TRUE(within_ulps(std::exp(std::log(100.0) / 2), 10.0, 1));
 }
