@@ -37,6 +37,7 @@ TEST(KtUtilCli, CommandLines) {
         {"sweep --name", 2, {}, "--name needs a name"},
         {"sweep --json=1 1 2 by 1", 2, {}, "--json takes no value"},
         {"sweep --name=VDD -1 1 lin 2", 0, {"VDD from -1 to 1 lin 2\n"}, ""},
+        {"number 1 >/dev/full", 1, {}, "kt-util number: cannot write standard output: No space left on device\n"},
     };
     // Every command: its help, and an unknown option as a usage error.
     for (std::string command : {"number", "path", "fid", "regex", "sweep", "fields", "vhdl", "demo", "channel"}) {

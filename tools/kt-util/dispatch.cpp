@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -125,7 +126,12 @@ int run_kt_util(const Args &args) {
     if (!c)
         return top_level_usage("unknown command '" + first + "'");
     int status = c->run(Args(args.begin() + 1, args.end()));
-    std::fflush(stdout);
+    // Output that did not arrive (a full disk) is a failure, not a success.
+    int err = std::fflush(stdout) != 0 ? errno : 0;
+    if (err || std::ferror(stdout)) {
+        std::clearerr(stdout);
+        return failure(c->name, "cannot write standard output" + (err ? ": " + std::string(std::strerror(err)) : ""));
+    }
     return status;
 }
 

@@ -43,15 +43,9 @@ void json_number(JsonWriter &json, const std::string &text, const Reading &r) {
     json.begin_object();
     json.member("text", text);
     json.key("checked");
-    if (r.code == 0)
-        json.number(r.checked);
-    else
-        json.null();
+    r.code == 0 ? json.number(r.checked) : json.null();
     json.key("rejected_at");
-    if (r.code == 0)
-        json.null();
-    else
-        json.integer(r.code);
+    r.code == 0 ? json.null() : json.integer(r.code);
     json.member("lenient", r.lenient);
     json.end_object();
 }
