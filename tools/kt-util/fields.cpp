@@ -179,7 +179,7 @@ void print_json(const Table &table, const std::string &file) {
     json.begin_array();
     int32_t n = 0;
     c_cfc(table.t, &n);
-    Progress progress("fields", n, "fields", false);
+    Progress progress("fields", n, "fields", true);
     std::vector<char *> values;
     for (int32_t k = 1; k <= n; ++k) {
         json.begin_object();

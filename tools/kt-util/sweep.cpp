@@ -81,13 +81,13 @@ struct PointSink {
     std::function<void(int32_t i, const std::string &name)> name;
 };
 
-int walk_points(int32_t list, const PointSink &sink, bool output_meanwhile) {
+int walk_points(int32_t list, const PointSink &sink) {
     int32_t points = 0, status = 0;
     double step = 0;
     LPGN(&list, &points, &step);
     const int32_t kind = kt_icell(list + 3);
     sink.header(kind, points, step);
-    Progress progress("sweep", points, "points", output_meanwhile);
+    Progress progress("sweep", points, "points", true);
     if (kind == kNames || kind == kValues) {
         for (int32_t i = 1; i <= points; ++i) {
             int32_t s = 0;
@@ -140,7 +140,7 @@ int print_points(int32_t list) {
         c_ootab(column);
         say(name);
     };
-    return walk_points(list, sink, true);
+    return walk_points(list, sink);
 }
 
 // The list as the command language writes it (LPQ), taken from the host's output.
@@ -178,7 +178,7 @@ int write_json(int32_t list, int32_t points_list, const std::string &name, int32
     };
     sink.real = [&](int32_t, double value) { json.number(value); };
     sink.name = [&](int32_t, const std::string &text) { json.string(text); };
-    int status = walk_points(points_list, sink, false);
+    int status = walk_points(points_list, sink);
     json.end_array();
     json.end_object();
     json.finish();
