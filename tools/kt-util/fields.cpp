@@ -1,7 +1,9 @@
 // kt-util fields: reads a field file into a field table and prints it as
-// the table printer does, fetches one value (converted by the checking
-// reader on request) or replaces one and writes the table back; and the
-// demo section on field files over examples/amplifier.fields.
+// the table printer does (or as JSON), fetches one value (converted by the
+// checking reader on request) or replaces one and writes the table to
+// another file, or back only when asked, since the table keeps no
+// comments; and the demo section on field files over
+// examples/amplifier.fields.
 #include <unistd.h>
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 // kt-util sweep: makes a sweep list from the command line, checks it,
 // prints it back in the command language (LPQ) and lists the points it
-// visits (LPXP, or an ordered copy by LPXPCP); and the demo section on
-// sweep and slot lists.
+// visits (LPXP, or an ordered copy by LPXPCP), as text or JSON; and the
+// demo section on sweep and slot lists.
 #include <algorithm>
 #include <functional>
 #include <string>
