@@ -1,6 +1,7 @@
 # Install rules: headers, both libraries shared and static, kt-util with the
-# examples its demo reads, a CMake package (find_package(kt_util): kt::util,
-# kt::corvane, kt::util_static, kt::corvane_static) and a pkg-config file.
+# examples its demo reads, its manual page and bash completion, a CMake
+# package (find_package(kt_util): kt::util, kt::corvane, kt::util_static,
+# kt::corvane_static) and a pkg-config file.
 # Every file finds the others relative to itself, so an install with
 # --prefix, or one moved elsewhere, stays usable.
 include(CMakePackageConfigHelpers)
@@ -16,6 +17,9 @@ install(TARGETS kt_corvane kt_corvane_static kt_util kt_util_static
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 if(TARGET kt-util)
   install(TARGETS kt-util RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES tools/kt-util/kt-util.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES tools/kt-util/kt-util.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME kt-util)
   install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kt_util/examples
           PATTERN CMakeLists.txt EXCLUDE)
 endif()

@@ -1,6 +1,6 @@
 // kt-util channel: the command line of the echo server (channel_server.cpp)
 // and of a client that sends frames and waits for the replies; and the
-// demo's exchange between two processes over loopback.
+// demo's exchange between two processes.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,15 +11,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "channel_server.h"
 #include "command.h"
+#include "json.h"
 #include "kt/system.h"
+#include "options.h"
+#include "wording.h"
 
 namespace ktutil {
 namespace {
@@ -67,46 +68,30 @@ bool parse_int(const std::string &text, long lo, long hi, int32_t &out) {
     return true;
 }
 
-bool parse_seconds(const std::string &text, bool zero_allowed, double &out) {
-    char *end = nullptr;
-    double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end || !std::isfinite(v) || v < 0 || (v == 0 && !zero_allowed) || v > 1e6)
-        return false;
-    out = v;
-    return true;
+// An option taking seconds, from 0 (when allowed) to a million.
+ValuedOption seconds_option(bool zero_allowed, double &out) {
+    return {zero_allowed ? "seconds from 0 to 1000000" : "seconds above 0, up to 1000000",
+            [zero_allowed, &out](const std::string &text) {
+                char *end = nullptr;
+                double v = std::strtod(text.c_str(), &end);
+                if (text.empty() || *end || !std::isfinite(v) || v < 0 || (v == 0 && !zero_allowed) || v > 1e6)
+                    return false;
+                out = v;
+                return true;
+            }};
 }
 
-// Reads one option's value; false when it is not acceptable.
-using OptionParser = std::function<bool(const std::string &)>;
-
-// Splits the valued options in `valued` and the flags in `flags` off the
-// arguments; the rest are operands.
-bool parse_options(const Args &args, const std::map<std::string, OptionParser> &valued,
-                   const std::map<std::string, std::function<void()>> &flags, Args &rest, std::string &error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        if (a.compare(0, 2, "--") != 0) {
-            rest.push_back(a);
-        } else if (auto f = flags.find(a); f != flags.end()) {
-            f->second();
-        } else if (auto v = valued.find(a); v != valued.end()) {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value";
-                return false;
-            }
-            if (!v->second(args[++i])) {
-                error = "bad value for " + a + ": " + args[i];
-                return false;
-            }
-        } else {
-            error = "unknown option " + a;
-            return false;
-        }
+std::string hex_bytes(const std::string &bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
     }
-    return true;
+    return hex;
 }
 
-int send(const Args &args, const Framing &framing, double timeout) {
+int send(const Args &args, const Framing &framing, double timeout, bool as_json) {
     int32_t port = 0, type = 0;
     if (args.size() < 4)
         return usage_error(kName, "send needs HOST PORT TYPE TEXT...");
@@ -117,75 +102,96 @@ int send(const Args &args, const Framing &framing, double timeout) {
     int32_t proto = c_ipini(2, nullptr);
     int32_t h = c_ipocct(proto, args[0].c_str(), port, timeout);
     c_ipclos(proto);
+    std::string error;
     if (h < 0)
-        return failure(kName, "cannot connect to " + args[0] + " port " + args[1] +
-                                  (h == -5 ? " within " + std::to_string(timeout) + " seconds" : ""));
-    apply(h, framing);
-    int status = 0;
-    for (size_t i = 3; i < args.size() && status == 0; ++i) {
+        error = "cannot connect to " + args[0] + " port " + args[1] + (h == -5 ? " within " + seconds(timeout) : "");
+    else
+        apply(h, framing);
+    JsonWriter json;
+    if (as_json) {
+        json.begin_object();
+        json.key("replies");
+        json.begin_array();
+    }
+    for (size_t i = 3; h >= 0 && i < args.size() && error.empty(); ++i) {
         int32_t sent = write_frame(h, type, args[i]);
         if (sent != static_cast<int32_t>(args[i].size())) {
-            status = failure(kName, sent == -9 ? "message too long for the 3-byte header (try --long)" : "send failed");
+            error = sent == -9 ? "message too long for the 3-byte header (try --long)" : "send failed";
             break;
         }
         int32_t ready = 0;
         if (c_ippend(&h, 1, timeout, &ready) <= 0) {
-            status = failure(kName, "no reply within " + std::to_string(timeout) + " seconds");
+            error = "no reply within " + seconds(timeout);
             break;
         }
         Frame f = read_frame(h);
-        if (f.result < 0)
-            status = failure(kName, "the server closed the connection");
-        else
+        if (f.result < 0) {
+            error = "the server closed the connection";
+        } else if (as_json) {
+            json.begin_object();
+            json.member("type", f.type);
+            json.member("length", static_cast<int64_t>(f.payload.size()));
+            json.member("payload", f.payload);
+            json.member("hex", hex_bytes(f.payload));
+            json.end_object();
+        } else {
             say("reply: " + describe_frame(f.type, f.payload));
+        }
     }
-    c_ipclos(h);
-    return status;
+    if (h >= 0)
+        c_ipclos(h);
+    if (as_json) {
+        json.end_array();
+        json.text_or_null("error", error);
+        json.end_object();
+        json.finish();
+    }
+    return error.empty() ? 0 : failure(kName, error);
 }
 
 int run(const Args &args) {
+    Args rest;
     if (args.empty())
         return usage_error(kName, "needs serve or send");
+    if (args[0] == "--help" || args[0] == "-h")
+        return read_options(kName, args, {}, rest);
+    if (args[0] != "serve" && args[0] != "send")
+        return usage_error(kName, "unknown subcommand " + args[0]);
     Framing framing;
     ServerOptions server;
     double timeout = 5.0;
-    auto integer = [](long lo, long hi, int32_t &out) {
-        return [lo, hi, &out](const std::string &v) { return parse_int(v, lo, hi, out); };
-    };
-    std::map<std::string, OptionParser> valued = {{"--block", integer(1, 1 << 20, framing.block)}};
-    std::map<std::string, std::function<void()>> flags = {{"--long", [&] { framing.long_header = true; }}};
+    bool as_json = false;
+    OptionTable options{{{"--block", integer_option(1, 1 << 20, framing.block)}},
+                        {{"--long", [&] { framing.long_header = true; }}}};
     int32_t max_frame = 0;
     if (args[0] == "serve") {
-        valued["--port"] = integer(0, 65535, server.port);
-        valued["--connections"] = integer(0, 1 << 30, server.connections);
-        valued["--max-connections"] = integer(1, 1 << 24, server.max_connections);
-        valued["--max-frame"] = [&](const std::string &v) {
-            bool ok = parse_int(v, 5, INT32_MAX, max_frame);
-            server.max_frame = max_frame;
-            return ok;
-        };
-        valued["--idle"] = [&](const std::string &v) { return parse_seconds(v, true, server.idle); };
-        valued["--listen"] = [&](const std::string &v) {
-            server.listen = v;
-            return !v.empty();
-        };
+        options.valued["--port"] = integer_option(0, 65535, server.port);
+        options.valued["--connections"] = integer_option(0, 1 << 30, server.connections);
+        options.valued["--max-connections"] = integer_option(1, 1 << 24, server.max_connections);
+        ValuedOption frame = integer_option(5, INT32_MAX, max_frame);
+        options.valued["--max-frame"] = {frame.takes, [&, read = frame.read](const std::string &v) {
+                                             bool ok = read(v);
+                                             server.max_frame = max_frame;
+                                             return ok;
+                                         }};
+        options.valued["--idle"] = seconds_option(true, server.idle);
+        options.valued["--listen"] = {"an IPv4 address", [&](const std::string &v) {
+                                          server.listen = v;
+                                          return !v.empty();
+                                      }};
     } else {
-        valued["--timeout"] = [&](const std::string &v) { return parse_seconds(v, false, timeout); };
+        options.valued["--timeout"] = seconds_option(false, timeout);
+        options.flags["--json"] = set_flag(as_json);
     }
-    Args rest;
-    std::string error;
-    if (!parse_options(Args(args.begin() + 1, args.end()), valued, flags, rest, error))
-        return usage_error(kName, error);
-    if (args[0] == "serve") {
-        if (!rest.empty())
-            return usage_error(kName, "serve takes no operands");
-        server.block = framing.block;
-        server.long_header = framing.long_header;
-        return serve(server);
-    }
+    if (int done = read_options(kName, Args(args.begin() + 1, args.end()), options, rest); done >= 0)
+        return done;
     if (args[0] == "send")
-        return send(rest, framing, timeout);
-    return usage_error(kName, "unknown subcommand " + args[0]);
+        return send(rest, framing, timeout, as_json);
+    if (!rest.empty())
+        return usage_error(kName, "serve takes no operands");
+    server.block = framing.block;
+    server.long_header = framing.long_header;
+    return serve(server);
 }
 
 // ---- demo ----------------------------------------------------------------
@@ -238,8 +244,8 @@ int demo_exchange() {
     int32_t port = 0;
     int32_t proto = c_ipini(1, &port);
     if (proto < 0)
-        return failure("demo", "cannot listen on loopback");
-    say("server listening on a free port; a second process connects to it");
+        return failure("demo", "cannot listen on a free port");
+    say("server listening on a free port; a second process connects to it at 127.0.0.1");
     std::fflush(stdout);
     std::fflush(stderr);
     pid_t pid = fork();
@@ -298,10 +304,10 @@ int demo_channels(const std::string &) {
 }
 
 const RegisterCommand command{
-    {kName, "typed message channels: an echo server (on loopback) and a client",
+    {kName, "typed message channels: an echo server and a client",
      "usage: kt-util channel serve [--port P] [--listen ADDR] [--block B] [--long] [--connections N]\n"
      "                             [--max-frame BYTES] [--idle S] [--max-connections N]\n"
-     "       kt-util channel send HOST PORT TYPE TEXT... [--block B] [--long] [--timeout S]\n"
+     "       kt-util channel send HOST PORT TYPE TEXT... [--block B] [--long] [--timeout S] [--json]\n"
      "\n"
      "serve  listens on port P (default 0: any free port) of ADDR (default 127.0.0.1,\n"
      "       this machine only; 0.0.0.0: every interface) and prints 'listening on\n"
@@ -314,13 +320,18 @@ const RegisterCommand command{
      "       frames; connections beyond --max-connections (default 1000) are refused.\n"
      "send   connects to HOST and PORT, sends each TEXT as one frame of TYPE (0..255)\n"
      "       and prints the reply, waiting at most S seconds (default 5) for the\n"
-     "       connection and for each reply.\n"
+     "       connection and for each reply. A TEXT that starts with '-' goes after\n"
+     "       '--'. With --json it writes one JSON document instead:\n"
+     "         {\"replies\": [{\"type\": T, \"length\": N, \"payload\": TEXT,\n"
+     "                      \"hex\": HEX}, ...], \"error\": E}\n"
+     "       payload holds the bytes as text, hex every byte as two hexadecimal\n"
+     "       digits; error is null, or why the replies stopped.\n"
      "\n"
      "Both ends must agree on framing: --block B pads frames to multiples of B\n"
      "bytes (default 1); --long uses the 5-byte header, for payloads above 32764.\n"
      "Exit status: 0 success, 1 failure (no connection, no reply), 2 usage error.\n",
      run}};
-const RegisterDemo section{{80, "Socket channels between two processes (loopback)", demo_channels}};
+const RegisterDemo section{{80, "Socket channels between two processes", demo_channels}};
 
 } // namespace
 } // namespace ktutil

@@ -30,6 +30,7 @@
 #include "command.h"
 #include "kt/host.h"
 #include "system/channel_framing.h"
+#include "wording.h"
 
 namespace ktutil {
 namespace {
@@ -118,8 +119,8 @@ bool EchoServer::accept_some() {
         if (fd < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
                 if (starved_)
-                    say("accepting again: every waiting client taken, " + std::to_string(open_.size()) +
-                        " connections open");
+                    say("accepting again: every waiting client taken, " +
+                        counted(static_cast<int64_t>(open_.size()), "connection") + " open");
                 starved_ = false;
                 return true;
             }
@@ -132,8 +133,9 @@ bool EchoServer::accept_some() {
             // Waiting clients stay queued and the open connections are
             // served meanwhile; one of them closing ends the pause early.
             if (!starved_)
-                say("accepting failed (" + std::string(std::strerror(errno)) + ", " + std::to_string(open_.size()) +
-                    " connections open): new connections wait until a descriptor is free");
+                say("accepting failed (" + std::string(std::strerror(errno)) + ", " +
+                    counted(static_cast<int64_t>(open_.size()), "connection") +
+                    " open): new connections wait until a descriptor is free");
             starved_ = true;
             resume_accepting_ = Clock::now() + pause_;
             pause_ = std::min<Clock::duration>(pause_ * 2, kLongestPause);
@@ -160,8 +162,8 @@ bool EchoServer::accept_some() {
 
 void EchoServer::refuse(int fd, const std::string &peer) {
     kt_io_close(fd);
-    say("connection from " + peer + " refused: " + std::to_string(open_.size()) +
-        " connections open (--max-connections " + std::to_string(o_.max_connections) + ")");
+    say("connection from " + peer + " refused: " + counted(static_cast<int64_t>(open_.size()), "connection") +
+        " open (--max-connections " + std::to_string(o_.max_connections) + ")");
 }
 
 bool EchoServer::receive(Connection &c) {
@@ -171,7 +173,7 @@ bool EchoServer::receive(Connection &c) {
     if (n <= 0) {
         std::string why = n == 0 ? "closed" : std::string("closed: ") + std::strerror(errno);
         if (!c.in.empty())
-            why += " in the middle of a frame (" + std::to_string(c.in.size()) + " bytes of it received)";
+            why += " in the middle of a frame (" + counted(static_cast<int64_t>(c.in.size()), "byte") + " of it received)";
         say("connection " + std::to_string(c.id) + " " + why);
         return false;
     }
@@ -315,7 +317,7 @@ int EchoServer::run() {
 
 std::string describe_frame(int32_t type, const std::string &payload, size_t shown) {
     bool printable = std::all_of(payload.begin(), payload.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
-    std::string s = "type " + std::to_string(type) + ", " + std::to_string(payload.size()) + " bytes";
+    std::string s = "type " + std::to_string(type) + ", " + counted(static_cast<int64_t>(payload.size()), "byte");
     if (payload.empty())
         return s;
     std::string body;
@@ -344,7 +346,7 @@ int serve(const ServerOptions &o) {
     if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY &&
         files.rlim_cur < static_cast<rlim_t>(o.max_connections) + 8)
         say("note: the descriptor limit of " + std::to_string(files.rlim_cur) + " allows fewer than " +
-            std::to_string(o.max_connections) + " connections; the others wait until some close");
+            counted(o.max_connections, "connection") + "; the others wait until some close");
     EchoServer server(o, fd);
     int status = server.run();
     kt_io_close(fd);

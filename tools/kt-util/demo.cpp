@@ -1,13 +1,16 @@
 // kt-util demo: a short tour of the library over examples/. Each subsystem
 // contributes a section (RegisterDemo); this file holds the command and the
 // tour of word-store strings and managed lists.
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <string>
 
 #include "command.h"
 #include "kt/host.h"
 #include "kt/store.h"
+#include "options.h"
 
 namespace ktutil {
 namespace {
@@ -16,7 +19,7 @@ namespace {
 // a list of strings and one joined string.
 bool read_words(const std::string &path, int32_t &list, int32_t &joined) {
     if (IINEWS(path.c_str(), static_cast<int32_t>(path.size())) < 0) {
-        std::fprintf(stderr, "kt-util demo: cannot open %s\n", path.c_str());
+        failure("demo", file_problem(path, kt_host_input_error()));
         return false;
     }
     const int32_t sep_len = 2;
@@ -78,9 +81,16 @@ int demo_store(const std::string &dir) {
 }
 
 int run_demo(const Args &args) {
-    if (args.size() > 1)
+    Args operands;
+    if (int done = read_options("demo", args, {}, operands); done >= 0)
+        return done;
+    if (operands.size() > 1)
         return usage_error("demo", "too many arguments");
-    std::string dir = args.empty() ? examples_dir() : args[0];
+    std::string dir = operands.empty() ? examples_dir() : operands[0];
+    struct stat st {};
+    int problem = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    if (problem)
+        return failure("demo", file_problem(dir, problem));
     auto sections = demo_sections();
     std::stable_sort(sections.begin(), sections.end(), [](const auto &a, const auto &b) { return a.order < b.order; });
     int status = 0;

@@ -1,4 +1,5 @@
 // kt-util demo: the region containers at work on examples/words.txt.
+#include <cerrno>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ bool read_words(const std::string &path, std::vector<std::string> &words) {
 int demo_containers(const std::string &dir) {
     std::vector<std::string> words;
     if (!read_words(dir + "/words.txt", words))
-        return failure("demo", "cannot open " + dir + "/words.txt");
+        return failure("demo", file_problem(dir + "/words.txt", errno));
     PWSRegion region;
     bool ok = true;
     {

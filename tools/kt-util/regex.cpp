@@ -1,12 +1,15 @@
 // kt-util regex: compiles a pattern, searches subjects for it, shows the
 // match, its groups and a substitution; and the demo section on regular
 // expressions over examples/netlist.txt.
+#include <cerrno>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "json.h"
 #include "kt/regexp.h"
+#include "options.h"
 
 namespace ktutil {
 namespace {
@@ -28,67 +31,119 @@ bool substitution(Regexp_scanner &re, const std::string &templ, std::string &res
     }
 }
 
-// Reports one subject; false when the match or the substitution failed.
-bool report(Regexp_scanner &re, const std::string &subject, const std::string *templ) {
+struct Search {
+    bool matched = false;
+    std::string match;
+    std::string groups[10]; // 1..9; took_part tells which are set
+    bool took_part[10] = {};
+    bool substituted = false;
+    std::string substitution;
+    std::string error; // empty: none
+};
+
+Search search(Regexp_scanner &re, const std::string &subject, const std::string *templ) {
+    Search s;
     if (!re.find_match(subject.c_str())) {
-        if (re.error()) {
-            say(quoted(subject) + ": error: " + re.error());
-            return false;
-        }
-        say(quoted(subject) + ": no match");
-        return true;
+        s.error = re.error() ? re.error() : "";
+        return s;
     }
-    say(quoted(subject) + ": match " + quoted(re[0]));
+    s.matched = true;
+    s.match = re[0];
     for (short g = 1; g <= 9; ++g)
-        if (const char *text = re[g])
-            say("  \\" + std::to_string(g) + " = " + quoted(text));
-    if (templ) {
-        std::string result;
-        if (!substitution(re, *templ, result)) {
-            say("  substitution failed: " + std::string(re.error() ? re.error() : ""));
-            return false;
+        if (const char *text = re[g]) {
+            s.groups[g] = text;
+            s.took_part[g] = true;
         }
-        say("  substitution: " + quoted(result));
+    if (templ) {
+        s.substituted = substitution(re, *templ, s.substitution);
+        if (!s.substituted)
+            s.error = "substitution failed: " + std::string(re.error() ? re.error() : "");
     }
-    return true;
+    return s;
+}
+
+void show(const std::string &subject, const Search &s, bool with_template) {
+    if (!s.matched) {
+        say(quoted(subject) + (s.error.empty() ? ": no match" : ": error: " + s.error));
+        return;
+    }
+    say(quoted(subject) + ": match " + quoted(s.match));
+    for (int g = 1; g <= 9; ++g)
+        if (s.took_part[g])
+            say("  \\" + std::to_string(g) + " = " + quoted(s.groups[g]));
+    if (with_template)
+        say(s.substituted ? "  substitution: " + quoted(s.substitution) : "  " + s.error);
+}
+
+void write_json(JsonWriter &json, const std::string &subject, const Search &s, bool with_template) {
+    json.begin_object();
+    json.member("subject", subject);
+    json.key("match");
+    s.matched ? json.string(s.match) : json.null();
+    json.key("groups");
+    json.begin_object();
+    for (int g = 1; g <= 9; ++g)
+        if (s.took_part[g])
+            json.member(std::to_string(g), s.groups[g]);
+    json.end_object();
+    if (with_template) {
+        json.key("substitution");
+        s.substituted ? json.string(s.substitution) : json.null();
+    }
+    json.text_or_null("error", s.error);
+    json.end_object();
 }
 
 int run_regex(const Args &args) {
-    std::string pattern, templ;
-    bool have_pattern = false, have_templ = false;
-    std::vector<std::string> subjects;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--sub") {
-            if (i + 1 >= args.size())
-                return usage_error("regex", "--sub needs a TEMPLATE");
-            templ = args[++i];
-            have_templ = true;
-        } else if (!have_pattern) {
-            pattern = args[i];
-            have_pattern = true;
-        } else {
-            subjects.push_back(args[i]);
-        }
-    }
-    if (!have_pattern)
+    std::string templ;
+    bool have_templ = false, as_json = false;
+    OptionTable options{{{"--sub", {"a TEMPLATE", [&](const std::string &v) {
+                                        templ = v;
+                                        return have_templ = true;
+                                    }}}},
+                        {{"--json", set_flag(as_json)}}};
+    Args operands;
+    if (int done = read_options("regex", args, options, operands); done >= 0)
+        return done;
+    if (operands.empty())
         return usage_error("regex", "missing PATTERN");
+    const std::string &pattern = operands[0];
     Regexp_scanner re(pattern.c_str());
-    if (!re.valid())
-        return failure("regex", quoted(pattern) + ": " + (re.error() ? re.error() : "cannot compile"));
-    if (subjects.empty())
+    std::string compile_error = re.valid() ? "" : re.error() ? re.error() : "cannot compile";
+    JsonWriter json;
+    if (as_json) {
+        json.begin_object();
+        json.member("pattern", pattern);
+        json.text_or_null("error", compile_error);
+        json.key("subjects");
+        json.begin_array();
+    }
+    const bool compiled = compile_error.empty();
+    bool ok = compiled;
+    for (size_t i = 1; compiled && i < operands.size(); ++i) {
+        Search s = search(re, operands[i], have_templ ? &templ : nullptr);
+        ok = ok && s.error.empty();
+        if (as_json)
+            write_json(json, operands[i], s, have_templ);
+        else
+            show(operands[i], s, have_templ);
+    }
+    if (as_json) {
+        json.end_array();
+        json.end_object();
+        json.finish();
+    } else if (ok && operands.size() == 1) {
         say(quoted(pattern) + ": compiles");
-    bool ok = true;
-    for (const std::string &s : subjects)
-        ok = report(re, s, have_templ ? &templ : nullptr) && ok;
+    }
+    if (!compiled)
+        return failure("regex", quoted(pattern) + ": " + compile_error);
     return ok ? 0 : 1;
 }
 
 int demo_regex(const std::string &dir) {
     std::ifstream in(dir + "/netlist.txt");
-    if (!in) {
-        say("cannot open " + dir + "/netlist.txt");
-        return 1;
-    }
+    if (!in)
+        return failure("demo", file_problem(dir + "/netlist.txt", errno));
     const char *pattern = "^([RCL])([0-9]+) +([a-z0-9]+) +([a-z0-9]+) +([0-9.]+)([a-zA-Z]*)$";
     const std::string templ = "\\1\\2 = \\5 \\6 from \\3 to \\4";
     Regexp_scanner re(pattern);
@@ -108,19 +163,33 @@ int demo_regex(const std::string &dir) {
     return 0;
 }
 
-const RegisterCommand command{{"regex", "match a regular expression against subjects",
-                               "usage: kt-util regex PATTERN [SUBJECT...] [--sub TEMPLATE]\n"
-                               "\n"
-                               "Compiles PATTERN and searches each SUBJECT for its leftmost match.\n"
-                               "For each subject prints whether it matches, the match, every group\n"
-                               "(\\1..\\9) that took part and, with --sub,\n"
-                               "TEMPLATE with \"&\" replaced by the match and \"\\1\"..\"\\9\" by the groups.\n"
-                               "\n"
-                               "Patterns: . [abc] [^a-z] ^ $ * + ? | ( ) and \\c for the character c.\n"
-                               "A search takes time linear in the subject's length, whatever the\n"
-                               "pattern. A pattern that does not compile, or a search that runs out of\n"
-                               "memory, prints its error and exits 1.\n",
-                               run_regex}};
+const RegisterCommand command{
+    {"regex", "matches a regular expression against subjects",
+     "usage: kt-util regex PATTERN [SUBJECT...] [--sub TEMPLATE] [--json]\n"
+     "\n"
+     "Compiles PATTERN and searches each SUBJECT for its leftmost match.\n"
+     "For each subject prints whether it matches, the match and every group\n"
+     "(\\1..\\9) that took part.\n"
+     "\n"
+     "Patterns: . [abc] [^a-z] ^ $ * + ? | ( ) and \\c for the character c.\n"
+     "A search takes time linear in the subject's length, whatever the\n"
+     "pattern. A PATTERN or SUBJECT that starts with '-' goes after '--'.\n"
+     "\n"
+     "  --sub TEMPLATE  also prints TEMPLATE with \"&\" replaced by the match\n"
+     "                  and \"\\1\"..\"\\9\" by the groups\n"
+     "  --json          writes one JSON document instead:\n"
+     "                  {\"pattern\": P, \"error\": E, \"subjects\": [{\"subject\": S,\n"
+     "                  \"match\": M, \"groups\": {\"1\": G, ...}, \"substitution\": T,\n"
+     "                  \"error\": E}, ...]}\n"
+     "                  match is null when there is none; groups holds the\n"
+     "                  groups that took part; substitution is there with\n"
+     "                  --sub (null without a match); an error is null or\n"
+     "                  its message.\n"
+     "\n"
+     "Exit status: 0 success; 1 when the pattern does not compile or a\n"
+     "search or substitution fails (out of memory), with its error; 2 for a\n"
+     "usage error.\n",
+     run_regex}};
 const RegisterDemo section{{60, "Regular expressions (netlist.txt)", demo_regex}};
 
 } // namespace

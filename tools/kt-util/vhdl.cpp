@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "command.h"
+#include "json.h"
 #include "kt/vhdl.h"
+#include "options.h"
+#include "progress.h"
 
 namespace ktutil {
 namespace {
@@ -77,67 +80,69 @@ void print_tables(const std::vector<Entity> &all) {
     }
 }
 
-std::string json_string(const std::string &s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-// A text of the tables, or null where the scanner recorded none.
-std::string json_text(const std::string &s) { return s.empty() ? "null" : json_string(s); }
-
 struct Failure {
     std::string file, message;
 };
 
 void print_json(const std::vector<Entity> &all, const std::vector<Failure> &failures) {
-    std::string out = "{\"entities\": [";
-    for (size_t i = 0; i < all.size(); ++i) {
-        const Entity &e = all[i];
-        out += i ? ",\n  " : "\n  ";
-        out += "{\"name\": " + json_string(e.name) + ", \"context\": [";
-        for (size_t k = 0; k < e.context.size(); ++k)
-            out += (k ? ", " : "") + json_string(e.context[k]);
-        out += "],\n   \"generics\": [";
-        for (size_t k = 0; k < e.generics.size(); ++k) {
-            const Generic &g = e.generics[k];
-            out += std::string(k ? ", " : "") + "{\"name\": " + json_string(g.name) + ", \"type\": " +
-                   json_text(g.type) + ", \"default\": " + json_text(g.value) + "}";
+    JsonWriter json;
+    json.begin_object();
+    json.key("entities");
+    json.begin_array();
+    for (const Entity &e : all) {
+        json.begin_object();
+        json.member("name", e.name);
+        json.key("context");
+        json.begin_array();
+        for (const std::string &line : e.context)
+            json.string(line);
+        json.end_array();
+        json.key("generics");
+        json.begin_array();
+        for (const Generic &g : e.generics) {
+            json.begin_object();
+            json.member("name", g.name);
+            json.text_or_null("type", g.type);
+            json.text_or_null("default", g.value);
+            json.end_object();
         }
-        out += "],\n   \"ports\": [";
-        for (size_t k = 0; k < e.ports.size(); ++k) {
-            const Port &p = e.ports[k];
-            out += std::string(k ? ",\n     " : "") + "{\"name\": " + json_string(p.name) + ", \"kind\": " +
-                   json_text(p.kind) + ", \"direction\": " + json_string(p.direction) + ", \"type\": " +
-                   json_text(p.type) + ", \"constraint\": " + json_text(p.constraint) + "}";
+        json.end_array();
+        json.key("ports");
+        json.begin_array();
+        for (const Port &p : e.ports) {
+            json.begin_object();
+            json.member("name", p.name);
+            json.text_or_null("kind", p.kind);
+            json.member("direction", p.direction);
+            json.text_or_null("type", p.type);
+            json.text_or_null("constraint", p.constraint);
+            json.end_object();
         }
-        out += "]}";
+        json.end_array();
+        json.end_object();
     }
-    out += "\n],\n\"errors\": [";
-    for (size_t i = 0; i < failures.size(); ++i)
-        out += std::string(i ? ", " : "") + "{\"file\": " + json_string(failures[i].file) +
-               ", \"message\": " + json_string(failures[i].message) + "}";
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    json.end_array();
+    json.key("errors");
+    json.begin_array();
+    for (const Failure &f : failures) {
+        json.begin_object();
+        json.member("file", f.file);
+        json.member("message", f.message);
+        json.end_object();
+    }
+    json.end_array();
+    json.end_object();
+    json.finish();
 }
 
 // Reads every file into the tables; the failures, each with its message.
 std::vector<Failure> read_all(const std::vector<std::string> &files) {
     std::vector<Failure> failures;
-    for (const std::string &f : files) {
-        if (!vhdlutil_VHDLSrcRead(f.c_str()))
-            failures.push_back({f, text(vhdlutil_GetError())});
+    Progress progress("vhdl", static_cast<int64_t>(files.size()), "files", false);
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!vhdlutil_VHDLSrcRead(files[i].c_str()))
+            failures.push_back({files[i], text(vhdlutil_GetError())});
+        progress.update(static_cast<int64_t>(i + 1));
     }
     return failures;
 }
@@ -145,16 +150,9 @@ std::vector<Failure> read_all(const std::vector<std::string> &files) {
 int run_vhdl(const Args &args) {
     bool ports = false, json = false;
     std::vector<std::string> files;
-    for (const std::string &a : args) {
-        if (a == "--ports")
-            ports = true;
-        else if (a == "--json")
-            json = true;
-        else if (a.size() > 1 && a[0] == '-')
-            return usage_error("vhdl", "unknown option '" + a + "'");
-        else
-            files.push_back(a);
-    }
+    if (int done = read_options("vhdl", args, {{}, {{"--ports", set_flag(ports)}, {"--json", set_flag(json)}}}, files);
+        done >= 0)
+        return done;
     if (files.empty())
         return usage_error("vhdl", "missing FILE");
     if (ports && json)
@@ -192,20 +190,30 @@ int demo_vhdl(const std::string &dir) {
     return 0;
 }
 
-const RegisterCommand command{{"vhdl", "list the entities of VHDL and VHDL-AMS sources",
-                               "usage: kt-util vhdl FILE... [--ports] [--json]\n"
-                               "\n"
-                               "Reads every FILE into one set of tables and lists each entity it\n"
-                               "declares: by default in the library's own listing (context lines,\n"
-                               "ports with direction and kind, typed generics); with --ports as a\n"
-                               "table per entity (context lines, generics with type and default,\n"
-                               "ports with kind, direction, type and constraint); with --json the\n"
-                               "same for other tools, with the errors.\n"
-                               "\n"
-                               "A file that cannot be read or holds a syntax error prints its\n"
-                               "message after the listing of what was read, and the exit status\n"
-                               "is 1.\n",
-                               run_vhdl}};
+const RegisterCommand command{
+    {"vhdl", "lists the entities of VHDL and VHDL-AMS sources",
+     "usage: kt-util vhdl FILE... [--ports | --json]\n"
+     "\n"
+     "Reads every FILE into one set of tables and lists each entity it\n"
+     "declares: by default in the library's own listing (context lines,\n"
+     "ports with direction and kind, typed generics).\n"
+     "\n"
+     "  --ports  a table per entity instead: context lines, generics with\n"
+     "           type and default, ports with kind, direction, type and\n"
+     "           constraint\n"
+     "  --json   the same as one JSON document, with the errors:\n"
+     "           {\"entities\": [{\"name\": N, \"context\": [LINE, ...],\n"
+     "             \"generics\": [{\"name\": N, \"type\": T, \"default\": D}, ...],\n"
+     "             \"ports\": [{\"name\": N, \"kind\": K, \"direction\": DIR,\n"
+     "                        \"type\": T, \"constraint\": C}, ...]}, ...],\n"
+     "            \"errors\": [{\"file\": F, \"message\": M}, ...]}\n"
+     "           entities come sorted by name; a type, default, kind or\n"
+     "           constraint the source does not give is null. Sources are\n"
+     "           mostly Latin-1: their bytes that are not UTF-8 are read so.\n"
+     "\n"
+     "A file that cannot be read or holds a syntax error prints its message\n"
+     "after the listing of what was read, and the exit status is 1.\n",
+     run_vhdl}};
 const RegisterDemo section{{90, "VHDL-AMS interfaces (sensor_frontend.vhd)", demo_vhdl}};
 
 } // namespace
