@@ -15,17 +15,17 @@
 #include <cstring>
 #include <new>
 
+#include "huge_map.h"
 #include "kt/region.h"
+
+using kt::host::kHugePage;
+using kt::host::map_huge_aligned;
 
 namespace {
 
 constexpr uint32_t kRegionMagic = 0x50575352; // "PWSR"
 constexpr uint64_t kLarge = uint64_t{1} << 63, kFree = uint64_t{1} << 62, kSizeMask = kFree - 1;
 constexpr size_t kFirstChunk = 16 * 1024, kMaxChunk = 2 * 1024 * 1024;
-// Chunks of this size and more are mapped on their own, aligned so that the
-// kernel can back them with huge pages: a region that holds millions of
-// entries is then walked without a TLB miss at every step.
-constexpr size_t kHugePage = 2 * 1024 * 1024;
 constexpr size_t kLargest = size_t{1} << 48; // no request is larger than this
 
 struct Header {
@@ -44,25 +44,6 @@ struct PWSRegion::Chunk {
     Chunk *next;
     size_t bytes; // odd: mapped on its own (bytes - 1 long), else from malloc
 };
-
-namespace {
-
-// A chunk of `bytes` (a multiple of kHugePage) at a kHugePage boundary.
-void *map_chunk(size_t bytes) {
-    void *p = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
-        return nullptr;
-    auto start = reinterpret_cast<uintptr_t>(p), aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
-    if (aligned > start)
-        munmap(p, aligned - start);
-    munmap(reinterpret_cast<void *>(aligned + bytes), start + kHugePage - aligned);
-#ifdef MADV_HUGEPAGE
-    madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
-#endif
-    return reinterpret_cast<void *>(aligned);
-}
-
-} // namespace
 
 struct PWSRegion::Large {
     Large *prev;
@@ -112,10 +93,13 @@ bool PWSRegion::grant() {
 
 bool PWSRegion::new_chunk(size_t need) {
     size_t bytes = next_chunk_ > need + sizeof(Chunk) ? next_chunk_ : need + sizeof(Chunk);
+    // Chunks of a huge page and more are mapped on their own, aligned so that
+    // the kernel can back them with huge pages: a region that holds millions
+    // of entries is then walked without a TLB miss at every step.
     bool mapped = bytes >= kHugePage;
     if (mapped)
         bytes = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    auto *c = static_cast<Chunk *>(mapped ? map_chunk(bytes) : std::malloc(bytes));
+    auto *c = static_cast<Chunk *>(mapped ? map_huge_aligned(bytes, PROT_READ | PROT_WRITE, 0) : std::malloc(bytes));
     if (!c)
         return false;
     // The tail of the old chunk becomes a free block of the largest size it holds.
