@@ -19,11 +19,6 @@ constexpr uint64_t kCommitStep = uint64_t{1} << 22;
 
 int fls32(uint32_t v) { return 31 - __builtin_clz(v); }
 
-uint64_t chunk_for(uint64_t bytes) {
-    uint64_t size = (bytes + Arena::kHeader + 7) & ~uint64_t{7};
-    return size < 16 ? 16 : size;
-}
-
 [[noreturn]] void fatal(const char *what) {
     std::fprintf(stderr, "error 2012: cannot %s the word store\n", what);
     std::abort();
@@ -146,25 +141,6 @@ uint32_t Arena::find_free(uint32_t size) {
 
 // ---- quick lists of cached chunks -----------------------------------------
 
-uint32_t Arena::quick_take(uint32_t size) {
-    uint32_t &head = quick_heads_[quick_bin(size)];
-    uint32_t c = head;
-    if (c) {
-        head = next_link(c);
-        cached_bytes_ -= size;
-    }
-    return c;
-}
-
-void Arena::quick_put(uint32_t c, uint32_t size) {
-    // Singly linked, so that neither a put nor a take touches another chunk.
-    uint32_t &head = quick_heads_[quick_bin(size)];
-    set_next_link(c, head);
-    set_sf(c, sf(c) | kCached);
-    head = c;
-    cached_bytes_ += size;
-}
-
 bool Arena::drain_bin(int bin) {
     uint32_t c = quick_heads_[bin];
     if (!c)
@@ -199,13 +175,6 @@ uint32_t Arena::carve_top(uint32_t size) {
     set_sf(c, size | kPrevUsed | kUsed);
     top_ = static_cast<uint32_t>(end);
     return c;
-}
-
-uint32_t Arena::claim(uint32_t c, bool class_neg) {
-    set_sf(c, (sf(c) & ~(kClassNeg | kCached)) | kUsed | (class_neg ? kClassNeg : 0));
-    in_use_ += size_of(c);
-    set_start(c + kHeader);
-    return c + kHeader;
 }
 
 void Arena::make_free(uint32_t c, uint32_t size) {
@@ -245,49 +214,33 @@ void Arena::trim(uint32_t c, uint32_t size) {
     make_free(rest, have - size);
 }
 
-uint32_t Arena::allocate(uint64_t bytes, bool class_neg) {
+uint32_t Arena::allocate_elsewhere(uint64_t bytes, bool class_neg) {
     if (bytes > kReserveBytes)
         return 0;
     uint32_t size = static_cast<uint32_t>(chunk_for(bytes));
-    uint32_t c = size <= kQuickMax ? quick_take(size) : 0;
-    if (!c) {
-        c = find_free(size);
-        // Cached chunks go back to be merged before the arena takes more
-        // memory, once they hold as much as it would take: draining is paid
-        // for by the frees that filled the caches, and the caches never
-        // make the arena grow by more than a commit step.
-        if (!c && uint64_t{top_} + size > committed_ && cached_bytes_ >= int64_t{kCommitStep} && drain())
-            c = find_free(size);
-        if (c) {
-            uint32_t have = size_of(c);
-            set_sf(c, have | kPrevUsed | kUsed); // a free chunk's neighbours are in use
-            if (c + have < top_)
-                set_sf(c + have, sf(c + have) | kPrevUsed);
-            trim(c, size);
-        } else {
-            c = carve_top(size);
-        }
-        // A full arena takes its cached chunks back whatever they hold.
-        if (!c && drain())
-            return allocate(bytes, class_neg);
+    uint32_t c = find_free(size);
+    // Cached chunks go back to be merged before the arena takes more memory,
+    // once they hold as much as it would take: draining is paid for by the
+    // frees that filled the caches, and the caches never make the arena
+    // grow by more than a commit step.
+    if (!c && uint64_t{top_} + size > committed_ && cached_bytes_ >= int64_t{kCommitStep} && drain())
+        return allocate(bytes, class_neg);
+    if (c) {
+        uint32_t have = size_of(c);
+        set_sf(c, have | kPrevUsed | kUsed); // a free chunk's neighbours are in use
+        if (c + have < top_)
+            set_sf(c + have, sf(c + have) | kPrevUsed);
+        trim(c, size);
+    } else {
+        c = carve_top(size);
     }
+    // A full arena takes its cached chunks back whatever they hold.
     if (!c)
-        return 0;
-    uint32_t payload = claim(c, class_neg);
-    kt::expose(base_ + payload, bytes, payload_size(payload));
-    return payload;
+        return drain() ? allocate(bytes, class_neg) : 0;
+    return hand_out(c, bytes, class_neg);
 }
 
-void Arena::release(uint32_t payload) {
-    uint32_t c = payload - kHeader;
-    uint32_t size = size_of(c);
-    in_use_ -= size;
-    clear_start(payload);
-    kt::poison(base_ + payload, size - kHeader);
-    if (size <= kQuickMax) {
-        quick_put(c, size);
-        return;
-    }
+void Arena::merge_free(uint32_t c, uint32_t size) {
     set_sf(c, sf(c) & ~(kUsed | kClassNeg));
     make_free(c, size);
 }

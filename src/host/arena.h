@@ -43,6 +43,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../common/poison.h"
+
 namespace kt::host {
 
 class Arena {
@@ -57,12 +59,34 @@ public:
     char *base() const { return base_; }
 
     // Payload offset of a new block of `bytes`, or 0 when there is no room.
-    uint32_t allocate(uint64_t bytes, bool class_neg);
+    // A small request its quick list can serve is served here, inline.
+    uint32_t allocate(uint64_t bytes, bool class_neg) {
+        if (bytes <= kQuickMax - kHeader) {
+            uint32_t size = static_cast<uint32_t>(chunk_for(bytes));
+            uint32_t &head = quick_heads_[quick_bin(size)];
+            if (uint32_t c = head) {
+                head = next_link(c);
+                cached_bytes_ -= size;
+                return hand_out(c, bytes, class_neg);
+            }
+        }
+        return allocate_elsewhere(bytes, class_neg);
+    }
     // Resizes in place when it can, else moves; returns the payload offset
     // (unchanged or new), or 0 when there is no room (block untouched). A
     // resize that needs no more room than the block has always stays.
     uint32_t reallocate(uint32_t payload, uint64_t bytes);
-    void release(uint32_t payload);
+    // Gives the block back; a small one waits whole on its quick list.
+    void release(uint32_t payload) {
+        uint32_t c = payload - kHeader, size = size_of(c);
+        in_use_ -= size;
+        clear_start(payload);
+        poison_payload(payload, size - kHeader);
+        if (size <= kQuickMax)
+            quick_put(c, size);
+        else
+            merge_free(c, size);
+    }
 
     // True when `payload` is the start of a live block's payload.
     bool is_live(uint32_t payload) const {
@@ -112,10 +136,37 @@ private:
     void set_start(uint32_t payload) { starts_[payload / 512] |= uint64_t{1} << (payload / 8 % 64); }
     void clear_start(uint32_t payload) { starts_[payload / 512] &= ~(uint64_t{1} << (payload / 8 % 64)); }
 
+    // The chunk that holds `bytes`: header included, 8-byte aligned, at least kMinChunk.
+    static uint64_t chunk_for(uint64_t bytes) {
+        uint64_t size = (bytes + kHeader + 7) & ~uint64_t{7};
+        return size < kMinChunk ? kMinChunk : size;
+    }
     static int quick_bin(uint32_t size) { return static_cast<int>((size - kMinChunk) / 8); }
-    // Takes a cached chunk of exactly `size`, or 0.
-    uint32_t quick_take(uint32_t size);
-    void quick_put(uint32_t c, uint32_t size);
+    void quick_put(uint32_t c, uint32_t size) {
+        // Singly linked, so that neither a put nor a take touches another chunk.
+        uint32_t &head = quick_heads_[quick_bin(size)];
+        set_next_link(c, head);
+        set_sf(c, sf(c) | kCached);
+        head = c;
+        cached_bytes_ += size;
+    }
+    // allocate() beyond the quick lists.
+    uint32_t allocate_elsewhere(uint64_t bytes, bool class_neg);
+    // Marks used chunk c live, with exactly `bytes` of it handed out.
+    uint32_t hand_out(uint32_t c, uint64_t bytes, bool class_neg) {
+        set_sf(c, (sf(c) & ~(kClassNeg | kCached)) | kUsed | (class_neg ? kClassNeg : 0));
+        in_use_ += size_of(c);
+        set_start(c + kHeader);
+        expose_payload(c + kHeader, bytes);
+        return c + kHeader;
+    }
+    // Poisoning under AddressSanitizer; nothing otherwise.
+    void poison_payload(uint32_t payload, uint64_t bytes) const { kt::poison(base_ + payload, bytes); }
+    void expose_payload(uint32_t payload, uint64_t bytes) const {
+        kt::expose(base_ + payload, bytes, payload_size(payload));
+    }
+    // Frees a chunk that was live, merging it with its free neighbours.
+    void merge_free(uint32_t c, uint32_t size);
     // Frees every chunk of one quick list / of all of them into the free
     // lists, merging; false when there was none.
     bool drain_bin(int bin);
@@ -129,8 +180,6 @@ private:
     // A chunk of `size` carved from the wilderness (more committed if need
     // be), or 0.
     uint32_t carve_top(uint32_t size);
-    // Marks the live chunk c used and its payload started; returns the payload.
-    uint32_t claim(uint32_t c, bool class_neg);
     // Marks chunk c (size) free, merging neighbours and top; c must be unused.
     void make_free(uint32_t c, uint32_t size);
     // Splits the tail of used chunk c down to `size` when the rest can hold a chunk.

@@ -38,7 +38,7 @@ uint64_t bytes_for(int32_t count, int32_t elsize) {
 }
 
 // Payload offset of block `index`, or 0 when it names no live block.
-uint32_t live_payload(int32_t index, int32_t elsize) {
+[[gnu::always_inline]] inline uint32_t live_payload(int32_t index, int32_t elsize) {
     if (index <= 0 || !valid_elsize(elsize))
         return 0;
     uint64_t off = static_cast<uint64_t>(index) * static_cast<uint64_t>(elsize);
@@ -56,7 +56,7 @@ int32_t finish(int32_t code, int32_t *status) {
 void report_bad_block(const char *routine) { raise_error(1000, routine, ": no such block"); }
 
 int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, int32_t *status) {
-    if (!kt_store_base)
+    if (!g_arena.ready()) // a request from another library's start-up code, before ours ran
         kt_store_init();
     if (count < 0 || !valid_elsize(elsize))
         return finish(kBadRequest, status);
