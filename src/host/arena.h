@@ -12,26 +12,30 @@
 //   +8 payload     for a free chunk: next and previous free-list offsets;
 //                  for a cached one: the next cached chunk of its size
 //
-// Invariants (Arena::check verifies every one):
-//   - chunks tile [kFirstChunk, top) exactly; each chunk's kPrevUsed agrees
-//     with its neighbour below, and a free chunk's size is repeated in the
-//     prev_size of the chunk above it;
-//   - no two free chunks are neighbours, and the chunk just below `top` is
-//     never free (freeing coalesces, into `top` too);
-//   - a free chunk is on exactly one of the segregated lists, chosen by size
-//     (two levels of classes with bitmaps, so a fit is found in O(1));
-//   - a cached chunk (a freed small chunk, kept whole for the next request
-//     of its size) is marked used and kCached, so neighbours leave it alone,
-//     and is on the quick list of its size;
-//   - a bit per 8 bytes marks where live payloads start, so an index is
-//     checked exactly without trusting the bytes around it;
-//   - live + cached + free chunk bytes == top - kFirstChunk.
+// Invariants, numbered as Arena::check reports them:
+//   1. kFirstChunk <= top <= the committed end;
+//   2. chunks tile [kFirstChunk, top) exactly;
+//   3. each chunk's kPrevUsed agrees with its neighbour below;
+//   4. no two free chunks are neighbours, and the chunk just below `top` is
+//      never free (freeing coalesces, into `top` too);
+//   5. a free chunk's size is repeated in the prev_size of the chunk above;
+//   6. a cached chunk (a freed small chunk kept whole for the next request
+//      of its size) is marked used and kCached, so neighbours leave it alone;
+//   7. a bit per 8 bytes marks where live payloads start, and nowhere else,
+//      so an index is checked exactly without trusting the bytes around it;
+//   8. live + cached + free chunk bytes match the counters and sum to
+//      top - kFirstChunk;
+//   9. the bitmaps of the segregated free lists agree with the lists;
+//  10. every free chunk is on exactly one segregated list, the one of its
+//      size class (two levels of classes, so a fit is found in O(1));
+//  11. every cached chunk is on exactly one quick list, the one of its size.
 //
 // Freeing a small chunk touches nothing but that chunk; cached chunks are
 // merged back (drained) before the arena commits more memory once they hold
 // a commit step's worth, whatever they hold when it is full, and a quick
-// list is drained when a block wants to grow into one of its chunks. Each cached chunk is drained at most once, so the cost of a
-// request stays constant on average whatever the number of live blocks.
+// list is drained when a block wants to grow into one of its chunks. Each
+// cached chunk is drained at most once, so the cost of a request stays
+// constant on average whatever the number of live blocks.
 //
 // Under AddressSanitizer every byte not handed out is poisoned: headers,
 // free and cached chunks, the room after a block's requested bytes and the
@@ -100,7 +104,7 @@ public:
     int64_t bytes_in_use() const { return in_use_; }
 
     // Walks every chunk and every list: 0 when all the invariants above
-    // hold, else the number of the first rule found broken (a message on
+    // hold, else the number of the first one found broken (a message on
     // standard error says where).
     int check() const;
 
