@@ -23,6 +23,10 @@
 ///
 /// Nothing here throws or locks; failures are null pointers, negative results
 /// and no-store flags.
+///
+/// Built with AddressSanitizer, a region makes addressable exactly the bytes
+/// each small block was asked for: reading or writing past them, or a block
+/// after FreeMem, is reported.
 #ifndef KT_REGION_H
 #define KT_REGION_H
 
@@ -83,6 +87,7 @@ private:
 
     bool grant();
     void *alloc_small(size_t cls);
+    void *small_block(size_t bytes);
     void *alloc_large(size_t bytes);
     void *alloc_heap(size_t bytes);
     bool new_chunk(size_t need);

@@ -17,6 +17,7 @@
 #include <stdint.h>
 
 #include "kt/abi.h"
+#include "kt/host.h"
 
 KT_BEGIN_C
 
@@ -26,9 +27,29 @@ KT_BEGIN_C
  * storage class 0, others -1. Its index, also stored in *list; 0 when the
  * store refuses (nothing left allocated). */
 KT_API int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list);
+/** LSTE when the list is full: grows the entries block (doubling the
+ * capacity) and appends the value: the new count, or 0 when the store
+ * refuses (the list as it was). */
+KT_API int32_t kt_lste_grow(int32_t list, int32_t value);
+#ifdef __cplusplus
 /** Appends one value (the capacity doubles when full): the new count, or 0
- * for list 0 or a refused growth (the list as it was). */
+ * for list 0 or a refused growth (the list as it was). C++ callers get the
+ * append into room inline; everyone else calls the same code in the library. */
+KT_API inline int32_t LSTE(const int32_t *list, const int32_t *value) {
+    int32_t l = *list;
+    if (l == 0)
+        return 0;
+    int32_t *header = kt_iptr(l + 1); /* entries, count, capacity, kind */
+    int32_t n = header[1];
+    if (n >= header[2])
+        return kt_lste_grow(l, *value);
+    *kt_iptr(header[0] + n + 1) = *value;
+    header[1] = n + 1;
+    return n + 1;
+}
+#else
 KT_API int32_t LSTE(const int32_t *list, const int32_t *value);
+#endif
 /** Appends values(1..n), which may be entries of the list itself: the new
  * count, or 0 for list 0 or a refused growth (the list as it was). */
 KT_API int32_t LSTEA(const int32_t *list, const int32_t *values, const int32_t *n);

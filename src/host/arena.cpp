@@ -2,9 +2,14 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include "../common/poison.h"
+#include "huge_map.h"
 
 namespace kt::host {
 
@@ -13,11 +18,6 @@ namespace {
 constexpr uint64_t kCommitStep = uint64_t{1} << 22;
 
 int fls32(uint32_t v) { return 31 - __builtin_clz(v); }
-
-uint64_t chunk_for(uint64_t bytes) {
-    uint64_t size = (bytes + 8 + 7) & ~uint64_t{7};
-    return size < 16 ? 16 : size;
-}
 
 [[noreturn]] void fatal(const char *what) {
     std::fprintf(stderr, "error 2012: cannot %s the word store\n", what);
@@ -29,11 +29,10 @@ uint64_t chunk_for(uint64_t bytes) {
 void Arena::init() {
     if (base_)
         return;
-    void *p = mmap(nullptr, kReserveBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void *p = map_huge_aligned(kReserveBytes, PROT_NONE, MAP_NORESERVE);
     // One bit per 8 bytes; pages of it are only touched where blocks live.
-    void *bits = mmap(nullptr, kReserveBytes / 64, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                      -1, 0);
-    if (p == MAP_FAILED || bits == MAP_FAILED)
+    void *bits = map_huge_aligned(kReserveBytes / 64, PROT_READ | PROT_WRITE, MAP_NORESERVE);
+    if (!p || !bits)
         fatal("reserve");
     base_ = static_cast<char *>(p);
     starts_ = static_cast<uint64_t *>(bits);
@@ -51,9 +50,12 @@ bool Arena::commit(uint64_t end) {
         want = kReserveBytes;
     if (mprotect(base_ + committed_, want - committed_, PROT_READ | PROT_WRITE) != 0)
         return false;
+    kt::poison(base_ + committed_, want - committed_);
     committed_ = want;
     return true;
 }
+
+// ---- segregated free lists -------------------------------------------------
 
 void Arena::mapping(uint32_t size, int &fl, int &sl) {
     if (size < kSmall) {
@@ -70,21 +72,23 @@ void Arena::insert_free(uint32_t c) {
     int fl, sl;
     mapping(size_of(c), fl, sl);
     uint32_t head = heads_[fl][sl];
-    next_free(c) = head;
-    prev_free(c) = 0;
+    set_next_link(c, head);
+    set_prev_link(c, 0);
     if (head)
-        prev_free(head) = c;
+        set_prev_link(head, c);
     heads_[fl][sl] = c;
     fl_bitmap_ |= 1u << fl;
     sl_bitmap_[fl] |= 1u << sl;
+    free_bytes_ += size_of(c);
 }
 
 void Arena::remove_free(uint32_t c) {
-    uint32_t next = next_free(c), prev = prev_free(c);
+    free_bytes_ -= size_of(c);
+    uint32_t next = next_link(c), prev = prev_link(c);
     if (next)
-        prev_free(next) = prev;
+        set_prev_link(next, prev);
     if (prev) {
-        next_free(prev) = next;
+        set_next_link(prev, next);
         return;
     }
     int fl, sl;
@@ -135,55 +139,32 @@ uint32_t Arena::find_free(uint32_t size) {
     return c;
 }
 
-uint32_t Arena::cache_take(uint32_t size) {
-    if (size > kCacheMaxChunk)
-        return 0;
-    uint32_t bin = (size - 16) / 8, c = cache_heads_[bin];
-    if (c) {
-        cache_heads_[bin] = next_free(c);
-        --cache_counts_[bin];
-        --cached_;
-        size_flags(c) &= ~kCached;
+// ---- quick lists of cached chunks -----------------------------------------
+
+bool Arena::drain_bin(int bin) {
+    uint32_t c = quick_heads_[bin];
+    if (!c)
+        return false;
+    quick_heads_[bin] = 0;
+    while (c) {
+        uint32_t next = next_link(c), size = size_of(c);
+        cached_bytes_ -= size;
+        set_sf(c, sf(c) & ~(kUsed | kClassNeg | kCached));
+        make_free(c, size);
+        c = next;
     }
-    return c;
-}
-
-bool Arena::cache_put(uint32_t c, uint32_t size) {
-    if (size > kCacheMaxChunk)
-        return false;
-    uint32_t bin = (size - 16) / 8;
-    if (cache_counts_[bin] >= kCacheDepth)
-        return false;
-    // Singly linked, so that neither a put nor a take touches another chunk.
-    next_free(c) = cache_heads_[bin];
-    cache_heads_[bin] = c;
-    ++cache_counts_[bin];
-    ++cached_;
-    size_flags(c) |= kCached;
     return true;
 }
 
-void Arena::cache_unlink(uint32_t c) {
-    uint32_t bin = (size_of(c) - 16) / 8;
-    uint32_t *link = &cache_heads_[bin];
-    while (*link != c) // at most kCacheDepth steps
-        link = &next_free(*link);
-    *link = next_free(c);
-    --cache_counts_[bin];
-    --cached_;
-    size_flags(c) &= ~kCached;
-}
-
-bool Arena::cache_drain() {
-    if (!cached_)
+bool Arena::drain() {
+    if (!cached_bytes_)
         return false;
-    for (uint32_t bin = 0; bin < static_cast<uint32_t>(kCacheBins); ++bin)
-        while (uint32_t c = cache_take(16 + 8 * bin)) {
-            size_flags(c) &= ~(kUsed | kClassNeg);
-            make_free(c, size_of(c));
-        }
+    for (int bin = 0; bin < kQuickBins; ++bin)
+        drain_bin(bin);
     return true;
 }
+
+// ---- chunks ----------------------------------------------------------------
 
 uint32_t Arena::carve_top(uint32_t size) {
     uint64_t end = uint64_t{top_} + size;
@@ -191,53 +172,13 @@ uint32_t Arena::carve_top(uint32_t size) {
         return 0;
     uint32_t c = top_;
     // The chunk below top is always in use, so the new chunk's neighbour is.
-    size_flags(c) = size | kPrevUsed | kUsed;
+    set_sf(c, size | kPrevUsed | kUsed);
     top_ = static_cast<uint32_t>(end);
     return c;
 }
 
-uint32_t Arena::claim(uint32_t c, bool class_neg) {
-    uint32_t &sf = size_flags(c);
-    sf = (sf & ~kClassNeg) | kUsed | (class_neg ? kClassNeg : 0);
-    in_use_ += size_of(c);
-    set_start(c + kHeader);
-    return c + kHeader;
-}
-
-uint32_t Arena::allocate(uint64_t bytes, bool class_neg) {
-    if (bytes > kReserveBytes)
-        return 0;
-    uint32_t size = static_cast<uint32_t>(chunk_for(bytes));
-    if (uint32_t c = cache_take(size))
-        return claim(c, class_neg);
-    uint32_t c = find_free(size);
-    if (!c)
-        c = carve_top(size);
-    // Only when the arena is full do the cached chunks go back to be merged:
-    // the caches are bounded, and draining them often costs more than it saves.
-    if (!c && cache_drain()) {
-        c = find_free(size);
-        if (!c)
-            c = carve_top(size);
-    }
-    if (!c)
-        return 0;
-    if (!(size_flags(c) & kUsed)) { // from the free lists
-
-        uint32_t have = size_of(c);
-        size_flags(c) = have | kPrevUsed;
-        uint32_t next = c + have;
-        if (next < top_)
-            size_flags(next) |= kPrevUsed;
-        size_flags(c) |= kUsed;
-        trim(c, size);
-    }
-    return claim(c, class_neg);
-}
-
 void Arena::make_free(uint32_t c, uint32_t size) {
-    uint32_t flags = size_flags(c) & kPrevUsed;
-    if (!flags) {
+    if (!(sf(c) & kPrevUsed)) {
         uint32_t prev = c - prev_size(c);
         remove_free(prev);
         size += size_of(prev);
@@ -248,7 +189,7 @@ void Arena::make_free(uint32_t c, uint32_t size) {
         top_ = c;
         return;
     }
-    if (!(size_flags(next) & kUsed)) {
+    if (!(sf(next) & kUsed)) {
         remove_free(next);
         size += size_of(next);
         next = c + size;
@@ -257,9 +198,9 @@ void Arena::make_free(uint32_t c, uint32_t size) {
             return;
         }
     }
-    size_flags(c) = size | kPrevUsed;
-    prev_size(next) = size;
-    size_flags(next) &= ~kPrevUsed;
+    set_sf(c, size | kPrevUsed);
+    set_prev_size(next, size);
+    set_sf(next, sf(next) & ~kPrevUsed);
     insert_free(c);
 }
 
@@ -267,21 +208,67 @@ void Arena::trim(uint32_t c, uint32_t size) {
     uint32_t have = size_of(c);
     if (have - size < kMinChunk)
         return;
-    size_flags(c) = size | (size_flags(c) & kFlags);
+    set_sf(c, size | (sf(c) & kFlags));
     uint32_t rest = c + size;
-    size_flags(rest) = (have - size) | kPrevUsed;
+    set_sf(rest, (have - size) | kPrevUsed);
     make_free(rest, have - size);
 }
 
-void Arena::release(uint32_t payload) {
-    uint32_t c = payload - kHeader;
-    uint32_t size = size_of(c);
-    in_use_ -= size;
-    clear_start(payload);
-    if (cache_put(c, size))
-        return;
-    size_flags(c) &= ~(kUsed | kClassNeg);
+uint32_t Arena::allocate_elsewhere(uint64_t bytes, bool class_neg) {
+    if (bytes > kReserveBytes)
+        return 0;
+    uint32_t size = static_cast<uint32_t>(chunk_for(bytes));
+    uint32_t c = find_free(size);
+    // Cached chunks go back to be merged before the arena takes more memory,
+    // once they hold as much as it would take: draining is paid for by the
+    // frees that filled the caches, and the caches never make the arena
+    // grow by more than a commit step.
+    if (!c && uint64_t{top_} + size > committed_ && cached_bytes_ >= int64_t{kCommitStep} && drain())
+        return allocate(bytes, class_neg);
+    if (c) {
+        uint32_t have = size_of(c);
+        set_sf(c, have | kPrevUsed | kUsed); // a free chunk's neighbours are in use
+        if (c + have < top_)
+            set_sf(c + have, sf(c + have) | kPrevUsed);
+        trim(c, size);
+    } else {
+        c = carve_top(size);
+    }
+    // A full arena takes its cached chunks back whatever they hold.
+    if (!c)
+        return drain() ? allocate(bytes, class_neg) : 0;
+    return hand_out(c, bytes, class_neg);
+}
+
+void Arena::merge_free(uint32_t c, uint32_t size) {
+    set_sf(c, sf(c) & ~(kUsed | kClassNeg));
     make_free(c, size);
+}
+
+bool Arena::grow_in_place(uint32_t c, uint32_t size, uint64_t roomy) {
+    uint32_t have = size_of(c), next = c + have;
+    // A cached neighbour is space nobody holds: its list goes back first.
+    if (next != top_ && (sf(next) & kCached) && uint64_t{have} + size_of(next) >= size)
+        drain_bin(quick_bin(size_of(next)));
+    if (next == top_) {
+        uint64_t want = commit(uint64_t{c} + roomy) ? roomy : size;
+        if (!commit(uint64_t{c} + want))
+            return false;
+        set_sf(c, static_cast<uint32_t>(want) | (sf(c) & kFlags));
+        top_ = c + static_cast<uint32_t>(want);
+        in_use_ += static_cast<int64_t>(want) - have;
+        return true;
+    }
+    if ((sf(next) & kUsed) || uint64_t{have} + size_of(next) < size)
+        return false;
+    uint32_t joined = have + size_of(next);
+    remove_free(next);
+    set_sf(c, joined | (sf(c) & kFlags));
+    if (c + joined < top_)
+        set_sf(c + joined, sf(c + joined) | kPrevUsed);
+    trim(c, roomy < joined ? static_cast<uint32_t>(roomy) : joined);
+    in_use_ += size_of(c) - have;
+    return true;
 }
 
 uint32_t Arena::reallocate(uint32_t payload, uint64_t bytes) {
@@ -298,51 +285,124 @@ uint32_t Arena::reallocate(uint32_t payload, uint64_t bytes) {
             trim(c, size);
             in_use_ += size_of(c);
         }
+        kt::expose(base_ + payload, bytes, have - kHeader);
         return payload;
     }
     // Growth by small steps (appending) gets half as much again to spare, so
     // that repeated appends neither copy nor come back for every step.
     uint64_t roomy = size < uint64_t{have} + have / 4 ? chunk_for(uint64_t{have} + have / 2 - kHeader) : size;
-    uint32_t next = c + have;
-    if (next != top_ && (size_flags(next) & kCached) && uint64_t{have} + size_of(next) >= size) {
-        // A cached neighbour is space nobody holds: take it back first.
-        cache_unlink(next);
-        size_flags(next) &= ~(kUsed | kClassNeg);
-        make_free(next, size_of(next)); // may merge it into the top
-    }
-    if (next == top_) {
-        uint64_t want = commit(uint64_t{c} + roomy) ? roomy : size;
-        if (!commit(uint64_t{c} + want))
-            return 0;
-        size_flags(c) = static_cast<uint32_t>(want) | (size_flags(c) & kFlags);
-        top_ = c + static_cast<uint32_t>(want);
-        in_use_ += static_cast<int64_t>(want) - have;
+    if (grow_in_place(c, size, roomy)) {
+        kt::expose(base_ + payload, bytes, payload_size(payload));
         return payload;
     }
-    if (!(size_flags(next) & kUsed) && uint64_t{have} + size_of(next) >= size) {
-        uint32_t joined = have + size_of(next);
-        remove_free(next);
-        size_flags(c) = joined | (size_flags(c) & kFlags);
-        uint32_t after = c + joined;
-        if (after < top_)
-            size_flags(after) |= kPrevUsed;
-        trim(c, roomy < joined ? static_cast<uint32_t>(roomy) : joined);
-        in_use_ += size_of(c) - have;
-        return payload;
-    }
-    uint32_t moved = allocate(roomy - kHeader, size_flags(c) & kClassNeg);
+    uint32_t moved = allocate(roomy - kHeader, sf(c) & kClassNeg);
     if (!moved && roomy > size)
-        moved = allocate(size - kHeader, size_flags(c) & kClassNeg);
+        moved = allocate(size - kHeader, sf(c) & kClassNeg);
     if (!moved)
         return 0;
+    // The whole old room is copied: what the caller used of it is not known here.
+    kt::unpoison(base_ + payload, have - kHeader);
     std::memcpy(base_ + moved, base_ + payload, have - kHeader);
     release(payload);
+    kt::expose(base_ + moved, bytes, payload_size(moved));
     return moved;
 }
 
 void Arena::set_class_neg(uint32_t payload, bool neg) {
-    uint32_t &sf = size_flags(payload - kHeader);
-    sf = neg ? (sf | kClassNeg) : (sf & ~kClassNeg);
+    uint32_t c = payload - kHeader;
+    set_sf(c, neg ? (sf(c) | kClassNeg) : (sf(c) & ~kClassNeg));
+}
+
+// ---- consistency ------------------------------------------------------------
+
+int Arena::broken(int rule, uint32_t at, const char *what) const {
+    std::fprintf(stderr, "word store: rule %d broken at offset %u: %s\n", rule, at, what);
+    return rule;
+}
+
+int Arena::check() const {
+    if (top_ < kFirstChunk || top_ % 8 || top_ > committed_)
+        return broken(1, top_, "top outside the committed space");
+    std::vector<uint32_t> free_chunks, cached_chunks;
+    int64_t live = 0, cached = 0, free = 0, live_count = 0;
+    bool prev_used = true;
+    for (uint32_t c = kFirstChunk; c < top_;) {
+        uint32_t f = sf(c), size = size_of(c);
+        if (size < kMinChunk || uint64_t{c} + size > top_)
+            return broken(2, c, "chunk size out of range");
+        if (bool(f & kPrevUsed) != prev_used)
+            return broken(3, c, "kPrevUsed disagrees with the chunk below");
+        bool used = f & kUsed, started = start_bit(c + kHeader);
+        if (!used) {
+            if (!prev_used)
+                return broken(4, c, "two free neighbours");
+            if (c + size == top_)
+                return broken(4, c, "free chunk below top");
+            if (prev_size(c + size) != size)
+                return broken(5, c, "size not repeated above a free chunk");
+            if (f & kCached)
+                return broken(6, c, "free chunk marked cached");
+            free_chunks.push_back(c);
+            free += size;
+        } else if (f & kCached) {
+            if (size > kQuickMax)
+                return broken(6, c, "cached chunk too large for the quick lists");
+            cached_chunks.push_back(c);
+            cached += size;
+        } else {
+            live += size;
+            ++live_count;
+        }
+        if (started != (used && !(f & kCached)))
+            return broken(7, c, "start bit disagrees with the chunk");
+        prev_used = used;
+        c += size;
+    }
+    int64_t bits = 0;
+    for (uint64_t w = 0; w <= top_ / 512; ++w)
+        bits += __builtin_popcountll(starts_[w]);
+    if (bits != live_count)
+        return broken(7, top_, "start bits outside live payloads");
+    if (live != in_use_ || cached != cached_bytes_ || free != free_bytes_)
+        return broken(8, top_, "byte counters disagree with the chunks");
+    if (live + cached + free != top_ - kFirstChunk)
+        return broken(8, top_, "chunks do not tile the used space");
+
+    size_t listed = 0;
+    for (int fl = 0; fl < kFlCount; ++fl) {
+        if (bool(fl_bitmap_ & (1u << fl)) != (sl_bitmap_[fl] != 0))
+            return broken(9, 0, "first-level bitmap disagrees with the second");
+        for (int sl = 0; sl < kSlCount; ++sl) {
+            if (bool(sl_bitmap_[fl] & (1u << sl)) != (heads_[fl][sl] != 0))
+                return broken(9, 0, "second-level bitmap disagrees with its list");
+            uint32_t back = 0;
+            for (uint32_t c = heads_[fl][sl]; c; back = c, c = next_link(c)) {
+                int cf, cs;
+                if (!std::binary_search(free_chunks.begin(), free_chunks.end(), c))
+                    return broken(10, c, "free list holds what is not a free chunk");
+                mapping(size_of(c), cf, cs);
+                if (cf != fl || cs != sl || prev_link(c) != back)
+                    return broken(10, c, "free chunk on the wrong list or badly linked");
+                if (++listed > free_chunks.size())
+                    return broken(10, c, "free lists hold a chunk twice");
+            }
+        }
+    }
+    if (listed != free_chunks.size())
+        return broken(10, 0, "free chunk on no list");
+
+    std::sort(cached_chunks.begin(), cached_chunks.end());
+    listed = 0;
+    for (int bin = 0; bin < kQuickBins; ++bin)
+        for (uint32_t c = quick_heads_[bin]; c; c = next_link(c)) {
+            if (!std::binary_search(cached_chunks.begin(), cached_chunks.end(), c) || quick_bin(size_of(c)) != bin)
+                return broken(11, c, "quick list holds what is not a cached chunk of its size");
+            if (++listed > cached_chunks.size())
+                return broken(11, c, "quick lists hold a chunk twice");
+        }
+    if (listed != cached_chunks.size())
+        return broken(11, 0, "cached chunk on no quick list");
+    return 0;
 }
 
 } // namespace kt::host

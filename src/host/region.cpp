@@ -9,23 +9,31 @@
 // a small block never searches. Larger blocks are separate heap allocations
 // kept on a doubly linked list, so they can be resized with realloc and
 // released one by one or all together.
+//
+// Under AddressSanitizer the unused space of the chunks, the free blocks,
+// the headers of small blocks and the room after what each small block was
+// asked for are poisoned, so overruns into them and uses after FreeMem are
+// reported; blocks of their own are the sanitizer's heap blocks already.
+// Headers and free-list links are therefore read and written only through
+// accessors the sanitizer does not check.
 #include <sys/mman.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "../common/poison.h"
+#include "huge_map.h"
 #include "kt/region.h"
+
+using kt::host::kHugePage;
+using kt::host::map_huge_aligned;
 
 namespace {
 
 constexpr uint32_t kRegionMagic = 0x50575352; // "PWSR"
 constexpr uint64_t kLarge = uint64_t{1} << 63, kFree = uint64_t{1} << 62, kSizeMask = kFree - 1;
 constexpr size_t kFirstChunk = 16 * 1024, kMaxChunk = 2 * 1024 * 1024;
-// Chunks of this size and more are mapped on their own, aligned so that the
-// kernel can back them with huge pages: a region that holds millions of
-// entries is then walked without a TLB miss at every step.
-constexpr size_t kHugePage = 2 * 1024 * 1024;
 constexpr size_t kLargest = size_t{1} << 48; // no request is larger than this
 
 struct Header {
@@ -36,7 +44,13 @@ static_assert(sizeof(Header) == 16, "payloads must stay 16-byte aligned");
 
 Header *header_of(void *payload) { return static_cast<Header *>(payload) - 1; }
 void *payload_of(Header *h) { return h + 1; }
-size_t usable(const Header *h) { return static_cast<size_t>(h->word & kSizeMask); }
+
+[[gnu::no_sanitize_address]] Header load(const Header *h) { return *h; }
+[[gnu::no_sanitize_address]] void store(Header *h, Header v) { *h = v; }
+[[gnu::no_sanitize_address]] void *next_free(void *block) { return *static_cast<void **>(block); }
+[[gnu::no_sanitize_address]] void set_next_free(void *block, void *next) { *static_cast<void **>(block) = next; }
+
+size_t usable(const Header &h) { return static_cast<size_t>(h.word & kSizeMask); }
 
 } // namespace
 
@@ -44,25 +58,6 @@ struct PWSRegion::Chunk {
     Chunk *next;
     size_t bytes; // odd: mapped on its own (bytes - 1 long), else from malloc
 };
-
-namespace {
-
-// A chunk of `bytes` (a multiple of kHugePage) at a kHugePage boundary.
-void *map_chunk(size_t bytes) {
-    void *p = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
-        return nullptr;
-    auto start = reinterpret_cast<uintptr_t>(p), aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
-    if (aligned > start)
-        munmap(p, aligned - start);
-    munmap(reinterpret_cast<void *>(aligned + bytes), start + kHugePage - aligned);
-#ifdef MADV_HUGEPAGE
-    madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
-#endif
-    return reinterpret_cast<void *>(aligned);
-}
-
-} // namespace
 
 struct PWSRegion::Large {
     Large *prev;
@@ -83,6 +78,8 @@ PWSRegion::~PWSRegion() {
 void PWSRegion::release_all() {
     for (Chunk *c = chunks_; c;) {
         Chunk *next = c->next;
+        // The memory goes back to the system or the heap as it was taken.
+        kt::unpoison(c, c->bytes & ~size_t{1});
         if (c->bytes & 1)
             munmap(c, c->bytes - 1);
         else
@@ -112,10 +109,13 @@ bool PWSRegion::grant() {
 
 bool PWSRegion::new_chunk(size_t need) {
     size_t bytes = next_chunk_ > need + sizeof(Chunk) ? next_chunk_ : need + sizeof(Chunk);
+    // Chunks of a huge page and more are mapped on their own, aligned so that
+    // the kernel can back them with huge pages: a region that holds millions
+    // of entries is then walked without a TLB miss at every step.
     bool mapped = bytes >= kHugePage;
     if (mapped)
         bytes = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    auto *c = static_cast<Chunk *>(mapped ? map_chunk(bytes) : std::malloc(bytes));
+    auto *c = static_cast<Chunk *>(mapped ? map_huge_aligned(bytes, PROT_READ | PROT_WRITE, 0) : std::malloc(bytes));
     if (!c)
         return false;
     // The tail of the old chunk becomes a free block of the largest size it holds.
@@ -123,8 +123,8 @@ bool PWSRegion::new_chunk(size_t need) {
     if (rest >= sizeof(Header) + kGranule) {
         size_t cls = (rest - sizeof(Header)) / kGranule;
         auto *h = reinterpret_cast<Header *>(cur_);
-        *h = {this, cls * kGranule | kFree};
-        *static_cast<void **>(payload_of(h)) = free_[cls];
+        store(h, {this, cls * kGranule | kFree});
+        set_next_free(payload_of(h), free_[cls]);
         free_[cls] = payload_of(h);
     }
     c->next = chunks_;
@@ -132,6 +132,7 @@ bool PWSRegion::new_chunk(size_t need) {
     chunks_ = c;
     cur_ = reinterpret_cast<char *>(c + 1);
     end_ = reinterpret_cast<char *>(c) + bytes;
+    kt::poison(cur_, static_cast<size_t>(end_ - cur_));
     if (next_chunk_ < kMaxChunk)
         next_chunk_ *= 2;
     return true;
@@ -141,15 +142,15 @@ void *PWSRegion::alloc_small(size_t cls) {
     size_t bytes = cls * kGranule;
     void *p = free_[cls];
     if (p) {
-        free_[cls] = *static_cast<void **>(p);
-        header_of(p)->word = bytes;
+        free_[cls] = next_free(p);
+        store(header_of(p), {this, bytes});
     } else {
         size_t need = sizeof(Header) + bytes;
         if (static_cast<size_t>(end_ - cur_) < need && !new_chunk(need))
             return nullptr;
         auto *h = reinterpret_cast<Header *>(cur_);
         cur_ += need;
-        *h = {this, bytes};
+        store(h, {this, bytes});
         p = payload_of(h);
     }
     in_use_ += static_cast<int64_t>(bytes);
@@ -167,7 +168,7 @@ void *PWSRegion::alloc_large(size_t bytes) {
         large_->prev = l;
     large_ = l;
     auto *h = reinterpret_cast<Header *>(l + 1);
-    *h = {this, bytes | kLarge};
+    store(h, {this, bytes | kLarge});
     in_use_ += static_cast<int64_t>(bytes);
     ++live_blocks_;
     return payload_of(h);
@@ -177,10 +178,19 @@ void *PWSRegion::alloc_heap(size_t bytes) {
     auto *h = static_cast<Header *>(std::malloc(sizeof(Header) + bytes));
     if (!h)
         return nullptr;
-    *h = {this, bytes};
+    store(h, {this, bytes});
     in_use_ += static_cast<int64_t>(bytes);
     ++live_blocks_;
     return payload_of(h);
+}
+
+// A small block handing out exactly `bytes`.
+void *PWSRegion::small_block(size_t bytes) {
+    size_t cls = bytes == 0 ? 1 : (bytes + kGranule - 1) / kGranule;
+    void *p = alloc_small(cls);
+    if (p)
+        kt::expose(p, bytes, cls * kGranule);
+    return p;
 }
 
 void *PWSRegion::AllocMem(size_t bytes, KT_Status &status) {
@@ -189,7 +199,7 @@ void *PWSRegion::AllocMem(size_t bytes, KT_Status &status) {
         if (heap_)
             p = alloc_heap(bytes);
         else if (bytes <= kSmallMax)
-            p = alloc_small(bytes == 0 ? 1 : (bytes + kGranule - 1) / kGranule);
+            p = small_block(bytes);
         else
             p = alloc_large(bytes);
     }
@@ -202,16 +212,17 @@ void PWSRegion::FreeMem(void *block, KT_Status &status) {
     if (!block)
         return;
     Header *h = header_of(block);
-    if (h->owner != this || (h->word & kFree)) {
+    Header hd = load(h);
+    if (hd.owner != this || (hd.word & kFree)) {
         status.code = 2;
         return;
     }
-    size_t bytes = usable(h);
+    size_t bytes = usable(hd);
     in_use_ -= static_cast<int64_t>(bytes);
     --live_blocks_;
     if (heap_) {
         std::free(h);
-    } else if (h->word & kLarge) {
+    } else if (hd.word & kLarge) {
         auto *l = reinterpret_cast<Large *>(h) - 1;
         (l->prev ? l->prev->next : large_) = l->next;
         if (l->next)
@@ -219,9 +230,10 @@ void PWSRegion::FreeMem(void *block, KT_Status &status) {
         std::free(l);
     } else {
         size_t cls = bytes / kGranule;
-        h->word |= kFree;
-        *static_cast<void **>(block) = free_[cls];
+        store(h, {this, hd.word | kFree});
+        set_next_free(block, free_[cls]);
         free_[cls] = block;
+        kt::poison(block, bytes);
     }
 }
 
@@ -229,7 +241,8 @@ void *PWSRegion::ResizeMem(void *block, size_t old_bytes, size_t new_bytes, KT_S
     if (!block)
         return AllocMem(new_bytes, status);
     Header *h = header_of(block);
-    if (h->owner != this || (h->word & kFree)) {
+    Header hd = load(h);
+    if (hd.owner != this || (hd.word & kFree)) {
         status.code = 2;
         return nullptr;
     }
@@ -238,16 +251,22 @@ void *PWSRegion::ResizeMem(void *block, size_t old_bytes, size_t new_bytes, KT_S
         status.code = 1;
         return nullptr;
     }
-    size_t have = usable(h);
-    if (new_bytes <= have)
-        return block; // shrinks stay in place, whatever kind of block
-    if (!heap_ && !(h->word & kLarge)) {
-        void *moved = new_bytes <= kSmallMax ? alloc_small((new_bytes + kGranule - 1) / kGranule)
-                                             : alloc_large(new_bytes);
+    size_t have = usable(hd);
+    bool small = !heap_ && !(hd.word & kLarge);
+    if (new_bytes <= have) {
+        // Shrinks stay in place, whatever kind of block.
+        if (small)
+            kt::expose(block, new_bytes, have);
+        return block;
+    }
+    if (small) {
+        void *moved = new_bytes <= kSmallMax ? small_block(new_bytes) : alloc_large(new_bytes);
         if (!moved) {
             status.code = 1;
             return nullptr;
         }
+        // The whole old block is copied: what the caller used of it is not known here.
+        kt::unpoison(block, have);
         std::memcpy(moved, block, have);
         KT_Status ignored;
         FreeMem(block, ignored);
@@ -270,7 +289,7 @@ void *PWSRegion::ResizeMem(void *block, size_t old_bytes, size_t new_bytes, KT_S
     } else {
         h = static_cast<Header *>(moved);
     }
-    h->word = (h->word & kLarge) | new_bytes;
+    store(h, {this, (hd.word & kLarge) | new_bytes});
     in_use_ += static_cast<int64_t>(new_bytes) - static_cast<int64_t>(have);
     return payload_of(h);
 }
@@ -288,10 +307,10 @@ PWSRegion *PWS::WhichRegion(void *block, KT_Status &status) {
         status.code = 2;
         return nullptr;
     }
-    const Header *h = header_of(block);
-    if ((h->word & kFree) || !h->owner || h->owner->magic_ != kRegionMagic) {
+    Header hd = load(header_of(block));
+    if ((hd.word & kFree) || !hd.owner || hd.owner->magic_ != kRegionMagic) {
         status.code = 2;
         return nullptr;
     }
-    return h->owner;
+    return hd.owner;
 }

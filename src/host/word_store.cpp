@@ -20,6 +20,9 @@ constexpr int32_t kRefused = 1, kBadRequest = 2;
 
 bool valid_elsize(int32_t s) { return s == 1 || s == 4 || s == 8; }
 
+// The index of the block whose payload starts at p: p / elsize, by a shift.
+int32_t index_of(uint32_t p, int32_t elsize) { return static_cast<int32_t>(p >> __builtin_ctz(elsize)); }
+
 // Consumes one grant; false when the request must be refused.
 bool grant() {
     if (g_grants_left < 0)
@@ -35,7 +38,7 @@ uint64_t bytes_for(int32_t count, int32_t elsize) {
 }
 
 // Payload offset of block `index`, or 0 when it names no live block.
-uint32_t live_payload(int32_t index, int32_t elsize) {
+[[gnu::always_inline]] inline uint32_t live_payload(int32_t index, int32_t elsize) {
     if (index <= 0 || !valid_elsize(elsize))
         return 0;
     uint64_t off = static_cast<uint64_t>(index) * static_cast<uint64_t>(elsize);
@@ -53,7 +56,7 @@ int32_t finish(int32_t code, int32_t *status) {
 void report_bad_block(const char *routine) { raise_error(1000, routine, ": no such block"); }
 
 int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, int32_t *status) {
-    if (!kt_store_base)
+    if (!g_arena.ready()) // a request from another library's start-up code, before ours ran
         kt_store_init();
     if (count < 0 || !valid_elsize(elsize))
         return finish(kBadRequest, status);
@@ -62,7 +65,7 @@ int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, 
     uint32_t p = g_arena.allocate(bytes_for(count, elsize), sclass != 0);
     if (!p)
         return finish(kRefused, status);
-    *index = static_cast<int32_t>(p / static_cast<uint32_t>(elsize));
+    *index = index_of(p, elsize);
     return finish(0, status);
 }
 
@@ -82,14 +85,12 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
     uint64_t bytes = bytes_for(newcount, elsize);
     if ((newcount > oldcount || bytes > g_arena.payload_size(p)) && !grant())
         return finish(kRefused, status);
-    if (!sclass && g_arena.keeps(p, bytes))
-        return finish(0, status); // appending into room the block already has
     uint32_t q = g_arena.reallocate(p, bytes);
     if (!q)
         return finish(kRefused, status);
     if (sclass)
         g_arena.set_class_neg(q, *sclass != 0);
-    *index = static_cast<int32_t>(q / static_cast<uint32_t>(elsize));
+    *index = index_of(q, elsize);
     return finish(0, status);
 }
 
@@ -166,6 +167,8 @@ void c_fstore(int32_t count, int32_t *index, int32_t elsize) { FSTORE(&count, in
 void kt_host_fail_store_after(int32_t n) { g_grants_left = n < 0 ? -1 : n; }
 
 int64_t kt_host_store_bytes_in_use(void) { return g_arena.bytes_in_use(); }
+
+int32_t kt_host_store_check(void) { return g_arena.check(); }
 
 } // extern "C"
 

@@ -3,7 +3,9 @@
 // Growth goes through XSTORE, which may move the entries block. Values
 // appended from the list's own entries (LSTA of a list onto itself, LSTEA
 // of a slice of the list) are therefore located by offset and read again
-// after the growth, never through the old address.
+// after the growth, never through the old address. LSTE itself is defined
+// inline in kt/store.h, so that C++ callers append into room without a
+// call; this file emits it for everyone else and holds its growth.
 #include <cstring>
 
 #include "../common/abi.h"
@@ -35,17 +37,6 @@ bool resize_entries(int32_t l, int64_t capacity) {
     return true;
 }
 
-// Kept out of line, and reached by a tail call, so that the common append
-// needs no stack frame. The value is passed by copy: it may live in the
-// entries block that is about to move.
-[[gnu::noinline, gnu::cold]] int32_t append_growing(int32_t l, int32_t v) {
-    if (!resize_entries(l, int64_t{2} * capacity_of(l)))
-        return 0;
-    int32_t n = ++count_of(l);
-    *entry_ptr(l, n) = v;
-    return n;
-}
-
 } // namespace
 
 extern "C" {
@@ -68,17 +59,13 @@ int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list) {
     return header;
 }
 
-int32_t LSTE(const int32_t *list, const int32_t *value) {
-    int32_t l = *list;
-    if (l == 0)
+// The value comes by copy: it may live in the entries block that is about to move.
+int32_t kt_lste_grow(int32_t l, int32_t v) {
+    if (!resize_entries(l, int64_t{2} * capacity_of(l)))
         return 0;
-    int32_t *header = kt_iptr(l + 1); // entries, count, capacity, kind
-    int32_t n = header[1];
-    if (n >= header[2])
-        return append_growing(l, *value);
-    kt_iptr(header[0] + n + 1)[0] = *value;
-    header[1] = n + 1;
-    return n + 1;
+    int32_t n = ++count_of(l);
+    *entry_ptr(l, n) = v;
+    return n;
 }
 
 int32_t LSTEA(const int32_t *list, const int32_t *values, const int32_t *n) {

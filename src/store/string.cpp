@@ -3,10 +3,14 @@
 //
 // A refused resize frees the string and clears the caller's variable, so
 // no block is ever left without an owner. Text appended from the string's
-// own characters is located by offset and read after the resize.
+// own characters is located by offset and read after the resize. An append
+// that fits the room the character block already has asks the store for
+// nothing, so appending piece by piece costs a store request only when the
+// block must grow (by half as much again, which the store grants).
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/poison.h"
 #include "kt/host.h"
 #include "kt/store.h"
 
@@ -19,6 +23,35 @@ int32_t &length_of(int32_t s) { return *kt_iptr(s + 2); }
 char *char_ptr(int32_t s, int32_t i) { return kt_cptr(chars_of(s) + i); }
 
 int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
+
+// Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two words that
+// may overlap, reading both before writing either.
+template <class Word>
+[[gnu::always_inline]] inline void move_ends(char *dst, const char *src, size_t n) {
+    Word head, tail;
+    std::memcpy(&head, src, sizeof head);
+    std::memcpy(&tail, src + n - sizeof tail, sizeof tail);
+    std::memcpy(dst, &head, sizeof head);
+    std::memcpy(dst + n - sizeof tail, &tail, sizeof tail);
+}
+
+// memmove, with the short copies that appends mostly make done inline: every
+// byte is read before any is written, so the ranges may overlap.
+constexpr int32_t kShortCopy = 16;
+[[gnu::always_inline]] inline void move_bytes(char *dst, const char *src, size_t n) {
+    if (n > kShortCopy) {
+        std::memmove(dst, src, n);
+    } else if (n >= 8) {
+        move_ends<uint64_t>(dst, src, n);
+    } else if (n >= 4) {
+        move_ends<uint32_t>(dst, src, n);
+    } else if (n > 0) {
+        char first = src[0], middle = src[n / 2], last = src[n - 1];
+        dst[0] = first;
+        dst[n / 2] = middle;
+        dst[n - 1] = last;
+    }
+}
 
 int32_t create(int32_t n, int32_t sclass, int32_t *out) {
     int32_t header = 0, block = 0, status = 0, bytes = 0;
@@ -62,6 +95,42 @@ int32_t resize_chars(int32_t *string, int32_t len) {
     return s;
 }
 
+// Appends text(1..add) into the room the character block already has.
+[[gnu::always_inline]] inline int32_t append_in_room(int32_t s, const char *text, int32_t add) {
+    int32_t old = length_of(s);
+    char *chars = char_ptr(s, 1);
+    kt::unpoison(chars, static_cast<size_t>(old) + static_cast<size_t>(add) + 1);
+    move_bytes(chars + old, text, static_cast<size_t>(add));
+    chars[old + add] = '\0';
+    length_of(s) = old + add;
+    return s;
+}
+
+// STRAPA beyond the short append into room. Kept out of line so that the
+// short append needs no stack frame.
+[[gnu::noinline]] int32_t append_growing(const char *text, int32_t add, int32_t *string) {
+    int32_t s = *string;
+    if (s == 0)
+        return STRGEA(text, &add, string, add);
+    int32_t old = length_of(s);
+    if (int64_t{old} + add + 1 <= kt_store_room(chars_of(s), kCharSize))
+        return append_in_room(s, text, add);
+    if (int64_t{old} + add >= INT32_MAX) {
+        free_string(string);
+        return 0;
+    }
+    const char *own = char_ptr(s, 1);
+    bool inside = text >= own && text <= own + old;
+    ptrdiff_t offset = text - own;
+    if (!resize_chars(string, old + add))
+        return 0;
+    if (inside)
+        text = char_ptr(s, 1) + offset;
+    if (add > 0)
+        std::memmove(char_ptr(s, old + 1), text, static_cast<size_t>(add));
+    return s;
+}
+
 } // namespace
 
 extern "C" {
@@ -93,25 +162,12 @@ int32_t STRXS(const int32_t *n, int32_t *string) { return resize_chars(string, n
 
 int32_t STRAPA(const char *text, const int32_t *n, int32_t *string, int32_t text_len) {
     (void)text_len;
-    int32_t add = nonneg(*n);
-    int32_t s = *string;
-    if (s == 0)
-        return STRGEA(text, &add, string, add);
-    int32_t old = length_of(s);
-    if (int64_t{old} + add >= INT32_MAX) {
-        free_string(string);
-        return 0;
-    }
-    const char *own = char_ptr(s, 1);
-    bool inside = text >= own && text <= own + old;
-    ptrdiff_t offset = text - own;
-    if (!resize_chars(string, old + add))
-        return 0;
-    if (inside)
-        text = char_ptr(s, 1) + offset;
-    if (add > 0)
-        std::memmove(char_ptr(s, old + 1), text, static_cast<size_t>(add));
-    return s;
+    int32_t add = nonneg(*n), s = *string;
+    // The common short append into room the block already has makes no
+    // call at all; everything else goes out of line.
+    if (s != 0 && add <= kShortCopy && int64_t{length_of(s)} + add + 1 <= kt_store_room(chars_of(s), kCharSize))
+        return append_in_room(s, text, add);
+    return append_growing(text, add, string);
 }
 
 int32_t STREA(const char *text, const int32_t *n, const int32_t *string, const int32_t *position,

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "host/arena.h"
 #include "host/host_test_util.h"
 
 using namespace kt_host_test;
@@ -281,6 +282,7 @@ TEST_F(WordStore, RandomisedWorkloadKeepsEveryBlockIntact) {
         std::sort(spans.begin(), spans.end());
         for (size_t k = 1; k < spans.size(); ++k)
             ASSERT_LE(spans[k - 1].second, spans[k].first) << "blocks overlap";
+        ASSERT_EQ(kt_host_store_check(), 0);
     };
     for (int step = 1; step <= 6000 && !HasFatalFailure(); ++step) {
         if (step % 250 == 0) {
@@ -359,6 +361,60 @@ TEST_F(WordStore, CachedBlocksReturnWhenTheArenaIsFull) {
     for (int32_t &b : fill_blocks)
         release(b, 1);
     release(guard, 4);
+}
+
+// Arenas of their own, where what lands where is known.
+
+// Freed small blocks wait whole on quick lists; once they hold a commit
+// step's worth they are merged back before the arena takes more memory.
+TEST(Arena, CachedChunksMergeBeforeItCommitsMore) {
+    kt::host::Arena arena;
+    arena.init();
+    std::vector<uint32_t> small;
+    for (int k = 0; k < 40000; ++k)
+        small.push_back(arena.allocate(120, false));
+    uint32_t guard = arena.allocate(8, false);
+    for (uint32_t p : small)
+        arena.release(p);
+    EXPECT_EQ(arena.allocate(4 << 20, false), small.front());
+    EXPECT_EQ(arena.check(), 0);
+    arena.release(guard);
+}
+
+// Flips bits of header word k (0: the size of a free chunk below, 1: size
+// and flags, 2 and 3: free-list links) of the chunk holding `payload`.
+[[gnu::no_sanitize_address]] void flip(kt::host::Arena &arena, uint32_t payload, int k, uint32_t mask) {
+    reinterpret_cast<uint32_t *>(arena.base() + payload - kt::host::Arena::kHeader)[k] ^= mask;
+}
+
+// Each kind of damage to the chunks or their lists is found and named.
+TEST(Arena, CheckFindsEachKindOfDamage) {
+    enum { kLive, kFree, kAboveFree, kCached };
+    const struct {
+        const char *what;
+        int rule, chunk, word;
+        uint32_t mask;
+    } damages[] = {
+        {"a chunk's size", 2, kLive, 1, 8},
+        {"the in-use flag of the chunk below", 3, kAboveFree, 1, 2},
+        {"the size repeated above a free chunk", 5, kAboveFree, 0, 8},
+        {"a free-list link", 10, kFree, 3, 64},
+        {"a cached chunk's mark", 7, kCached, 1, 1u << 31},
+    };
+    for (const auto &damage : damages) {
+        kt::host::Arena arena;
+        arena.init();
+        uint32_t chunks[] = {arena.allocate(40, false), arena.allocate(5000, false), arena.allocate(40, false),
+                             arena.allocate(16, false)};
+        arena.allocate(8, false); // keeps the cached chunk off the top
+        arena.release(chunks[kFree]);
+        arena.release(chunks[kCached]);
+        ASSERT_EQ(arena.check(), 0);
+        flip(arena, chunks[damage.chunk], damage.word, damage.mask);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(arena.check(), damage.rule) << damage.what;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("word store: rule"), std::string::npos);
+    }
 }
 
 } // namespace

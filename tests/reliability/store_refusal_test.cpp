@@ -86,6 +86,7 @@ void drive(const Case &c) {
             StoreGrants grants(k);
             c.call(io);
             refused = !store_still_grants();
+            EXPECT_EQ(kt_host_store_check(), 0) << "the store's blocks disagree after the call";
         }
         const bool succeeded = c.check(io);
         teardown(io);
@@ -651,6 +652,7 @@ TEST(StoreRefusal, ShrinkingNeedsNoGrant) {
         EXPECT_EQ(STRXS(&two, &s), s);
         CFZDEL(&table, &k, &one);
         EXPECT_EQ(c_cfxd(table, 1), 0);
+        EXPECT_EQ(kt_host_store_check(), 0);
     }
     EXPECT_EQ(list_capacity(list), 2);
     EXPECT_EQ(list_values(list), (std::vector<int32_t>{4}));

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <random>
+
 #include "support/store_view.h"
 
 using namespace kt::test;
@@ -70,74 +74,77 @@ TEST_F(StringTest, FromTextAndDuplicate) {
     EXPECT_EQ(string_text(copy), "ohm's law") << "a copy shares no characters";
 }
 
-TEST_F(StringTest, AppendCreatesExtendsAndIgnoresEmpty) {
-    int32_t s = 0, three = 3, zero = 0;
-    EXPECT_NE(STRAPA("abcdef", &three, &s, 6), 0);
-    keep(s);
-    EXPECT_EQ(string_text(s), "abc");
-    int32_t before = s;
-    EXPECT_EQ(STRAPA("xyz", &zero, &kept(0), 3), before);
-    EXPECT_EQ(string_text(s), "abc");
-    int32_t neg = -4;
-    EXPECT_EQ(STRAPA("xyz", &neg, &kept(0), 3), before);
-    EXPECT_EQ(string_text(s), "abc");
-    EXPECT_EQ(STRAPA("defg", &three, &kept(0), 4), before);
-    EXPECT_EQ(string_text(s), "abcdef");
-    EXPECT_EQ(string_terminator(s), '\0');
-}
-
-TEST_F(StringTest, AppendFromOwnCharactersWhileMoving) {
-    struct Case {
-        int32_t from, n;
-        const char *expected;
-    } cases[] = {{0, 8, "resistorresistor"}, {3, 3, "resistorist"}, {7, 1, "resistorr"}, {0, 0, "resistor"}};
-    for (const Case &c : cases) {
-        int32_t s = make_string("resistor");
-        Blocker behind;
-        const char *own = kt_cptr(kt_icell(s + 1) + 1) + c.from;
-        EXPECT_EQ(STRAPA(own, &c.n, &s, c.n), s);
-        EXPECT_EQ(string_text(s), c.expected);
-        EXPECT_EQ(string_terminator(s), '\0');
-        STRFS(&s);
+// Random appends (fresh text of any length, or a piece of the string's own
+// characters), resizes and writes in place against a std::string, with the
+// block behind the string held now and then, so that growth must move it,
+// and every store request refused now and then: a refused STRAPA or STRXS
+// frees the string and clears the variable, while an append that fits the
+// room the character block already has asks the store for nothing.
+TEST_F(StringTest, MatchesAStdStringUnderMovesAndRefusals) {
+    const std::string digits = "012345678901234567890123456789012345678901234567";
+    std::mt19937 rng(0x57a);
+    int32_t s = 0;
+    std::string model;
+    for (int step = 0; step < 4000 && !HasFailure(); ++step) {
+        if (model.size() > 3000) {
+            STRFS(&s);
+            model.clear();
+        }
+        std::unique_ptr<Blocker> behind(rng() % 4 == 0 ? new Blocker : nullptr);
+        int32_t n = static_cast<int32_t>(rng() % 44) - 2, used = std::max(n, 0), result = 0;
+        const int64_t room = s ? kt_store_capacity(kt_icell(s + 1), 1) : 0, old = static_cast<int64_t>(model.size());
+        enum { kAppend, kOwnAppend, kResize, kWrite } op = static_cast<decltype(op)>(rng() % 4);
+        if (!s && op != kAppend)
+            op = kWrite;
+        std::string expected = model, piece(static_cast<size_t>(used), static_cast<char>('a' + step % 26));
+        const char *text = piece.data();
+        if (op == kOwnAppend) {
+            size_t from = rng() % (model.size() + 1);
+            used = n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(used), model.size() - from));
+            piece = model.substr(from, static_cast<size_t>(used));
+            text = kt_cptr(kt_icell(s + 1) + 1) + from;
+        }
+        bool asks = false, refusing = rng() % 5 == 0;
+        {
+            StoreGrants grants(refusing ? 0 : -1);
+            if (op == kAppend || op == kOwnAppend) {
+                result = STRAPA(text, &n, &s, n);
+                expected += piece;
+                asks = room < old + used + 1;
+            } else if (op == kResize) {
+                result = STRXS(&n, &s);
+                expected.resize(static_cast<size_t>(used), '?');
+                asks = used > old;
+            } else {
+                int32_t position = static_cast<int32_t>(rng() % 50) - 3;
+                result = STREA(digits.data(), &n, &s, &position, 48);
+                int32_t p = std::max(position, 0), end = std::min(p + used, static_cast<int32_t>(old));
+                if (end > p)
+                    expected.replace(static_cast<size_t>(p), static_cast<size_t>(end - p), digits, 0,
+                                     static_cast<size_t>(end - p));
+                ASSERT_EQ(result, s ? end : -1) << "step " << step;
+                if (!s)
+                    continue;
+            }
+        }
+        if (refusing && asks) {
+            ASSERT_EQ(result, 0) << "step " << step;
+            ASSERT_EQ(s, 0) << "a refused resize frees the string";
+            model.clear();
+            continue;
+        }
+        ASSERT_NE(s, 0) << "step " << step;
+        if (op != kWrite) {
+            ASSERT_EQ(result, s);
+        }
+        for (size_t i = model.size(); op == kResize && i < expected.size(); ++i)
+            expected[i] = string_text(s)[i]; // lengthening leaves them undefined
+        model = expected;
+        ASSERT_EQ(string_text(s), model) << "step " << step;
+        ASSERT_EQ(string_terminator(s), '\0');
     }
-}
-
-TEST_F(StringTest, ResizeKeepsLeadingCharacters) {
-    int32_t s = keep(make_string("capacitor"));
-    int32_t four = 4;
-    EXPECT_EQ(STRXS(&four, &kept(0)), s);
-    EXPECT_EQ(string_text(s), "capa");
-    EXPECT_EQ(string_terminator(s), '\0');
-    Blocker behind;
-    int32_t twelve = 12;
-    EXPECT_NE(STRXS(&twelve, &kept(0)), 0);
-    s = kept(0);
-    EXPECT_EQ(string_length(s), 12);
-    EXPECT_EQ(string_text(s).substr(0, 4), "capa");
-    EXPECT_EQ(string_terminator(s), '\0');
-    int32_t neg = -1;
-    EXPECT_EQ(STRXS(&neg, &kept(0)), s);
-    EXPECT_EQ(string_length(s), 0);
-}
-
-TEST_F(StringTest, WriteInPlace) {
-    struct Case {
-        int32_t position, n;
-        int32_t result;
-        const char *text;
-    } cases[] = {
-        {2, 5, 4, "abXY"},  {4, 5, 4, "abcd"}, {0, 2, 2, "XYcd"}, {1, 2, 3, "aXYd"},
-        {0, 0, 0, "abcd"},  {-3, 2, 2, "XYcd"}, {9, 1, 4, "abcd"},
-    };
-    for (const Case &c : cases) {
-        int32_t s = make_string("abcd");
-        EXPECT_EQ(STREA("XYZWV", &c.n, &s, &c.position, 5), c.result) << "position " << c.position;
-        EXPECT_EQ(string_text(s), c.text) << "position " << c.position;
-        EXPECT_EQ(string_length(s), 4);
-        STRFS(&s);
-    }
-    int32_t zero = 0, p = 0, n = 1;
-    EXPECT_EQ(STREA("x", &n, &zero, &p, 1), -1);
+    STRFS(&s);
+    EXPECT_EQ(kt_host_store_check(), 0);
 }
 
 TEST_F(StringTest, FreeClearsVariableAndIgnoresZero) {

@@ -147,7 +147,8 @@ def check_completion():
 
 
 def check_progress():
-    args = [KT, "sweep", "--json", "1", "4000000", "by", "1"]
+    # Long enough (about a second) that the line shows after its delay.
+    args = [KT, "sweep", "--json", "1", "16000000", "by", "1"]
     quiet = subprocess.run(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     assert quiet.returncode == 0 and quiet.stderr == b"", quiet.stderr[:200]
     master, slave = pty.openpty()
@@ -163,7 +164,7 @@ def check_progress():
             break
         shown += chunk
     assert child.wait() == 0
-    assert re.search(rb"\rsweep: \d+% \(\d+ of 4000000 points\)\x1b\[K", shown), shown[:300]
+    assert re.search(rb"\rsweep: \d+% \(\d+ of 16000000 points\)\x1b\[K", shown), shown[:300]
     assert shown.endswith(b"\r\x1b[K"), shown[-100:]
 
 
