@@ -8,8 +8,8 @@
 # total. Branches that only exist for C++ exception unwinding are left out
 # (tools/coverage_drop_throw.py): no test can take them and they say nothing
 # about our code. --html writes
-# lcov's browsable report; --check exits 1 when the total is below 95% of
-# lines or 85% of branches.
+# lcov's browsable report; --check exits 1 when any folder of src/ is below
+# 95% of lines or 90% of branches (CI runs it so).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,10 +23,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+# A script that measures does not install system packages; .ci/run does.
 if ! command -v lcov >/dev/null 2>&1; then
-  echo "installing lcov"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get install -y -q lcov >/dev/null 2>&1 || { apt-get update -q && apt-get install -y -q lcov; }
+  echo "tools/coverage.sh: lcov is not installed (Debian: apt-get install lcov)" >&2
+  exit 2
 fi
 
 dir=build-coverage
@@ -57,12 +57,14 @@ awk -v root="$PWD/src/" -v check="$check" '
     for (d in lf) ds[++n] = d
     for (i = 2; i <= n; ++i)   # insertion sort: mawk has no asorti
       for (j = i; j > 1 && ds[j] < ds[j - 1]; --j) { t = ds[j]; ds[j] = ds[j - 1]; ds[j - 1] = t }
+    low = ""
     for (i = 1; i <= n; ++i) {
       d = ds[i]
       printf "%-12s %7.1f%% %7d/%-7d %8.1f%% %7d/%-7d\n", d, pct(lh[d], lf[d]), lh[d], lf[d], pct(bh[d], bf[d]), bh[d], bf[d]
+      if (pct(lh[d], lf[d]) < 95 || pct(bh[d], bf[d]) < 90) low = low " " d
     }
     printf "%-12s %7.1f%% %7d/%-7d %8.1f%% %7d/%-7d\n", "total", pct(LH, LF), LH, LF, pct(BH, BF), BH, BF
-    if (check && (pct(LH, LF) < 95 || pct(BH, BF) < 85)) { print "below 95% of lines or 85% of branches"; exit 1 }
+    if (check && low != "") { print "below 95% of lines or 90% of branches in src/:" low; exit 1 }
   }' "$dir/src.info" || exit 1
 
 if [ -n "$html" ]; then
