@@ -16,7 +16,7 @@
 using namespace kt::text_test;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::string input(reinterpret_cast<const char *>(data), size > 256 ? 256 : size);
+    const std::string input(reinterpret_cast<const char *>(data), size);
     const int32_t table = 1;
     kt_host_reset_errors();
     int64_t baseline = kt_host_store_bytes_in_use();
