@@ -301,6 +301,7 @@ template <class Table, class Key> void check_entry_size(unsigned size, Key (*key
         Hash_Iterator it(&table);
         while (Hash_entry *e = it())
             walked.insert(e);
+        EXPECT_EQ(it(), nullptr) << "an ended walk stays ended";
         EXPECT_EQ(walked.size(), size_t{kSizedKeys});
         for (int i = 0; i < kSizedKeys; ++i)
             ASSERT_EQ(walked.count(table.find(key_of(i))), 1u) << i;
