@@ -9,8 +9,6 @@
 #include "container_test_util.h"
 #include "kt/containers.h"
 
-using kt_cont_test::Grants;
-
 namespace {
 
 template <class A>
@@ -35,21 +33,6 @@ Arr_intptr_t filled(PWSRegion *region, int n) {
     for (int i = 0; i < n; ++i)
         a.enter(100 + i);
     return a;
-}
-
-TEST(TypedArray, ARemovedSlotIsReusedByTheNextEnter) {
-    PWSRegion region;
-    Arr_intptr_t a(&region, 10);
-    EXPECT_EQ(a.enter('x'), 1);
-    EXPECT_EQ(a.enter('y'), 2);
-    EXPECT_EQ(a.enter('z'), 3);
-    a.remove(1);
-    EXPECT_EQ(a.size(), 2);
-    EXPECT_EQ(a.enter('w'), 2);
-    EXPECT_EQ(a[1], 'w');
-    EXPECT_EQ(walk(a), (std::vector<intptr_t>{'x', 'w', 'z'}));
-    EXPECT_EQ(a.startEmpty(), 0) << "the only free slot was taken";
-    EXPECT_EQ(a.lastEmpty(), 0);
 }
 
 TEST(TypedArray, FreeListStaysAscending) {
@@ -157,36 +140,6 @@ TEST(TypedArray, CopiesAssignmentAndAppend) {
     a += a;
     EXPECT_EQ(walk(a), (std::vector<intptr_t>{100, 100, 102, 102, 104, 104}))
         << "the two free slots are filled first, then the rest appended";
-}
-
-TEST(TypedArray, AppendSkipsValuesThatCannotBeEntered) {
-    PWSRegion region;
-    Arr_intptr_t source = filled(&region, 6);
-    Arr_intptr_t target(&region, 3);
-    {
-        Grants none(&region, 0);
-        target += source;
-    }
-    EXPECT_EQ(walk(target), (std::vector<intptr_t>{100, 101, 102}));
-    EXPECT_EQ(target.nostore(), 1);
-    target += source;
-    EXPECT_EQ(target.size(), 9);
-}
-
-TEST(TypedArray, RefusedGrowthReturnsMinusOneAndKeepsTheArray) {
-    PWSRegion region;
-    Arr_intptr_t a = filled(&region, 4);
-    ASSERT_EQ(a.max_size(), 4);
-    const intptr_t two[] = {1, 2};
-    {
-        Grants none(&region, 0);
-        EXPECT_EQ(a.enter(9), -1);
-        EXPECT_EQ(a.enter(two, 2), -1);
-        a.remove(0);
-        EXPECT_EQ(a.enter(5), 1) << "a free slot needs no storage";
-    }
-    EXPECT_EQ(walk(a), (std::vector<intptr_t>{5, 101, 102, 103}));
-    EXPECT_EQ(a.enter(9), 5);
 }
 
 TEST(TypedArray, IntAndEntryPointerFacesShareTheBehaviour) {

@@ -11,7 +11,6 @@
 #include "kt/containers.h"
 
 using kt_cont_test::Capture;
-using kt_cont_test::Grants;
 
 namespace {
 
@@ -117,37 +116,6 @@ TEST(Bank, RandomTrafficAgainstAStackModel) {
         }
         ASSERT_EQ(bank.allocated(), static_cast<int>(live.size()));
         ASSERT_EQ(bank.total(), (from_blocks + 6) / 7 * 7 + (from_blocks == 0 ? 7 : 0));
-    }
-}
-
-TEST(Bank, RefusedBlocksSetTheStickyFlag) {
-    PWSRegion region;
-    Bank bank(8, &region, 2);
-    bank.get();
-    bank.get();
-    {
-        Grants none(&region, 0);
-        EXPECT_EQ(bank.get(), nullptr);
-        EXPECT_EQ(bank.nostore(), 1);
-        EXPECT_EQ(bank.allocated(), 2);
-        EXPECT_EQ(bank.total(), 2);
-    }
-    EXPECT_NE(bank.get(), nullptr) << "later requests try again";
-    EXPECT_EQ(bank.nostore(), 1);
-    EXPECT_EQ(bank.total(), 4);
-}
-
-TEST(Bank, RefusalsAtConstruction) {
-    for (int granted = 0; granted < 2; ++granted) {
-        PWSRegion region;
-        Grants grants(&region, granted);
-        Bank bank(8, &region, 4);
-        EXPECT_EQ(bank.nostore(), 1) << granted;
-        EXPECT_EQ(bank.total(), 0);
-        EXPECT_EQ(bank.get(), nullptr);
-        region.fail_after(-1);
-        EXPECT_NE(bank.get(), nullptr);
-        EXPECT_EQ(bank.total(), 4);
     }
 }
 

@@ -19,11 +19,6 @@ std::set<int> switches_on(const MsgLevelFlags &m) {
     return on;
 }
 
-TEST(MsgLevel, ExportedFlagsStartCleared) {
-    EXPECT_EQ(msgLevel.level, 0);
-    EXPECT_TRUE(switches_on(msgLevel).empty());
-}
-
 TEST(MsgLevel, NamesTurnOnTheirSwitches) {
     struct Case {
         const char *name;

@@ -10,8 +10,6 @@
 #include "container_test_util.h"
 #include "kt/containers.h"
 
-using kt_cont_test::Grants;
-
 namespace {
 
 std::vector<int> contents(Quu_int &q) {
@@ -46,23 +44,6 @@ TEST(Queue, GrowthFromNothingDoubles) {
     const int many[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
     EXPECT_EQ(r.queue(many, 20), 25);
     EXPECT_EQ(r.max_size(), 25) << "exactly the needed count when doubling is not enough";
-}
-
-TEST(Queue, AWrappedRingKeepsItsOrderAcrossGrowth) {
-    Quu_int q(4);
-    for (int v : {1, 2, 3, 4})
-        q.queue(v);
-    EXPECT_EQ(take(q), 1);
-    EXPECT_EQ(take(q), 2);
-    q.queue(5);
-    q.queue(6); // the ring now wraps: head 2
-    EXPECT_EQ(q.head, 2);
-    EXPECT_EQ(q.queue(7), 5);
-    EXPECT_EQ(q.max_size(), 8);
-    EXPECT_EQ(contents(q), (std::vector<int>{3, 4, 5, 6, 7}));
-    const int bulk[] = {8, 9, 10, 11, 12};
-    EXPECT_EQ(q.queue(bulk, 5), 10);
-    EXPECT_EQ(contents(q), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 // Random appends (one or many) and takes against a deque.
@@ -145,36 +126,6 @@ TEST(Queue, SizeSetsTheCountAndGrows) {
     EXPECT_EQ(q.size(-2), -1);
     EXPECT_EQ(q.size(), 9);
     EXPECT_EQ(q.head, 0);
-}
-
-TEST(Queue, RefusedGrowthReturnsMinusOneAndKeepsTheQueue) {
-    PWSRegion region;
-    Quu_int q(&region, 2);
-    q.queue(1);
-    q.queue(2);
-    const int two[] = {3, 4};
-    {
-        Grants none(&region, 0);
-        EXPECT_EQ(q.queue(3), -1);
-        EXPECT_EQ(q.queue(two, 2), -1);
-        EXPECT_EQ(q.size(5), -1);
-        EXPECT_EQ(q.queue(two, 0), 2);
-    }
-    EXPECT_EQ(q.nostore(), 1);
-    EXPECT_EQ(q.size(), 2);
-    EXPECT_EQ(q.max_size(), 2);
-    EXPECT_EQ(q.queue(3), 3);
-    EXPECT_EQ(contents(q), (std::vector<int>{1, 2, 3}));
-}
-
-TEST(Queue, RefusedFirstBufferMeansNoStoreOnlyWhenSpaceWasAskedFor) {
-    PWSRegion region;
-    Grants none(&region, 0);
-    Quu_int some(&region, 4), nothing(&region, 0);
-    EXPECT_EQ(some.nostore(), 1);
-    EXPECT_EQ(some.max_size(), 0);
-    EXPECT_EQ(nothing.nostore(), 0);
-    EXPECT_EQ(nothing.max_size(), 0);
 }
 
 TEST(Queue, PointerQueue) {

@@ -40,6 +40,16 @@ TEST(Refusals, TypedArray) {
         EXPECT_EQ(a.size(), static_cast<int>(model.size()));
         for (int i = 0; i < a.size(); ++i)
             EXPECT_EQ(a[i], model[static_cast<size_t>(i)]);
+        if (!model.empty()) {
+            a.remove(0);
+            EXPECT_EQ(a.enter(5), 1) << "a free slot needs no storage";
+        }
+        Arr_intptr_t b(&region, 1);
+        b += a; // what cannot be entered is skipped
+        ok &= b.nostore() == 0;
+        if (b.nostore() == 0) {
+            EXPECT_EQ(b.size(), a.size());
+        }
         region.fail_after(-1);
         EXPECT_GT(a.enter(1), 0);
         return ok;
@@ -71,6 +81,12 @@ TEST(Refusals, Queue) {
         if (!ok) {
             EXPECT_EQ(q.nostore(), 1);
         }
+        if (q.size(q.size() + 40) < 0) {
+            ok = false;
+            EXPECT_EQ(q.size(), static_cast<int>(model.size()));
+        }
+        Quu_int nothing(&region, 0);
+        EXPECT_EQ(nothing.nostore(), 0) << "no space asked, none refused";
         return ok;
     });
 }
@@ -198,6 +214,24 @@ TEST(Refusals, Graph) {
         }
         EXPECT_EQ(g.edge_count(), edges);
         ok &= edges == 60;
+        return ok;
+    });
+}
+
+TEST(Refusals, LinkedList) {
+    for_each_refusal([](PWSRegion &region) {
+        bool ok = true;
+        Dlist_int list(&region);
+        int made = 0;
+        for (int v = 0; v < 30; ++v) {
+            if (list.append(list.newEntry(v))) {
+                ++made;
+            } else {
+                ok = false;
+                EXPECT_EQ(list.nostore(), 1);
+            }
+        }
+        EXPECT_EQ(list.size(), made);
         return ok;
     });
 }

@@ -10,8 +10,6 @@
 #include "container_test_util.h"
 #include "kt/containers_hash.h"
 
-using kt_cont_test::Grants;
-
 namespace {
 
 TEST(StringTable, IdsAreDenseAndReleasedIdsComeBack) {
@@ -101,51 +99,6 @@ TEST(StringTable, RandomTrafficAgainstAModel) {
         }
     }
     EXPECT_EQ(region.bytes_in_use(), 0);
-}
-
-TEST(StringTable, RefusedStorageReportsStatusTwoAndChangesNothing) {
-    PWSRegion region;
-    StringTable table(&region);
-    for (int k = 0; k < 10; ++k) // fills the id array's first block
-        table.enter(("w" + std::to_string(k)).c_str());
-    int taken = table.allocated();
-    {
-        Grants none(&region, 0);
-        EXPECT_EQ(table.enter("new"), -1) << "no room for the key copy";
-        EXPECT_EQ(StringTable::status, 2);
-        EXPECT_EQ(table.enter("w3"), 3) << "known strings need nothing";
-        EXPECT_EQ(StringTable::status, 0);
-    }
-    {
-        Grants one(&region, 1); // the key copy, but not the id array's growth
-        EXPECT_EQ(table.enter("new"), -1);
-        EXPECT_EQ(StringTable::status, 2);
-    }
-    EXPECT_EQ(table.find("new"), -1) << "the half-made entry was taken out again";
-    EXPECT_EQ(table.allocated(), taken);
-    {
-        Grants none(&region, 0);
-        table.free(3);
-        EXPECT_EQ(StringTable::status, 0) << "the released-id stack has room";
-    }
-    {
-        Grants one(&region, 1);
-        EXPECT_EQ(table.enter("reused"), 3) << "a released id needs no growth";
-    }
-    EXPECT_EQ(table.enter("new"), 10);
-}
-
-TEST(StringTable, RefusedConstructionShowsStatusTwo) {
-    for (int granted = 0; granted < 6; ++granted) {
-        PWSRegion region;
-        Grants grants(&region, granted);
-        StringTable table(&region);
-        EXPECT_EQ(StringTable::status, 2) << granted;
-        region.fail_after(-1);
-        if (table.nostore()) {
-            EXPECT_EQ(table.enter("x"), -1);
-        }
-    }
 }
 
 } // namespace

@@ -73,22 +73,6 @@ TEST(Tree, FourWalkOrders) {
     EXPECT_EQ(it.mode(), I::BOTTOM_UP | I::LEFT_TO_RIGHT);
 }
 
-TEST(Tree, SiblingsAndOffspringAtBothEnds) {
-    SmallTree t;
-    Node *z = new Node("z"), *e = new Node("e"), *y = new Node("y"), *f = new Node("f");
-    t.a->add_left_sibling(z); // a was the first child
-    EXPECT_EQ(t.root->first_child(), z);
-    t.c->add_right_sibling(e); // c was the last child
-    EXPECT_EQ(t.root->last_child(), e);
-    t.b->add_left_sibling(y);
-    t.root->add_left_offspring(f);
-    EXPECT_EQ(walk(t.root, Tree_Iterator::TOP_DOWN), "root f z a y b d c e ");
-    EXPECT_EQ(walk(t.root, Tree_Iterator::TOP_DOWN | Tree_Iterator::RIGHT_TO_LEFT), "root e c b d y a z f ");
-    EXPECT_EQ(y->parent(), t.root);
-    EXPECT_EQ(y->left_sibling(), t.a);
-    EXPECT_EQ(y->right_sibling(), t.b);
-}
-
 TEST(Tree, EraseSubtreeUnlinksAndDeletesEveryNode) {
     int before = g_alive;
     {

@@ -12,14 +12,10 @@ TEST(LenientReader, ReadsWhatCallersWrite) {
         std::string text;
         double value;
     } cases[] = {
-        // scale letters; what follows one is ignored
-        {"1.5E 3", 1500.0}, {"10KOHM", 10000.0}, {"1MS", 1e-6},    {"1M", 1e-3},     {"1MEG", 1e6},
-        {"1mil", 1e-6},     {"1MU", 1e-6},       {"1me", 1e6},     {"1Md", 1e6},     {"4.7k", 4700.0},
-        {"22p", 22e-12},    {"3a", 3e-18},       {"3F", 3e-15},    {"3n", 3e-9},     {"3u", 3e-6},
-        {"3g", 3e9},        {"3T", 3e12},        {"0.3U", 0.3e-6}, {"2.5-3", 0.0025}, {"1.5+3", 1500.0},
-        // exponents
-        {"2.2E-9", 2.2e-9}, {"2.2d9", 2.2e9},    {"1e+3", 1000.0}, {"-.5D+2", -50.0}, {"+7", 7.0},
-        {"5.", 5.0},        {".25", 0.25},       {"1.5e 3", 1500.0}, {"1E3,5", 1000.0}, {"1E3 5", 1000.0},
+        // scale letters (valid numbers are compared with the checking reader
+        // below); what follows one is ignored
+        {"1.5E 3", 1500.0}, {"10KOHM", 10000.0}, {"1MS", 1e-6},    {"1M", 1e-3},     {"1mil", 1e-6},
+        {"1Md", 1e6},       {"2.5-3", 0.0025},   {"1.5+3", 1500.0}, {"1E3,5", 1000.0}, {"1E3 5", 1000.0},
         // the longest numeric prefix where the text goes on or stops short
         {"5V", 5.0},        {"5 V", 5.0},        {"1.5e", 1.5},    {"1.5e ", 1.5},   {"1.5E+", 1.5},
         {"1-2-3", 0.01},    {"1.2.3", 1.2},      {"1e5e5", 1e5},   {"1E3X", 1000.0}, {"1.5-3K", 0.0015},
