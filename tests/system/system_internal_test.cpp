@@ -7,6 +7,7 @@
 
 #include "system/calendar.h"
 #include "system/channel_table.h"
+#include "kt/host.h"
 #include "kt/system.h"
 
 namespace {
@@ -38,6 +39,15 @@ TEST(SecondsSince1970, Table) {
 TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     if (kt::system::channel_slot_count() != 0)
         GTEST_SKIP() << "needs a fresh process";
+    // Refused at any of its requests, the table is not made at all.
+    for (int32_t k = 0; k < 3; ++k) {
+        const int64_t live = kt_host_alloc_live();
+        kt_host_fail_alloc_after(k);
+        EXPECT_EQ(c_ipini(3, nullptr), -2) << k;
+        kt_host_fail_alloc_after(-1);
+        EXPECT_EQ(kt::system::channel_slot_count(), 0);
+        EXPECT_EQ(kt_host_alloc_live(), live);
+    }
     int32_t a = c_ipini(3, nullptr);
     EXPECT_EQ(a, 0);
     EXPECT_EQ(kt::system::channel_slot_count(), 2);
@@ -63,6 +73,15 @@ TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     for (int32_t i = 0; i < 20; ++i)
         EXPECT_EQ(c_ipini(2, nullptr), i);
     EXPECT_EQ(kt::system::channel_slot_count(), 20);
+    // A full table whose growth is refused stays as it was.
+    for (int32_t k = 0; k < 2; ++k) {
+        const int64_t live = kt_host_alloc_live();
+        kt_host_fail_alloc_after(k);
+        EXPECT_EQ(c_ipini(2, nullptr), -2) << k;
+        kt_host_fail_alloc_after(-1);
+        EXPECT_EQ(kt::system::channel_slot_count(), 20);
+        EXPECT_EQ(kt_host_alloc_live(), live);
+    }
     for (int32_t i = 19; i >= 0; --i)
         c_ipclos(i);
     EXPECT_EQ(kt::system::channel_slot_count(), 20);
