@@ -328,7 +328,7 @@ KT_API void kt_host_capture_output(int32_t on);
 KT_API const char *kt_host_output(void);
 /** Empties the captured records. */
 KT_API void kt_host_clear_output(void);
-/** Grants n more store requests, then refuses every one; -1 never refuses. */
+/** kt_host_fail_alloc_after under its older name: the same counter. */
 KT_API void kt_host_fail_store_after(int32_t n);
 /** Bytes held by live store blocks. */
 KT_API int64_t kt_host_store_bytes_in_use(void);
@@ -430,6 +430,36 @@ KT_API int32_t c_sfc2ht(const char *host, int32_t port, double timeout);
 KT_API int32_t c_sfacs(int32_t fd, double timeout);
 /** Closes a socket: 0, or -1 when the descriptor was not open. */
 KT_API int32_t c_sfclds(int32_t fd);
+
+/* ---- refusable memory ------------------------------------------------ */
+
+/* Every allocator of both libraries (word store, regions and the banks on
+ * them, the packages' heap and kt_host_alloc below) asks one counter before
+ * it takes memory, so that tests can refuse any request of any of them.
+ * Shrinking and freeing are never asked about. */
+
+/** Grants n more requests for memory, then refuses every one until the
+ * next call; -1 never refuses. */
+KT_API void kt_host_fail_alloc_after(int32_t n);
+/** Grants `granted` more requests, refuses the next `refused` (-1: all)
+ * and grants again after that; granted -1 never refuses. */
+KT_API void kt_host_fail_alloc_window(int32_t granted, int32_t refused);
+/** Requests refused since the last kt_host_fail_alloc_* call. */
+KT_API int64_t kt_host_alloc_refusals(void);
+/** Asks the counter for one request: 1 granted, 0 refused. For allocators
+ * of their own; the calls below ask it themselves. */
+KT_API int32_t kt_host_alloc_grant(void);
+/** `bytes` of heap memory (0 allowed), or null when refused or exhausted. */
+KT_API void *kt_host_alloc(size_t bytes);
+/** A cleared array of count elements of `size` bytes, or null. */
+KT_API void *kt_host_calloc(size_t count, size_t size);
+/** Resizes a block of kt_host_alloc keeping its first bytes (null: a new
+ * block); every call is a request. Null when refused: the block is as it was. */
+KT_API void *kt_host_realloc(void *block, size_t bytes);
+/** Gives a block of kt_host_alloc back; null is ignored. */
+KT_API void kt_host_free(void *block);
+/** Blocks of kt_host_alloc now live: the measure of a leak. */
+KT_API int64_t kt_host_alloc_live(void);
 
 KT_END_C
 

@@ -94,7 +94,7 @@ private:
     const char *must_ = nullptr;    ///< literal every match contains, or null
     const char *parse_ = nullptr;   ///< position in the pattern while compiling
     char *emit_ = nullptr;          ///< &dummy_ during the sizing pass
-    char *error_ = nullptr;
+    const char *error_ = nullptr; ///< a constant message: failing never needs memory
     int next_group_ = 1;
     size_t size_ = 0;               ///< program bytes counted by the sizing pass
     char dummy_ = 0;

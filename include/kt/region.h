@@ -14,8 +14,8 @@
 ///   - bytes_in_use() is the sum of the usable sizes of its live blocks
 ///     (requests rounded up to 16 bytes below 4 KiB, exact above);
 ///   - a request that shrinks a block, or keeps its size, succeeds in place
-///     (the block keeps its usable size); only requests for more space are
-///     counted and can be refused.
+///     (the block keeps its usable size); only requests for more space ask
+///     the host's shared refusal counter (kt_host_fail_alloc_after).
 ///
 /// Arr and Stk are the growable element stores beneath the typed arrays and
 /// stacks of libkt_util. Their storage lives in one region block that may move
@@ -67,8 +67,9 @@ public:
     /// Null on refusal (the block is untouched). A null block allocates.
     void *ResizeMem(void *block, size_t old_bytes, size_t new_bytes, KT_Status &status);
 
-    /// For tests: grant `n` more requests for space, then refuse them; -1: never.
-    void fail_after(int64_t n) { grants_ = n < 0 ? -1 : n; }
+    /// For tests: kt_host_fail_alloc_after(n), the counter every allocator
+    /// shares (not this region's alone); -1: never refuse.
+    void fail_after(int64_t n);
     /// Sum of the usable sizes of the live blocks.
     int64_t bytes_in_use() const { return in_use_; }
     /// Number of live blocks.
@@ -95,7 +96,6 @@ private:
 
     uint32_t magic_;
     bool heap_;
-    int64_t grants_ = -1;
     int64_t in_use_ = 0;
     int64_t live_blocks_ = 0;
     char *cur_ = nullptr; ///< bump pointer into the newest chunk

@@ -12,36 +12,71 @@
 #include "../common/abi.h"
 #include "kt/host.h"
 #include "../common/fortran_text.h"
+#include "../common/hook_allocator.h"
 
 extern "C" const char KT_NO_MEMORY_TEXT[] = "NO_MEMORY - Memory exhausted - increase swap space!";
 
 namespace kt::host {
 namespace {
 
+// The log keeps its texts one after another in `texts`, each ending in a
+// zero byte, and holds room for the next entries and kReserve more
+// characters ahead: an error raised while memory is refused, the usual
+// companion of one, is still recorded, its text cut only beyond that room.
 struct LoggedError {
     int32_t number;
-    std::string text;
+    size_t offset; // of its text in ErrorState::texts
 };
 
+constexpr size_t kReserve = 1024, kSpareEntries = 8;
+
 struct ErrorState {
-    std::vector<LoggedError> log;
+    kt::HookVector<LoggedError> log;
+    kt::HookString texts;
     // The latest message; its text also answers c_erquer / c_ergetb.
     int32_t number = 0;
-    std::string text;
+    kt::HookString text;
     bool pending = false;  // its line is not yet written
     bool building = false; // c_ermsg is collecting pieces
     bool logged = false;   // it is the last log entry
     bool silent_next = false;
 };
 
+// Room for the next errors, when memory is granted; none is needed now.
+void reserve_ahead(ErrorState &s) {
+    try {
+        if (s.log.capacity() - s.log.size() < kSpareEntries)
+            s.log.reserve(2 * s.log.size() + kSpareEntries);
+        if (s.texts.capacity() - s.texts.size() < kReserve)
+            s.texts.reserve(2 * s.texts.size() + 2 * kReserve);
+        if (s.text.capacity() < kReserve)
+            s.text.reserve(kReserve);
+    } catch (const std::bad_alloc &) {
+    }
+}
+
+// Appends to a text, cutting at its room when more is refused.
+void append_kept(kt::HookString &to, std::string_view piece) {
+    try {
+        to.append(piece);
+    } catch (const std::bad_alloc &) {
+        to.append(piece.substr(0, to.capacity() - to.size()));
+    }
+}
+
 ErrorState &state() {
     static ErrorState *s = [] {
         auto *p = new ErrorState; // outlives every static destructor
+        reserve_ahead(*p);
         std::atexit(flush_error);
         return p;
     }();
     return *s;
 }
+
+// Made when the library is loaded, so that its room is had before any
+// request can be refused.
+[[maybe_unused]] const bool g_errors_ready = (state(), true);
 
 // Texts for numbers raised without one of their own.
 const char *catalogue(int32_t number) {
@@ -63,9 +98,35 @@ const char *catalogue(int32_t number) {
     }
 }
 
+constexpr size_t kNoText = static_cast<size_t>(-1);
+
+// Puts the message's text, and a zero byte, last in the log's texts as the
+// text of entry e (the last entry), cut to the room there is when more is
+// refused.
+void log_text(ErrorState &s, LoggedError &e) {
+    if (e.offset == kNoText)
+        e.offset = s.texts.size();
+    std::string_view text(s.text.data(), s.text.size());
+    s.texts.resize(e.offset); // never grows
+    try {
+        s.texts.append(text);
+        s.texts.push_back('\0');
+        return;
+    } catch (const std::bad_alloc &) {
+    }
+    s.texts.resize(e.offset);
+    size_t room = s.texts.capacity() - e.offset;
+    if (room == 0) {
+        e.offset = kNoText;
+        return;
+    }
+    s.texts.append(text.substr(0, room - 1));
+    s.texts.push_back('\0');
+}
+
 void sync_log(ErrorState &s) {
     if (s.logged && !s.log.empty())
-        s.log.back().text = s.text;
+        log_text(s, s.log.back());
 }
 
 } // namespace
@@ -84,24 +145,29 @@ void raise_error(int32_t number, std::string_view text, std::string_view more) {
     ErrorState &s = state();
     flush_error();
     s.number = number;
-    s.text.assign(text);
-    s.text.append(more);
+    s.text.clear();
+    append_kept(s.text, text);
+    append_kept(s.text, more);
     if (s.text.empty())
-        s.text = catalogue(number);
+        append_kept(s.text, catalogue(number));
     // A silenced error is kept only for c_ergetb: neither printed nor logged.
     bool silent = s.silent_next;
     s.silent_next = false;
     s.pending = !silent;
-    s.logged = !silent;
-    if (!silent)
-        s.log.push_back({number, s.text});
+    s.logged = false;
+    if (!silent && s.log.size() < s.log.capacity()) { // the room kept ahead: never refused
+        s.log.push_back({number, s.texts.size()});
+        s.logged = true;
+        log_text(s, s.log.back());
+    }
+    reserve_ahead(s);
 }
 
 bool error_message_open() { return state().building; }
 
 void error_message_append(std::string_view piece) {
     ErrorState &s = state();
-    s.text.append(piece);
+    append_kept(s.text, piece);
     sync_log(s);
 }
 
@@ -122,8 +188,7 @@ void ERI(const int32_t *format, const int32_t *value) {
     ErrorState &s = state();
     if (!s.pending)
         return; // its line is out already; nothing to attach to
-    s.text += ' ';
-    s.text += std::to_string(*value);
+    append_kept(s.text, " " + std::to_string(*value));
     sync_log(s);
 }
 
@@ -179,7 +244,7 @@ void c_ermsg(int32_t number) {
     raise_error(number, "", "");
     ErrorState &s = state();
     if (!s.text.empty())
-        s.text += ": ";
+        append_kept(s.text, ": ");
     sync_log(s);
     s.building = true;
 }
@@ -215,7 +280,9 @@ int32_t c_erquer(const char *option) {
 int32_t c_ergetb(char *buffer, int32_t size) {
     if (!buffer || size <= 0)
         return 0;
-    std::string line = state().text + '\n';
+    const kt::HookString &text = state().text;
+    std::string line(text.data(), text.size());
+    line += '\n';
     size_t n = line.size() < static_cast<size_t>(size - 1) ? line.size() : static_cast<size_t>(size - 1);
     std::memcpy(buffer, line.data(), n);
     buffer[n] = '\0';
@@ -226,6 +293,7 @@ void kt_host_reset_errors(void) {
     flush_error();
     ErrorState &s = state();
     s.log.clear();
+    s.texts.clear();
     s.logged = false;
     s.silent_next = false;
 }
@@ -239,7 +307,9 @@ int32_t kt_host_error_number(int32_t k) {
 
 const char *kt_host_error_text(int32_t k) {
     const auto &log = state().log;
-    return k >= 1 && static_cast<size_t>(k) <= log.size() ? log[k - 1].text.c_str() : "";
+    if (k < 1 || static_cast<size_t>(k) > log.size() || log[k - 1].offset == kNoText)
+        return "";
+    return state().texts.c_str() + log[k - 1].offset;
 }
 
 } // extern "C"

@@ -7,6 +7,9 @@
 // A line that cannot be written is reported (error 2064 with the system's
 // reason) when its unit first fails, and so is a unit whose close fails;
 // the unit then takes no more lines, so its file is a whole prefix.
+//
+// The line, the unit stack and captured output take the host's refusable
+// heap; a refused growth raises error 2012 and leaves them as they were.
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -17,6 +20,7 @@
 
 #include "../common/abi.h"
 #include "../common/fortran_text.h"
+#include "../common/hook_allocator.h"
 #include "errors.h"
 #include "kt/host.h"
 #include "units.h"
@@ -26,11 +30,11 @@ using namespace kt::host;
 namespace {
 
 struct OutputState {
-    std::string line;
+    kt::HookString line;
     int32_t current = kStdoutUnit;
-    std::vector<int32_t> stack;
+    kt::HookVector<int32_t> stack;
     bool capture = false;
-    std::string captured;
+    kt::HookString captured;
     int32_t nsig = 0;
     int32_t width = 80;
     int stdout_error = 0; // the first failure on standard output
@@ -43,11 +47,20 @@ OutputState &out() {
     return s;
 }
 
+// A refused growth of the host's own memory, reported as any other.
+void report_no_memory(const char *routine) { raise_error(2012, KT_NO_MEMORY_TEXT, routine); }
+
+// Refused, the line stays as it was and error 2012 says so.
 void append(std::string_view text) {
-    if (error_message_open())
+    if (error_message_open()) {
         error_message_append(text);
-    else
+        return;
+    }
+    try {
         out().line.append(text);
+    } catch (const std::bad_alloc &) {
+        report_no_memory(" (oocs)");
+    }
 }
 
 // Shortest text that reads back to the same value, or `nsig` significant digits.
@@ -78,9 +91,10 @@ int sink_error(int32_t unit) {
     return unit_error(unit);
 }
 
-const std::string &sink_name(int32_t unit) {
-    static const std::string standard_output = "standard output";
-    return unit == kStdoutUnit ? standard_output : unit == kJournalUnit ? out().journal_path : unit_path(unit);
+std::string sink_name(int32_t unit) {
+    if (unit == kStdoutUnit)
+        return "standard output";
+    return unit == kJournalUnit ? out().journal_path : unit_path(unit);
 }
 
 void report_failure(const char *routine, const std::string &name, int err) {
@@ -105,6 +119,12 @@ int32_t kt_host_write_record(int32_t unit, const char *text, int32_t n) {
     size_t len = n > 0 ? static_cast<size_t>(n) : 0;
     if (unit == kStdoutUnit) {
         if (s.capture) {
+            try {
+                s.captured.reserve(s.captured.size() + len + 1);
+            } catch (const std::bad_alloc &) {
+                errno = ENOMEM;
+                return -1;
+            }
             s.captured.append(text, len);
             s.captured += '\n';
             return 0;
@@ -157,9 +177,14 @@ void OOZ(const double *value) { append_complex(value[0], value[1]); }
 void OODB(const double *value, const int32_t *digits) { append(format_real(*value, *digits > 0 ? *digits : 17)); }
 
 void OOTAB(const int32_t *column) {
-    std::string &line = out().line;
-    if (*column > 0 && line.size() < static_cast<size_t>(*column))
-        line.resize(static_cast<size_t>(*column), ' ');
+    kt::HookString &line = out().line;
+    if (*column > 0 && line.size() < static_cast<size_t>(*column)) {
+        try {
+            line.resize(static_cast<size_t>(*column), ' ');
+        } catch (const std::bad_alloc &) {
+            report_no_memory(" (ootab)");
+        }
+    }
 }
 
 void OOWRIT(void) {
@@ -200,7 +225,12 @@ int32_t OOPUSH(const int32_t *unit) {
     if (!unit_writable(*unit))
         return -1;
     OutputState &s = out();
-    s.stack.push_back(s.current);
+    try {
+        s.stack.push_back(s.current);
+    } catch (const std::bad_alloc &) {
+        report_no_memory(" (oopush)");
+        return -1;
+    }
     s.current = *unit;
     return *unit;
 }

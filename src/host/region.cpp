@@ -23,6 +23,8 @@
 #include <new>
 
 #include "../common/poison.h"
+#include "alloc_hook.h"
+#include "kt/host.h"
 #include "huge_map.h"
 #include "kt/region.h"
 
@@ -98,14 +100,9 @@ void PWSRegion::release_all() {
     in_use_ = live_blocks_ = 0;
 }
 
-bool PWSRegion::grant() {
-    if (grants_ < 0)
-        return true;
-    if (grants_ == 0)
-        return false;
-    --grants_;
-    return true;
-}
+bool PWSRegion::grant() { return kt::host::alloc_granted(); }
+
+void PWSRegion::fail_after(int64_t n) { kt_host_fail_alloc_after(n < 0 ? -1 : static_cast<int32_t>(n > INT32_MAX ? INT32_MAX : n)); }
 
 bool PWSRegion::new_chunk(size_t need) {
     size_t bytes = next_chunk_ > need + sizeof(Chunk) ? next_chunk_ : need + sizeof(Chunk);

@@ -3,8 +3,10 @@
 
 #include <cerrno>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "../common/hook_allocator.h"
 #include "kt/host.h"
 
 namespace kt::host {
@@ -12,14 +14,14 @@ namespace {
 
 struct Unit {
     UnitKind kind = UnitKind::TextOut;
-    std::string path;
+    kt::HookString path;
     std::unique_ptr<DescriptorReader> in;
     std::unique_ptr<DescriptorWriter> out;
     bool open() const { return in || out; }
 };
 
-std::vector<Unit> &units() {
-    static std::vector<Unit> u;
+kt::HookVector<Unit> &units() {
+    static kt::HookVector<Unit> u;
     return u;
 }
 
@@ -36,18 +38,25 @@ Unit *find(int32_t unit) {
 int32_t open_unit(const char *path, UnitKind kind) {
     if (!path || !*path)
         return -1;
-    int fd = kind == UnitKind::BinaryRead ? open_for_reading(path) : open_for_writing(path);
-    if (fd < 0)
-        return -1;
     auto &u = units();
     size_t slot = 0;
     while (slot < u.size() && u[slot].open())
         ++slot;
-    if (slot == u.size())
-        u.emplace_back();
+    // Slot and name first: a refusal then leaves every file untouched (a
+    // slot left behind is free).
+    try {
+        if (slot == u.size())
+            u.emplace_back();
+        u[slot].path = path;
+    } catch (const std::bad_alloc &) {
+        errno = ENOMEM;
+        return -1;
+    }
+    int fd = kind == UnitKind::BinaryRead ? open_for_reading(path) : open_for_writing(path);
+    if (fd < 0)
+        return -1;
     Unit &e = u[slot];
     e.kind = kind;
-    e.path = path;
     if (kind == UnitKind::BinaryRead)
         e.in = std::make_unique<DescriptorReader>(fd);
     else
@@ -65,10 +74,9 @@ DescriptorReader *unit_reader(int32_t unit) {
     return e ? e->in.get() : nullptr;
 }
 
-const std::string &unit_path(int32_t unit) {
-    static const std::string none;
+std::string unit_path(int32_t unit) {
     Unit *e = find(unit);
-    return e ? e->path : none;
+    return e ? std::string(e->path.data(), e->path.size()) : std::string();
 }
 
 int unit_error(int32_t unit) {
@@ -90,7 +98,8 @@ int close_unit(int32_t unit) {
         r = -1;
         err = e->in->error();
     }
-    *e = Unit{};
+    Unit closed; // takes the unit's name with it: a free slot holds no memory
+    std::swap(*e, closed);
     errno = err;
     return r;
 }

@@ -26,7 +26,7 @@ DescriptorWriter *unit_writer(int32_t unit, UnitKind kind);
 // The reader of an open BinaryRead unit, or null.
 DescriptorReader *unit_reader(int32_t unit);
 // The file name of an open unit ("" when it is not open).
-const std::string &unit_path(int32_t unit);
+std::string unit_path(int32_t unit);
 // The first failure of an open unit's file as an errno (0: none), -1 when
 // the unit is not open.
 int unit_error(int32_t unit);

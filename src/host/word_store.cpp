@@ -2,11 +2,12 @@
 //
 // Indices are payload offsets divided by the element size, so one arena
 // serves the integer, real and character views alike. Requests for more
-// space can be refused on demand (kt_host_fail_store_after) so that callers'
-// failure paths can be exercised; shrinking and freeing never are.
+// space can be refused on demand (the shared counter of alloc_hook.h) so that
+// callers' failure paths can be exercised; shrinking and freeing never are.
 #include "kt/host.h"
 
 #include "../common/abi.h"
+#include "alloc_hook.h"
 #include "arena.h"
 #include "errors.h"
 
@@ -14,7 +15,6 @@ namespace kt::host {
 namespace {
 
 Arena g_arena;
-int64_t g_grants_left = -1; // -1: never refuse
 
 constexpr int32_t kRefused = 1, kBadRequest = 2;
 
@@ -22,16 +22,6 @@ bool valid_elsize(int32_t s) { return s == 1 || s == 4 || s == 8; }
 
 // The index of the block whose payload starts at p: p / elsize, by a shift.
 int32_t index_of(uint32_t p, int32_t elsize) { return static_cast<int32_t>(p >> __builtin_ctz(elsize)); }
-
-// Consumes one grant; false when the request must be refused.
-bool grant() {
-    if (g_grants_left < 0)
-        return true;
-    if (g_grants_left == 0)
-        return false;
-    --g_grants_left;
-    return true;
-}
 
 uint64_t bytes_for(int32_t count, int32_t elsize) {
     return static_cast<uint64_t>(count < 0 ? 0 : count) * static_cast<uint64_t>(elsize);
@@ -60,7 +50,7 @@ int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, 
         kt_store_init();
     if (count < 0 || !valid_elsize(elsize))
         return finish(kBadRequest, status);
-    if (!grant())
+    if (!alloc_granted())
         return finish(kRefused, status);
     uint32_t p = g_arena.allocate(bytes_for(count, elsize), sclass != 0);
     if (!p)
@@ -83,7 +73,7 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
     // Every request for more than the caller had counts as a request for
     // space, whether or not the block happens to have room behind it.
     uint64_t bytes = bytes_for(newcount, elsize);
-    if ((newcount > oldcount || bytes > g_arena.payload_size(p)) && !grant())
+    if ((newcount > oldcount || bytes > g_arena.payload_size(p)) && !alloc_granted())
         return finish(kRefused, status);
     uint32_t q = g_arena.reallocate(p, bytes);
     if (!q)
@@ -163,8 +153,6 @@ int32_t c_xstore(int32_t newcount, int32_t *index, int32_t elsize, int32_t oldco
 }
 
 void c_fstore(int32_t count, int32_t *index, int32_t elsize) { FSTORE(&count, index, &elsize); }
-
-void kt_host_fail_store_after(int32_t n) { g_grants_left = n < 0 ? -1 : n; }
 
 int64_t kt_host_store_bytes_in_use(void) { return g_arena.bytes_in_use(); }
 

@@ -1,17 +1,18 @@
-// Heap memory of the list and hash-table packages.
+// Heap memory of the list and hash-table packages and the matcher.
 //
-// Every block of both packages comes through allocate(), so tests can make
-// requests fail and reach the out-of-memory paths: kt_packages_fail_alloc_after
-// is exported for them but declared only here, not in a public header.
-// Invariant: g_grants_left < 0 means no refusal is pending.
+// Every block of the packages comes through allocate() and goes back through
+// release(), the host's refusable heap (kt_host_alloc), so tests can refuse
+// requests with kt_host_fail_alloc_after and reach the out-of-memory paths,
+// and count the blocks left behind. kt_packages_fail_alloc_after is the
+// older name of kt_host_fail_alloc_window, exported for the tests that use it.
 #ifndef KT_SRC_PACKAGES_HEAP_H
 #define KT_SRC_PACKAGES_HEAP_H
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 #include "kt/abi.h"
+#include "kt/host.h"
 
 // Grants `granted` more allocations, then refuses the next `refused` ones
 // (-1: all of them) and grants again after that; granted -1: never refuse.
@@ -19,32 +20,11 @@ extern "C" KT_API void kt_packages_fail_alloc_after(int32_t granted, int32_t ref
 
 namespace kt::packages {
 
-// Allocations left before refusals start (negative: no refusal pending),
-// and refusals left after that (negative: unlimited).
-extern int32_t g_grants_left;
-extern int32_t g_refusals_left;
-
-inline bool grant() {
-    if (g_grants_left < 0)
-        return true;
-    if (g_grants_left > 0) {
-        --g_grants_left;
-        return true;
-    }
-    if (g_refusals_left == 0) {
-        g_grants_left = -1;
-        return true;
-    }
-    if (g_refusals_left > 0)
-        --g_refusals_left;
-    return false;
-}
-
 // Uninitialised block, or null when refused.
-inline void *allocate(size_t bytes) { return grant() ? std::malloc(bytes) : nullptr; }
+inline void *allocate(size_t bytes) { return kt_host_alloc(bytes); }
 // Cleared array, or null when refused.
-inline void *allocate_cleared(size_t count, size_t size) { return grant() ? std::calloc(count, size) : nullptr; }
-inline void release(void *block) { std::free(block); }
+inline void *allocate_cleared(size_t count, size_t size) { return kt_host_calloc(count, size); }
+inline void release(void *block) { kt_host_free(block); }
 
 template <typename T> T *allocate_one() { return static_cast<T *>(allocate(sizeof(T))); }
 

@@ -27,12 +27,10 @@ Regexp_scanner::Regexp_scanner(const char *pattern) { valid_ = compile(pattern) 
 Regexp_scanner::~Regexp_scanner() {
     Machine::destroy(machine_);
     kt::packages::release(program_);
-    std::free(error_);
 }
 
 void Regexp_scanner::fail(const char *message) {
-    std::free(error_);
-    error_ = strdup(message);
+    error_ = message;
     valid_ = 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include "kt/regexp.h"
 #include "kt/regexp_c.h"
+#include "heap.h"
 
 struct kt_regexp {
     explicit kt_regexp(const char *pattern) : scanner(pattern) {}
@@ -13,9 +14,17 @@ struct kt_regexp {
 
 extern "C" {
 
-kt_regexp *c_regexp_new(const char *pattern) { return new (std::nothrow) kt_regexp(pattern); }
+kt_regexp *c_regexp_new(const char *pattern) {
+    void *block = kt::packages::allocate(sizeof(kt_regexp));
+    return block ? new (block) kt_regexp(pattern) : nullptr;
+}
 
-void c_regexp_free(kt_regexp *re) { delete re; }
+void c_regexp_free(kt_regexp *re) {
+    if (!re)
+        return;
+    re->~kt_regexp();
+    kt::packages::release(re);
+}
 
 const char *c_regexp_error(const kt_regexp *re) { return re->scanner.error(); }
 

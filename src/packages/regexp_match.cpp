@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "kt/regexp.h"
+#include "heap.h"
 #include "regexp_machine.h"
 
 using namespace kt::packages::regexp;
@@ -24,11 +25,11 @@ struct SubmatchBuffer {
         if (bytes <= capacity)
             return;
         size_t want = std::max(bytes, 2 * capacity);
-        auto *p = static_cast<char *>(std::malloc(want));
+        auto *p = static_cast<char *>(kt::packages::allocate(want));
         if (!p)
             return;
         if (data != initial)
-            std::free(data);
+            kt::packages::release(data);
         data = p;
         capacity = want;
     }

@@ -1,10 +1,13 @@
 // The process-wide channel table: allocation of slots, copies of
-// prototypes, and the record's name and buffer.
+// prototypes, and the record's name and buffer. All of its memory comes
+// from the host's refusable heap, so a refusal shows as kNoMemory or false
+// with the table as it was.
 #include "channel_table.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "kt/host.h"
 
 namespace kt::system {
 namespace {
@@ -14,16 +17,23 @@ int32_t g_count = 0;
 
 constexpr int32_t kFirstSlots = 2;
 
+// A fresh record, or null. Records are trivially destructible: freeing
+// one is giving back its block.
+Channel *new_record() {
+    void *block = kt_host_alloc(sizeof(Channel));
+    return block ? new (block) Channel : nullptr;
+}
+
 bool create_table() {
-    auto **slots = static_cast<Channel **>(std::calloc(kFirstSlots, sizeof(Channel *)));
+    auto **slots = static_cast<Channel **>(kt_host_calloc(kFirstSlots, sizeof(Channel *)));
     if (!slots)
         return false;
     for (int32_t i = 0; i < kFirstSlots; ++i) {
-        slots[i] = new (std::nothrow) Channel;
+        slots[i] = new_record();
         if (!slots[i]) {
             for (int32_t j = 0; j < i; ++j)
-                delete slots[j];
-            std::free(slots);
+                kt_host_free(slots[j]);
+            kt_host_free(slots);
             return false;
         }
     }
@@ -34,12 +44,12 @@ bool create_table() {
 
 // One more slot with a fresh record: its index, or -1.
 int32_t grow_table() {
-    auto *record = new (std::nothrow) Channel;
+    Channel *record = new_record();
     if (!record)
         return -1;
-    auto **slots = static_cast<Channel **>(std::realloc(g_slots, (static_cast<size_t>(g_count) + 1) * sizeof(Channel *)));
+    auto **slots = static_cast<Channel **>(kt_host_realloc(g_slots, (static_cast<size_t>(g_count) + 1) * sizeof(Channel *)));
     if (!slots) {
-        delete record;
+        kt_host_free(record);
         return -1;
     }
     g_slots = slots;
@@ -49,7 +59,7 @@ int32_t grow_table() {
 
 char *copy_text(const char *text) {
     size_t n = std::strlen(text) + 1;
-    auto *copy = static_cast<char *>(std::malloc(n));
+    auto *copy = static_cast<char *>(kt_host_alloc(n));
     if (copy)
         std::memcpy(copy, text, n);
     return copy;
@@ -62,8 +72,8 @@ Channel *channel(int32_t handle) { return handle >= 0 && handle < g_count ? g_sl
 int32_t channel_slot_count() { return g_count; }
 
 void reinitialise(Channel &c) {
-    std::free(c.name);
-    std::free(c.buffer);
+    kt_host_free(c.name);
+    kt_host_free(c.buffer);
     c = Channel{};
 }
 
@@ -106,7 +116,7 @@ bool set_name(Channel &c, const char *text) {
     char *copy = copy_text(text);
     if (!copy)
         return false;
-    std::free(c.name);
+    kt_host_free(c.name);
     c.name = copy;
     return true;
 }
@@ -116,7 +126,7 @@ bool ensure_capacity(Channel &c, int64_t bytes) {
         return true;
     if (bytes > INT32_MAX)
         return false;
-    auto *grown = static_cast<unsigned char *>(std::realloc(c.buffer, static_cast<size_t>(bytes)));
+    auto *grown = static_cast<unsigned char *>(kt_host_realloc(c.buffer, static_cast<size_t>(bytes)));
     if (!grown)
         return false;
     c.buffer = grown;

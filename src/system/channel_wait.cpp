@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <climits>
 #include <memory>
-#include <new>
 
 #include "channel_table.h"
 #include "descriptor_io.h"
+#include "kt/host.h"
 #include "kt/system.h"
 
 namespace kt::system {
@@ -26,7 +26,7 @@ class PollSet {
   public:
     explicit PollSet(int64_t n) : fds_(n <= kLocal ? local_ : nullptr) {
         if (!fds_) {
-            heap_.reset(new (std::nothrow) pollfd[static_cast<size_t>(n)]);
+            heap_.reset(static_cast<pollfd *>(kt_host_alloc(static_cast<size_t>(n) * sizeof(pollfd))));
             fds_ = heap_.get();
         }
     }
@@ -60,7 +60,10 @@ class PollSet {
   private:
     static constexpr int64_t kLocal = 16;
     pollfd local_[kLocal];
-    std::unique_ptr<pollfd[]> heap_;
+    struct HostFree {
+        void operator()(pollfd *p) const { kt_host_free(p); }
+    };
+    std::unique_ptr<pollfd, HostFree> heap_;
     pollfd *fds_;
     int64_t count_ = 0;
 };

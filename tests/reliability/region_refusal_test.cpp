@@ -1,6 +1,7 @@
 // Every container operation that can ask its region for space, run from one
 // table: for k = 0, 1, 2, ... the k-th request made inside the call is
-// refused. A refusal must show as the documented -1, null or no-store flag
+// refused (the objects placed in the heap region count too). A refusal must
+// show as the documented -1, null or no-store flag
 // and leave the container's contents as they were; once the containers
 // are destroyed the region must hold exactly what it held before. The walk
 // ends at the first k whose call meets no refusal; that call must succeed.
@@ -174,6 +175,8 @@ std::vector<Case> cases() {
     return {
         {"Bst", none, [](Box &b) { b.bits = std::make_unique<Bst>(200, b.region); },
          [](Box &b) {
+             if (!b.bits) // the object itself was refused
+                 return false;
              EXPECT_EQ(b.bits->nostore(), b.bits->bits == nullptr);
              return b.bits->nostore() == 0;
          }},
@@ -270,6 +273,8 @@ std::vector<Case> cases() {
          }},
         {"Quu_int with room", none, [](Box &b) { b.queue = std::make_unique<Quu_int>(b.region, 4); },
          [](Box &b) {
+             if (!b.queue) // the object itself, from the heap region, was refused
+                 return false;
              EXPECT_EQ(b.queue->max_size(), b.queue->nostore() ? 0 : 4);
              return b.queue->nostore() == 0;
          }},
@@ -311,7 +316,7 @@ std::vector<Case> cases() {
          }},
         {"Bank", none, [](Box &b) { b.bank = std::make_unique<Bank>(24, b.region, 5); },
          [](Box &b) {
-             if (b.bank->nostore())
+             if (!b.bank || b.bank->nostore())
                  return false;
              return b.bank->get() != nullptr;
          }},
@@ -342,6 +347,8 @@ std::vector<Case> cases() {
          }},
         {"Hash_cString_int", none, [](Box &b) { b.strings = std::make_unique<Hash_cString_int>(b.region); },
          [](Box &b) {
+             if (!b.strings) // the object itself was refused
+                 return false;
              EXPECT_EQ(b.strings->nostore(), b.strings->bucket_count() == 0);
              int created = 0;
              // A table whose construction failed fails every operation cleanly.
@@ -389,6 +396,8 @@ std::vector<Case> cases() {
          [](Box &b) { return entered<Hash_Key_voidp, void *>(*b.addresses, b, &b, sixteen_addresses()); }},
         {"StringTable", none, [](Box &b) { b.table = std::make_unique<StringTable>(b.region); },
          [](Box &b) {
+             if (!b.table) // the object itself was refused
+                 return false;
              // A refused id store still lets the table grow it later.
              bool ok = StringTable::status == 0;
              int id = b.table->enter("x");

@@ -1,10 +1,12 @@
-// Every exported operation that can ask the word store for space, run from
-// one table: for k = 0, 1, 2, ... the k-th request made inside the call is
-// refused. Each run must give the documented failure result (or succeed),
-// keep its inputs as promised, and give back every byte once the inputs
-// are freed. The walk ends at the first k whose call meets no refusal;
-// that call must succeed.
+// Every exported operation that can ask for memory (the word store, or the
+// heap behind kt_host_alloc: channels, the matcher, the host's units), run
+// from one table: for k = 0, 1, 2, ... the k-th request made inside the
+// call is refused. Each run must give the documented failure result (or
+// succeed), keep its inputs as promised, leave the store consistent, and
+// give back every byte and block once the inputs are freed. The walk ends
+// at the first k whose call meets no refusal; that call must succeed.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
@@ -14,7 +16,9 @@
 #include "kt/fields.h"
 #include "kt/iar.h"
 #include "kt/names.h"
+#include "kt/regexp_c.h"
 #include "kt/store.h"
+#include "kt/system.h"
 #include "kt/sweep.h"
 #include "kt/text.h"
 #include "kt/tree.h"
@@ -35,6 +39,8 @@ struct Io {
     int32_t iar = 0, iar2 = 0, nested = 0, nested2 = 0; // one-level, two-level
     int32_t sweep = 0, sweep2 = 0, block = 0, block_count = 0, block_size = 4;
     int32_t result = -1, out = -1, status = -1;
+    int32_t channel = -1, prototype = -1, unit = -1, pipe[2] = {-1, -1}; // a peer's channel owns the pipe
+    kt_regexp *re = nullptr;
     std::string before;
 };
 
@@ -61,40 +67,50 @@ void teardown(Io &io) {
         TRFS(&io.tree);
     if (io.block != 0)
         c_fstore(io.block_count, &io.block, io.block_size);
-}
-
-// True when the store still grants a request, i.e. the call did not use up
-// its grants and so met no refusal.
-bool store_still_grants() {
-    int32_t probe = 0;
-    if (c_gstore(1, &probe, 4, 0) != 0)
-        return false;
-    c_fstore(1, &probe, 4);
-    return true;
+    for (int32_t h : {io.channel, io.prototype})
+        if (h >= 0)
+            c_ipclos(h);
+    for (int fd : io.pipe)
+        if (fd >= 0)
+            close(fd);
+    c_regexp_free(io.re);
+    if (io.unit >= 0)
+        OOCLOS(&io.unit);
 }
 
 void drive(const Case &c) {
+    // Once through with every request granted first: tables the host keeps
+    // for the process (channel slots, units, the error log) reach their size.
+    {
+        Io io;
+        c.setup(io);
+        c.call(io);
+        EXPECT_TRUE(c.check(io)) << c.name << " fails with every request granted";
+        teardown(io);
+        kt_host_reset_errors();
+    }
     for (int32_t k = 0;; ++k) {
         ASSERT_LT(k, 400) << c.name << " never succeeds";
         SCOPED_TRACE(std::string(c.name) + ", requests granted: " + std::to_string(k));
         kt_host_reset_errors();
-        const int64_t baseline = kt_host_store_bytes_in_use();
+        const int64_t baseline = kt_host_store_bytes_in_use(), blocks = kt_host_alloc_live();
         Io io;
         c.setup(io);
         bool refused;
         {
             StoreGrants grants(k);
             c.call(io);
-            refused = !store_still_grants();
+            refused = kt_host_alloc_refusals() > 0;
             EXPECT_EQ(kt_host_store_check(), 0) << "the store's blocks disagree after the call";
         }
         const bool succeeded = c.check(io);
         teardown(io);
         EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
+        EXPECT_EQ(kt_host_alloc_live(), blocks) << "heap blocks left behind";
         if (!refused) {
             EXPECT_TRUE(succeeded) << "fails with every request granted";
             EXPECT_EQ(kt_host_error_count(), 0) << "a success reports nothing";
-            EXPECT_GT(k, 1) << "never asked the store";
+            EXPECT_GT(k, 0) << "never asked for memory";
             return;
         }
     }
@@ -285,6 +301,62 @@ bool new_sweep_copy(Io &io, const std::string &text) {
     }
     EXPECT_EQ(printed(io.sweep2), text);
     return true;
+}
+
+// ---- the store's entries, channels -------------------------------------------
+
+// A block made by GSTORE or c_gstore: code 0 and the class asked for, or
+// code 1 and no block.
+bool new_block(Io &io, int32_t status, int32_t cls) {
+    EXPECT_EQ(io.result, status);
+    if (io.result != 0) {
+        EXPECT_EQ(io.result, 1);
+        EXPECT_EQ(io.block, 0);
+        return false;
+    }
+    EXPECT_NE(io.block, 0);
+    EXPECT_EQ(kt_store_class(io.block, io.block_size), cls);
+    return true;
+}
+
+void block_of_two(Io &io) {
+    c_gstore(io.block_count = 2, &io.block, io.block_size = 4, 0);
+    kt_set_icell(io.block + 1, 11);
+    kt_set_icell(io.block + 2, 22);
+}
+
+// Grows the block to 5000 cells by XSTORE (how 0), USTORE to class -1 (1)
+// or c_xstore (2).
+int32_t grow_block(Io &io, int how) {
+    int32_t n = 5000, s = 4, old = 2, cls = -1;
+    io.before = std::to_string(io.block);
+    if (how == 0)
+        return XSTORE(&n, &io.block, &s, &old, &io.status);
+    if (how == 1)
+        return USTORE(&n, &io.block, &s, &cls, &old, &io.status);
+    return io.status = c_xstore(n, &io.block, s, old);
+}
+
+// Refused (code 1) the block is as it was; grown it keeps its cells.
+bool grown_block(Io &io, int32_t cls) {
+    EXPECT_EQ(io.result, io.status);
+    if (io.result != 0) {
+        EXPECT_EQ(io.result, 1);
+        EXPECT_EQ(std::to_string(io.block), io.before);
+    } else {
+        io.block_count = 5000;
+        EXPECT_EQ(kt_store_class(io.block, 4), cls);
+    }
+    EXPECT_EQ(kt_icell(io.block + 1), 11);
+    EXPECT_EQ(kt_icell(io.block + 2), 22);
+    return io.result == 0;
+}
+
+// A peer prototype (kept in io.out) and a pipe to run it over.
+void peer_inputs(Io &io) {
+    int32_t port = 0;
+    io.prototype = c_ipini(3, &port);
+    ASSERT_EQ(pipe(io.pipe), 0);
 }
 
 std::vector<Case> cases(const std::string &files) {
@@ -623,6 +695,70 @@ std::vector<Case> cases(const std::string &files) {
              EXPECT_EQ(kt_icell(io.block + 3), 30);
              return true;
          }},
+        // ---- the store's own entries
+        {"GSTORE", none,
+         [](Io &io) {
+             int32_t n = 5, s = 8, cls = -1;
+             io.block_count = n, io.block_size = s;
+             io.result = GSTORE(&n, &io.block, &s, &cls, &io.status);
+         },
+         [](Io &io) { return new_block(io, io.status, -1); }},
+        {"c_gstore", none, [](Io &io) { io.result = c_gstore(io.block_count = 3, &io.block, 4, 0); },
+         [](Io &io) { return new_block(io, io.result, 0); }},
+        {"XSTORE growing", block_of_two, [](Io &io) { io.result = grow_block(io, 0); },
+         [](Io &io) { return grown_block(io, 0); }},
+        {"USTORE growing", block_of_two, [](Io &io) { io.result = grow_block(io, 1); },
+         [](Io &io) { return grown_block(io, -1); }},
+        {"c_xstore growing", block_of_two, [](Io &io) { io.result = grow_block(io, 2); },
+         [](Io &io) { return grown_block(io, 0); }},
+        // ---- heap memory: channels, the matcher, the host's units
+        {"c_ipocp and c_ipwrit", peer_inputs,
+         [](Io &io) {
+             io.result = -1;
+             io.channel = c_ipocp(io.prototype, io.pipe[0], io.pipe[1]);
+             if (io.channel >= 0) {
+                 io.pipe[0] = io.pipe[1] = -1;
+                 io.result = c_ipwrit(io.channel, 7, "frame", 5);
+             }
+         },
+         [](Io &io) {
+             if (io.channel < 0 || io.result < 0) {
+                 EXPECT_EQ(io.channel < 0 ? io.channel : io.result, -2);
+                 return false;
+             }
+             int32_t type = 0;
+             char got[8] = {};
+             EXPECT_EQ(c_ipread(io.channel, &type, got, sizeof got), 5);
+             EXPECT_EQ(std::string(got), "frame");
+             EXPECT_EQ(type, 7);
+             return true;
+         }},
+        {"c_regexp_new", none, [](Io &io) { io.re = c_regexp_new("(a|b)+c[0-9]*"); },
+         [](Io &io) {
+             if (!io.re)
+                 return false;
+             if (!std::string(c_regexp_error(io.re) ? c_regexp_error(io.re) : "").empty()) {
+                 EXPECT_STREQ(c_regexp_error(io.re), "out of memory");
+                 return false;
+             }
+             return true;
+         }},
+        {"c_regexp_search", [](Io &io) { io.re = c_regexp_new("x(a|b)+c[0-9]*"); },
+         [](Io &io) { io.result = c_regexp_search(io.re, "zzxabac12", nullptr); },
+         [](Io &io) {
+             if (io.result < 0) {
+                 EXPECT_STREQ(c_regexp_error(io.re), "out of memory");
+                 return false;
+             }
+             EXPECT_EQ(io.result, 1);
+             return true;
+         }},
+        {"OOOPEN", none,
+         [block_file](Io &io) {
+             std::string path = block_file + "_output_unit_with_a_long_name";
+             io.result = io.unit = OOOPEN(path.data(), static_cast<int32_t>(path.size()));
+         },
+         [](Io &io) { return io.unit >= 0; }},
     };
 }
 

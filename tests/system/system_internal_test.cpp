@@ -7,6 +7,7 @@
 
 #include "system/calendar.h"
 #include "system/channel_table.h"
+#include "kt/host.h"
 #include "kt/system.h"
 
 namespace {
@@ -35,9 +36,24 @@ TEST(SecondsSince1970, Table) {
     EXPECT_EQ(seconds_since_1970(138, 1, 19, 3, 14, 8), INT32_MIN);
 }
 
+// c_ipini of `kind` refused at each of its `requests` in turn: -2, and the
+// table and the heap as they were.
+void expect_every_request_refused(int32_t kind, int32_t requests) {
+    const int32_t slots = kt::system::channel_slot_count();
+    const int64_t live = kt_host_alloc_live();
+    for (int32_t k = 0; k < requests; ++k) {
+        kt_host_fail_alloc_after(k);
+        EXPECT_EQ(c_ipini(kind, nullptr), -2) << k;
+        kt_host_fail_alloc_after(-1);
+        EXPECT_EQ(kt::system::channel_slot_count(), slots);
+        EXPECT_EQ(kt_host_alloc_live(), live);
+    }
+}
+
 TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     if (kt::system::channel_slot_count() != 0)
         GTEST_SKIP() << "needs a fresh process";
+    expect_every_request_refused(3, 3); // the table is not made at all
     int32_t a = c_ipini(3, nullptr);
     EXPECT_EQ(a, 0);
     EXPECT_EQ(kt::system::channel_slot_count(), 2);
@@ -63,6 +79,7 @@ TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     for (int32_t i = 0; i < 20; ++i)
         EXPECT_EQ(c_ipini(2, nullptr), i);
     EXPECT_EQ(kt::system::channel_slot_count(), 20);
+    expect_every_request_refused(2, 2); // a full table stays as it was
     for (int32_t i = 19; i >= 0; --i)
         c_ipclos(i);
     EXPECT_EQ(kt::system::channel_slot_count(), 20);
