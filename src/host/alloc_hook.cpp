@@ -12,32 +12,32 @@
 
 namespace kt::host {
 
-std::atomic<int64_t> g_grants{-1};
+int64_t g_grants = -1;
 
 namespace {
 
-std::atomic<int64_t> g_refusals_left{0};
-std::atomic<int64_t> g_refused{0};
-std::atomic<int64_t> g_live{0};
+int64_t g_refusals_left = 0;
+int64_t g_refused = 0;
+int64_t g_live = 0;
 
 } // namespace
 
 bool grant_counted() {
-    int64_t left = g_grants.load(std::memory_order_relaxed);
+    int64_t left = g_grants;
     if (left < 0)
         return true;
     if (left > 0) {
-        g_grants.store(left - 1, std::memory_order_relaxed);
+        g_grants = left - 1;
         return true;
     }
-    int64_t refusals = g_refusals_left.load(std::memory_order_relaxed);
+    int64_t refusals = g_refusals_left;
     if (refusals == 0) { // the window of refusals is over
-        g_grants.store(-1, std::memory_order_relaxed);
+        g_grants = -1;
         return true;
     }
     if (refusals > 0)
-        g_refusals_left.store(refusals - 1, std::memory_order_relaxed);
-    g_refused.fetch_add(1, std::memory_order_relaxed);
+        g_refusals_left = refusals - 1;
+    ++g_refused;
     return false;
 }
 
@@ -48,16 +48,16 @@ using namespace kt::host;
 extern "C" {
 
 void kt_host_fail_alloc_window(int32_t granted, int32_t refused) {
-    g_refused.store(0, std::memory_order_relaxed);
-    g_refusals_left.store(refused < 0 ? -1 : refused, std::memory_order_relaxed);
-    g_grants.store(granted < 0 || refused == 0 ? -1 : granted, std::memory_order_relaxed);
+    g_refused = 0;
+    g_refusals_left = refused < 0 ? -1 : refused;
+    g_grants = granted < 0 || refused == 0 ? -1 : granted;
 }
 
 void kt_host_fail_alloc_after(int32_t n) { kt_host_fail_alloc_window(n, -1); }
 
 void kt_host_fail_store_after(int32_t n) { kt_host_fail_alloc_window(n, -1); }
 
-int64_t kt_host_alloc_refusals(void) { return g_refused.load(std::memory_order_relaxed); }
+int64_t kt_host_alloc_refusals(void) { return g_refused; }
 
 int32_t kt_host_alloc_grant(void) { return alloc_granted() ? 1 : 0; }
 
@@ -66,7 +66,7 @@ void *kt_host_alloc(size_t bytes) {
         return nullptr;
     void *p = std::malloc(bytes ? bytes : 1); // 0 bytes still gives a block to free
     if (p)
-        g_live.fetch_add(1, std::memory_order_relaxed);
+        ++g_live;
     return p;
 }
 
@@ -75,7 +75,7 @@ void *kt_host_calloc(size_t count, size_t size) {
         return nullptr;
     void *p = count && size ? std::calloc(count, size) : std::malloc(1);
     if (p)
-        g_live.fetch_add(1, std::memory_order_relaxed);
+        ++g_live;
     return p;
 }
 
@@ -90,10 +90,10 @@ void *kt_host_realloc(void *block, size_t bytes) {
 void kt_host_free(void *block) {
     if (!block)
         return;
-    g_live.fetch_sub(1, std::memory_order_relaxed);
+    --g_live;
     std::free(block);
 }
 
-int64_t kt_host_alloc_live(void) { return g_live.load(std::memory_order_relaxed); }
+int64_t kt_host_alloc_live(void) { return g_live; }
 
 } // extern "C"

@@ -3,20 +3,19 @@
 // kt_host_alloc_grant and kt_host_alloc (kt/host.h).
 //
 // Invariant: g_grants < 0 means no refusal is pending, so the common case
-// is one relaxed load.
+// is one load. Plain integers: the library is single-threaded by design.
 #ifndef KT_SRC_HOST_ALLOC_HOOK_H
 #define KT_SRC_HOST_ALLOC_HOOK_H
 
-#include <atomic>
 #include <cstdint>
 
 namespace kt::host {
 
-extern std::atomic<int64_t> g_grants;
+extern int64_t g_grants;
 bool grant_counted();
 
 // Consumes one grant; false when the request must be refused.
-inline bool alloc_granted() { return g_grants.load(std::memory_order_relaxed) < 0 || grant_counted(); }
+inline bool alloc_granted() { return g_grants < 0 || grant_counted(); }
 
 } // namespace kt::host
 
