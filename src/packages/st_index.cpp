@@ -3,7 +3,8 @@
 // Small tables go without: their chains are short and cached, and they
 // cost no allocation beyond the table, its bins and one per entry. From
 // kIndexFrom entries on the index keeps at most one entry per bucket on
-// average, doubling when the table outgrows it. Its allocations are never
+// average; when the table outgrows it, it is made again with four buckets
+// per entry, since every remaking walks all entries at a cache miss each. Its allocations are never
 // reported: a table without an index is only slower.
 #include "st_index.h"
 
@@ -13,25 +14,30 @@ namespace kt::packages {
 
 namespace {
 
-constexpr int kIndexFrom = 64, kMaxBits = 30;
+constexpr int kIndexFrom = 64, kMaxBits = 30, kBucketsPerEntry = 4;
+// Chain heads are asked for this many bins ahead, so that their misses overlap.
+constexpr int kPrefetchBins = 8;
 
 // Relinks every entry of the table into cleared buckets of 2^bits.
 void relink(st_table *t, st_table_entry **buckets, int bits) {
     t->index = buckets;
     t->index_bits = bits;
-    for (int i = 0; i < t->bin_count; ++i)
+    for (int i = 0; i < t->bin_count; ++i) {
+        if (i + kPrefetchBins < t->bin_count)
+            __builtin_prefetch(t->bins[i + kPrefetchBins]);
         for (st_table_entry *e = t->bins[i]; e; e = e->next) {
             st_table_entry **head = index_bucket(t, e->cached_hash);
             e->index_next = *head;
             *head = e;
         }
+    }
 }
 
-// Makes an index of at least twice as many buckets as entries, in place of
+// Makes an index of kBucketsPerEntry buckets per entry or more, in place of
 // the one the table has; keeps the old one when memory is short.
 void remake(st_table *t) {
     int bits = 1;
-    while (bits < kMaxBits && (int64_t{1} << bits) < 2 * int64_t{t->entry_count})
+    while (bits < kMaxBits && (int64_t{1} << bits) < kBucketsPerEntry * int64_t{t->entry_count})
         ++bits;
     if (t->index && bits <= t->index_bits)
         return;

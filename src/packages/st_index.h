@@ -4,8 +4,8 @@
 //
 // Invariants: when t->index is not null, every entry of the table is in
 // exactly one index chain, the one of its cached hash; the index has at
-// least half as many buckets as the table had entries when it was made or
-// last grown. The index owns no entry; the bins stay the table's
+// least four buckets for each entry the table had when it was made or last
+// grown. The index owns no entry; the bins stay the table's
 // structure, and a table whose index could not be made or grown works on
 // with what it has.
 #ifndef KT_SRC_PACKAGES_ST_INDEX_H
