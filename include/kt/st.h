@@ -16,7 +16,15 @@
  * inline. A table hashed by st_strhash (or the library's case-insensitive
  * string hash) chooses a key's bin from that hash mixed, not from the
  * function's answer: the bin of a key, and so the order of a walk
- * (st_foreach, st_gen), is no part of the interface.
+ * (st_foreach, st_gen), is no part of the interface; no caller may rely on
+ * iteration order.
+ *
+ * Large string-hashed tables also keep a private lookup index: a second
+ * set of chains through the same entries, with about one entry per bucket,
+ * so that a lookup without move-to-front reads one or two entries whatever
+ * the density limit. bins, bin_count and the growth points stay as above;
+ * the index needs memory of its own only as an aid, and a table that cannot
+ * get it works on without.
  *
  * Out of memory: error 2012 is reported through the host. st_copy,
  * st_init_table* and st_init_gen then give null; the adding functions give
@@ -46,6 +54,8 @@ struct st_table_entry {
     unsigned cached_hash;   /**< tables hashed by st_strhash: the key's hash before
                                reduction to a bin, so chains and growth need not
                                read the key; otherwise 0 */
+    st_table_entry *index_next; /**< private: next entry of the same lookup-index
+                                   bucket (tables with a lookup index) */
 };
 
 /** A table: its bins and how it hashes, compares and grows. */
@@ -58,6 +68,8 @@ typedef struct st_table {
     int entry_count;        /**< entries in all chains */
     int density_limit;      /**< grow when entry_count / bin_count reaches it */
     int move_to_front;      /**< nonzero: a hit moves its entry to the head of its bin */
+    st_table_entry **index; /**< private: buckets of the lookup index, or null */
+    int index_bits;         /**< private: the index has 2^index_bits buckets */
 } st_table;
 
 /** Position of a walk over a table. */

@@ -6,13 +6,16 @@
 // a string hash keep each key's hash magnitude in its entry: a chain walk
 // compares keys only where the magnitudes agree, and growth never reads a
 // key again. Their bin is chosen from the magnitude mixed (string_bin), so
-// it is not the string hash's own answer for the bin count.
+// it is not the string hash's own answer for the bin count. Large tables of
+// that kind find their entries through a lookup index (st_index.cpp), with
+// chains of about one entry, whatever the bins' density.
 #include <climits>
 
 #include "../common/bucket_hash.h"
 #include "heap.h"
 #include "kt/st.h"
 #include "low_strhash.h"
+#include "st_index.h"
 #include "st_inline.h"
 
 using namespace kt::packages;
@@ -90,6 +93,11 @@ st_table_entry **find_link(st_table *t, const char *key, const Place &at) {
 
 // The entry of `key`, moved to the head of its bin when the table asks for it.
 st_table_entry *find_entry(st_table *t, const char *key, const Place &at) {
+    if (t->index && !t->move_to_front && caches_hash(t->hash)) {
+        const st_compare_func compare = t->compare;
+        return index_find(t, at.magnitude,
+                          [=](const st_table_entry *e) { return e->key == key || compare(key, e->key) == 0; });
+    }
     st_table_entry **link = find_link(t, key, at);
     st_table_entry *e = *link;
     st_table_entry **head = &t->bins[at.bin];
@@ -154,9 +162,11 @@ st_table_entry *add_entry(st_table *t, const char *key, void *record, Place at) 
         report_no_memory();
         return nullptr;
     }
-    *e = {key, record, t->bins[at.bin], at.magnitude};
+    *e = {key, record, t->bins[at.bin], at.magnitude, nullptr};
     t->bins[at.bin] = e;
     ++t->entry_count;
+    if (caches_hash(t->hash))
+        index_add(t, e);
     return e;
 }
 
@@ -182,7 +192,7 @@ st_table *new_table(st_compare_func compare, st_hash_func hash, int bins, int de
         report_no_memory();
         return nullptr;
     }
-    *t = st_table{array, growth, compare, hash, bins, 0, density, move_to_front};
+    *t = st_table{array, growth, compare, hash, bins, 0, density, move_to_front, nullptr, 0};
     return t;
 }
 
@@ -206,6 +216,7 @@ void st_free_table(st_table *table) {
         return;
     free_chains(table->bins, table->bin_count);
     release(table->bins);
+    release(table->index);
     release(table);
 }
 
@@ -222,11 +233,13 @@ st_table *st_copy(st_table *table) {
                 st_free_table(copy);
                 return nullptr;
             }
-            *c = {e->key, e->record, copy->bins[i], e->cached_hash};
+            *c = {e->key, e->record, copy->bins[i], e->cached_hash, nullptr};
             copy->bins[i] = c;
         }
     }
     copy->entry_count = table->entry_count;
+    if (caches_hash(copy->hash))
+        index_build(copy);
     return copy;
 }
 
@@ -277,6 +290,7 @@ int st_delete(st_table *table, const char **key, void **record) {
     st_table_entry *e = *link;
     if (!e)
         return 0;
+    index_remove(table, e);
     *link = e->next;
     --table->entry_count;
     *key = e->key;
@@ -297,6 +311,7 @@ int st_foreach(st_table *table, st_foreach_func callback, void *arg) {
             case ST_STOP:
                 return 0;
             case ST_DELETE:
+                index_remove(table, e);
                 *link = e->next;
                 --table->entry_count;
                 release(e);

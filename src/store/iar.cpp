@@ -3,6 +3,7 @@
 // Every creator leaves nothing allocated when the store refuses a request,
 // and IARA leaves both records as they were.
 #include <algorithm>
+#include <cstdint>
 
 #include "../common/abi.h"
 #include "iar_cells.h"
@@ -14,17 +15,17 @@ namespace {
 
 constexpr int32_t kMisuse = 1000;
 
-// A record of n elements, left uninitialised for the caller to fill.
+// A record of n elements in one block, left uninitialised for the caller
+// to fill.
 int32_t make_record(const int32_t *n, int32_t *record) {
-    int32_t count = *n < 0 ? 0 : *n, header = 0, block = 0, status = 0;
+    int32_t count = *n < 0 ? 0 : *n, header = 0, status = 0;
     *record = 0;
-    if (GSTORE(&kHeaderCells, &header, &kIntSize, &kClass, &status) != 0)
+    if (count > INT32_MAX - kHeaderCells)
         return 0;
-    if (GSTORE(&count, &block, &kIntSize, &kClass, &status) != 0) {
-        FSTORE(&kHeaderCells, &header, &kIntSize);
+    int32_t cells = kHeaderCells + count;
+    if (GSTORE(&cells, &header, &kIntSize, &kClass, &status) != 0)
         return 0;
-    }
-    data_of(header) = block;
+    data_of(header) = header + kHeaderCells;
     count_of(header) = count;
     *record = header;
     return header;
@@ -52,7 +53,8 @@ void IARFS(int32_t *record) {
     int32_t r = *record;
     if (r == 0)
         return;
-    FSTORE(&count_of(r), &data_of(r), &kIntSize);
+    if (!data_inline(r))
+        FSTORE(&count_of(r), &data_of(r), &kIntSize);
     FSTORE(&kHeaderCells, record, &kIntSize);
     *record = 0;
 }
@@ -77,8 +79,19 @@ int32_t IARA(int32_t *first, int32_t *second) {
     if (int64_t{np} + nq > INT32_MAX)
         return 0;
     int32_t total = np + nq, block = data_of(q);
-    if (XSTORE(&total, &block, &kIntSize, &count_of(q), &status) != 0)
+    if (data_inline(q)) {
+        // q's index names the record, so its block cannot move: the data
+        // goes to a block of its own and q's block shrinks to the header,
+        // which the store grants in place.
+        block = 0;
+        if (GSTORE(&total, &block, &kIntSize, &kClass, &status) != 0)
+            return 0;
+        MOVEI4(element_ptr(q, 1), kt_iptr(block + 1), &nq);
+        int32_t header = q, cells = kHeaderCells + nq;
+        XSTORE(&kHeaderCells, &header, &kIntSize, &cells, &status);
+    } else if (XSTORE(&total, &block, &kIntSize, &count_of(q), &status) != 0) {
         return 0;
+    }
     data_of(q) = block;
     count_of(q) = total;
     MOVEI4(element_ptr(p, 1), element_ptr(q, nq + 1), &np);
