@@ -3,20 +3,29 @@
 // Indices are payload offsets divided by the element size, so one arena
 // serves the integer, real and character views alike. Requests for more
 // space can be refused on demand (kt_host_fail_store_after) so that callers'
-// failure paths can be exercised; shrinking and freeing never are.
+// failure paths can be exercised; shrinking and freeing never are. Every
+// new block is tagged with its requester (kt_store_requester, else the
+// entry that made it) for the store report; a moved block keeps its tag.
+#include "word_store.h"
+
 #include "kt/host.h"
 
 #include "../common/abi.h"
-#include "arena.h"
 #include "errors.h"
 
 namespace kt::host {
 namespace {
 
 Arena g_arena;
+BlockTags g_tags;
 int64_t g_grants_left = -1; // -1: never refuse
 
 constexpr int32_t kRefused = 1, kBadRequest = 2;
+
+// The tags of the store's own entries, interned in this order when the store
+// is made, so that a request naming no requester costs no lookup.
+constexpr const char *kOwnNames[] = {"GSTORE", "XSTORE", "USTORE", "c_gstore"};
+enum OwnTag : uint16_t { kByGstore = 1, kByXstore, kByUstore, kByCGstore };
 
 bool valid_elsize(int32_t s) { return s == 1 || s == 4 || s == 8; }
 
@@ -55,7 +64,9 @@ int32_t finish(int32_t code, int32_t *status) {
 
 void report_bad_block(const char *routine) { raise_error(1000, routine, ": no such block"); }
 
-int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, int32_t *status) {
+// One body for every entry, which each reaches by a jump.
+[[gnu::noinline]] int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, int32_t *status,
+                                   OwnTag own) {
     if (!g_arena.ready()) // a request from another library's start-up code, before ours ran
         kt_store_init();
     if (count < 0 || !valid_elsize(elsize))
@@ -65,14 +76,16 @@ int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, 
     uint32_t p = g_arena.allocate(bytes_for(count, elsize), sclass != 0);
     if (!p)
         return finish(kRefused, status);
+    const char *requester = kt_store_requester;
+    g_tags.set(p, requester ? g_tags.intern(requester) : own);
     *index = index_of(p, elsize);
     return finish(0, status);
 }
 
 int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsize, const int32_t *sclass,
-               int32_t *status) {
+               int32_t *status, OwnTag own) {
     if (*index == 0)
-        return allocate(newcount, index, elsize, sclass ? *sclass : 0, status);
+        return allocate(newcount, index, elsize, sclass ? *sclass : 0, status, own);
     if (newcount < 0)
         return finish(kBadRequest, status);
     uint32_t p = live_payload(*index, elsize);
@@ -88,6 +101,8 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
     uint32_t q = g_arena.reallocate(p, bytes);
     if (!q)
         return finish(kRefused, status);
+    if (q != p)
+        g_tags.set(q, g_tags.get(p));
     if (sclass)
         g_arena.set_class_neg(q, *sclass != 0);
     *index = index_of(q, elsize);
@@ -95,6 +110,9 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
 }
 
 } // namespace
+
+const Arena &store_arena() { return g_arena; }
+const BlockTags &store_tags() { return g_tags; }
 
 } // namespace kt::host
 
@@ -104,26 +122,30 @@ extern "C" {
 
 char *kt_store_base = nullptr;
 char *common_memory_array = nullptr;
+const char *kt_store_requester = nullptr;
 
 void kt_store_init(void) {
     g_arena.init();
+    g_tags.init();
+    for (const char *name : kOwnNames)
+        g_tags.intern(name);
     kt_store_base = g_arena.base();
     common_memory_array = g_arena.base();
 }
 
 int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize, const int32_t *sclass,
                int32_t *status) {
-    return allocate(*count, index, *elsize, *sclass, status);
+    return allocate(*count, index, *elsize, *sclass, status, kByGstore);
 }
 
 int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *oldcount,
                int32_t *status) {
-    return resize(*newcount, *oldcount, index, *elsize, nullptr, status);
+    return resize(*newcount, *oldcount, index, *elsize, nullptr, status, kByXstore);
 }
 
 int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *sclass,
                const int32_t *oldcount, int32_t *status) {
-    return resize(*newcount, *oldcount, index, *elsize, sclass, status);
+    return resize(*newcount, *oldcount, index, *elsize, sclass, status, kByUstore);
 }
 
 int32_t FSTORE(const int32_t *count, int32_t *index, const int32_t *elsize) {
@@ -155,7 +177,7 @@ int64_t kt_store_capacity(int32_t index, int32_t elsize) {
 }
 
 int32_t c_gstore(int32_t count, int32_t *index, int32_t elsize, int32_t sclass) {
-    return allocate(count, index, elsize, sclass, nullptr);
+    return allocate(count, index, elsize, sclass, nullptr, kByCGstore);
 }
 
 int32_t c_xstore(int32_t newcount, int32_t *index, int32_t elsize, int32_t oldcount) {
