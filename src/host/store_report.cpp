@@ -4,8 +4,9 @@
 // Word-store blocks are invisible to the process's memory tools, so this is
 // how leaks in the store are found. The report is composed whole and then
 // written with one guarded write, so a failed write is reported, never a
-// half report taken for success. KT_STORE_REPORT is read at exit, not at
-// load, so that a program may set it while it runs.
+// half report taken for success. KT_STORE_REPORT turns the recording of
+// requesters on as the store is made (word_store.cpp) and says here, at
+// exit, what to write.
 #include <algorithm>
 #include <cerrno>
 #include <cinttypes>
@@ -47,8 +48,9 @@ std::string compose(int what) {
     const BlockTags &tags = store_tags();
     std::map<std::pair<bool, uint16_t>, Group> by_key;
     int64_t blocks = 0, bytes = 0;
+    bool tagged = store_tagging(); // else the tags were never made
     arena.each_live([&](uint32_t payload, uint32_t size, bool class_neg) {
-        uint16_t tag = tags.get(payload);
+        uint16_t tag = tagged ? tags.get(payload) : 0;
         Group &g = by_key.try_emplace({class_neg, tag}, Group{class_neg, tag}).first->second;
         ++g.blocks;
         g.bytes += size;
@@ -72,6 +74,8 @@ std::string compose(int what) {
                 return a.blocks > b.blocks;
             return std::strcmp(tags.name(a.tag), tags.name(b.tag)) < 0;
         });
+        if (!tagged)
+            append(out, "(requesters are not recorded: set KT_STORE_REPORT or call kt_host_store_tag_requesters)\n");
         append(out, "%10s %14s %6s  %s\n", "blocks", "bytes", "class", "entry");
         for (const Group &g : groups)
             append(out, "%10" PRId64 " %14" PRId64 " %6d  %.200s\n", g.blocks, g.bytes, g.class_neg ? -1 : 0,

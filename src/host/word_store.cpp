@@ -3,10 +3,15 @@
 // Indices are payload offsets divided by the element size, so one arena
 // serves the integer, real and character views alike. Requests for more
 // space can be refused on demand (kt_host_fail_store_after) so that callers'
-// failure paths can be exercised; shrinking and freeing never are. Every
-// new block is tagged with its requester (kt_store_requester, else the
-// entry that made it) for the store report; a moved block keeps its tag.
+// failure paths can be exercised; shrinking and freeing never are. Once
+// requesters are recorded, every new block is tagged with its requester
+// (kt_store_requester, else the entry that made it) for the store report,
+// and a moved block keeps its tag. Recording is off unless asked for: the
+// tag's store lands in another cache line than the block's header, which
+// costs a measurable share of a request.
 #include "word_store.h"
+
+#include <cstdlib>
 
 #include "kt/host.h"
 
@@ -18,6 +23,7 @@ namespace {
 
 Arena g_arena;
 BlockTags g_tags;
+bool g_tagging = false; // once on, stays on: tags written before are never stale
 int64_t g_grants_left = -1; // -1: never refuse
 
 constexpr int32_t kRefused = 1, kBadRequest = 2;
@@ -76,8 +82,8 @@ void report_bad_block(const char *routine) { raise_error(1000, routine, ": no su
     uint32_t p = g_arena.allocate(bytes_for(count, elsize), sclass != 0);
     if (!p)
         return finish(kRefused, status);
-    const char *requester = kt_store_requester;
-    g_tags.set(p, requester ? g_tags.intern(requester) : own);
+    if (const char *requester = kt_store_requester; g_tagging)
+        g_tags.set(p, requester ? g_tags.intern(requester) : own);
     *index = index_of(p, elsize);
     return finish(0, status);
 }
@@ -101,7 +107,7 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
     uint32_t q = g_arena.reallocate(p, bytes);
     if (!q)
         return finish(kRefused, status);
-    if (q != p)
+    if (q != p && g_tagging)
         g_tags.set(q, g_tags.get(p));
     if (sclass)
         g_arena.set_class_neg(q, *sclass != 0);
@@ -113,6 +119,7 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
 
 const Arena &store_arena() { return g_arena; }
 const BlockTags &store_tags() { return g_tags; }
+bool store_tagging() { return g_tagging; }
 
 } // namespace kt::host
 
@@ -126,9 +133,8 @@ const char *kt_store_requester = nullptr;
 
 void kt_store_init(void) {
     g_arena.init();
-    g_tags.init();
-    for (const char *name : kOwnNames)
-        g_tags.intern(name);
+    if (const char *report = std::getenv("KT_STORE_REPORT"); report && *report)
+        kt_host_store_tag_requesters();
     kt_store_base = g_arena.base();
     common_memory_array = g_arena.base();
 }
@@ -191,6 +197,15 @@ void kt_host_fail_store_after(int32_t n) { g_grants_left = n < 0 ? -1 : n; }
 int64_t kt_host_store_bytes_in_use(void) { return g_arena.bytes_in_use(); }
 
 int32_t kt_host_store_check(void) { return g_arena.check(); }
+
+void kt_host_store_tag_requesters(void) {
+    if (g_tagging)
+        return;
+    g_tags.init();
+    for (const char *name : kOwnNames)
+        g_tags.intern(name);
+    g_tagging = true;
+}
 
 } // extern "C"
 

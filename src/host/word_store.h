@@ -10,6 +10,8 @@ namespace kt::host {
 
 const Arena &store_arena();
 const BlockTags &store_tags();
+// Whether new blocks are being tagged (kt_host_store_tag_requesters).
+bool store_tagging();
 
 } // namespace kt::host
 

@@ -68,6 +68,7 @@ std::vector<int32_t> walls_above(int32_t b, int32_t s, int32_t count) {
 }
 
 TEST(StoreReport, GroupsLiveBlocksByClassAndRequestingEntry) {
+    kt_host_store_tag_requesters();
     // Each step makes blocks the way a caller would, keeps those of element
     // size 1 to be freed and returns how many it made; the model charges
     // them and the bytes the store's own count rose by to the step's group.
@@ -161,16 +162,20 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
 }
 
 TEST(StoreReportDeathTest, EnvironmentVariableReportsAtExit) {
+    // A fresh process, so that the variable is there as the store is made.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (auto [value, shown] : {std::tuple{"leaks", "  leaky_at_exit\n"}, {"stats", "free space: "},
-                                {"bogus", "KT_STORE_REPORT=bogus: not leaks, stats or all"}})
+                                {"bogus", "KT_STORE_REPORT=bogus: not leaks, stats or all"}}) {
+        setenv("KT_STORE_REPORT", value, 1);
         EXPECT_EXIT(
             {
-                setenv("KT_STORE_REPORT", value, 1);
                 kt_store_requester = "leaky_at_exit";
                 gstore(1, 4, 0);
                 std::exit(0);
             },
             ::testing::ExitedWithCode(0), shown);
+        unsetenv("KT_STORE_REPORT");
+    }
 }
 
 } // namespace

@@ -118,6 +118,8 @@ int run_demo(const Args &args) {
     if (operands.size() > 1)
         return usage_error("demo", "too many arguments");
     std::string dir = operands.empty() ? examples_dir() : operands[0];
+    if (g_store_report)
+        kt_host_store_tag_requesters();
     struct stat st {};
     int problem = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (problem)
