@@ -87,6 +87,17 @@ static inline __attribute__((no_sanitize_address)) int64_t kt_store_room(int32_t
     return ((int64_t)(word & 0x7ffffff8u) - 8) / s;
 }
 
+/** The entry on whose behalf store requests are being made, for the store
+ * report (kt_host_store_report): once kt_host_store_tag_requesters has
+ * been called, each new block is tagged with it, or, when it is null (the
+ * default), with the store entry that made the block ("GSTORE", "XSTORE",
+ * ...). A block keeps its tag when it is resized.
+ * The library's entries that make blocks set it for the time of their
+ * requests when it is null and restore it after, so a block is named after
+ * the outermost such entry; a program may do the same with a string that
+ * lives as long as the process and does not change. */
+extern KT_API const char *kt_store_requester;
+
 /// @{
 /** Plain-value twins of GSTORE, XSTORE and FSTORE for C code (no status cell). */
 KT_API int32_t c_gstore(int32_t count, int32_t *index, int32_t elsize, int32_t sclass);
@@ -337,6 +348,29 @@ KT_API int64_t kt_host_store_bytes_in_use(void);
  * broken (also described on standard error). Costs time in proportion to
  * the store's size; meant for tests. */
 KT_API int32_t kt_host_store_check(void);
+/** What kt_host_store_report writes, to be or-ed together. */
+enum { KT_STORE_REPORT_LEAKS = 1, KT_STORE_REPORT_STATS = 2, KT_STORE_REPORT_ALL = 3 };
+/** Writes a report of the word store to `out`. Its first line counts the
+ * live blocks and their bytes (as kt_host_store_bytes_in_use counts them:
+ * each block's room and header), with KT_STORE_REPORT_STATS the peak of
+ * those bytes too. KT_STORE_REPORT_LEAKS adds the live blocks grouped by
+ * storage class and requesting entry (kt_store_requester), one line per
+ * group with its blocks and bytes, the most bytes first, and a note when
+ * requesters are not being recorded (kt_host_store_tag_requesters).
+ * KT_STORE_REPORT_STATS adds a line on the free space: the bytes and number
+ * of the chunks no block holds, the largest of them (free space scattered
+ * in small chunks cannot serve a large request) and the bytes committed
+ * above the last chunk. 0, or -1 with errno when the writing failed
+ * (EINVAL for a null stream or `what` outside 0..KT_STORE_REPORT_ALL).
+ * The environment variable KT_STORE_REPORT set to "leaks", "stats" or
+ * "all" writes the report to standard error when the process exits. */
+KT_API int32_t kt_host_store_report(FILE *out, int what);
+/** From now on, tags each new block with its requester (kt_store_requester)
+ * for kt_host_store_report, which shows blocks made before as "?". Off by
+ * default, as it costs each request a little; on from the start when the
+ * environment variable KT_STORE_REPORT is set (to anything) as the
+ * libraries are loaded. It cannot be turned off. */
+KT_API void kt_host_store_tag_requesters(void);
 /** Opens a binary unit for MMREAD (mode "r") or MMWRIT ("w"): the unit,
  * or -1 for another mode or a file that cannot be opened. */
 KT_API int32_t kt_host_open_unit(const char *path, const char *mode);

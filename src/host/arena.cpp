@@ -257,6 +257,7 @@ bool Arena::grow_in_place(uint32_t c, uint32_t size, uint64_t roomy) {
         set_sf(c, static_cast<uint32_t>(want) | (sf(c) & kFlags));
         top_ = c + static_cast<uint32_t>(want);
         in_use_ += static_cast<int64_t>(want) - have;
+        peak_ = in_use_ > peak_ ? in_use_ : peak_;
         return true;
     }
     if ((sf(next) & kUsed) || uint64_t{have} + size_of(next) < size)
@@ -268,6 +269,7 @@ bool Arena::grow_in_place(uint32_t c, uint32_t size, uint64_t roomy) {
         set_sf(c + joined, sf(c + joined) | kPrevUsed);
     trim(c, roomy < joined ? static_cast<uint32_t>(roomy) : joined);
     in_use_ += size_of(c) - have;
+    peak_ = in_use_ > peak_ ? in_use_ : peak_;
     return true;
 }
 
@@ -311,6 +313,19 @@ uint32_t Arena::reallocate(uint32_t payload, uint64_t bytes) {
 void Arena::set_class_neg(uint32_t payload, bool neg) {
     uint32_t c = payload - kHeader;
     set_sf(c, neg ? (sf(c) | kClassNeg) : (sf(c) & ~kClassNeg));
+}
+
+Arena::Space Arena::space() const {
+    Space s;
+    for (uint32_t c = kFirstChunk; c < top_; c += size_of(c)) {
+        if ((sf(c) & (kUsed | kCached)) == kUsed)
+            continue;
+        s.free_bytes += size_of(c);
+        ++s.free_chunks;
+        s.largest_free = std::max<int64_t>(s.largest_free, size_of(c));
+    }
+    s.above_top = static_cast<int64_t>(committed_) - top_;
+    return s;
 }
 
 // ---- consistency ------------------------------------------------------------

@@ -102,6 +102,22 @@ public:
     void set_class_neg(uint32_t payload, bool neg);
 
     int64_t bytes_in_use() const { return in_use_; }
+    // The most bytes_in_use() has been since the arena was made.
+    int64_t peak_bytes() const { return peak_; }
+
+    // The space no live block holds: chunks on the free and quick lists, and
+    // what is committed above the last chunk.
+    struct Space {
+        int64_t free_bytes = 0, free_chunks = 0, largest_free = 0, above_top = 0;
+    };
+    Space space() const;
+    // Calls f(payload, chunk bytes, class_neg) for every live block, in address order.
+    template <class F>
+    void each_live(F &&f) const {
+        for (uint32_t c = kFirstChunk; c < top_; c += size_of(c))
+            if ((sf(c) & (kUsed | kCached)) == kUsed)
+                f(c + kHeader, size_of(c), (sf(c) & kClassNeg) != 0);
+    }
 
     // Walks every chunk and every list: 0 when all the invariants above
     // hold, else the number of the first one found broken (a message on
@@ -160,6 +176,7 @@ private:
     uint32_t hand_out(uint32_t c, uint64_t bytes, bool class_neg) {
         set_sf(c, (sf(c) & ~(kClassNeg | kCached)) | kUsed | (class_neg ? kClassNeg : 0));
         in_use_ += size_of(c);
+        peak_ = in_use_ > peak_ ? in_use_ : peak_;
         set_start(c + kHeader);
         expose_payload(c + kHeader, bytes);
         return c + kHeader;
@@ -198,7 +215,7 @@ private:
     uint64_t *starts_ = nullptr;
     uint32_t top_ = kFirstChunk;
     uint64_t committed_ = 0;
-    int64_t in_use_ = 0, cached_bytes_ = 0, free_bytes_ = 0;
+    int64_t in_use_ = 0, peak_ = 0, cached_bytes_ = 0, free_bytes_ = 0;
     uint32_t quick_heads_[kQuickBins] = {};
     uint32_t fl_bitmap_ = 0;
     uint32_t sl_bitmap_[kFlCount] = {};

@@ -6,6 +6,7 @@
 // transfer (kt_host_unit_error tells why; the unit moves nothing more).
 // A failed MMREAD leaves nothing allocated.
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "kt/host.h"
 #include "units.h"
 
@@ -40,6 +41,7 @@ int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index, 
 
 int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index, const int32_t *elsize,
                const int32_t *sclass, int32_t *status) {
+    kt::StoreRequester as("MMREAD");
     DescriptorReader *r = unit_reader(*unit);
     if (!r || *count < 0 || !valid_elsize(*elsize))
         return finish(kBadRequest, status);

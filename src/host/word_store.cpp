@@ -3,20 +3,35 @@
 // Indices are payload offsets divided by the element size, so one arena
 // serves the integer, real and character views alike. Requests for more
 // space can be refused on demand (the shared counter of alloc_hook.h) so that
-// callers' failure paths can be exercised; shrinking and freeing never are.
+// callers' failure paths can be exercised; shrinking and freeing never are. Once
+// requesters are recorded, every new block is tagged with its requester
+// (kt_store_requester, else the entry that made it) for the store report,
+// and a moved block keeps its tag. Recording is off unless asked for: the
+// tag's store lands in another cache line than the block's header, which
+// costs a measurable share of a request.
+#include "word_store.h"
+
+#include <cstdlib>
+
 #include "kt/host.h"
 
 #include "../common/abi.h"
 #include "alloc_hook.h"
-#include "arena.h"
 #include "errors.h"
 
 namespace kt::host {
 namespace {
 
 Arena g_arena;
+BlockTags g_tags;
+bool g_tagging = false; // once on, stays on: tags written before are never stale
 
 constexpr int32_t kRefused = 1, kBadRequest = 2;
+
+// The tags of the store's own entries, interned in this order when the store
+// is made, so that a request naming no requester costs no lookup.
+constexpr const char *kOwnNames[] = {"GSTORE", "XSTORE", "USTORE", "c_gstore"};
+enum OwnTag : uint16_t { kByGstore = 1, kByXstore, kByUstore, kByCGstore };
 
 bool valid_elsize(int32_t s) { return s == 1 || s == 4 || s == 8; }
 
@@ -45,7 +60,9 @@ int32_t finish(int32_t code, int32_t *status) {
 
 void report_bad_block(const char *routine) { raise_error(1000, routine, ": no such block"); }
 
-int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, int32_t *status) {
+// One body for every entry, which each reaches by a jump.
+[[gnu::noinline]] int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, int32_t *status,
+                                   OwnTag own) {
     if (!g_arena.ready()) // a request from another library's start-up code, before ours ran
         kt_store_init();
     if (count < 0 || !valid_elsize(elsize))
@@ -55,14 +72,16 @@ int32_t allocate(int32_t count, int32_t *index, int32_t elsize, int32_t sclass, 
     uint32_t p = g_arena.allocate(bytes_for(count, elsize), sclass != 0);
     if (!p)
         return finish(kRefused, status);
+    if (const char *requester = kt_store_requester; g_tagging)
+        g_tags.set(p, requester ? g_tags.intern(requester) : own);
     *index = index_of(p, elsize);
     return finish(0, status);
 }
 
 int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsize, const int32_t *sclass,
-               int32_t *status) {
+               int32_t *status, OwnTag own) {
     if (*index == 0)
-        return allocate(newcount, index, elsize, sclass ? *sclass : 0, status);
+        return allocate(newcount, index, elsize, sclass ? *sclass : 0, status, own);
     if (newcount < 0)
         return finish(kBadRequest, status);
     uint32_t p = live_payload(*index, elsize);
@@ -78,6 +97,8 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
     uint32_t q = g_arena.reallocate(p, bytes);
     if (!q)
         return finish(kRefused, status);
+    if (q != p && g_tagging)
+        g_tags.set(q, g_tags.get(p));
     if (sclass)
         g_arena.set_class_neg(q, *sclass != 0);
     *index = index_of(q, elsize);
@@ -85,6 +106,10 @@ int32_t resize(int32_t newcount, int32_t oldcount, int32_t *index, int32_t elsiz
 }
 
 } // namespace
+
+const Arena &store_arena() { return g_arena; }
+const BlockTags &store_tags() { return g_tags; }
+bool store_tagging() { return g_tagging; }
 
 } // namespace kt::host
 
@@ -94,26 +119,29 @@ extern "C" {
 
 char *kt_store_base = nullptr;
 char *common_memory_array = nullptr;
+const char *kt_store_requester = nullptr;
 
 void kt_store_init(void) {
     g_arena.init();
+    if (const char *report = std::getenv("KT_STORE_REPORT"); report && *report)
+        kt_host_store_tag_requesters();
     kt_store_base = g_arena.base();
     common_memory_array = g_arena.base();
 }
 
 int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize, const int32_t *sclass,
                int32_t *status) {
-    return allocate(*count, index, *elsize, *sclass, status);
+    return allocate(*count, index, *elsize, *sclass, status, kByGstore);
 }
 
 int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *oldcount,
                int32_t *status) {
-    return resize(*newcount, *oldcount, index, *elsize, nullptr, status);
+    return resize(*newcount, *oldcount, index, *elsize, nullptr, status, kByXstore);
 }
 
 int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *sclass,
                const int32_t *oldcount, int32_t *status) {
-    return resize(*newcount, *oldcount, index, *elsize, sclass, status);
+    return resize(*newcount, *oldcount, index, *elsize, sclass, status, kByUstore);
 }
 
 int32_t FSTORE(const int32_t *count, int32_t *index, const int32_t *elsize) {
@@ -145,7 +173,7 @@ int64_t kt_store_capacity(int32_t index, int32_t elsize) {
 }
 
 int32_t c_gstore(int32_t count, int32_t *index, int32_t elsize, int32_t sclass) {
-    return allocate(count, index, elsize, sclass, nullptr);
+    return allocate(count, index, elsize, sclass, nullptr, kByCGstore);
 }
 
 int32_t c_xstore(int32_t newcount, int32_t *index, int32_t elsize, int32_t oldcount) {
@@ -157,6 +185,15 @@ void c_fstore(int32_t count, int32_t *index, int32_t elsize) { FSTORE(&count, in
 int64_t kt_host_store_bytes_in_use(void) { return g_arena.bytes_in_use(); }
 
 int32_t kt_host_store_check(void) { return g_arena.check(); }
+
+void kt_host_store_tag_requesters(void) {
+    if (g_tagging)
+        return;
+    g_tags.init();
+    for (const char *name : kOwnNames)
+        g_tags.intern(name);
+    g_tagging = true;
+}
 
 } // extern "C"
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"
@@ -68,6 +69,7 @@ int32_t CFXGA(const int32_t *table, const int32_t *k, const int32_t *max, int32_
 }
 
 int32_t CFXSC(const int32_t *table, const int32_t *k, const int32_t *m, int32_t *status) {
+    kt::StoreRequester as("CFXSC");
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return store(status, 1);
@@ -84,6 +86,7 @@ int32_t CFXSC(const int32_t *table, const int32_t *k, const int32_t *m, int32_t 
 }
 
 int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *status, int32_t text_len) {
+    kt::StoreRequester as("CFXS");
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return store(status, 1);
@@ -107,6 +110,7 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
 
 int32_t CFXSI(const int32_t *table, const int32_t *k, const int32_t *j, const char *text, int32_t *status,
               int32_t text_len) {
+    kt::StoreRequester as("CFXSI");
     int32_t t = *table, f = *k, i = *j;
     if (!valid_field(t, f) || i < 1)
         return store(status, 1);
@@ -155,22 +159,26 @@ int32_t CFNGA(const int32_t *table, const char *name, const int32_t *max, int32_
 
 int32_t CFNS(const int32_t *table, const char *name, const char *text, int32_t *status, int32_t name_len,
              int32_t text_len) {
+    kt::StoreRequester as("CFNS");
     int32_t k = find_or_add(*table, name, name_len);
     return CFXS(table, &k, text, status, text_len);
 }
 
 int32_t CFNSI(const int32_t *table, const char *name, const int32_t *j, const char *text, int32_t *status,
               int32_t name_len, int32_t text_len) {
+    kt::StoreRequester as("CFNSI");
     int32_t k = find_or_add(*table, name, name_len);
     return CFXSI(table, &k, j, text, status, text_len);
 }
 
 int32_t CFNSC(const int32_t *table, const char *name, const int32_t *m, int32_t *status, int32_t name_len) {
+    kt::StoreRequester as("CFNSC");
     int32_t k = find_or_add(*table, name, name_len);
     return CFXSC(table, &k, m, status);
 }
 
 int32_t CFND(const int32_t *table, const char *name, int32_t name_len) {
+    kt::StoreRequester as("CFND");
     int32_t k = find_or_add(*table, name, name_len);
     return CFXD(table, &k);
 }

@@ -2,6 +2,7 @@
 // the address of a string's first character (cstrp) instead of its index.
 // The word store never moves, so an address stays valid while the string
 // lives, that is until the value is replaced or the table freed.
+#include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"
@@ -84,9 +85,11 @@ int32_t c_cfngap(int32_t table, const char *name, int32_t max, char **values) {
     return fill_addresses(table, c_cfngx(table, name, &k), max, values);
 }
 int32_t c_cfxsap(int32_t table, int32_t k, int32_t m, const char *const *texts) {
+    kt::StoreRequester as("c_cfxsap");
     return write_all(table, k, m, texts);
 }
 int32_t c_cfnsap(int32_t table, const char *name, int32_t m, const char *const *texts) {
+    kt::StoreRequester as("c_cfnsap");
     int32_t k = 0;
     if (table != 0 && c_cfngx(table, name, &k) == 0)
         c_cfzfld(table, name, &k);

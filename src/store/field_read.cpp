@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "../common/fortran_text.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -180,6 +181,7 @@ void report_no_store() { ERSTOR("cfr", 3); }
 extern "C" {
 
 int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t file_len) {
+    kt::StoreRequester as("CFR");
     *status = 1;
     if (*table == 0) {
         const int32_t misuse = 1000;

@@ -6,6 +6,7 @@
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"
@@ -32,6 +33,7 @@ int32_t length_of(std::string_view s) { return static_cast<int32_t>(s.size()); }
 extern "C" {
 
 int32_t CFI(int32_t *table) {
+    kt::StoreRequester as("CFI");
     int32_t header = 0, status = 0;
     *table = 0;
     if (GSTORE(&kHeaderCells, &header, &kIntSize, &kClass, &status) != 0)
@@ -66,6 +68,7 @@ int32_t CFC(const int32_t *table, int32_t *n) {
 }
 
 int32_t CFZSA(const int32_t *table, const int32_t *name, int32_t *values, const int32_t *m, int32_t *k) {
+    kt::StoreRequester as("CFZSA");
     int32_t t = *table, status = 0;
     *k = 0;
     if (t == 0 || field_count(t) >= INT32_MAX / 3 - 1)
@@ -97,6 +100,7 @@ int32_t CFZSA(const int32_t *table, const int32_t *name, int32_t *values, const 
 }
 
 int32_t CFZFLD(const int32_t *table, const char *name, int32_t *k, int32_t name_len) {
+    kt::StoreRequester as("CFZFLD");
     std::string_view cut = cut_name(name, name_len);
     int32_t len = length_of(cut), s = 0, none = 0;
     *k = 0;
@@ -108,6 +112,7 @@ int32_t CFZFLD(const int32_t *table, const char *name, int32_t *k, int32_t name_
 }
 
 int32_t CFZADD(const int32_t *table, const int32_t *k, const int32_t *m, int32_t *flag) {
+    kt::StoreRequester as("CFZADD");
     int32_t t = *table, f = *k;
     *flag = 1;
     if (!valid_field(t, f))

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 
@@ -15,10 +16,11 @@ namespace {
 
 constexpr int32_t kMisuse = 1000;
 
-// A record of n elements in one block, left uninitialised for the caller
-// to fill.
-int32_t make_record(const int32_t *n, int32_t *record) {
+// A record of n elements in one block made on behalf of `entry`, left
+// uninitialised for the caller to fill.
+int32_t make_record(const char *entry, const int32_t *n, int32_t *record) {
     int32_t count = *n < 0 ? 0 : *n, header = 0, status = 0;
+    kt::StoreRequester as(entry);
     *record = 0;
     if (count > INT32_MAX - kHeaderCells)
         return 0;
@@ -36,14 +38,14 @@ int32_t make_record(const int32_t *n, int32_t *record) {
 extern "C" {
 
 int32_t IARI(const int32_t *n, int32_t *record) {
-    int32_t r = make_record(n, record);
+    int32_t r = make_record("IARI", n, record);
     for (int32_t i = 1; r != 0 && i <= count_of(r); ++i)
         *element_ptr(r, i) = 0;
     return r;
 }
 
 int32_t IARIE(const int32_t *source, const int32_t *n, int32_t *record) {
-    int32_t r = make_record(n, record);
+    int32_t r = make_record("IARIE", n, record);
     if (r != 0)
         MOVEI4(source, element_ptr(r, 1), &count_of(r));
     return r;

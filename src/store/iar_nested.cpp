@@ -4,6 +4,7 @@
 // A deep copy that cannot be completed frees the inner copies made so far
 // and the outer copy; elements still 0 are skipped when freeing.
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 
@@ -21,6 +22,7 @@ void IARFS2(int32_t *record) {
 }
 
 int32_t IARCP2(const int32_t *source, int32_t *copy) {
+    kt::StoreRequester as("IARCP2");
     int32_t s = *source;
     *copy = 0;
     if (s == 0)

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/store.h"
 
@@ -43,6 +44,7 @@ extern "C" {
 
 int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list) {
     int32_t sclass = *kind == 1 ? 0 : -1, status = 0, header = 0;
+    kt::StoreRequester as("LSTI");
     *list = 0;
     if (GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
         return 0;

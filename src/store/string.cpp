@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "../common/poison.h"
 #include "kt/host.h"
 #include "kt/store.h"
@@ -53,8 +54,10 @@ constexpr int32_t kShortCopy = 16;
     }
 }
 
-int32_t create(int32_t n, int32_t sclass, int32_t *out) {
+// A new string of length n made on behalf of `entry`.
+int32_t create(const char *entry, int32_t n, int32_t sclass, int32_t *out) {
     int32_t header = 0, block = 0, status = 0, bytes = 0;
+    kt::StoreRequester as(entry);
     *out = 0;
     n = nonneg(n);
     if (n == INT32_MAX || GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
@@ -110,8 +113,10 @@ int32_t resize_chars(int32_t *string, int32_t len) {
 // short append needs no stack frame.
 [[gnu::noinline]] int32_t append_growing(const char *text, int32_t add, int32_t *string) {
     int32_t s = *string;
-    if (s == 0)
+    if (s == 0) {
+        kt::StoreRequester as("STRAPA");
         return STRGEA(text, &add, string, add);
+    }
     int32_t old = length_of(s);
     if (int64_t{old} + add + 1 <= kt_store_room(chars_of(s), kCharSize))
         return append_in_room(s, text, add);
@@ -135,14 +140,14 @@ int32_t resize_chars(int32_t *string, int32_t len) {
 
 extern "C" {
 
-int32_t STRGS(const int32_t *n, int32_t *string) { return create(*n, 0, string); }
+int32_t STRGS(const int32_t *n, int32_t *string) { return create("STRGS", *n, 0, string); }
 
-int32_t STRGSV(const int32_t *n, int32_t *string) { return create(*n, -1, string); }
+int32_t STRGSV(const int32_t *n, int32_t *string) { return create("STRGSV", *n, -1, string); }
 
 int32_t STRGEA(const char *text, const int32_t *n, int32_t *string, int32_t text_len) {
     (void)text_len; // the explicit count rules
     int32_t len = nonneg(*n);
-    if (!create(len, 0, string))
+    if (!create("STRGEA", len, 0, string))
         return 0;
     if (len > 0)
         std::memcpy(char_ptr(*string, 1), text, static_cast<size_t>(len));
@@ -155,6 +160,7 @@ int32_t STRDUPR(const int32_t *string, int32_t *copy) {
         *copy = 0;
         return 0;
     }
+    kt::StoreRequester as("STRDUPR");
     return STRGEA(char_ptr(s, 1), &length_of(s), copy, length_of(s));
 }
 

@@ -5,6 +5,7 @@
 // refuses anything that would break the sibling chains or close a cycle,
 // since a cycle would make every walk run forever.
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 
@@ -56,6 +57,7 @@ void link_as_offspring(int32_t parent, int32_t x, bool first) {
 extern "C" {
 
 int32_t TRGS(int32_t *node) {
+    kt::StoreRequester as("TRGS");
     int32_t v = 0, status = 0;
     *node = 0;
     if (GSTORE(&kNodeCells, &v, &kIntSize, &kClass, &status) != 0)

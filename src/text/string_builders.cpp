@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/store.h"
@@ -23,9 +24,11 @@ constexpr int32_t kCell = 8;
 
 int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
-// A new string of length n whose characters are a[0..na) then b[0..nb).
-int32_t build(const char *a, int32_t na, const char *b = nullptr, int32_t nb = 0) {
+// A new string of length n whose characters are a[0..na) then b[0..nb),
+// made on behalf of `entry`.
+int32_t build(const char *entry, const char *a, int32_t na, const char *b = nullptr, int32_t nb = 0) {
     int32_t n = na + nb, s = 0;
+    kt::StoreRequester as(entry);
     if (STRGS(&n, &s) == 0) {
         OSTORE();
         return 0;
@@ -47,7 +50,7 @@ int32_t trimmed_length(const char *text, int32_t n) {
 int32_t extend(int32_t s, const char *text, int32_t n) {
     n = nonneg(n);
     if (s == 0)
-        return build(text, n);
+        return build("UIXSTR", text, n);
     int32_t old = string_length(s);
     // Text taken from the string itself would move with the block.
     std::string own_copy;
@@ -71,29 +74,29 @@ extern "C" {
 
 int32_t UIESTR(const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
-    return build(text, nonneg(*n));
+    return build("UIESTR", text, nonneg(*n));
 }
 KT_FORTRAN_ALIAS(UIESTR, uiestr_)
 
-int32_t UIMSTR(const char *text, int32_t text_len) { return build(text, trimmed_length(text, text_len)); }
+int32_t UIMSTR(const char *text, int32_t text_len) { return build("UIMSTR", text, trimmed_length(text, text_len)); }
 KT_FORTRAN_ALIAS(UIMSTR, uimstr_)
 
 int32_t UINSTR(const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
-    return build(text, trimmed_length(text, *n));
+    return build("UINSTR", text, trimmed_length(text, *n));
 }
 KT_FORTRAN_ALIAS(UINSTR, uinstr_)
 
 int32_t UIRSTR(const double *cell) {
     char name[kCell];
     std::memcpy(name, cell, kCell);
-    return build(name, trimmed_length(name, kCell));
+    return build("UIRSTR", name, trimmed_length(name, kCell));
 }
 KT_FORTRAN_ALIAS(UIRSTR, uirstr_)
 
 int32_t UICSTR(const int32_t *string) {
     int32_t s = *string;
-    return s == 0 ? 0 : build(string_chars(s), string_length(s));
+    return s == 0 ? 0 : build("UICSTR", string_chars(s), string_length(s));
 }
 KT_FORTRAN_ALIAS(UICSTR, uicstr_)
 
@@ -102,19 +105,19 @@ int32_t UITSTR(const int32_t *string, const int32_t *n) {
     if (s == 0)
         return 0;
     int32_t len = string_length(s), keep = nonneg(*n);
-    return build(string_chars(s), keep < len ? keep : len);
+    return build("UITSTR", string_chars(s), keep < len ? keep : len);
 }
 KT_FORTRAN_ALIAS(UITSTR, uitstr_)
 
 int32_t UIASTR(const int32_t *string, const char *text, int32_t text_len) {
     int32_t s = *string, added = nonneg(text_len);
     if (s == 0)
-        return build(text, added);
+        return build("UIASTR", text, added);
     if (int64_t{string_length(s)} + added >= INT32_MAX) {
         OSTORE();
         return 0;
     }
-    return build(string_chars(s), string_length(s), text, added);
+    return build("UIASTR", string_chars(s), string_length(s), text, added);
 }
 KT_FORTRAN_ALIAS(UIASTR, uiastr_)
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 #include "kt/sweep.h"
@@ -52,6 +53,7 @@ bool sort_ascending(int32_t copy) {
 extern "C" {
 
 int32_t LPXPCP(const int32_t *source, const int32_t *order, int32_t *dest, int32_t *status) {
+    kt::StoreRequester as("LPXPCP");
     *dest = 0;
     if (LPCP(source, dest, status) != 0)
         return *status;

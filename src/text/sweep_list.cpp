@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "kt/text.h"
@@ -127,6 +128,7 @@ void free_contents(int32_t list) {
 extern "C" {
 
 int32_t LPI(int32_t *list) {
+    kt::StoreRequester as("LPI");
     int32_t status = 0, sclass = 0;
     *list = 0;
     if (GSTORE(&kRecordCells, list, &kIntSize, &sclass, &status) != 0) {
@@ -140,6 +142,7 @@ KT_FORTRAN_ALIAS(LPI, lpi_)
 
 int32_t LPIE(const int32_t *name, const int32_t *context, const int32_t *kind, const int32_t *data,
              const int32_t *count, int32_t *list) {
+    kt::StoreRequester as("LPIE");
     *list = 0;
     if (!valid_context(*context)) {
         internal_error("lpie:lpctxt");
@@ -168,6 +171,7 @@ int32_t LPIE(const int32_t *name, const int32_t *context, const int32_t *kind, c
 KT_FORTRAN_ALIAS(LPIE, lpie_)
 
 int32_t LPCP(const int32_t *source, int32_t *dest, int32_t *status) {
+    kt::StoreRequester as("LPCP");
     *status = 1;
     const int32_t src = *source;
     if (src == 0)

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "sweep_record.h"
@@ -151,6 +152,7 @@ void LPGN(const int32_t *list, int32_t *points, double *step) {
 KT_FORTRAN_ALIAS(LPGN, lpgn_)
 
 int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
+    kt::StoreRequester as("LPXP");
     *block = 0;
     Range r;
     const Sizing s = size_of(*list, &r);

@@ -1,10 +1,15 @@
 // kt-util demo: a short tour of the library over examples/. Each subsystem
 // contributes a section (RegisterDemo); this file holds the command and the
-// tour of word-store strings and managed lists.
+// tour of word-store strings and managed lists. With --store-report the
+// tour shows the word store's report while its strings and list are live,
+// and the statistics once every section is done.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "command.h"
@@ -14,6 +19,26 @@
 
 namespace ktutil {
 namespace {
+
+bool g_store_report = false;
+
+// Writes the store report through the host's line output, so that it lands
+// among the tour's lines (and in captured output) where it was asked for.
+bool show_store_report(int what) {
+    char *text = nullptr;
+    size_t size = 0;
+    FILE *memory = open_memstream(&text, &size);
+    bool ok = memory && kt_host_store_report(memory, what) == 0;
+    if (memory)
+        std::fclose(memory);
+    std::istringstream lines(ok ? std::string(text, size) : std::string());
+    std::free(text);
+    for (std::string line; std::getline(lines, line);)
+        say(line);
+    if (!ok)
+        failure("demo", "the store report could not be written");
+    return ok;
+}
 
 // Reads the non-comment lines of a file through the host's line input into
 // a list of strings and one joined string.
@@ -63,6 +88,11 @@ int demo_store(const std::string &dir) {
         STRDUPR(&joined, &copy);
         STREA("RES", &three, &copy, &start, 3);
         say("overwritten copy: " + text_of(copy, 24) + "...");
+        if (g_store_report) {
+            say("the word store with the list, its strings and the copy live:");
+            if (!show_store_report(KT_STORE_REPORT_LEAKS))
+                status = 1;
+        }
         STRFS(&copy);
     } else {
         status = 1;
@@ -82,11 +112,14 @@ int demo_store(const std::string &dir) {
 
 int run_demo(const Args &args) {
     Args operands;
-    if (int done = read_options("demo", args, {}, operands); done >= 0)
+    if (int done = read_options("demo", args, {{}, {{"--store-report", set_flag(g_store_report)}}}, operands);
+        done >= 0)
         return done;
     if (operands.size() > 1)
         return usage_error("demo", "too many arguments");
     std::string dir = operands.empty() ? examples_dir() : operands[0];
+    if (g_store_report)
+        kt_host_store_tag_requesters();
     struct stat st {};
     int problem = stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (problem)
@@ -100,14 +133,24 @@ int run_demo(const Args &args) {
             status = 1;
         say("");
     }
+    if (g_store_report) {
+        say("== The word store after the tour");
+        if (!show_store_report(KT_STORE_REPORT_ALL))
+            status = 1;
+    }
     return status;
 }
 
 const RegisterCommand command{{"demo", "a short tour of the library on the bundled examples",
-                               "usage: kt-util demo [EXAMPLES_DIR]\n"
+                               "usage: kt-util demo [EXAMPLES_DIR] [--store-report]\n"
                                "\n"
                                "Runs a short tour of the library over the files in EXAMPLES_DIR\n"
-                               "(default: the bundled examples/), one section per subsystem.\n",
+                               "(default: the bundled examples/), one section per subsystem.\n"
+                               "\n"
+                               "  --store-report  also show the word store's report: its live blocks\n"
+                               "                  by storage class and requesting entry while the\n"
+                               "                  tour's strings are live, then the peak and the free\n"
+                               "                  space once the tour is done\n",
                                run_demo}};
 const RegisterDemo section{{10, "Word-store strings and managed lists (words.txt)", demo_store}};
 

@@ -1,0 +1,181 @@
+// The store report: live blocks grouped by storage class and requesting
+// entry, checked against a model the test keeps from the store's own byte
+// count; the peak and free-space figures; the report at exit.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "kt/host.h"
+#include "kt/store.h"
+
+namespace {
+
+struct Figures {
+    int64_t blocks = 0, bytes = 0, peak = -1, free_bytes = -1, largest = -1;
+    std::map<std::pair<int, std::string>, std::pair<int64_t, int64_t>> groups; // (class, entry): blocks, bytes
+};
+
+// The report's figures, read back from its text.
+Figures report(int what) {
+    char *text = nullptr;
+    size_t size = 0;
+    FILE *out = open_memstream(&text, &size);
+    EXPECT_EQ(kt_host_store_report(out, what), 0);
+    std::fclose(out);
+    std::istringstream lines(std::string(text, size));
+    std::free(text);
+    static const std::regex head(R"(word store: (\d+) live blocks?, (\d+) bytes(, peak (\d+) bytes)?)"),
+        spare(R"(word store free space: (\d+) bytes in \d+ chunks?, largest (\d+) bytes.*)"),
+        group(R"( *(\d+) +(\d+) +(-?\d) +(.*))");
+    Figures f;
+    std::smatch m;
+    for (std::string line; std::getline(lines, line);)
+        if (std::regex_match(line, m, head))
+            f.blocks = std::stoll(m[1]), f.bytes = std::stoll(m[2]), f.peak = m[4].matched ? std::stoll(m[4]) : -1;
+        else if (std::regex_match(line, m, spare))
+            f.free_bytes = std::stoll(m[1]), f.largest = std::stoll(m[2]);
+        else if (std::regex_match(line, m, group))
+            f.groups[{std::stoi(m[3]), m[4]}] = {std::stoll(m[1]), std::stoll(m[2])};
+    return f;
+}
+
+int32_t gstore(int32_t count, int32_t elsize, int32_t sclass) {
+    int32_t index = 0, status = 0;
+    EXPECT_EQ(GSTORE(&count, &index, &elsize, &sclass, &status), 0);
+    return index;
+}
+
+void fstore(int32_t index, int32_t elsize) {
+    int32_t zero = 0;
+    EXPECT_EQ(FSTORE(&zero, &index, &elsize), 0);
+}
+
+// Blocks made until one lies above block b (element size s), so that no
+// space above b is the top of the arena, where freed or grown space goes.
+std::vector<int32_t> walls_above(int32_t b, int32_t s, int32_t count) {
+    std::vector<int32_t> walls;
+    do
+        walls.push_back(gstore(count, s, 0));
+    while (int64_t{walls.back()} * s < int64_t{b} * s);
+    return walls;
+}
+
+TEST(StoreReport, GroupsLiveBlocksByClassAndRequestingEntry) {
+    kt_host_store_tag_requesters();
+    // Each step makes blocks the way a caller would, keeps those of element
+    // size 1 to be freed and returns how many it made; the model charges
+    // them and the bytes the store's own count rose by to the step's group.
+    using Made = std::vector<int32_t>;
+    struct Step {
+        const char *requester; // kt_store_requester during the step (null: none)
+        int sclass;
+        const char *entry;     // the group its blocks belong to
+        int64_t (*make)(Made &, int32_t sclass);
+    };
+    auto by_gstore = [](Made &m, int32_t c) -> int64_t { return m.push_back(gstore(80, 1, c)), 1; };
+    auto by_xstore = [](Made &m, int32_t) -> int64_t {
+        int32_t index = 0, n = 264, size = 1, old = 0, status = 0;
+        EXPECT_EQ(XSTORE(&n, &index, &size, &old, &status), 0);
+        return m.push_back(index), 1;
+    };
+    auto moved = [](Made &m, int32_t c) -> int64_t { // grown until it moves, keeping its tag
+        int32_t index = gstore(6, 1, c), first = index, size = 1, status = 0;
+        Made walls = walls_above(index, 1, 2);
+        for (int32_t n = 6; index == first && n < (1 << 24); n *= 2) {
+            int32_t grown = 2 * n;
+            if (XSTORE(&grown, &index, &size, &n, &status) != 0)
+                break;
+        }
+        EXPECT_NE(index, first);
+        m.insert(m.end(), walls.begin(), walls.end());
+        return m.push_back(index), static_cast<int64_t>(walls.size()) + 1;
+    };
+    auto string = [](Made &, int32_t) -> int64_t { // a header and its characters, left to leak
+        int32_t s = 0, n = 5;
+        EXPECT_NE(STRGEA("hello", &n, &s, n), 0);
+        return 2;
+    };
+    const Step steps[] = {
+        {nullptr, 0, "GSTORE", by_gstore},
+        {nullptr, -1, "GSTORE", by_gstore},
+        {nullptr, 0, "XSTORE", by_xstore},
+        {"leaky_loader", 0, "leaky_loader", moved},
+        {"leaky_loader", -1, "leaky_loader", by_gstore},
+        {nullptr, 0, "STRGEA", string},
+        {"leaky_loader", 0, "leaky_loader", string}, // the outermost name wins
+    };
+    Figures before = report(KT_STORE_REPORT_LEAKS);
+    auto model = before.groups;
+    Made made;
+    for (const Step &s : steps) {
+        int64_t bytes = kt_host_store_bytes_in_use();
+        kt_store_requester = s.requester;
+        int64_t blocks = s.make(made, s.sclass);
+        kt_store_requester = nullptr;
+        auto &group = model[{s.sclass, s.entry}];
+        group.first += blocks;
+        group.second += kt_host_store_bytes_in_use() - bytes;
+    }
+    Figures after = report(KT_STORE_REPORT_LEAKS);
+    EXPECT_EQ(after.groups, model);
+    EXPECT_EQ(after.bytes, kt_host_store_bytes_in_use());
+    EXPECT_EQ(after.peak, -1) << "the peak belongs to the statistics";
+    for (int32_t b : made)
+        fstore(b, 1);
+    EXPECT_EQ(kt_host_store_check(), 0);
+}
+
+TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
+    Figures start = report(KT_STORE_REPORT_STATS);
+    EXPECT_TRUE(start.groups.empty()) << "the statistics list no blocks";
+    EXPECT_EQ(start.bytes, kt_host_store_bytes_in_use());
+    // A large block with live space above it leaves a hole when freed.
+    int32_t hole = gstore(100000, 8, 0);
+    std::vector<int32_t> walls = walls_above(hole, 8, 100000);
+    int64_t peak = kt_host_store_bytes_in_use();
+    Figures full = report(KT_STORE_REPORT_ALL);
+    EXPECT_EQ(full.blocks, start.blocks + 1 + static_cast<int64_t>(walls.size()));
+    EXPECT_EQ(full.bytes, peak);
+    EXPECT_GE(full.peak, peak);
+    fstore(hole, 8);
+    int64_t hole_bytes = peak - kt_host_store_bytes_in_use();
+    Figures holed = report(KT_STORE_REPORT_STATS);
+    EXPECT_EQ(holed.blocks, full.blocks - 1);
+    EXPECT_EQ(holed.peak, full.peak) << "freeing leaves the peak";
+    EXPECT_EQ(holed.free_bytes, full.free_bytes + hole_bytes);
+    EXPECT_GE(holed.largest, hole_bytes);
+    for (int32_t w : walls)
+        fstore(w, 8);
+    // A report that cannot be written says so.
+    kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
+    FILE *out = std::tmpfile();
+    EXPECT_EQ(kt_host_store_report(out, KT_STORE_REPORT_ALL), -1);
+    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    std::fclose(out);
+}
+
+TEST(StoreReportDeathTest, EnvironmentVariableReportsAtExit) {
+    // A fresh process, so that the variable is there as the store is made.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (auto [value, shown] : {std::tuple{"leaks", "  leaky_at_exit\n"}, {"stats", "free space: "},
+                                {"bogus", "KT_STORE_REPORT=bogus: not leaks, stats or all"}}) {
+        setenv("KT_STORE_REPORT", value, 1);
+        EXPECT_EXIT(
+            {
+                kt_store_requester = "leaky_at_exit";
+                gstore(1, 4, 0);
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), shown);
+        unsetenv("KT_STORE_REPORT");
+    }
+}
+
+} // namespace
