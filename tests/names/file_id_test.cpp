@@ -98,9 +98,14 @@ TEST(ObjectNameTest, Parts) {
     for (const auto &c : cases) {
         int32_t n = static_cast<int32_t>(std::strlen(c.text)), p[6];
         PARSON(c.text, &n, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], n);
-        EXPECT_EQ((std::vector<int32_t>(p, p + 6)), (std::vector<int32_t>{c.qs, c.qe, c.bs, c.be, c.es, c.ee}))
-            << c.text;
+        const std::vector<int32_t> expected{c.qs, c.qe, c.bs, c.be, c.es, c.ee};
+        EXPECT_EQ((std::vector<int32_t>(p, p + 6)), expected) << c.text;
+        c_parson(c.text, n, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5]);
+        EXPECT_EQ((std::vector<int32_t>(p, p + 6)), expected) << c.text;
     }
+    int32_t p[6];
+    c_parson("a.b", -1, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5]); // a negative count reads nothing
+    EXPECT_EQ((std::vector<int32_t>(p, p + 6)), (std::vector<int32_t>{1, 0, 1, 0, 1, 0}));
 }
 
 TEST(ObjectNameTest, NamesWithDefaultInstanceWithinTheOutput) {
@@ -110,7 +115,7 @@ TEST(ObjectNameTest, NamesWithDefaultInstanceWithinTheOutput) {
         const char *out;
     } cases[] = {
         {"pin", 10, "inst.pin  "}, {"a.pin", 10, "a.pin     "}, {"_", 4, "_   "},
-        {"\"q\"x", 10, "\"q\"inst.x "}, {"pin", 5, "inst."}, {"pin", 0, ""},
+        {"\"q\"x", 10, "\"q\"inst.x "}, {"pin", 5, "inst."}, {"pin", 0, ""}, {"x", 4, "inst"},
     };
     for (const auto &c : cases) {
         std::string buf(16, '#');

@@ -65,6 +65,16 @@ inline std::string tokens_of(const std::string &path, int32_t table = fresh_tabl
     return out;
 }
 
+// Every text of up to max_pieces pieces, shortest first.
+inline std::vector<std::string> short_texts(const std::vector<std::string> &pieces, size_t max_pieces) {
+    std::vector<std::string> texts{""};
+    for (size_t begin = 0, end = 1, n = 1; n <= max_pieces; begin = end, end = texts.size(), ++n)
+        for (size_t i = begin; i < end; ++i)
+            for (const std::string &p : pieces)
+                texts.push_back(texts[i] + p);
+    return texts;
+}
+
 } // namespace kt::names_test
 
 #endif

@@ -90,18 +90,8 @@ TEST(PathTokenTest, PositionsAndValuesOfSingleTokens) {
 // Every text of up to four characters over the characters that matter:
 // each token moves forward, stays in the text, and the reading ends.
 TEST(PathTokenTest, NoShortTextStandsStillOrReadsOutside) {
-    const std::string alphabet = "/.*[]:,()->@\"a1";
     int32_t table = fresh_table();
-    std::vector<std::string> texts{""};
-    for (size_t len = 1; len <= 4; ++len) {
-        std::vector<std::string> longer;
-        for (const std::string &t : texts)
-            if (t.size() == len - 1)
-                for (char c : alphabet)
-                    longer.push_back(t + c);
-        texts.insert(texts.end(), longer.begin(), longer.end());
-    }
-    for (const std::string &t : texts) {
+    for (const std::string &t : short_texts({"/", ".", "*", "[", "]", ":", ",", "(", ")", "-", ">", "@", "\"", "a", "1"}, 4)) {
         kt::text_test::Exact text(t);
         int32_t pos = 1, steps = 0;
         kt_path_token tok;
