@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/arena.h"
 #include "host_test_util.h"
@@ -176,6 +178,21 @@ TEST(Arena, CheckFindsDamagedFlagsAndLinks) {
     }
 }
 
+// Requests beyond the reservation are refused and change nothing.
+TEST(Arena, RequestsBeyondTheReservationAreRefused) {
+    kt::host::Arena arena;
+    arena.init();
+    const uint32_t a = arena.allocate(40, false);
+    const int64_t in_use = arena.bytes_in_use();
+    for (uint64_t bytes : {uint64_t{UINT32_MAX} - 16, uint64_t{3} << 30, uint64_t{1} << 33}) {
+        EXPECT_EQ(arena.allocate(bytes, false), 0u) << bytes;
+        EXPECT_EQ(arena.reallocate(a, bytes), 0u) << bytes;
+    }
+    EXPECT_EQ(arena.bytes_in_use(), in_use);
+    EXPECT_TRUE(arena.is_live(a));
+    EXPECT_EQ(arena.check(), 0);
+}
+
 // Null texts and option names read as empty ones; values out of range
 // leave the settings alone.
 TEST(NullArguments, ReadAsEmpty) {
@@ -294,6 +311,87 @@ TEST(BinaryUnitFaults, AFailedReadFailsEveryLaterOne) {
     kt_host_close_unit(unit);
     int32_t none = 99;
     EXPECT_EQ(MMWRIT(&none, &four, &index, &four, nullptr), 1);
+}
+
+// Errors raised while memory is refused still print and log, from the room
+// kept ahead: each keeps its number, and its text or the start of it.
+TEST(ErrorsUnderRefusal, KeepTheirNumbersAndCutTheirTexts) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 12; ++i)
+        texts.push_back(std::string(300 * static_cast<size_t>(i + 1), static_cast<char>('a' + i)));
+    kt_host_reset_errors();
+    testing::internal::CaptureStderr();
+    kt_host_fail_alloc_after(0);
+    for (size_t i = 0; i < texts.size(); ++i)
+        c_ers(1000 + static_cast<int32_t>(i), texts[i].c_str());
+    c_erflsh();
+    kt_host_fail_alloc_after(-1);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    const int32_t count = kt_host_error_count();
+    EXPECT_GE(count, 1);
+    for (int32_t k = 1; k <= count; ++k) {
+        const std::string &full = texts[static_cast<size_t>(k - 1)];
+        const std::string kept = kt_host_error_text(k);
+        EXPECT_EQ(kt_host_error_number(k), 999 + k);
+        EXPECT_EQ(full.compare(0, kept.size(), kept), 0) << k;
+        EXPECT_NE(printed.find("error " + std::to_string(999 + k) + ": " + full.substr(0, 10)), std::string::npos) << k;
+    }
+    kt_host_reset_errors();
+}
+
+// Output that needs memory which is refused changes nothing: the line, the
+// unit stack and the capture stay as they were, and error 2012 names the
+// routine (the capture, which has no routine, fails with ENOMEM).
+TEST(OutputUnderRefusal, ChangesNothingAndSaysWhere) {
+    const std::string long_text(100000, 'x');
+    const int32_t column = 200000, stdout_unit = 6;
+    kt_host_capture_output(1);
+    kt_host_clear_output();
+    kt_host_reset_errors();
+    testing::internal::CaptureStderr();
+    kt_host_fail_alloc_after(0);
+    c_oocs(long_text.c_str());
+    OOTAB(&column);
+    EXPECT_EQ(OOPUSH(&stdout_unit), -1);
+    EXPECT_EQ(kt_host_write_record(stdout_unit, long_text.data(), 100000), -1);
+    EXPECT_EQ(errno, ENOMEM);
+    kt_host_fail_alloc_after(-1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c_ooquer("column"), 0);
+    EXPECT_STREQ(kt_host_output(), "");
+    kt_host_capture_output(0);
+    const char *const routines[] = {"(oocs)", "(ootab)", "(oopush)"};
+    ASSERT_EQ(kt_host_error_count(), 3);
+    for (int32_t k = 1; k <= 3; ++k) {
+        EXPECT_EQ(kt_host_error_number(k), 2012);
+        EXPECT_NE(std::string(kt_host_error_text(k)).find(routines[k - 1]), std::string::npos) << k;
+    }
+    kt_host_reset_errors();
+}
+
+// Standard output that fails is reported once, by name, and takes no more
+// records; an interrupted write is retried. Its failure lasts for the
+// process, so the test runs in a child (exit, not _Exit: coverage counts).
+TEST(StandardOutput, AFailedWriteIsReportedOnceAndSticks) {
+    const int32_t kStdout = 6;
+    EXPECT_EXIT(
+        {
+            kt_host_capture_output(0);
+            kt_host_reset_errors();
+            kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_EINTR);
+            bool ok = kt_host_write_record(kStdout, "a", 1) == 0;
+            kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
+            c_oocs("b");
+            OOWRIT();
+            kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+            ok = ok && kt_host_error_number(1) == 2064 &&
+                 std::string(kt_host_error_text(1)).find("standard output") != std::string::npos;
+            ok = ok && kt_host_write_record(kStdout, "c", 1) == -1 && errno == EIO;
+            OOWRIT();
+            ok = ok && kt_host_error_count() == 1;
+            std::exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
