@@ -1,7 +1,9 @@
 // Paths the other host tests leave alone: every fault mode on every stream
-// call, the stream calls' own failures, and what a refused or hostile
-// request leaves behind.
+// call, damage the arena's check must name, and what a refused, oversized
+// or failing request leaves behind.
 #include <gtest/gtest.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -277,6 +279,50 @@ TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
         if (!region->is_heap())
             delete region;
     }
+}
+
+// Element stores refuse counts whose bytes would pass INT_MAX and keep what
+// they had; a store without a region takes the heap region's.
+TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
+    Arr wide(1 << 20, nullptr, 0), plain(0, nullptr, 3);
+    EXPECT_EQ(wide.size(2), 2);
+    EXPECT_EQ(wide.size(4096), -1);
+    EXPECT_EQ(wide.size(), 2);
+    EXPECT_EQ(wide.nostore(), 1);
+    EXPECT_EQ(plain.size(3), 3); // one byte an element, room from the hint
+    EXPECT_EQ(plain.max_size(), 3);
+    EXPECT_EQ(plain.nostore(), 0);
+}
+
+// A stream whose descriptor was closed behind it fails its close; a short
+// gathered write takes its bytes from the first part that has any.
+TEST(StreamFaults, ClosedDescriptorAndShortGatheredWrite) {
+    TempFile t("closed_behind");
+    spit(t.path, "abc");
+    FILE *f = std::fopen(t.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    close(fileno(f));
+    EXPECT_EQ(kt_io_fclose(f), -1);
+    EXPECT_EQ(errno, EBADF);
+
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    iovec parts[2] = {{const_cast<char *>("xyz"), 0}, {const_cast<char *>("abcd"), 4}};
+    kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_SHORT);
+    EXPECT_EQ(kt_io_writev(fds[1], parts, 2, 0), 2);
+    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    char got[4] = {};
+    EXPECT_EQ(read(fds[0], got, sizeof got), 2);
+    EXPECT_EQ(std::string(got, 2), "ab");
+    close(fds[0]);
+    close(fds[1]);
+
+    // A binary unit takes a write of nothing from no block.
+    const int32_t unit = kt_host_open_unit(t.c_str(), "w"), zero = 0, four = 4;
+    ASSERT_GE(unit, 1);
+    EXPECT_EQ(MMWRIT(&unit, &zero, &zero, &four, nullptr), 0);
+    EXPECT_EQ(kt_host_close_unit(unit), 0);
+    EXPECT_EQ(slurp(t.path), "");
 }
 
 // A listener bound to a named address takes a connection made with no
