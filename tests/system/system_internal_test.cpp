@@ -28,6 +28,7 @@ TEST(SecondsSince1970, Table) {
         {100, 3, 1, 0, 0, 0, 951868800},    // after 29 February 2000
         {126, 12, 5, 13, 45, 30, 1796478330},
         {72, 12, 31, 23, 59, 59, 94694399}, // the end of a leap year
+        {70, 13, 1, 0, 0, 0, 31536000},     // month 13: the next January
         {138, 1, 19, 3, 14, 7, 2147483647}, // the last second 32 bits hold
     };
     for (const Case &c : cases)
