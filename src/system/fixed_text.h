@@ -5,18 +5,18 @@
 // byte. Trimmed, a zero byte is also placed right after the last non-blank
 // character, so an all-blank text reads as empty while the bytes behind the
 // zero stay as they were (channels send and receive them). The copy comes
-// from the heap: a failed allocation leaves ok() false and the entry must
-// not go on.
+// from the host's refusable heap: a refused allocation leaves ok() false and
+// the entry must not go on.
 #ifndef KT_SRC_SYSTEM_FIXED_TEXT_H
 #define KT_SRC_SYSTEM_FIXED_TEXT_H
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <string_view>
 
 #include "../common/fortran_text.h"
+#include "kt/host.h"
 
 namespace kt::system {
 
@@ -52,11 +52,14 @@ class FixedText {
   private:
     bool allocate(int32_t len) {
         len_ = len > 0 ? len : 0;
-        buf_.reset(new (std::nothrow) char[static_cast<size_t>(len_) + 1]());
+        buf_.reset(static_cast<char *>(kt_host_calloc(static_cast<size_t>(len_) + 1, 1)));
         return buf_ != nullptr;
     }
 
-    std::unique_ptr<char[]> buf_;
+    struct Free {
+        void operator()(char *p) const { kt_host_free(p); }
+    };
+    std::unique_ptr<char[], Free> buf_;
     int32_t len_ = 0;
 };
 

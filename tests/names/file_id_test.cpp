@@ -24,6 +24,7 @@ TEST(FileIdTest, LayoutClasses) {
         {"run/out.wf.bak", 2},  {"run/out.bak.e1", 1},    {"run/out.bak.kt_pl", 1}, {"run/out.bak.WF", 1},
         {"out.p2", 1},          {"a/b.x.i2", 1},          {"run/out.txt", 0},    {"dir.d1/name", 0},
         {"run/out.p", 0},       {"run/out.p4", 0},        {"", 0},
+        {"run/out.p0", 0},      {"run/out.wx", 0},        {"run/o.wf.zz", 2},
         // No dot at all: nothing to classify, whatever the first characters say.
         {"p1x", 0},             {"kt_pl", 0},             {"wf", 0},
     };
@@ -42,6 +43,11 @@ TEST(FileIdTest, PartsAndKinds) {
         {"run/out.e3", 1, 3, 5, 7, 0},         {"out.p2", 0, 0, 0, 0, 0},
         {"./name.p1", 0, 0, 0, 0, 0},          {"run/out.p1x", 0, 0, 0, 0, 0},
         {"p1x", 0, 0, 0, 0, 0},
+        // Codes that name no kind, and layouts with no room for their parts.
+        {"run/a.b.i3.kt_pl", 5, 5, 7, 7, 0},   {"run/a.b.r3.kt_pl", 5, 5, 7, 7, 0},
+        {"run/a.b.x1.kt_pl", 5, 5, 7, 7, 0},   {"run/a.b.c.kt_pl", 5, 5, 7, 7, 0},
+        {".x.p1.bak", 0, 0, 0, 0, 0},          {"run/a.b.p1.bak", 0, 0, 0, 0, 0},
+        {"abcd/.p1", 0, 0, 0, 0, 0},
     };
     for (const auto &c : cases) {
         int32_t n = static_cast<int32_t>(std::strlen(c.text)), s1 = 9, e1 = 9, s2 = 9, e2 = 9, kind = 9;
@@ -62,6 +68,7 @@ TEST(FileIdTest, RelativeIdentifiersStayInTheirRoom) {
         {"dir/out.bak.e1", "new.bak.e1", 16, 14, "dir/new.bak.e1"},
         {"dir/out.bak.e1", "new.bak.e1", 14, 14, "dir/new.bak.e1"},
         {"dir/out.bak.e1", "new.bak.e1", 13, 0, "new.bak.e1"},
+        {"dir/out.d2.bak", "new.d2.bak", 14, 14, "dir/new.d2.bak"},
         {"dir/out.bak.e1", "z/new.bak.e1", 20, 0, "z/new.bak.e1"},
         {"x/a/b.p1", "c/d.p1", 10, 8, "x/c/d.p1"},
         {"x/a/b.p1", "/c/d.p1", 10, 0, "/c/d.p1"},
@@ -98,9 +105,14 @@ TEST(ObjectNameTest, Parts) {
     for (const auto &c : cases) {
         int32_t n = static_cast<int32_t>(std::strlen(c.text)), p[6];
         PARSON(c.text, &n, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5], n);
-        EXPECT_EQ((std::vector<int32_t>(p, p + 6)), (std::vector<int32_t>{c.qs, c.qe, c.bs, c.be, c.es, c.ee}))
-            << c.text;
+        const std::vector<int32_t> expected{c.qs, c.qe, c.bs, c.be, c.es, c.ee};
+        EXPECT_EQ((std::vector<int32_t>(p, p + 6)), expected) << c.text;
+        c_parson(c.text, n, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5]);
+        EXPECT_EQ((std::vector<int32_t>(p, p + 6)), expected) << c.text;
     }
+    int32_t p[6];
+    c_parson("a.b", -1, &p[0], &p[1], &p[2], &p[3], &p[4], &p[5]); // a negative count reads nothing
+    EXPECT_EQ((std::vector<int32_t>(p, p + 6)), (std::vector<int32_t>{1, 0, 1, 0, 1, 0}));
 }
 
 TEST(ObjectNameTest, NamesWithDefaultInstanceWithinTheOutput) {
@@ -110,7 +122,7 @@ TEST(ObjectNameTest, NamesWithDefaultInstanceWithinTheOutput) {
         const char *out;
     } cases[] = {
         {"pin", 10, "inst.pin  "}, {"a.pin", 10, "a.pin     "}, {"_", 4, "_   "},
-        {"\"q\"x", 10, "\"q\"inst.x "}, {"pin", 5, "inst."}, {"pin", 0, ""},
+        {"\"q\"x", 10, "\"q\"inst.x "}, {"pin", 5, "inst."}, {"pin", 0, ""}, {"x", 4, "inst"},
     };
     for (const auto &c : cases) {
         std::string buf(16, '#');

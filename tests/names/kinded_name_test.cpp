@@ -39,18 +39,24 @@ TEST(KindedNameTest, ComparisonIsExact) {
 TEST(KindedNameTest, PrintsPrefixAndName) {
     kt_host_capture_output(1);
     kt_host_clear_output();
-    for (int32_t kind : {4, 5, 7}) {
-        int32_t r = record(kind, "out1");
+    int32_t none = 0;
+    const std::pair<int32_t, const char *> records[] = {{4, "out1"}, {5, "out1"}, {7, "out1"}, {0, "x"}, {7, ""}};
+    for (const auto &k : records) {
+        int32_t r = record(k.first, k.second);
         OOCS("[", 1);
         RSCO(&r);
+        RSCO(&none);
         OOWRIT();
         RSCD(&r);
     }
-    EXPECT_STREQ(kt_host_output(), "[of out1\n[file out1\n[out1\n");
+    EXPECT_STREQ(kt_host_output(), "[of out1\n[file out1\n[out1\n[x\n[\n");
     kt_host_capture_output(0);
-    int32_t none = 0;
     RSCD(&none);
     EXPECT_EQ(none, 0);
+    int32_t a = record(1, "a");
+    EXPECT_EQ(RSCCMP(&a, &none), 1);
+    EXPECT_EQ(RSCCMP(&none, &none), 0);
+    RSCD(&a);
 }
 
 } // namespace

@@ -129,26 +129,55 @@ Model random_path(std::mt19937 &rng, int32_t table) {
     return m;
 }
 
+// The model of a path of any form, from the token reader: the tokens up to
+// the end token, in the same table.
+Model read_path(const std::string &path, int32_t table) {
+    Model m;
+    m.path = path;
+    kt::text_test::Exact text(path);
+    kt_path_token t;
+    for (int32_t pos = 1, code; !m.syntax && (code = kt_path_token_read(text.get(), text.n, &pos, table, &t)) != KT_PATH_END;) {
+        m.syntax = code == KT_PATH_SYNTAX_ERROR;
+        m.token(code, code & KT_PATH_TWO_VALUES ? std::vector<int32_t>{t.v1, t.v2}
+                      : code & KT_PATH_ONE_VALUE ? std::vector<int32_t>{t.v1} : std::vector<int32_t>{});
+    }
+    return m;
+}
+
+// Compiling must give what the model says: the record, or 0 with the first
+// broken rule reported once and nothing left in the store.
+void expect_compiled_as(const Model &m, int32_t table) {
+    kt_host_reset_errors();
+    int64_t baseline = kt_host_store_bytes_in_use();
+    int32_t record = compile(m.path, table);
+    ASSERT_EQ(kt_host_error_count(), m.rule ? 1 : 0) << m.path;
+    EXPECT_EQ(kt_host_error_number(1), m.rule) << m.path;
+    if (m.syntax || m.rule) {
+        ASSERT_EQ(record, 0) << m.path;
+        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << m.path;
+    } else {
+        ASSERT_NE(record, 0) << m.path;
+        EXPECT_EQ(kt::test::iar_values(record), m.cells) << m.path;
+        IARFS(&record);
+    }
+    kt_host_reset_errors();
+}
+
 TEST(PathCompileTest, RandomPlainPathsMatchTheirModel) {
     std::mt19937 rng(5101);
     for (int i = 0; i < 3000; ++i) {
-        kt_host_reset_errors();
-        int64_t baseline = kt_host_store_bytes_in_use();
         int32_t table = fresh_table();
-        Model m = random_path(rng, table);
-        int32_t record = compile(m.path, table);
-        ASSERT_EQ(kt_host_error_count(), m.rule ? 1 : 0) << m.path;
-        EXPECT_EQ(kt_host_error_number(1), m.rule) << m.path;
-        if (m.syntax || m.rule) {
-            ASSERT_EQ(record, 0) << m.path;
-            EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << m.path;
-        } else {
-            ASSERT_NE(record, 0) << m.path;
-            EXPECT_EQ(kt::test::iar_values(record), m.cells) << m.path;
-            IARFS(&record);
-        }
+        expect_compiled_as(random_path(rng, table), table);
     }
-    kt_host_reset_errors();
+}
+
+// Every short text of any form compiles to the tokens the reader finds.
+TEST(PathCompileTest, ShortTextsCompileToTheirTokens) {
+    int32_t table = fresh_table();
+    const std::vector<std::string> pieces = {"/", ".", "*", "[", "]", ":", ",", "(",
+                                             ")", "->", "@\"A\"", "x", "1", "across", "through", "v"};
+    for (const std::string &t : short_texts(pieces, 4))
+        expect_compiled_as(read_path(t, table), table);
 }
 
 std::string repeated(const std::string &s, int n) {
@@ -178,6 +207,34 @@ TEST(PathCompileTest, OtherFormsGiveTheirRecords) {
         EXPECT_EQ(kt_host_error_count(), 0) << c.path.substr(0, 40);
         IARFS(&record);
     }
+}
+
+// Storage refused at each request in turn: 0, error 2012 and nothing left
+// in the store; once enough is granted, the whole record.
+TEST(PathCompileTest, RefusedStorageLeavesNothingBehind) {
+    const std::string path = "/" + repeated("top[1,2:3]/", 20) + "x";
+    const int32_t table = fresh_table();
+    int32_t whole = compile(path, table);
+    ASSERT_NE(whole, 0);
+    const std::vector<int32_t> cells = kt::test::iar_values(whole);
+    IARFS(&whole);
+    for (int32_t grants = 0;; ++grants) {
+        ASSERT_LT(grants, 100) << "never compiled";
+        kt_host_reset_errors();
+        const int64_t baseline = kt_host_store_bytes_in_use();
+        kt_host_fail_alloc_after(grants);
+        int32_t record = compile(path, table);
+        kt_host_fail_alloc_after(-1);
+        if (record != 0) {
+            EXPECT_EQ(kt::test::iar_values(record), cells);
+            EXPECT_EQ(kt_host_error_count(), 0);
+            IARFS(&record);
+            break;
+        }
+        EXPECT_EQ(kt_host_error_number(1), 2012) << grants;
+        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline) << grants;
+    }
+    kt_host_reset_errors();
 }
 
 // Reading goes on after a broken rule, and only the first is reported; a

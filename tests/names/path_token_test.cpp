@@ -87,39 +87,12 @@ TEST(PathTokenTest, PositionsAndValuesOfSingleTokens) {
     EXPECT_EQ(pos, 0);
 }
 
-// Every text of up to four characters over the characters that matter:
-// each token moves forward, stays in the text, and the reading ends.
+// Every text of up to four characters over the characters that matter
+// reads to its end under the rules of tokens_of.
 TEST(PathTokenTest, NoShortTextStandsStillOrReadsOutside) {
-    const std::string alphabet = "/.*[]:,()->@\"a1";
     int32_t table = fresh_table();
-    std::vector<std::string> texts{""};
-    for (size_t len = 1; len <= 4; ++len) {
-        std::vector<std::string> longer;
-        for (const std::string &t : texts)
-            if (t.size() == len - 1)
-                for (char c : alphabet)
-                    longer.push_back(t + c);
-        texts.insert(texts.end(), longer.begin(), longer.end());
-    }
-    for (const std::string &t : texts) {
-        kt::text_test::Exact text(t);
-        int32_t pos = 1, steps = 0;
-        kt_path_token tok;
-        for (;;) {
-            int32_t before = pos, code = kt_path_token_read(text.get(), text.n, &pos, table, &tok);
-            if (code == KT_PATH_SYNTAX_ERROR) {
-                ASSERT_EQ(pos, before) << t;
-                break;
-            }
-            if (code == KT_PATH_END && before > text.n)
-                break;
-            ASSERT_GT(pos, before) << t;
-            ASSERT_LE(pos, text.n + 1) << t;
-            ASSERT_LE(++steps, text.n) << t;
-            if (code == KT_PATH_END)
-                break;
-        }
-    }
+    for (const std::string &t : short_texts({"/", ".", "*", "[", "]", ":", ",", "(", ")", "-", ">", "@", "\"", "a", "1"}, 4))
+        tokens_of(t, table);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
+#include "kt/host.h"
 #include "system/channel_harness.h"
 
 using namespace kt::test;
@@ -131,6 +133,48 @@ TEST(ChannelFortran, ConnectWithPaddedHost) {
         c_ipclos(conn);
     }
     c_ipclos(proto);
+}
+
+// Entries that copy a text first stop when that copy is refused: each gives
+// its failure result and leaves channels, files and the heap as they were.
+TEST(TextCopies, RefusedCopyStopsTheEntry) {
+    PipeChannel p;
+    ASSERT_EQ(send_text(p.handle, 5, "queued"), 6);
+    p.feed(p.written()); // back to the channel's own input
+    const std::string from = ::testing::TempDir() + "kt_refused_" + std::to_string(getpid());
+    const std::string to = from + "_moved";
+    std::ofstream(from) << "x";
+    int32_t type = 1, len = 4, four = 4, atime = 0, mtime = 0, ctime = 0, port = 1;
+    double timeout = 0.0;
+    char buf[16] = "unchanged";
+    const int64_t live = kt_host_alloc_live();
+    kt_host_fail_alloc_after(0);
+    const struct {
+        const char *what;
+        int32_t result, expected;
+    } cases[] = {
+        {"IPOCCS", IPOCCS(&p.proto, "127.0.0.1", &port, 9), -2},
+        {"IPOCCT", IPOCCT(&p.proto, "127.0.0.1", &port, &timeout, 9), -2},
+        {"IPWRIT", IPWRIT(&p.handle, &type, "abcd", &len, 4), -2},
+        {"IPREAD", IPREAD(&p.handle, &type, buf, &len, 4), -2},
+        {"IPGETS", IPGETS(&p.handle, &four, buf, &len, 4), -2},
+        {"FGETWD", FGETWD(buf, &len, 4), 0},
+        {"FGETENV", FGETENV("PATH", buf, &len, 4, 4), 0},
+        {"FTIMES", FTIMES(from.c_str(), &atime, &mtime, &ctime, static_cast<int32_t>(from.size())), -1},
+    };
+    SFMV(from.c_str(), to.c_str(), static_cast<int32_t>(from.size()), static_cast<int32_t>(to.size()));
+    SFRM(from.c_str(), static_cast<int32_t>(from.size()));
+    kt_host_fail_alloc_after(-1);
+    for (const auto &c : cases)
+        EXPECT_EQ(c.result, c.expected) << c.what;
+    EXPECT_STREQ(buf, "unchanged");
+    EXPECT_EQ(kt_host_alloc_live(), live);
+    EXPECT_EQ(access(to.c_str(), F_OK), -1) << "not moved";
+    EXPECT_EQ(std::remove(from.c_str()), 0) << "neither moved nor removed";
+    EXPECT_EQ(p.written(), "") << "the refused write sent nothing";
+    Message m = read_message(p.handle); // the refused read left the message queued
+    EXPECT_EQ(m.type, 5);
+    EXPECT_EQ(m.payload, "queued");
 }
 
 } // namespace

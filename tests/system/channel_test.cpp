@@ -96,15 +96,14 @@ TEST(ChannelPipe, PeekTwiceAndTruncatedReads) {
         send_text(writer.handle, 7, "abc");
         send_text(writer.handle, 8, pattern(600, 9));
         send_text(writer.handle, 9, "next");
+        send_text(writer.handle, 10, "last");
         reader.feed(writer.written());
 
         int32_t type = 0, len = 0;
         ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
         EXPECT_EQ(type, 7);
         EXPECT_EQ(len, 3);
-        ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
-        EXPECT_EQ(type, 7);
-        EXPECT_EQ(len, 3);
+        ASSERT_EQ(c_ippeek(reader.handle, nullptr, nullptr), 0);
         char buf[700] = {};
         EXPECT_EQ(c_ipread(reader.handle, &type, buf, 2), 3);
         EXPECT_EQ(std::string(buf, 3), std::string("ab\0", 3));
@@ -113,6 +112,7 @@ TEST(ChannelPipe, PeekTwiceAndTruncatedReads) {
         EXPECT_EQ(std::string(buf, 10), pattern(600, 9).substr(0, 10));
         EXPECT_EQ(c_ipread(reader.handle, &type, buf, 0), 4);
         EXPECT_EQ(type, 9);
+        EXPECT_EQ(c_ipread(reader.handle, nullptr, nullptr, 10), 4); // dropped whole
         int32_t ready = 0;
         EXPECT_EQ(c_ippend(&reader.handle, 1, 0.0, &ready), -5); // nothing was left behind
     }
@@ -405,6 +405,7 @@ TEST(ChannelState, RefusedCalls) {
         {"read a write-only channel", c_ipread(write_only, &type, buf, 4), -6},
         {"avail on a read-only channel", c_ipavail(read_only, 0.0), -6},
         {"negative length", c_ipwrit(p.handle, 1, "a", -1), -8},
+        {"length without data", c_ipwrit(p.handle, 1, nullptr, 1), -8},
         {"set option 4", c_ipseto(p.handle, 4, 1), -8},
         {"set option 7", c_ipseto(p.handle, 7, 1), -8},
         {"get option 9", c_ipgeto(p.handle, 9), -8},
@@ -435,6 +436,11 @@ TEST(ChannelState, OptionsAndRoles) {
     EXPECT_EQ(c_ipgeto(server.handle, 6), server.port);
     int32_t listen_fd = c_ipgeto(server.handle, 2);
     EXPECT_EQ(c_ipgeto(server.handle, 3), listen_fd);
+    char unnamed[4] = "abc"; // a prototype has no name
+    EXPECT_EQ(c_ipgeto(server.handle, 4), 0);
+    EXPECT_EQ(c_ipgets(server.handle, 4, unnamed, 4), 0);
+    EXPECT_STREQ(unnamed, "");
+    EXPECT_EQ(c_ipgets(server.handle, 4, nullptr, 0), 0);
     // A listening prototype is waited on for connections.
     int32_t ready = 0;
     EXPECT_EQ(c_ippend(&server.handle, 1, 0.0, &ready), -5);
@@ -459,6 +465,7 @@ TEST(ChannelState, OptionsAndRoles) {
     EXPECT_EQ(c_ipgeto(client, 4), 9);
     std::memset(name, '#', sizeof name);
     EXPECT_EQ(c_ipgets(client, 4, name, 3), 9);
+    EXPECT_EQ(c_ipgets(client, 4, nullptr, 0), 9);
     EXPECT_EQ(std::string(name, 4), "127#"); // cut, not terminated
     EXPECT_EQ(c_ipgets(conn, 4, name, sizeof name), c_ipgeto(conn, 4));
 

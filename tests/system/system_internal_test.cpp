@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "system/calendar.h"
+#include "system/channel_harness.h"
 #include "system/channel_table.h"
 #include "kt/host.h"
 #include "kt/system.h"
@@ -27,6 +28,7 @@ TEST(SecondsSince1970, Table) {
         {100, 3, 1, 0, 0, 0, 951868800},    // after 29 February 2000
         {126, 12, 5, 13, 45, 30, 1796478330},
         {72, 12, 31, 23, 59, 59, 94694399}, // the end of a leap year
+        {70, 13, 1, 0, 0, 0, 31536000},     // month 13: the next January
         {138, 1, 19, 3, 14, 7, 2147483647}, // the last second 32 bits hold
     };
     for (const Case &c : cases)
@@ -102,6 +104,40 @@ TEST(ChannelTable, PrototypeCopiesKeepTheirOwnName) {
     EXPECT_EQ(c->name, nullptr);
     EXPECT_EQ(c->buffer, nullptr);
     c_ipclos(proto);
+}
+
+// The lowest free descriptor: unchanged when nothing leaked.
+int lowest_free_descriptor() {
+    int fd = dup(0);
+    close(fd);
+    return fd;
+}
+
+// With every slot taken and memory refused, new connections fail with -2
+// and close what they accepted or connected; buffers are refused the same
+// way, and the channel works once memory is granted again.
+TEST(ChannelTable, RefusedMemoryLeavesNothingBehind) {
+    kt::test::HangGuard guard;
+    kt::test::Listener server;
+    kt::test::PipeChannel p, q; // p writes what q reads
+    int32_t client = c_ipini(2, nullptr);
+    while (c_ipini(3, nullptr) != kt::system::channel_slot_count() - 1) {
+    }
+    ASSERT_EQ(kt::test::send_text(p.handle, 1, "x"), 1);
+    q.feed(p.written());
+    const int free_fd = lowest_free_descriptor();
+    const int64_t live = kt_host_alloc_live();
+    kt_host_fail_alloc_after(0);
+    EXPECT_EQ(c_ipocp(p.proto, 0, 1), -2);
+    EXPECT_EQ(c_ipocct(client, "127.0.0.1", server.port, kt::test::kWaitSeconds), -2);
+    EXPECT_EQ(c_ipocss(server.handle, kt::test::kWaitSeconds), -2);
+    EXPECT_EQ(c_ippeek(q.handle, nullptr, nullptr), -2);
+    EXPECT_EQ(c_ipwrit(q.handle, 1, "y", 1), -2);
+    kt_host_fail_alloc_after(-1);
+    EXPECT_EQ(kt_host_alloc_live(), live);
+    EXPECT_EQ(lowest_free_descriptor(), free_fd);
+    EXPECT_EQ(q.written(), "");
+    EXPECT_EQ(kt::test::read_message(q.handle).payload, "x");
 }
 
 } // namespace
