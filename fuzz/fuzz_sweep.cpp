@@ -215,8 +215,9 @@ void expect_points(const Command &c, int32_t list, int32_t points, bool refusing
     const double *p = kt_rptr(block + 1);
     const bool logarithmic = c.kind >= 3;
     // Spans that overflow a double (to - from, to / from) must still give
-    // interior points between the ends.
-    const bool finite = std::isfinite(c.reals[2]);
+    // interior points between the ends. An end that is itself infinite (a
+    // number the reader took as overflowing) has no points between.
+    const bool finite = std::isfinite(c.reals[2]) && std::isfinite(from) && std::isfinite(to);
     const double lo = std::min(from, to), hi = std::max(from, to);
     const double slack = logarithmic ? 1e-9 * std::max(std::fabs(from), std::fabs(to))
                                      : c.kind == 1 ? 1e-5 * std::fabs(c.reals[2]) + 1e-12 * (hi - lo) : 0.0;
