@@ -13,7 +13,7 @@ from .errors import (KtError, KtFileError, NumberError, RegexpError, StoreError,
 from .fields import FieldTable, read_fields
 from .numbers import parse_number
 from .regexp import Match, Regexp
-from .spectra import TRANSFORMS, continuous_phase, decibels, label, magnitude, phase, transform
+from .transforms import TRANSFORMS, continuous_phase, decibels, label, magnitude, phase, transform
 from .sweeps import Sweep
 from .vhdl import Entity, Generic, Port, vhdl_interfaces
 

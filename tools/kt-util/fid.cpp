@@ -60,17 +60,12 @@ void write_json(JsonWriter &json, const std::string &text, const Identifier &id)
     json.text_or_null("layout", id.layout ? kLayouts[id.layout] : "");
     json.member("kind", id.kind);
     json.text_or_null("code", id.kind ? kKinds[id.kind] : "");
-    json.key("parts");
-    json.begin_array();
-    for (const Part &p : id.parts) {
-        json.begin_object();
+    json.objects("parts", id.parts, [&](const Part &p) {
         json.member("role", p.role);
         json.member("text", p.text);
         json.member("start", p.start);
         json.member("end", p.end);
-        json.end_object();
-    }
-    json.end_array();
+    });
     json.end_object();
 }
 

@@ -53,6 +53,20 @@ class JsonWriter {
     // The text, or null when it is empty.
     void text_or_null(std::string_view name, std::string_view text);
 
+    // A member holding an array of one object per item, its members
+    // written by `members`.
+    template <typename Items, typename Members>
+    void objects(std::string_view name, const Items &items, Members members) {
+        key(name);
+        begin_array();
+        for (const auto &item : items) {
+            begin_object();
+            members(item);
+            end_object();
+        }
+        end_array();
+    }
+
     // Ends the document with a line end and writes it out: false when
     // standard output failed.
     bool finish();

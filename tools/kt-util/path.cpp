@@ -156,29 +156,19 @@ void show(const std::string &path, const PathResult &r) {
 void write_json(JsonWriter &json, const std::string &path, const PathResult &r) {
     json.begin_object();
     json.member("text", path);
-    json.key("tokens");
-    json.begin_array();
-    for (const Token &t : r.tokens) {
-        json.begin_object();
+    json.objects("tokens", r.tokens, [&](const Token &t) {
         json.member("code", t.code);
         json.member("kind", kind_name(t.code >> 10));
-        json.key("names");
-        json.begin_array();
-        for (const Name &n : t.names) {
-            json.begin_object();
+        json.objects("names", t.names, [&](const Name &n) {
             json.member("name", n.text);
             json.member("index", n.index);
-            json.end_object();
-        }
-        json.end_array();
+        });
         json.key("values");
         json.begin_array();
         for (int32_t v : t.values)
             json.integer(v);
         json.end_array();
-        json.end_object();
-    }
-    json.end_array();
+    });
     json.key("record");
     if (r.compiled) {
         json.begin_array();

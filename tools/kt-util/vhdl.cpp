@@ -87,50 +87,30 @@ struct Failure {
 void print_json(const std::vector<Entity> &all, const std::vector<Failure> &failures) {
     JsonWriter json;
     json.begin_object();
-    json.key("entities");
-    json.begin_array();
-    for (const Entity &e : all) {
-        json.begin_object();
+    json.objects("entities", all, [&](const Entity &e) {
         json.member("name", e.name);
         json.key("context");
         json.begin_array();
         for (const std::string &line : e.context)
             json.string(line);
         json.end_array();
-        json.key("generics");
-        json.begin_array();
-        for (const Generic &g : e.generics) {
-            json.begin_object();
+        json.objects("generics", e.generics, [&](const Generic &g) {
             json.member("name", g.name);
             json.text_or_null("type", g.type);
             json.text_or_null("default", g.value);
-            json.end_object();
-        }
-        json.end_array();
-        json.key("ports");
-        json.begin_array();
-        for (const Port &p : e.ports) {
-            json.begin_object();
+        });
+        json.objects("ports", e.ports, [&](const Port &p) {
             json.member("name", p.name);
             json.text_or_null("kind", p.kind);
             json.member("direction", p.direction);
             json.text_or_null("type", p.type);
             json.text_or_null("constraint", p.constraint);
-            json.end_object();
-        }
-        json.end_array();
-        json.end_object();
-    }
-    json.end_array();
-    json.key("errors");
-    json.begin_array();
-    for (const Failure &f : failures) {
-        json.begin_object();
+        });
+    });
+    json.objects("errors", failures, [&](const Failure &f) {
         json.member("file", f.file);
         json.member("message", f.message);
-        json.end_object();
-    }
-    json.end_array();
+    });
     json.end_object();
     json.finish();
 }
