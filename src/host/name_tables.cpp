@@ -6,14 +6,19 @@
 // (a power of two, at most three quarters full) holds each name's hash and
 // index, and the name itself when it is short, as most are; longer names
 // lie back to back in one character buffer. A hit allocates nothing, and
-// the table last used is remembered.
+// the table last used is remembered. Memory comes through the refusable
+// heap; a refused entry leaves the table as it was, is reported (2012) and
+// gives index 0, which no name has.
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
 #include "../common/abi.h"
+#include "../common/hook_allocator.h"
+#include "errors.h"
 #include "kt/host.h"
 
 namespace {
@@ -88,21 +93,26 @@ class NameTable {
         return load<uint32_t>(kept) == name.size() && std::memcmp(kept + 4, name.data(), name.size()) == 0;
     }
 
+    // Room is made before anything changes, so a refusal leaves the table
+    // as it was.
     int32_t add(std::string_view name, uint32_t hash, uint64_t key, size_t free_slot) {
+        if (4 * (static_cast<size_t>(count_) + 1) > 3 * mask_) {
+            grow();
+            return enter(name);
+        }
         if (name.size() > kShortest) {
+            chars_.reserve(chars_.size() + sizeof(uint32_t) + name.size());
             key = kLongName | chars_.size();
             uint32_t length = static_cast<uint32_t>(name.size());
             chars_.append(reinterpret_cast<const char *>(&length), sizeof length);
             chars_.append(name);
         }
         slots_[free_slot] = {hash, ++count_, key};
-        if (4 * static_cast<size_t>(count_) > 3 * mask_)
-            grow();
         return count_;
     }
 
     void grow() {
-        std::vector<Slot> old(2 * slots_.size(), Slot{});
+        kt::HookVector<Slot> old(2 * slots_.size(), Slot{});
         old.swap(slots_);
         mask_ = slots_.size() - 1;
         --shift_;
@@ -116,15 +126,17 @@ class NameTable {
         }
     }
 
-    std::string chars_; // the long names, each after its length
-    std::vector<Slot> slots_ = std::vector<Slot>(16, Slot{});
+    kt::HookString chars_; // the long names, each after its length
+    kt::HookVector<Slot> slots_ = kt::HookVector<Slot>(16, Slot{});
     size_t mask_ = 15;
     int shift_ = 28; // 32 - log2 of the number of slots
     int32_t count_ = 0;
 };
 
 struct Tables {
-    std::unordered_map<int32_t, NameTable> by_handle; // nodes never move
+    using Map = std::unordered_map<int32_t, NameTable, std::hash<int32_t>, std::equal_to<int32_t>,
+                                   kt::HookAllocator<std::pair<const int32_t, NameTable>>>;
+    Map by_handle; // nodes never move
     int32_t last_handle = 0;
     NameTable *last = nullptr;
 
@@ -148,7 +160,12 @@ extern "C" int32_t STE(const int32_t *table, const char *name, const int32_t *le
                        int32_t name_len) {
     (void)name_len;
     std::string_view key(name, *length > 0 ? static_cast<size_t>(*length) : 0);
-    *index = tables().get(*table).enter(key);
+    try {
+        *index = tables().get(*table).enter(key);
+    } catch (const std::bad_alloc &) {
+        kt::host::raise_error(2012, KT_NO_MEMORY_TEXT, "");
+        *index = 0;
+    }
     return *index;
 }
 

@@ -92,7 +92,8 @@ class TokenReader {
             code = name_token(p, &next);
             break;
         }
-        if (code == kSyntax) {
+        if (code == kSyntax || refused_) {
+            refused_ = false;
             tok_ = kt_path_token{};
             return tok_.code = kSyntax;
         }
@@ -126,7 +127,8 @@ class TokenReader {
 
     // The index of text(start..start+len-1) in the name table, lower-cased
     // first (when it may hold capitals) unless it starts with "@"; `slot` 0
-    // for V1, 1 for V2.
+    // for V1, 1 for V2. A name the table could not enter (reported by STE)
+    // makes the token a syntax error rather than a token naming nothing.
     int32_t lookup(int32_t start, int32_t len, int slot, unsigned char capitals) {
         char *name = t_ + start - 1;
         if (capitals != 0 && len > 0 && name[0] != '@')
@@ -134,6 +136,7 @@ class TokenReader {
                 name[i] = kt::text::lower_ascii(name[i]);
         int32_t length = len, index = 0; // only the copy has its address taken
         STE(&table_, name, &length, &index, len);
+        refused_ |= index == 0;
         tok_.name_start[slot] = start;
         tok_.name_length[slot] = len;
         return index;
@@ -311,6 +314,7 @@ class TokenReader {
     int32_t n_, table_;
     kt_path_token &tok_;
     Lookahead &ahead_;
+    bool refused_ = false; // a name of this token was refused by STE
 };
 
 } // namespace kt::names
