@@ -209,12 +209,12 @@ TEST(PathCompileTest, OtherFormsGiveTheirRecords) {
     }
 }
 
-// Storage refused at each request in turn: 0, error 2012 and nothing left
-// in the store; once enough is granted, the whole record.
+// Each request refused in turn, alone: 0, error 2012 and nothing left in
+// the store; once all are granted, the whole record. Each attempt enters
+// its names in a new name table, whose requests are refused too.
 TEST(PathCompileTest, RefusedStorageLeavesNothingBehind) {
-    const std::string path = "/" + repeated("top[1,2:3]/", 20) + "x";
-    const int32_t table = fresh_table();
-    int32_t whole = compile(path, table);
+    const std::string path = "/" + repeated("top[1,2:3]/", 20) + "x/a.b";
+    int32_t whole = compile(path, fresh_table());
     ASSERT_NE(whole, 0);
     const std::vector<int32_t> cells = kt::test::iar_values(whole);
     IARFS(&whole);
@@ -222,7 +222,8 @@ TEST(PathCompileTest, RefusedStorageLeavesNothingBehind) {
         ASSERT_LT(grants, 100) << "never compiled";
         kt_host_reset_errors();
         const int64_t baseline = kt_host_store_bytes_in_use();
-        kt_host_fail_alloc_after(grants);
+        const int32_t table = fresh_table();
+        kt_host_fail_alloc_window(grants, 1);
         int32_t record = compile(path, table);
         kt_host_fail_alloc_after(-1);
         if (record != 0) {
