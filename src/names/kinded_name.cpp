@@ -2,13 +2,15 @@
 // (0: none) that the record owns. A record is either complete or absent:
 // RSCIEA frees what it made when a store request is refused.
 #include "../common/abi.h"
+#include "../common/cells.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/store.h"
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kCells = 2;
+using kt::kIntSize;
+constexpr int32_t kCells = 2;
 
 int32_t &kind_of(int32_t r) { return *kt_iptr(r + 1); }
 int32_t &name_of(int32_t r) { return *kt_iptr(r + 2); }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
 #include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -18,7 +19,8 @@ using namespace kt::store;
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kClass = 0;
+using kt::kIntSize;
+constexpr int32_t kClass = 0;
 
 int32_t find(int32_t t, const char *name, int32_t name_len) {
     int32_t k = 0;
@@ -192,36 +194,36 @@ int32_t c_cfxga(int32_t table, int32_t k, int32_t max, int32_t *values, int32_t 
     return CFXGA(&table, &k, &max, values, count);
 }
 int32_t c_cfxs(int32_t table, int32_t k, const char *text, int32_t *status) {
-    return CFXS(&table, &k, c_text(text), status, c_length(text));
+    return CFXS(&table, &k, c_text(text), status, terminated_length(text));
 }
 int32_t c_cfxsi(int32_t table, int32_t k, int32_t j, const char *text, int32_t *status) {
-    return CFXSI(&table, &k, &j, c_text(text), status, c_length(text));
+    return CFXSI(&table, &k, &j, c_text(text), status, terminated_length(text));
 }
 int32_t c_cfxsc(int32_t table, int32_t k, int32_t m, int32_t *status) { return CFXSC(&table, &k, &m, status); }
 int32_t c_cfxd(int32_t table, int32_t k) { return CFXD(&table, &k); }
 
 int32_t c_cfng(int32_t table, const char *name, int32_t *value) {
-    return CFNG(&table, c_text(name), value, c_length(name));
+    return CFNG(&table, c_text(name), value, terminated_length(name));
 }
 int32_t c_cfngi(int32_t table, const char *name, int32_t j, int32_t *value) {
-    return CFNGI(&table, c_text(name), &j, value, c_length(name));
+    return CFNGI(&table, c_text(name), &j, value, terminated_length(name));
 }
 int32_t c_cfngc(int32_t table, const char *name, int32_t *count) {
-    return CFNGC(&table, c_text(name), count, c_length(name));
+    return CFNGC(&table, c_text(name), count, terminated_length(name));
 }
 int32_t c_cfnga(int32_t table, const char *name, int32_t max, int32_t *values, int32_t *count) {
-    return CFNGA(&table, c_text(name), &max, values, count, c_length(name));
+    return CFNGA(&table, c_text(name), &max, values, count, terminated_length(name));
 }
 int32_t c_cfns(int32_t table, const char *name, const char *text, int32_t *status) {
-    return CFNS(&table, c_text(name), c_text(text), status, c_length(name), c_length(text));
+    return CFNS(&table, c_text(name), c_text(text), status, terminated_length(name), terminated_length(text));
 }
 int32_t c_cfnsi(int32_t table, const char *name, int32_t j, const char *text, int32_t *status) {
-    return CFNSI(&table, c_text(name), &j, c_text(text), status, c_length(name), c_length(text));
+    return CFNSI(&table, c_text(name), &j, c_text(text), status, terminated_length(name), terminated_length(text));
 }
 int32_t c_cfnsc(int32_t table, const char *name, int32_t m, int32_t *status) {
-    return CFNSC(&table, c_text(name), &m, status, c_length(name));
+    return CFNSC(&table, c_text(name), &m, status, terminated_length(name));
 }
-int32_t c_cfnd(int32_t table, const char *name) { return CFND(&table, c_text(name), c_length(name)); }
+int32_t c_cfnd(int32_t table, const char *name) { return CFND(&table, c_text(name), terminated_length(name)); }
 
 } // extern "C"
 

@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
 #include "../common/store_requester.h"
 #include "../common/fortran_text.h"
 #include "field_record.h"
@@ -30,7 +31,9 @@ using namespace kt::store;
 
 namespace {
 
-constexpr int32_t kLineCapacity = 1024, kFirstValues = 50, kIntSize = 4, kCharSize = 1, kScratch = -1;
+using kt::kCharSize;
+using kt::kIntSize;
+constexpr int32_t kLineCapacity = 1024, kFirstValues = 50, kScratch = -1;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -234,7 +237,7 @@ int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t fil
 }
 
 int32_t c_cfr(int32_t table, const char *file, int32_t *status) {
-    return CFR(&table, c_text(file), status, c_length(file));
+    return CFR(&table, c_text(file), status, terminated_length(file));
 }
 
 } // extern "C"

@@ -6,6 +6,7 @@
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
 #include "../common/abi.h"
+#include "../common/cells.h"
 #include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -15,7 +16,8 @@ using namespace kt::store;
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kHeaderCells = 2, kClass = 0;
+using kt::kIntSize;
+constexpr int32_t kHeaderCells = 2, kClass = 0;
 
 // Resizes field k's values block to `cells`; false (block unchanged) when refused.
 bool resize_values(int32_t t, int32_t k, int32_t cells) {
@@ -177,10 +179,10 @@ int32_t c_cfi(int32_t *table) { return CFI(table); }
 void c_cfd(int32_t *table) { CFD(table); }
 int32_t c_cfc(int32_t table, int32_t *n) { return CFC(&table, n); }
 int32_t c_cfngx(int32_t table, const char *name, int32_t *k) {
-    return CFNGX(&table, c_text(name), k, c_length(name));
+    return CFNGX(&table, c_text(name), k, terminated_length(name));
 }
 int32_t c_cfzfld(int32_t table, const char *name, int32_t *k) {
-    return CFZFLD(&table, c_text(name), k, c_length(name));
+    return CFZFLD(&table, c_text(name), k, terminated_length(name));
 }
 int32_t c_cfxgn(int32_t table, int32_t k, int32_t *name) { return CFXGN(&table, &k, name); }
 

@@ -235,7 +235,7 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
 
 void c_cfo(int32_t table, int32_t mode) { CFO(&table, &mode); }
 int32_t c_cfw(int32_t table, const char *file, int32_t *status) {
-    return CFW(&table, c_text(file), status, c_length(file));
+    return CFW(&table, c_text(file), status, terminated_length(file));
 }
 
 } // extern "C"

@@ -9,13 +9,17 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/store.h"
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kHeaderCells = 4, kMinCapacity = 2;
+using kt::kIntSize;
+using kt::nonneg;
+constexpr int32_t kHeaderCells = 4, kMinCapacity = 2;
 
 // The four header cells of list `l`.
 int32_t &entries_of(int32_t l) { return *kt_iptr(l + 1); }
@@ -23,8 +27,6 @@ int32_t &count_of(int32_t l) { return *kt_iptr(l + 2); }
 int32_t &capacity_of(int32_t l) { return *kt_iptr(l + 3); }
 int32_t &kind_of(int32_t l) { return *kt_iptr(l + 4); }
 int32_t *entry_ptr(int32_t l, int32_t i) { return kt_iptr(entries_of(l) + i); }
-
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 // Resizes the entries block to `capacity` cells; the list is unchanged on failure.
 bool resize_entries(int32_t l, int64_t capacity) {

@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "../common/poison.h"
 #include "kt/host.h"
@@ -17,13 +19,14 @@
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kCharSize = 1, kHeaderCells = 2;
+using kt::kCharSize;
+using kt::kIntSize;
+using kt::nonneg;
+constexpr int32_t kHeaderCells = 2;
 
 int32_t &chars_of(int32_t s) { return *kt_iptr(s + 1); }
 int32_t &length_of(int32_t s) { return *kt_iptr(s + 2); }
 char *char_ptr(int32_t s, int32_t i) { return kt_cptr(chars_of(s) + i); }
-
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 // Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two words that
 // may overlap, reading both before writing either.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/blank_trim.h"
 #include "../common/fortran_text.h"
 #include "ascii.h"
 #include "kt/host.h"
@@ -51,7 +52,7 @@ template <typename Take> int32_t for_each_word(const char *text, int32_t n, int3
 
 extern "C" {
 
-int32_t SIGLEN(const char *text, int32_t text_len) { return significant_length(text, text_len); }
+int32_t SIGLEN(const char *text, int32_t text_len) { return kt::significant_length(text, text_len); }
 KT_FORTRAN_ALIAS(SIGLEN, siglen_)
 
 int32_t KTRIDX(const char *text, const char *ch, int32_t text_len, int32_t ch_len) {

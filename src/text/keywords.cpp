@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/c_text.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
@@ -85,7 +86,7 @@ extern "C" {
 int32_t KORMKW(const char *text, const int32_t *flag, int32_t text_len) { return reserved(text, text_len, *flag); }
 KT_FORTRAN_ALIAS(KORMKW, kormkw_)
 
-int32_t c_kormkw(const char *text, int32_t flag) { return reserved(text, terminated_length(text), flag); }
+int32_t c_kormkw(const char *text, int32_t flag) { return reserved(text, kt::terminated_length(text), flag); }
 
 int32_t KEYWSC(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len, int32_t text_len) {
     (void)text_len; // the explicit count rules
@@ -94,7 +95,7 @@ int32_t KEYWSC(const char *keyword, const char *text, const int32_t *n, int32_t 
 KT_FORTRAN_ALIAS(KEYWSC, keywsc_)
 
 int32_t c_keywsc(const char *keyword, const char *text, int32_t n) {
-    return keyword_equals(keyword, terminated_length(keyword), text, n);
+    return keyword_equals(keyword, kt::terminated_length(keyword), text, n);
 }
 
 int32_t KWACMP(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len, int32_t text_len) {
@@ -104,7 +105,7 @@ int32_t KWACMP(const char *keyword, const char *text, const int32_t *n, int32_t 
 KT_FORTRAN_ALIAS(KWACMP, kwacmp_)
 
 int32_t c_kwacmp(const char *keyword, const char *text, int32_t n) {
-    return abbreviation(keyword, terminated_length(keyword), text, n);
+    return abbreviation(keyword, kt::terminated_length(keyword), text, n);
 }
 
 int32_t ALSCMP(const char *text1, const int32_t *p, const char *text2, const int32_t *q, int32_t text1_len,

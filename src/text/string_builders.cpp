@@ -9,6 +9,8 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/blank_trim.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "ascii.h"
 #include "kt/host.h"
@@ -16,13 +18,12 @@
 #include "kt/text.h"
 #include "word_string.h"
 
+using kt::nonneg;
 using namespace kt::text;
 
 namespace {
 
 constexpr int32_t kCell = 8;
-
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 // A new string of length n whose characters are a[0..na) then b[0..nb),
 // made on behalf of `entry`.
@@ -42,9 +43,8 @@ int32_t build(const char *entry, const char *a, int32_t na, const char *b = null
 
 // Trailing blanks dropped, but a text of one or more characters keeps one.
 int32_t trimmed_length(const char *text, int32_t n) {
-    while (n > 1 && text[n - 1] == kBlank)
-        --n;
-    return nonneg(n);
+    int32_t len = kt::significant_length(text, n);
+    return n > 0 && len == 0 ? 1 : len;
 }
 
 int32_t extend(int32_t s, const char *text, int32_t n) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../common/abi.h"
+#include "../common/c_text.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
@@ -156,8 +157,8 @@ KT_FORTRAN_ALIAS(STRSUB, strsub_)
 
 int32_t c_strsub(int32_t string, const char *name, const char *value, int32_t *count) {
     int32_t ignored = 0;
-    return substitute(&string, name ? name : "", terminated_length(name), value ? value : "",
-                      terminated_length(value), count ? count : &ignored);
+    return substitute(&string, kt::c_text(name), kt::terminated_length(name), kt::c_text(value),
+                      kt::terminated_length(value), count ? count : &ignored);
 }
 
 int32_t STRAD(const int32_t *string) { return *string == 0 ? 0 : string_block(*string); }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
@@ -15,6 +16,7 @@
 #include "sweep_record.h"
 #include "word_string.h"
 
+using kt::nonneg;
 using namespace kt::sweep;
 
 namespace {
@@ -73,8 +75,6 @@ bool copy_items(int32_t kind, const void *items, int32_t count, int32_t size, in
 const void *items_at(int32_t data, int32_t kind) {
     return kind == kNames ? static_cast<const void *>(kt_iptr(data + 1)) : static_cast<const void *>(kt_rptr(data + 1));
 }
-
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 void print_string(int32_t s) {
     int32_t n = kt::text::string_length(s);

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "../common/cells.h"
 #include "kt/host.h"
 
 namespace kt::text {
@@ -23,7 +24,6 @@ inline char *string_chars(int32_t s, int32_t i = 1) { return kt_cptr(string_bloc
 // characters and moving the terminating 0. Shrinking always succeeds;
 // false when the store refuses to lengthen, the string unchanged.
 inline bool resize_keeping(int32_t s, int32_t len) {
-    constexpr int32_t kCharSize = 1;
     if (len < 0 || len == INT32_MAX)
         return false;
     int32_t old_bytes = string_length(s) + 1, new_bytes = len + 1, block = string_block(s), status = 0;
