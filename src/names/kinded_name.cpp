@@ -3,6 +3,7 @@
 // RSCIEA frees what it made when a store request is refused.
 #include "../common/abi.h"
 #include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/store.h"
@@ -33,16 +34,16 @@ Prefix prefix_of(int32_t kind) {
 extern "C" {
 
 int32_t RSCIEA(const int32_t *kind, const int32_t *string, int32_t *record) {
-    int32_t r = 0, sclass = 0, status = 0;
+    int32_t r = 0;
     *record = 0;
-    if (GSTORE(&kCells, &r, &kIntSize, &sclass, &status) != 0) {
-        ERSTOR("rsciea", 6);
+    if (!kt::store_get(kCells, &r, kIntSize, 0)) {
+        kt::raise_no_store("rsciea");
         return 0;
     }
     kind_of(r) = *kind;
     name_of(r) = 0;
     if (*string != 0 && STRDUPR(string, &name_of(r)) == 0) {
-        ERSTOR("rsciea", 6);
+        kt::raise_no_store("rsciea");
         RSCD(&r);
         return 0;
     }
@@ -55,7 +56,7 @@ void RSCD(int32_t *record) {
     if (r == 0)
         return;
     STRFS(&name_of(r));
-    FSTORE(&kCells, record, &kIntSize);
+    kt::store_free(kCells, record, kIntSize);
     *record = 0;
 }
 

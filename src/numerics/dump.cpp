@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 
@@ -14,17 +15,17 @@ void title_line(const char *title, int32_t title_len, const int32_t *show) {
     if ((*show & 1) == 0)
         return;
     OOCV(title, title_len);
-    OOC(":", 1);
+    kt::print(":");
     OOWRIT();
 }
 
 // A line of two blanks, then element k of each k in [first, first + count * step)
 // taken every step, each followed by two blanks.
 template <typename Put> void element_line(int64_t first, int64_t count, int64_t step, Put put) {
-    OOCS("  ", 2);
+    kt::print("  ");
     for (int64_t j = 0; j < count; ++j) {
         put(first + j * step);
-        OOCS("  ", 2);
+        kt::print("  ");
     }
     OOWRIT();
 }

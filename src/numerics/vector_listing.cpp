@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 
@@ -75,7 +76,7 @@ void VOUTX(const double *a, const int32_t *n) {
     const int32_t digits = 16;
     for (int32_t first = 0; first < *n; first += 4) {
         for (int32_t i = first; i < *n && i < first + 4; ++i) {
-            OOCS("  ", 2);
+            kt::print("  ");
             OODB(&a[i], &digits);
         }
         OOWRIT();

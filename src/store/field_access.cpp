@@ -10,6 +10,7 @@
 
 #include "../common/abi.h"
 #include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -92,10 +93,10 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return store(status, 1);
-    int32_t s = 0, block = 0, one = 1, st = 0, len = text_len > 0 ? text_len : 0;
+    int32_t s = 0, block = 0, len = text_len > 0 ? text_len : 0;
     if (!STRGEA(text, &len, &s, len))
         return store(status, 1);
-    if (GSTORE(&one, &block, &kIntSize, &kClass, &st) != 0) {
+    if (!kt::store_get(1, &block, kIntSize, kClass)) {
         STRFS(&s);
         return store(status, 1);
     }
@@ -104,7 +105,7 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
     int32_t q = value_count(t, f);
     for (int32_t j = 1; j <= q; ++j)
         STRFS(&value_cell(t, f, j));
-    FSTORE(&q, &values_block(t, f), &kIntSize);
+    kt::store_free(q, &values_block(t, f), kIntSize);
     values_block(t, f) = block;
     value_count(t, f) = 1;
     return store(status, 0);

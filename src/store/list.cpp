@@ -10,6 +10,7 @@
 
 #include "../common/abi.h"
 #include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
@@ -32,8 +33,8 @@ int32_t *entry_ptr(int32_t l, int32_t i) { return kt_iptr(entries_of(l) + i); }
 bool resize_entries(int32_t l, int64_t capacity) {
     if (capacity > INT32_MAX)
         return false;
-    int32_t cap = static_cast<int32_t>(capacity), block = entries_of(l), status = 0;
-    if (XSTORE(&cap, &block, &kIntSize, &capacity_of(l), &status) != 0)
+    int32_t cap = static_cast<int32_t>(capacity), block = entries_of(l);
+    if (!kt::store_resize(cap, &block, kIntSize, capacity_of(l)))
         return false;
     entries_of(l) = block;
     capacity_of(l) = cap;
@@ -45,14 +46,14 @@ bool resize_entries(int32_t l, int64_t capacity) {
 extern "C" {
 
 int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list) {
-    int32_t sclass = *kind == 1 ? 0 : -1, status = 0, header = 0;
+    int32_t sclass = *kind == 1 ? 0 : -1, header = 0;
     kt::StoreRequester as("LSTI");
     *list = 0;
-    if (GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
+    if (!kt::store_get(kHeaderCells, &header, kIntSize, sclass))
         return 0;
     int32_t cap = *capacity > kMinCapacity ? *capacity : kMinCapacity, block = 0;
-    if (GSTORE(&cap, &block, &kIntSize, &sclass, &status) != 0) {
-        FSTORE(&kHeaderCells, &header, &kIntSize);
+    if (!kt::store_get(cap, &block, kIntSize, sclass)) {
+        kt::store_free(kHeaderCells, &header, kIntSize);
         return 0;
     }
     entries_of(header) = block;
@@ -126,8 +127,8 @@ void LSTD(int32_t *list) {
     int32_t l = *list;
     if (l == 0)
         return;
-    FSTORE(&capacity_of(l), &entries_of(l), &kIntSize);
-    FSTORE(&kHeaderCells, list, &kIntSize);
+    kt::store_free(capacity_of(l), &entries_of(l), kIntSize);
+    kt::store_free(kHeaderCells, list, kIntSize);
     *list = 0;
 }
 
@@ -135,7 +136,7 @@ void LSTO(const int32_t *list, const char *title, int32_t title_len) {
     OOCV(title, title_len);
     int32_t l = *list, n = l ? count_of(l) : 0;
     for (int32_t i = 1; i <= n; ++i) {
-        OOCS(" ", 1);
+        kt::print(" ");
         OOI(entry_ptr(l, i));
     }
     OOWRIT();

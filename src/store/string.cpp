@@ -11,6 +11,7 @@
 
 #include "../common/abi.h"
 #include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "../common/poison.h"
@@ -59,15 +60,15 @@ constexpr int32_t kShortCopy = 16;
 
 // A new string of length n made on behalf of `entry`.
 int32_t create(const char *entry, int32_t n, int32_t sclass, int32_t *out) {
-    int32_t header = 0, block = 0, status = 0, bytes = 0;
+    int32_t header = 0, block = 0, bytes = 0;
     kt::StoreRequester as(entry);
     *out = 0;
     n = nonneg(n);
-    if (n == INT32_MAX || GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
+    if (n == INT32_MAX || !kt::store_get(kHeaderCells, &header, kIntSize, sclass))
         return 0;
     bytes = n + 1;
-    if (GSTORE(&bytes, &block, &kCharSize, &sclass, &status) != 0) {
-        FSTORE(&kHeaderCells, &header, &kIntSize);
+    if (!kt::store_get(bytes, &block, kCharSize, sclass)) {
+        kt::store_free(kHeaderCells, &header, kIntSize);
         return 0;
     }
     chars_of(header) = block;
@@ -79,8 +80,8 @@ int32_t create(const char *entry, int32_t n, int32_t sclass, int32_t *out) {
 
 void free_string(int32_t *s) {
     int32_t bytes = length_of(*s) + 1;
-    FSTORE(&bytes, &chars_of(*s), &kCharSize);
-    FSTORE(&kHeaderCells, s, &kIntSize);
+    kt::store_free(bytes, &chars_of(*s), kCharSize);
+    kt::store_free(kHeaderCells, s, kIntSize);
     *s = 0;
 }
 
@@ -90,8 +91,8 @@ int32_t resize_chars(int32_t *string, int32_t len) {
     int32_t s = *string;
     if (s == 0)
         return 0;
-    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s), status = 0;
-    if (len == INT32_MAX || XSTORE(&new_bytes, &block, &kCharSize, &old_bytes, &status) != 0) {
+    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s);
+    if (len == INT32_MAX || !kt::store_resize(new_bytes, &block, kCharSize, old_bytes)) {
         free_string(string);
         return 0;
     }

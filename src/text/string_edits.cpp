@@ -14,6 +14,7 @@
 
 #include "../common/abi.h"
 #include "../common/c_text.h"
+#include "../common/host_calls.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
@@ -107,7 +108,7 @@ int32_t substitute(int32_t *string, const char *name, int32_t name_len, const ch
         substitute_shrinking(s, refs, ref_len, value, value_len, static_cast<int32_t>(new_len));
     } else {
         if (new_len >= INT32_MAX || !resize_keeping(s, static_cast<int32_t>(new_len))) {
-            ERSTOR("strsub", 6);
+            kt::raise_no_store("strsub");
             return *count = -1;
         }
         substitute_growing(s, refs, ref_len, value, value_len, m);

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
@@ -160,8 +161,7 @@ int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
     *points = 0;
     if (!is_range(kind) || s.points == 0)
         return 0;
-    int32_t status = 0, sclass = 0;
-    if (GSTORE(&s.points, block, &kRealSize, &sclass, &status) != 0) {
+    if (!kt::store_get(s.points, block, kRealSize, 0)) {
         *block = 0;
         return 0;
     }
