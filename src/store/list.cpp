@@ -10,6 +10,7 @@
 
 #include "../common/abi.h"
 #include "../common/cells.h"
+#include "../common/headed_block.h"
 #include "../common/host_calls.h"
 #include "../common/nonneg.h"
 #include "../common/store_requester.h"
@@ -46,17 +47,12 @@ bool resize_entries(int32_t l, int64_t capacity) {
 extern "C" {
 
 int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list) {
-    int32_t sclass = *kind == 1 ? 0 : -1, header = 0;
+    int32_t sclass = *kind == 1 ? 0 : -1, cap = *capacity > kMinCapacity ? *capacity : kMinCapacity;
     kt::StoreRequester as("LSTI");
     *list = 0;
-    if (!kt::store_get(kHeaderCells, &header, kIntSize, sclass))
+    int32_t header = kt::store_get_headed(kHeaderCells, cap, kIntSize, sclass);
+    if (header == 0)
         return 0;
-    int32_t cap = *capacity > kMinCapacity ? *capacity : kMinCapacity, block = 0;
-    if (!kt::store_get(cap, &block, kIntSize, sclass)) {
-        kt::store_free(kHeaderCells, &header, kIntSize);
-        return 0;
-    }
-    entries_of(header) = block;
     count_of(header) = 0;
     capacity_of(header) = cap;
     kind_of(header) = *kind;
@@ -127,8 +123,7 @@ void LSTD(int32_t *list) {
     int32_t l = *list;
     if (l == 0)
         return;
-    kt::store_free(capacity_of(l), &entries_of(l), kIntSize);
-    kt::store_free(kHeaderCells, list, kIntSize);
+    kt::store_free_headed(kHeaderCells, list, capacity_of(l), kIntSize);
     *list = 0;
 }
 

@@ -11,6 +11,7 @@
 
 #include "../common/abi.h"
 #include "../common/cells.h"
+#include "../common/headed_block.h"
 #include "../common/host_calls.h"
 #include "../common/nonneg.h"
 #include "../common/store_requester.h"
@@ -60,28 +61,20 @@ constexpr int32_t kShortCopy = 16;
 
 // A new string of length n made on behalf of `entry`.
 int32_t create(const char *entry, int32_t n, int32_t sclass, int32_t *out) {
-    int32_t header = 0, block = 0, bytes = 0;
     kt::StoreRequester as(entry);
     *out = 0;
     n = nonneg(n);
-    if (n == INT32_MAX || !kt::store_get(kHeaderCells, &header, kIntSize, sclass))
+    int32_t header = n == INT32_MAX ? 0 : kt::store_get_headed(kHeaderCells, n + 1, kCharSize, sclass);
+    if (header == 0)
         return 0;
-    bytes = n + 1;
-    if (!kt::store_get(bytes, &block, kCharSize, sclass)) {
-        kt::store_free(kHeaderCells, &header, kIntSize);
-        return 0;
-    }
-    chars_of(header) = block;
     length_of(header) = n;
-    *kt_cptr(block + n + 1) = '\0';
+    *char_ptr(header, n + 1) = '\0';
     *out = header;
     return header;
 }
 
 void free_string(int32_t *s) {
-    int32_t bytes = length_of(*s) + 1;
-    kt::store_free(bytes, &chars_of(*s), kCharSize);
-    kt::store_free(kHeaderCells, s, kIntSize);
+    kt::store_free_headed(kHeaderCells, s, length_of(*s) + 1, kCharSize);
     *s = 0;
 }
 
