@@ -217,6 +217,6 @@ int32_t c_mkrfid(const char *ref, int32_t ref_n, char *name, int32_t capacity, i
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(FIDFMT, fidfmt_)
-KT_FORTRAN_ALIAS(PRSFID, prsfid_)
-KT_FORTRAN_ALIAS(MKRFID, mkrfid_)
+KT_FORTRAN_ALIAS(FIDFMT, fidfmt_);
+KT_FORTRAN_ALIAS(PRSFID, prsfid_);
+KT_FORTRAN_ALIAS(MKRFID, mkrfid_);

@@ -92,7 +92,7 @@ void RSCO(const int32_t *record) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(RSCIEA, rsciea_)
-KT_FORTRAN_ALIAS(RSCD, rscd_)
-KT_FORTRAN_ALIAS(RSCCMP, rsccmp_)
-KT_FORTRAN_ALIAS(RSCO, rsco_)
+KT_FORTRAN_ALIAS(RSCIEA, rsciea_);
+KT_FORTRAN_ALIAS(RSCD, rscd_);
+KT_FORTRAN_ALIAS(RSCCMP, rsccmp_);
+KT_FORTRAN_ALIAS(RSCO, rsco_);

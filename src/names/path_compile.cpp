@@ -127,4 +127,4 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(SEPTHI, septhi_)
+KT_FORTRAN_ALIAS(SEPTHI, septhi_);

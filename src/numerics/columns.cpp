@@ -34,6 +34,6 @@ void WRCOL(const char *texts, const int32_t *n, const int32_t *w, int32_t texts_
     }
     OOWRIT();
 }
-KT_FORTRAN_ALIAS(WRCOL, wrcol_)
+KT_FORTRAN_ALIAS(WRCOL, wrcol_);
 
 } // extern "C"

@@ -239,4 +239,4 @@ int32_t c_cfr(int32_t table, const char *file, int32_t *status) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CFR, cfr_)
+KT_FORTRAN_ALIAS(CFR, cfr_);

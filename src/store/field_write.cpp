@@ -239,5 +239,5 @@ int32_t c_cfw(int32_t table, const char *file, int32_t *status) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CFO, cfo_)
-KT_FORTRAN_ALIAS(CFW, cfw_)
+KT_FORTRAN_ALIAS(CFO, cfo_);
+KT_FORTRAN_ALIAS(CFW, cfw_);

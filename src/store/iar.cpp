@@ -114,8 +114,8 @@ int32_t IARCMP(const int32_t *a, const int32_t *b, int32_t *flag) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(IARI, iari_)
-KT_FORTRAN_ALIAS(IARIE, iarie_)
-KT_FORTRAN_ALIAS(IARFS, iarfs_)
-KT_FORTRAN_ALIAS(IARA, iara_)
-KT_FORTRAN_ALIAS(IARCMP, iarcmp_)
+KT_FORTRAN_ALIAS(IARI, iari_);
+KT_FORTRAN_ALIAS(IARIE, iarie_);
+KT_FORTRAN_ALIAS(IARFS, iarfs_);
+KT_FORTRAN_ALIAS(IARA, iara_);
+KT_FORTRAN_ALIAS(IARCMP, iarcmp_);

@@ -89,7 +89,7 @@ int32_t IARR2(const int32_t *unit, int32_t *record) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(IARW, iarw_)
-KT_FORTRAN_ALIAS(IARR, iarr_)
-KT_FORTRAN_ALIAS(IARW2, iarw2_)
-KT_FORTRAN_ALIAS(IARR2, iarr2_)
+KT_FORTRAN_ALIAS(IARW, iarw_);
+KT_FORTRAN_ALIAS(IARR, iarr_);
+KT_FORTRAN_ALIAS(IARW2, iarw2_);
+KT_FORTRAN_ALIAS(IARR2, iarr2_);

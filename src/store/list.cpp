@@ -139,11 +139,11 @@ void LSTO(const int32_t *list, const char *title, int32_t title_len) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(LSTI, lsti_)
-KT_FORTRAN_ALIAS(LSTE, lste_)
-KT_FORTRAN_ALIAS(LSTEA, lstea_)
-KT_FORTRAN_ALIAS(LSTA, lsta_)
-KT_FORTRAN_ALIAS(LSTGMS, lstgms_)
-KT_FORTRAN_ALIAS(LSTT, lstt_)
-KT_FORTRAN_ALIAS(LSTD, lstd_)
-KT_FORTRAN_ALIAS(LSTO, lsto_)
+KT_FORTRAN_ALIAS(LSTI, lsti_);
+KT_FORTRAN_ALIAS(LSTE, lste_);
+KT_FORTRAN_ALIAS(LSTEA, lstea_);
+KT_FORTRAN_ALIAS(LSTA, lsta_);
+KT_FORTRAN_ALIAS(LSTGMS, lstgms_);
+KT_FORTRAN_ALIAS(LSTT, lstt_);
+KT_FORTRAN_ALIAS(LSTD, lstd_);
+KT_FORTRAN_ALIAS(LSTO, lsto_);

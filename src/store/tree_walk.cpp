@@ -62,9 +62,9 @@ int32_t TRNBUS(const int32_t *current, const int32_t *stop, int32_t *next) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(TRITD, tritd_)
-KT_FORTRAN_ALIAS(TRNTD, trntd_)
-KT_FORTRAN_ALIAS(TRNTDS, trntds_)
-KT_FORTRAN_ALIAS(TRIBU, tribu_)
-KT_FORTRAN_ALIAS(TRNBU, trnbu_)
-KT_FORTRAN_ALIAS(TRNBUS, trnbus_)
+KT_FORTRAN_ALIAS(TRITD, tritd_);
+KT_FORTRAN_ALIAS(TRNTD, trntd_);
+KT_FORTRAN_ALIAS(TRNTDS, trntds_);
+KT_FORTRAN_ALIAS(TRIBU, tribu_);
+KT_FORTRAN_ALIAS(TRNBU, trnbu_);
+KT_FORTRAN_ALIAS(TRNBUS, trnbus_);

@@ -33,7 +33,7 @@ void DELTIME(const double *t0) {
     kt::print(" sec.");
     OOWRIT();
 }
-KT_FORTRAN_ALIAS(DELTIME, deltime_)
+KT_FORTRAN_ALIAS(DELTIME, deltime_);
 
 void c_deltime(double t0) { DELTIME(&t0); }
 

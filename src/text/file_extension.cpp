@@ -50,6 +50,6 @@ int32_t SFNEXT(const char *extension, char *name, int32_t *name_length, int32_t 
         return *status = kAlreadyThere;
     return *status = kOtherExtension;
 }
-KT_FORTRAN_ALIAS(SFNEXT, sfnext_)
+KT_FORTRAN_ALIAS(SFNEXT, sfnext_);
 
 } // extern "C"

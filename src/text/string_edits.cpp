@@ -133,7 +133,7 @@ int32_t STRDLR(const int32_t *string, const int32_t *from, const int32_t *to, in
     resize_keeping(s, m - (last - *from + 1));
     return *count = last - *from + 1;
 }
-KT_FORTRAN_ALIAS(STRDLR, strdlr_)
+KT_FORTRAN_ALIAS(STRDLR, strdlr_);
 
 int32_t STRDLC(const int32_t *string, const char *ch, int32_t *count, int32_t ch_len) {
     *count = 0;
@@ -148,13 +148,13 @@ int32_t STRDLC(const int32_t *string, const char *ch, int32_t *count, int32_t ch
     resize_keeping(s, kept);
     return *count = m - kept;
 }
-KT_FORTRAN_ALIAS(STRDLC, strdlc_)
+KT_FORTRAN_ALIAS(STRDLC, strdlc_);
 
 int32_t STRSUB(int32_t *string, const char *name, const char *value, int32_t *count, int32_t name_len,
                int32_t value_len) {
     return substitute(string, name, name_len, value, value_len, count);
 }
-KT_FORTRAN_ALIAS(STRSUB, strsub_)
+KT_FORTRAN_ALIAS(STRSUB, strsub_);
 
 int32_t c_strsub(int32_t string, const char *name, const char *value, int32_t *count) {
     int32_t ignored = 0;
@@ -163,7 +163,7 @@ int32_t c_strsub(int32_t string, const char *name, const char *value, int32_t *c
 }
 
 int32_t STRAD(const int32_t *string) { return *string == 0 ? 0 : string_block(*string); }
-KT_FORTRAN_ALIAS(STRAD, strad_)
+KT_FORTRAN_ALIAS(STRAD, strad_);
 
 int32_t c_strad(int32_t string) { return STRAD(&string); }
 

@@ -83,6 +83,6 @@ int32_t LPXPCP(const int32_t *source, const int32_t *order, int32_t *dest, int32
     *status = 0;
     return 0;
 }
-KT_FORTRAN_ALIAS(LPXPCP, lpxpcp_)
+KT_FORTRAN_ALIAS(LPXPCP, lpxpcp_);
 
 } // extern "C"

@@ -131,7 +131,7 @@ int32_t LPI(int32_t *list) {
     std::memset(kt_iptr(*list + 1), 0, sizeof(int32_t) * kRecordCells);
     return *list;
 }
-KT_FORTRAN_ALIAS(LPI, lpi_)
+KT_FORTRAN_ALIAS(LPI, lpi_);
 
 int32_t LPIE(const int32_t *name, const int32_t *context, const int32_t *kind, const int32_t *data,
              const int32_t *count, int32_t *list) {
@@ -160,7 +160,7 @@ int32_t LPIE(const int32_t *name, const int32_t *context, const int32_t *kind, c
         LPD(list);
     return *list;
 }
-KT_FORTRAN_ALIAS(LPIE, lpie_)
+KT_FORTRAN_ALIAS(LPIE, lpie_);
 
 int32_t LPCP(const int32_t *source, int32_t *dest, int32_t *status) {
     kt::StoreRequester as("LPCP");
@@ -202,7 +202,7 @@ int32_t LPCP(const int32_t *source, int32_t *dest, int32_t *status) {
     *status = 0;
     return 0;
 }
-KT_FORTRAN_ALIAS(LPCP, lpcp_)
+KT_FORTRAN_ALIAS(LPCP, lpcp_);
 
 void LPD(int32_t *list) {
     const int32_t l = *list;
@@ -214,13 +214,13 @@ void LPD(int32_t *list) {
     kt::store_free(kRecordCells, list, kIntSize);
     *list = 0;
 }
-KT_FORTRAN_ALIAS(LPD, lpd_)
+KT_FORTRAN_ALIAS(LPD, lpd_);
 
 int32_t LPCHK(const int32_t *list, int32_t *code) {
     *code = check_code(*list);
     return *code;
 }
-KT_FORTRAN_ALIAS(LPCHK, lpchk_)
+KT_FORTRAN_ALIAS(LPCHK, lpchk_);
 
 int32_t c_lpchk(int32_t list, int32_t *code) { return LPCHK(&list, code); }
 
@@ -261,6 +261,6 @@ void LPQ(const int32_t *list) {
     kt::print(kKeywords[kind]);
     print_real(r.third);
 }
-KT_FORTRAN_ALIAS(LPQ, lpq_)
+KT_FORTRAN_ALIAS(LPQ, lpq_);
 
 } // extern "C"
