@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "blank_trim.h"
+
 namespace kt {
 
 // The significant part of a fixed-length text: up to a zero byte if one
@@ -14,12 +16,10 @@ namespace kt {
 inline std::string_view fortran_text(const char *text, int32_t len) {
     if (!text || len <= 0)
         return {};
-    size_t n = 0;
-    while (n < static_cast<size_t>(len) && text[n] != '\0')
+    int32_t n = 0;
+    while (n < len && text[n] != '\0')
         ++n;
-    while (n > 0 && text[n - 1] == ' ')
-        --n;
-    return {text, n};
+    return {text, static_cast<size_t>(significant_length(text, n))};
 }
 
 // A zero-terminated copy of the significant part, for the operating system.

@@ -62,5 +62,5 @@ int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index, const 
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(MMWRIT, mmwrit_)
-KT_FORTRAN_ALIAS(MMREAD, mmread_)
+KT_FORTRAN_ALIAS(MMWRIT, mmwrit_);
+KT_FORTRAN_ALIAS(MMREAD, mmread_);

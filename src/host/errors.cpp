@@ -314,8 +314,8 @@ const char *kt_host_error_text(int32_t k) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(ER, er_)
-KT_FORTRAN_ALIAS(ERC, erc_)
-KT_FORTRAN_ALIAS(ERI, eri_)
-KT_FORTRAN_ALIAS(ERSTOR, erstor_)
-KT_FORTRAN_ALIAS(ERFBAK, erfbak_)
+KT_FORTRAN_ALIAS(ER, er_);
+KT_FORTRAN_ALIAS(ERC, erc_);
+KT_FORTRAN_ALIAS(ERI, eri_);
+KT_FORTRAN_ALIAS(ERSTOR, erstor_);
+KT_FORTRAN_ALIAS(ERFBAK, erfbak_);

@@ -102,6 +102,6 @@ int32_t kt_host_input_error(void) { return g_last_error; }
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(IINEWS, iinews_)
-KT_FORTRAN_ALIAS(IIGETL, iigetl_)
-KT_FORTRAN_ALIAS(IIOLDF, iioldf_)
+KT_FORTRAN_ALIAS(IINEWS, iinews_);
+KT_FORTRAN_ALIAS(IIGETL, iigetl_);
+KT_FORTRAN_ALIAS(IIOLDF, iioldf_);

@@ -48,7 +48,7 @@ kt_machc_t MACHC = make_machc();
 // program allocates that block itself and the dynamic linker binds the name
 // there, so the values are written to it as well; when nobody else defines
 // it, it is this library's own array.
-KT_FORTRAN_ALIAS(MACHC, machc_)
+KT_FORTRAN_ALIAS(MACHC, machc_);
 
 namespace {
 [[maybe_unused]] const bool g_machc_published = (std::memcpy(&machc_, &MACHC, sizeof MACHC), true);
@@ -141,8 +141,8 @@ int32_t kt_host_vsdebug(void) { return g_vsdebug; }
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CALNAM, calnam_)
-KT_FORTRAN_ALIAS(GTIMER, gtimer_)
-KT_FORTRAN_ALIAS(YMDHMS, ymdhms_)
-KT_FORTRAN_ALIAS(KTHTST, kthtst_)
-KT_FORTRAN_ALIAS(VSDEBUG, vsdebug_)
+KT_FORTRAN_ALIAS(CALNAM, calnam_);
+KT_FORTRAN_ALIAS(GTIMER, gtimer_);
+KT_FORTRAN_ALIAS(YMDHMS, ymdhms_);
+KT_FORTRAN_ALIAS(KTHTST, kthtst_);
+KT_FORTRAN_ALIAS(VSDEBUG, vsdebug_);

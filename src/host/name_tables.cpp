@@ -169,4 +169,4 @@ extern "C" int32_t STE(const int32_t *table, const char *name, const int32_t *le
     return *index;
 }
 
-KT_FORTRAN_ALIAS(STE, ste_)
+KT_FORTRAN_ALIAS(STE, ste_);

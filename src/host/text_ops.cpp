@@ -50,6 +50,6 @@ int kt_stricmp(const char *a, const char *b) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(UISCMP, uiscmp_)
-KT_FORTRAN_ALIAS(LCASES, lcases_)
-KT_FORTRAN_ALIAS(MOVEI4, movei4_)
+KT_FORTRAN_ALIAS(UISCMP, uiscmp_);
+KT_FORTRAN_ALIAS(LCASES, lcases_);
+KT_FORTRAN_ALIAS(MOVEI4, movei4_);

@@ -197,11 +197,11 @@ void kt_host_store_tag_requesters(void) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(GSTORE, gstore_)
-KT_FORTRAN_ALIAS(XSTORE, xstore_)
-KT_FORTRAN_ALIAS(USTORE, ustore_)
-KT_FORTRAN_ALIAS(FSTORE, fstore_)
-KT_FORTRAN_ALIAS(OSTORE, ostore_)
+KT_FORTRAN_ALIAS(GSTORE, gstore_);
+KT_FORTRAN_ALIAS(XSTORE, xstore_);
+KT_FORTRAN_ALIAS(USTORE, ustore_);
+KT_FORTRAN_ALIAS(FSTORE, fstore_);
+KT_FORTRAN_ALIAS(OSTORE, ostore_);
 
 namespace {
 // Reserve the store when the library is loaded, before any caller runs.

@@ -9,11 +9,14 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/blank_trim.h"
+#include "../common/nonneg.h"
 #include "../text/ascii.h"
 #include "kt/names.h"
 
+using kt::nonneg;
+using kt::significant_length;
 using kt::text::lower_ascii;
-using kt::text::significant_length;
 
 namespace {
 
@@ -163,8 +166,6 @@ int32_t make_relative(const Text &ref, char *name, int32_t len, int32_t room) {
     return len + prefix;
 }
 
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
-
 int32_t parse_fid(const char *text, int32_t n, int32_t *s1, int32_t *e1, int32_t *s2, int32_t *e2, int32_t *kind) {
     Text x{text, nonneg(n)};
     Parts p = parse(x);
@@ -216,6 +217,6 @@ int32_t c_mkrfid(const char *ref, int32_t ref_n, char *name, int32_t capacity, i
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(FIDFMT, fidfmt_)
-KT_FORTRAN_ALIAS(PRSFID, prsfid_)
-KT_FORTRAN_ALIAS(MKRFID, mkrfid_)
+KT_FORTRAN_ALIAS(FIDFMT, fidfmt_);
+KT_FORTRAN_ALIAS(PRSFID, prsfid_);
+KT_FORTRAN_ALIAS(MKRFID, mkrfid_);

@@ -2,13 +2,16 @@
 // (0: none) that the record owns. A record is either complete or absent:
 // RSCIEA frees what it made when a store request is refused.
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/store.h"
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kCells = 2;
+using kt::kIntSize;
+constexpr int32_t kCells = 2;
 
 int32_t &kind_of(int32_t r) { return *kt_iptr(r + 1); }
 int32_t &name_of(int32_t r) { return *kt_iptr(r + 2); }
@@ -31,16 +34,16 @@ Prefix prefix_of(int32_t kind) {
 extern "C" {
 
 int32_t RSCIEA(const int32_t *kind, const int32_t *string, int32_t *record) {
-    int32_t r = 0, sclass = 0, status = 0;
+    int32_t r = 0;
     *record = 0;
-    if (GSTORE(&kCells, &r, &kIntSize, &sclass, &status) != 0) {
-        ERSTOR("rsciea", 6);
+    if (!kt::store_get(kCells, &r, kIntSize, 0)) {
+        kt::raise_no_store("rsciea");
         return 0;
     }
     kind_of(r) = *kind;
     name_of(r) = 0;
     if (*string != 0 && STRDUPR(string, &name_of(r)) == 0) {
-        ERSTOR("rsciea", 6);
+        kt::raise_no_store("rsciea");
         RSCD(&r);
         return 0;
     }
@@ -53,7 +56,7 @@ void RSCD(int32_t *record) {
     if (r == 0)
         return;
     STRFS(&name_of(r));
-    FSTORE(&kCells, record, &kIntSize);
+    kt::store_free(kCells, record, kIntSize);
     *record = 0;
 }
 
@@ -89,7 +92,7 @@ void RSCO(const int32_t *record) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(RSCIEA, rsciea_)
-KT_FORTRAN_ALIAS(RSCD, rscd_)
-KT_FORTRAN_ALIAS(RSCCMP, rsccmp_)
-KT_FORTRAN_ALIAS(RSCO, rsco_)
+KT_FORTRAN_ALIAS(RSCIEA, rsciea_);
+KT_FORTRAN_ALIAS(RSCD, rscd_);
+KT_FORTRAN_ALIAS(RSCCMP, rsccmp_);
+KT_FORTRAN_ALIAS(RSCO, rsco_);

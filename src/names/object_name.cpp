@@ -111,5 +111,5 @@ void c_makonm(const char *name, int32_t n, const char *def, int32_t def_n, char 
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(PARSON, parson_)
-KT_FORTRAN_ALIAS(MAKONM, makonm_)
+KT_FORTRAN_ALIAS(PARSON, parson_);
+KT_FORTRAN_ALIAS(MAKONM, makonm_);

@@ -7,6 +7,7 @@
 // sequence rule is reported; reading still goes on to the end, where a
 // later syntax error gives 0 without another message.
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/iar.h"
 #include "kt/names.h"
@@ -104,10 +105,10 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
         if (broken)
             continue;
         if (no_up && (code == KT_PATH_UP || code == KT_PATH_ROOT)) {
-            ER(&kErrUpAfterWildStep);
+            kt::raise(kErrUpAfterWildStep);
             broken = true;
         } else if (no_leaf && (code & KT_PATH_LEAF)) {
-            ER(&kErrLeafAfterWildLeaf);
+            kt::raise(kErrLeafAfterWildLeaf);
             broken = true;
         }
         if (code & KT_PATH_WILDCARD) {
@@ -126,4 +127,4 @@ int32_t SEPTHI(char *text, const int32_t *n, const int32_t *table, int32_t *out,
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(SEPTHI, septhi_)
+KT_FORTRAN_ALIAS(SEPTHI, septhi_);

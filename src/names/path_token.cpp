@@ -34,4 +34,4 @@ int32_t kt_path_next(kt_path_reader *reader, kt_path_token *token) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(SEPTH1, septh1_)
+KT_FORTRAN_ALIAS(SEPTH1, septh1_);

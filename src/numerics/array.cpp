@@ -19,7 +19,7 @@ void AR8REV(double *a, const int32_t *n) {
     if (*n > 1)
         std::reverse(a, a + *n);
 }
-KT_FORTRAN_ALIAS(AR8REV, ar8rev_)
+KT_FORTRAN_ALIAS(AR8REV, ar8rev_);
 
 void MNMXS(const float *x, const int32_t *n, float *xmin, float *xmax) {
     if (*n <= 0) {
@@ -38,6 +38,6 @@ void MNMXS(const float *x, const int32_t *n, float *xmin, float *xmax) {
     *xmin = lo;
     *xmax = hi;
 }
-KT_FORTRAN_ALIAS(MNMXS, mnmxs_)
+KT_FORTRAN_ALIAS(MNMXS, mnmxs_);
 
 } // extern "C"

@@ -19,9 +19,9 @@ template <typename T> int32_t differ(const T *a, const T *b, int32_t n) {
 extern "C" {
 
 int32_t CMPR8(const double *a, const double *b, const int32_t *n) { return differ(a, b, *n); }
-KT_FORTRAN_ALIAS(CMPR8, cmpr8_)
+KT_FORTRAN_ALIAS(CMPR8, cmpr8_);
 
 int32_t CMPI4(const int32_t *a, const int32_t *b, const int32_t *n) { return differ(a, b, *n); }
-KT_FORTRAN_ALIAS(CMPI4, cmpi4_)
+KT_FORTRAN_ALIAS(CMPI4, cmpi4_);
 
 } // extern "C"

@@ -37,7 +37,7 @@ int32_t BITREV(const int32_t *i, const int32_t *nbits) {
     }
     return static_cast<int32_t>(r);
 }
-KT_FORTRAN_ALIAS(BITREV, bitrev_)
+KT_FORTRAN_ALIAS(BITREV, bitrev_);
 
 int32_t POW2(const int32_t *n) {
     if (*n <= 1)
@@ -46,9 +46,9 @@ int32_t POW2(const int32_t *n) {
         return 0; // 2^31 does not fit
     return int32_t{1} << ceil_log2(*n);
 }
-KT_FORTRAN_ALIAS(POW2, pow2_)
+KT_FORTRAN_ALIAS(POW2, pow2_);
 
 int32_t ILOG2(const int32_t *n) { return *n <= 1 ? 0 : ceil_log2(*n); }
-KT_FORTRAN_ALIAS(ILOG2, ilog2_)
+KT_FORTRAN_ALIAS(ILOG2, ilog2_);
 
 } // extern "C"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 
@@ -17,7 +18,7 @@ void WRCOL(const char *texts, const int32_t *n, const int32_t *w, int32_t texts_
     (void)texts_len; // n and w give the extent
     const int32_t width = *w;
     if (width > 0) {
-        const int32_t per_line = OOQUER("bsize", 5) / width - 1;
+        const int32_t per_line = kt::output_option("bsize") / width - 1;
         const std::string gap(static_cast<size_t>(width), ' ');
         int32_t slot = 1;
         for (int32_t i = 0; i < *n; ++i) {
@@ -33,6 +34,6 @@ void WRCOL(const char *texts, const int32_t *n, const int32_t *w, int32_t texts_
     }
     OOWRIT();
 }
-KT_FORTRAN_ALIAS(WRCOL, wrcol_)
+KT_FORTRAN_ALIAS(WRCOL, wrcol_);
 
 } // extern "C"

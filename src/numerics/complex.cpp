@@ -52,7 +52,7 @@ bool zero_or_nan(double v) { return !(v < 0) && !(v > 0); }
 extern "C" {
 
 double CMXABS(const double *z) { return kt::numerics::magnitude(z[0], z[1]); }
-KT_FORTRAN_ALIAS(CMXABS, cmxabs_)
+KT_FORTRAN_ALIAS(CMXABS, cmxabs_);
 
 void CMXINV(double *r, const double *z) {
     const Complex v = load(z);
@@ -63,13 +63,13 @@ void CMXINV(double *r, const double *z) {
     }
     store(r, {v.re / s, -(v.im / s)});
 }
-KT_FORTRAN_ALIAS(CMXINV, cmxinv_)
+KT_FORTRAN_ALIAS(CMXINV, cmxinv_);
 
 void CMXMUL(double *r, const double *a, const double *b) {
     const Complex x = load(a), y = load(b);
     store(r, {x.re * y.re - x.im * y.im, x.im * y.re + x.re * y.im});
 }
-KT_FORTRAN_ALIAS(CMXMUL, cmxmul_)
+KT_FORTRAN_ALIAS(CMXMUL, cmxmul_);
 
 void CMXDIV(double *r, const double *a, const double *b) {
     const Complex x = load(a), y = load(b);
@@ -85,18 +85,18 @@ void CMXDIV(double *r, const double *a, const double *b) {
     const double q = 1.0 / s;
     store(r, {(x.re * y.re + x.im * y.im) * q, (x.im * y.re - x.re * y.im) * q});
 }
-KT_FORTRAN_ALIAS(CMXDIV, cmxdiv_)
+KT_FORTRAN_ALIAS(CMXDIV, cmxdiv_);
 
 void CMXPIV(double *r, const double *a, const double *b) {
     const Complex x = load(a), y = load(b), acc = load(r);
     store(r, {(acc.re - x.re * y.re) + x.im * y.im, (acc.im - x.re * y.im) - x.im * y.re});
 }
-KT_FORTRAN_ALIAS(CMXPIV, cmxpiv_)
+KT_FORTRAN_ALIAS(CMXPIV, cmxpiv_);
 
 void CMXSQRT(double *r, const double *z) {
     const std::complex<double> root = std::sqrt(std::complex<double>(z[0], z[1]));
     store(r, {root.real(), root.imag()});
 }
-KT_FORTRAN_ALIAS(CMXSQRT, cmxsqrt_)
+KT_FORTRAN_ALIAS(CMXSQRT, cmxsqrt_);
 
 } // extern "C"

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 
@@ -14,17 +15,17 @@ void title_line(const char *title, int32_t title_len, const int32_t *show) {
     if ((*show & 1) == 0)
         return;
     OOCV(title, title_len);
-    OOC(":", 1);
+    kt::print(":");
     OOWRIT();
 }
 
 // A line of two blanks, then element k of each k in [first, first + count * step)
 // taken every step, each followed by two blanks.
 template <typename Put> void element_line(int64_t first, int64_t count, int64_t step, Put put) {
-    OOCS("  ", 2);
+    kt::print("  ");
     for (int64_t j = 0; j < count; ++j) {
         put(first + j * step);
-        OOCS("  ", 2);
+        kt::print("  ");
     }
     OOWRIT();
 }
@@ -63,40 +64,40 @@ extern "C" {
 void DMPD1(const char *title, const int32_t *show, const double *a, const int32_t *n, int32_t title_len) {
     dump_vector(title, title_len, show, *n, put_double(a));
 }
-KT_FORTRAN_ALIAS(DMPD1, dmpd1_)
+KT_FORTRAN_ALIAS(DMPD1, dmpd1_);
 
 void DMPR1(const char *title, const int32_t *show, const float *a, const int32_t *n, int32_t title_len) {
     dump_vector(title, title_len, show, *n, put_single(a));
 }
-KT_FORTRAN_ALIAS(DMPR1, dmpr1_)
+KT_FORTRAN_ALIAS(DMPR1, dmpr1_);
 
 void DMPDC1(const char *title, const int32_t *show, const double *a, const int32_t *n, int32_t title_len) {
     dump_vector(title, title_len, show, *n, put_double_complex(a));
 }
-KT_FORTRAN_ALIAS(DMPDC1, dmpdc1_)
+KT_FORTRAN_ALIAS(DMPDC1, dmpdc1_);
 
 void DMPD2(const char *title, const int32_t *show, const double *a, const int32_t *m, const int32_t *n,
            int32_t title_len) {
     dump_matrix(title, title_len, show, *m, *n, put_double(a));
 }
-KT_FORTRAN_ALIAS(DMPD2, dmpd2_)
+KT_FORTRAN_ALIAS(DMPD2, dmpd2_);
 
 void DMPR2(const char *title, const int32_t *show, const float *a, const int32_t *m, const int32_t *n,
            int32_t title_len) {
     dump_matrix(title, title_len, show, *m, *n, put_single(a));
 }
-KT_FORTRAN_ALIAS(DMPR2, dmpr2_)
+KT_FORTRAN_ALIAS(DMPR2, dmpr2_);
 
 void DMPC2(const char *title, const int32_t *show, const float *a, const int32_t *m, const int32_t *n,
            int32_t title_len) {
     dump_matrix(title, title_len, show, *m, *n, put_single_complex(a));
 }
-KT_FORTRAN_ALIAS(DMPC2, dmpc2_)
+KT_FORTRAN_ALIAS(DMPC2, dmpc2_);
 
 void DMPDC2(const char *title, const int32_t *show, const double *a, const int32_t *m, const int32_t *n,
             int32_t title_len) {
     dump_matrix(title, title_len, show, *m, *n, put_double_complex(a));
 }
-KT_FORTRAN_ALIAS(DMPDC2, dmpdc2_)
+KT_FORTRAN_ALIAS(DMPDC2, dmpdc2_);
 
 } // extern "C"

@@ -26,7 +26,7 @@ void QSORTD(double *a, int32_t *idx, const int32_t *n) {
         }
     }
 }
-KT_FORTRAN_ALIAS(QSORTD, qsortd_)
+KT_FORTRAN_ALIAS(QSORTD, qsortd_);
 
 void QSORTC(char *texts, const int32_t *n, const int32_t *l, int32_t texts_len) {
     (void)texts_len; // n and l give the extent
@@ -42,6 +42,6 @@ void QSORTC(char *texts, const int32_t *n, const int32_t *l, int32_t texts_len) 
         }
     }
 }
-KT_FORTRAN_ALIAS(QSORTC, qsortc_)
+KT_FORTRAN_ALIAS(QSORTC, qsortc_);
 
 } // extern "C"

@@ -66,7 +66,7 @@ int32_t INDEXI(const int32_t *a, const int32_t *n, const int32_t *v, int32_t *po
             return found(pos, i + 1);
     return found(pos, 0);
 }
-KT_FORTRAN_ALIAS(INDEXI, indexi_)
+KT_FORTRAN_ALIAS(INDEXI, indexi_);
 
 int32_t INDXIA(const int32_t *a, const int32_t *n, const int32_t *stride, const int32_t *v, int32_t *pos) {
     for (int32_t k = 0; k < *n; ++k)
@@ -74,17 +74,17 @@ int32_t INDXIA(const int32_t *a, const int32_t *n, const int32_t *stride, const 
             return found(pos, k + 1);
     return found(pos, 0);
 }
-KT_FORTRAN_ALIAS(INDXIA, indxia_)
+KT_FORTRAN_ALIAS(INDXIA, indxia_);
 
 int32_t INDEXD(const double *a, const int32_t *n, const int32_t *dir, const double *x, int32_t *pos) {
     return found(pos, table_search(a, *n, *dir, *x));
 }
-KT_FORTRAN_ALIAS(INDEXD, indexd_)
+KT_FORTRAN_ALIAS(INDEXD, indexd_);
 
 int32_t INDEXS(const float *a, const int32_t *n, const int32_t *dir, const float *x, int32_t *pos) {
     return found(pos, table_search(a, *n, *dir, *x));
 }
-KT_FORTRAN_ALIAS(INDEXS, indexs_)
+KT_FORTRAN_ALIAS(INDEXS, indexs_);
 
 int32_t c_indexd(const double *a, int32_t n, int32_t dir, double x, int32_t *pos) { return INDEXD(a, &n, &dir, &x, pos); }
 

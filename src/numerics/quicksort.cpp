@@ -59,25 +59,25 @@ MarkerOrder marker_order() { return {MACHC.d[4]}; }
 extern "C" {
 
 void QSORTI(int32_t *a, int32_t *stk, const int32_t *n) { quicksort(InPlace<int32_t>{a}, stk, *n); }
-KT_FORTRAN_ALIAS(QSORTI, qsorti_)
+KT_FORTRAN_ALIAS(QSORTI, qsorti_);
 
 void QSORTS(float *a, int32_t *stk, const int32_t *n) { quicksort(InPlace<float>{a}, stk, *n); }
-KT_FORTRAN_ALIAS(QSORTS, qsorts_)
+KT_FORTRAN_ALIAS(QSORTS, qsorts_);
 
 void QSRTII(const int32_t *a, int32_t *idx, int32_t *stk, const int32_t *n) {
     quicksort(Indexed<int32_t, ValueOrder>{idx, a, {}}, stk, *n);
 }
-KT_FORTRAN_ALIAS(QSRTII, qsrtii_)
+KT_FORTRAN_ALIAS(QSRTII, qsrtii_);
 
 void QSRTIS(const float *a, int32_t *idx, int32_t *stk, const int32_t *n) {
     quicksort(Indexed<float, ValueOrder>{idx, a, {}}, stk, *n);
 }
-KT_FORTRAN_ALIAS(QSRTIS, qsrtis_)
+KT_FORTRAN_ALIAS(QSRTIS, qsrtis_);
 
 void QSRTID(const double *a, int32_t *idx, int32_t *stk, const int32_t *n) {
     quicksort(Indexed<double, MarkerOrder>{idx, a, marker_order()}, stk, *n);
 }
-KT_FORTRAN_ALIAS(QSRTID, qsrtid_)
+KT_FORTRAN_ALIAS(QSRTID, qsrtid_);
 
 // By real part; runs of exactly equal real parts by |imaginary part|.
 void QSRTIZ(const double *z, double *w, int32_t *idx, int32_t *stk, const int32_t *n, const int32_t *dir) {
@@ -103,6 +103,6 @@ void QSRTIZ(const double *z, double *w, int32_t *idx, int32_t *stk, const int32_
     if (*dir < 0)
         std::reverse(idx, idx + count);
 }
-KT_FORTRAN_ALIAS(QSRTIZ, qsrtiz_)
+KT_FORTRAN_ALIAS(QSRTIZ, qsrtiz_);
 
 } // extern "C"

@@ -46,22 +46,22 @@ extern "C" {
 int32_t DEQUAL(const double *a, const double *b, const int32_t *n, const double *tol) {
     return all_equal<double, mixed_equal>(a, b, *n, *tol);
 }
-KT_FORTRAN_ALIAS(DEQUAL, dequal_)
+KT_FORTRAN_ALIAS(DEQUAL, dequal_);
 
 int32_t DEQREL(const double *a, const double *b, const int32_t *n, const double *tol) {
     return all_equal<double, relative_equal>(a, b, *n, *tol);
 }
-KT_FORTRAN_ALIAS(DEQREL, deqrel_)
+KT_FORTRAN_ALIAS(DEQREL, deqrel_);
 
 int32_t FEQUAL(const float *a, const float *b, const int32_t *n, const float *tol) {
     return all_equal<float, mixed_equal>(a, b, *n, *tol);
 }
-KT_FORTRAN_ALIAS(FEQUAL, fequal_)
+KT_FORTRAN_ALIAS(FEQUAL, fequal_);
 
 int32_t FEQREL(const float *a, const float *b, const int32_t *n, const float *tol) {
     return all_equal<float, relative_equal>(a, b, *n, *tol);
 }
-KT_FORTRAN_ALIAS(FEQREL, feqrel_)
+KT_FORTRAN_ALIAS(FEQREL, feqrel_);
 
 int32_t c_dequal(const double *a, const double *b, int32_t n, double tol) { return DEQUAL(a, b, &n, &tol) != 0; }
 int32_t c_deqrel(const double *a, const double *b, int32_t n, double tol) { return DEQREL(a, b, &n, &tol) != 0; }

@@ -182,16 +182,16 @@ void continuous_phase_across(const float *x, float *y, size_t count, double scal
 extern "C" {
 
 void TRS2S(const float *x, float *y, const int32_t *n, const int32_t *code) { real_transform(x, y, *n, *code); }
-KT_FORTRAN_ALIAS(TRS2S, trs2s_)
+KT_FORTRAN_ALIAS(TRS2S, trs2s_);
 
 void TRD2D(const double *x, double *y, const int32_t *n, const int32_t *code) { real_transform(x, y, *n, *code); }
-KT_FORTRAN_ALIAS(TRD2D, trd2d_)
+KT_FORTRAN_ALIAS(TRD2D, trd2d_);
 
 void TRX2S(const float *x, float *y, const int32_t *n, const int32_t *code) { complex_transform(x, y, *n, *code); }
-KT_FORTRAN_ALIAS(TRX2S, trx2s_)
+KT_FORTRAN_ALIAS(TRX2S, trx2s_);
 
 void TRZ2D(const double *x, double *y, const int32_t *n, const int32_t *code) { complex_transform(x, y, *n, *code); }
-KT_FORTRAN_ALIAS(TRZ2D, trz2d_)
+KT_FORTRAN_ALIAS(TRZ2D, trz2d_);
 
 void TRX2SN(const float *x, float *y, const int32_t *n, const int32_t *code, float *w, const int32_t *k) {
     if (*n <= 0)
@@ -202,6 +202,6 @@ void TRX2SN(const float *x, float *y, const int32_t *n, const int32_t *code, flo
     }
     continuous_phase_across(x, y, static_cast<size_t>(*n), phase_scale(*code), w, *k <= 1);
 }
-KT_FORTRAN_ALIAS(TRX2SN, trx2sn_)
+KT_FORTRAN_ALIAS(TRX2SN, trx2sn_);
 
 } // extern "C"

@@ -44,6 +44,6 @@ void TRSFKW(const int32_t *code, const int32_t *long_label, char *label, int32_t
     kt::fortran_assign(label, label_len, text);
     *len = static_cast<int32_t>(text.size());
 }
-KT_FORTRAN_ALIAS(TRSFKW, trsfkw_)
+KT_FORTRAN_ALIAS(TRSFKW, trsfkw_);
 
 } // extern "C"

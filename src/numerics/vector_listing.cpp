@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 
@@ -52,35 +53,35 @@ extern "C" {
 void VOUT(const double *a, const int32_t *n) {
     list_lines(*n, 4, "", false, [a](std::string &line, int32_t i) { append_scientific(line, a[i], 20, 12); });
 }
-KT_FORTRAN_ALIAS(VOUT, vout_)
+KT_FORTRAN_ALIAS(VOUT, vout_);
 
 void VOUTS(const float *a, const int32_t *n) {
     list_lines(*n, 5, "", false, [a](std::string &line, int32_t i) { append_scientific(line, a[i], 13, 5); });
 }
-KT_FORTRAN_ALIAS(VOUTS, vouts_)
+KT_FORTRAN_ALIAS(VOUTS, vouts_);
 
 void VOUTZ(const double *z, const int32_t *n) {
     list_lines(*n, 2, "  ", false,
                [z](std::string &line, int32_t i) { append_complex(line, z[2 * int64_t{i}], z[2 * int64_t{i} + 1]); });
 }
-KT_FORTRAN_ALIAS(VOUTZ, voutz_)
+KT_FORTRAN_ALIAS(VOUTZ, voutz_);
 
 void VOUTZ2(const double *re, const double *im, const int32_t *n) {
     list_lines(*n, 2, "  ", true, [re, im](std::string &line, int32_t i) { append_complex(line, re[i], im[i]); });
 }
-KT_FORTRAN_ALIAS(VOUTZ2, voutz2_)
+KT_FORTRAN_ALIAS(VOUTZ2, voutz2_);
 
 // The host formats these values itself, with 16 significant digits.
 void VOUTX(const double *a, const int32_t *n) {
     const int32_t digits = 16;
     for (int32_t first = 0; first < *n; first += 4) {
         for (int32_t i = first; i < *n && i < first + 4; ++i) {
-            OOCS("  ", 2);
+            kt::print("  ");
             OODB(&a[i], &digits);
         }
         OOWRIT();
     }
 }
-KT_FORTRAN_ALIAS(VOUTX, voutx_)
+KT_FORTRAN_ALIAS(VOUTX, voutx_);
 
 } // extern "C"

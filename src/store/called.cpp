@@ -42,4 +42,4 @@ extern "C" void CALLED(const int32_t *n) {
             kt_host_write_record(unit, line.data(), static_cast<int32_t>(line.size()));
 }
 
-KT_FORTRAN_ALIAS(CALLED, called_)
+KT_FORTRAN_ALIAS(CALLED, called_);

@@ -17,7 +17,7 @@ double MATHC[8] = {0, 0, 0, 0, 0, 0, 0, 0};
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(MATHC, mathc_)
+KT_FORTRAN_ALIAS(MATHC, mathc_);
 
 namespace {
 
@@ -41,7 +41,7 @@ void CONSTI(void) {
     if (&mathc_[0] != &MATHC[0])
         fill(mathc_);
 }
-KT_FORTRAN_ALIAS(CONSTI, consti_)
+KT_FORTRAN_ALIAS(CONSTI, consti_);
 
 void c_consti(void) { CONSTI(); }
 

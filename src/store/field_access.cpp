@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -18,7 +20,8 @@ using namespace kt::store;
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kClass = 0;
+using kt::kIntSize;
+constexpr int32_t kClass = 0;
 
 int32_t find(int32_t t, const char *name, int32_t name_len) {
     int32_t k = 0;
@@ -90,10 +93,10 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return store(status, 1);
-    int32_t s = 0, block = 0, one = 1, st = 0, len = text_len > 0 ? text_len : 0;
+    int32_t s = 0, block = 0, len = text_len > 0 ? text_len : 0;
     if (!STRGEA(text, &len, &s, len))
         return store(status, 1);
-    if (GSTORE(&one, &block, &kIntSize, &kClass, &st) != 0) {
+    if (!kt::store_get(1, &block, kIntSize, kClass)) {
         STRFS(&s);
         return store(status, 1);
     }
@@ -102,7 +105,7 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
     int32_t q = value_count(t, f);
     for (int32_t j = 1; j <= q; ++j)
         STRFS(&value_cell(t, f, j));
-    FSTORE(&q, &values_block(t, f), &kIntSize);
+    kt::store_free(q, &values_block(t, f), kIntSize);
     values_block(t, f) = block;
     value_count(t, f) = 1;
     return store(status, 0);
@@ -192,52 +195,52 @@ int32_t c_cfxga(int32_t table, int32_t k, int32_t max, int32_t *values, int32_t 
     return CFXGA(&table, &k, &max, values, count);
 }
 int32_t c_cfxs(int32_t table, int32_t k, const char *text, int32_t *status) {
-    return CFXS(&table, &k, c_text(text), status, c_length(text));
+    return CFXS(&table, &k, c_text(text), status, terminated_length(text));
 }
 int32_t c_cfxsi(int32_t table, int32_t k, int32_t j, const char *text, int32_t *status) {
-    return CFXSI(&table, &k, &j, c_text(text), status, c_length(text));
+    return CFXSI(&table, &k, &j, c_text(text), status, terminated_length(text));
 }
 int32_t c_cfxsc(int32_t table, int32_t k, int32_t m, int32_t *status) { return CFXSC(&table, &k, &m, status); }
 int32_t c_cfxd(int32_t table, int32_t k) { return CFXD(&table, &k); }
 
 int32_t c_cfng(int32_t table, const char *name, int32_t *value) {
-    return CFNG(&table, c_text(name), value, c_length(name));
+    return CFNG(&table, c_text(name), value, terminated_length(name));
 }
 int32_t c_cfngi(int32_t table, const char *name, int32_t j, int32_t *value) {
-    return CFNGI(&table, c_text(name), &j, value, c_length(name));
+    return CFNGI(&table, c_text(name), &j, value, terminated_length(name));
 }
 int32_t c_cfngc(int32_t table, const char *name, int32_t *count) {
-    return CFNGC(&table, c_text(name), count, c_length(name));
+    return CFNGC(&table, c_text(name), count, terminated_length(name));
 }
 int32_t c_cfnga(int32_t table, const char *name, int32_t max, int32_t *values, int32_t *count) {
-    return CFNGA(&table, c_text(name), &max, values, count, c_length(name));
+    return CFNGA(&table, c_text(name), &max, values, count, terminated_length(name));
 }
 int32_t c_cfns(int32_t table, const char *name, const char *text, int32_t *status) {
-    return CFNS(&table, c_text(name), c_text(text), status, c_length(name), c_length(text));
+    return CFNS(&table, c_text(name), c_text(text), status, terminated_length(name), terminated_length(text));
 }
 int32_t c_cfnsi(int32_t table, const char *name, int32_t j, const char *text, int32_t *status) {
-    return CFNSI(&table, c_text(name), &j, c_text(text), status, c_length(name), c_length(text));
+    return CFNSI(&table, c_text(name), &j, c_text(text), status, terminated_length(name), terminated_length(text));
 }
 int32_t c_cfnsc(int32_t table, const char *name, int32_t m, int32_t *status) {
-    return CFNSC(&table, c_text(name), &m, status, c_length(name));
+    return CFNSC(&table, c_text(name), &m, status, terminated_length(name));
 }
-int32_t c_cfnd(int32_t table, const char *name) { return CFND(&table, c_text(name), c_length(name)); }
+int32_t c_cfnd(int32_t table, const char *name) { return CFND(&table, c_text(name), terminated_length(name)); }
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CFXG, cfxg_)
-KT_FORTRAN_ALIAS(CFXGI, cfxgi_)
-KT_FORTRAN_ALIAS(CFXGC, cfxgc_)
-KT_FORTRAN_ALIAS(CFXGA, cfxga_)
-KT_FORTRAN_ALIAS(CFXS, cfxs_)
-KT_FORTRAN_ALIAS(CFXSI, cfxsi_)
-KT_FORTRAN_ALIAS(CFXSC, cfxsc_)
-KT_FORTRAN_ALIAS(CFXD, cfxd_)
-KT_FORTRAN_ALIAS(CFNG, cfng_)
-KT_FORTRAN_ALIAS(CFNGI, cfngi_)
-KT_FORTRAN_ALIAS(CFNGC, cfngc_)
-KT_FORTRAN_ALIAS(CFNGA, cfnga_)
-KT_FORTRAN_ALIAS(CFNS, cfns_)
-KT_FORTRAN_ALIAS(CFNSI, cfnsi_)
-KT_FORTRAN_ALIAS(CFNSC, cfnsc_)
-KT_FORTRAN_ALIAS(CFND, cfnd_)
+KT_FORTRAN_ALIAS(CFXG, cfxg_);
+KT_FORTRAN_ALIAS(CFXGI, cfxgi_);
+KT_FORTRAN_ALIAS(CFXGC, cfxgc_);
+KT_FORTRAN_ALIAS(CFXGA, cfxga_);
+KT_FORTRAN_ALIAS(CFXS, cfxs_);
+KT_FORTRAN_ALIAS(CFXSI, cfxsi_);
+KT_FORTRAN_ALIAS(CFXSC, cfxsc_);
+KT_FORTRAN_ALIAS(CFXD, cfxd_);
+KT_FORTRAN_ALIAS(CFNG, cfng_);
+KT_FORTRAN_ALIAS(CFNGI, cfngi_);
+KT_FORTRAN_ALIAS(CFNGC, cfngc_);
+KT_FORTRAN_ALIAS(CFNGA, cfnga_);
+KT_FORTRAN_ALIAS(CFNS, cfns_);
+KT_FORTRAN_ALIAS(CFNSI, cfnsi_);
+KT_FORTRAN_ALIAS(CFNSC, cfnsc_);
+KT_FORTRAN_ALIAS(CFND, cfnd_);

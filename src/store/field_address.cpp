@@ -2,6 +2,8 @@
 // the address of a string's first character (cstrp) instead of its index.
 // The word store never moves, so an address stays valid while the string
 // lives, that is until the value is replaced or the table freed.
+#include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -31,16 +33,15 @@ int32_t write_all(int32_t t, int32_t k, int32_t m, const char *const *texts) {
         int32_t status = 0;
         return c_cfxsc(t, k, 0, &status);
     }
-    const int32_t int_size = 4, sclass = 0;
-    int32_t block = 0, status = 0;
-    if (GSTORE(&m, &block, &int_size, &sclass, &status) != 0)
+    int32_t block = 0;
+    if (!kt::store_get(m, &block, kt::kIntSize, 0))
         return 1;
     for (int32_t j = 1; j <= m; ++j) {
-        int32_t s = 0, len = c_length(texts[j - 1]);
+        int32_t s = 0, len = terminated_length(texts[j - 1]);
         if (!STRGEA(c_text(texts[j - 1]), &len, &s, len)) {
             for (int32_t i = 1; i < j; ++i)
                 STRFS(kt_iptr(block + i));
-            FSTORE(&m, &block, &int_size);
+            kt::store_free(m, &block, kt::kIntSize);
             return 1;
         }
         *kt_iptr(block + j) = s;
@@ -48,7 +49,7 @@ int32_t write_all(int32_t t, int32_t k, int32_t m, const char *const *texts) {
     int32_t q = value_count(t, k);
     for (int32_t j = 1; j <= q; ++j)
         STRFS(&value_cell(t, k, j));
-    FSTORE(&q, &values_block(t, k), &int_size);
+    kt::store_free(q, &values_block(t, k), kt::kIntSize);
     values_block(t, k) = block;
     value_count(t, k) = m;
     return 0;

@@ -20,6 +20,8 @@
 #include <string_view>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "../common/fortran_text.h"
 #include "field_record.h"
@@ -30,7 +32,9 @@ using namespace kt::store;
 
 namespace {
 
-constexpr int32_t kLineCapacity = 1024, kFirstValues = 50, kIntSize = 4, kCharSize = 1, kScratch = -1;
+using kt::kCharSize;
+using kt::kIntSize;
+constexpr int32_t kLineCapacity = 1024, kFirstValues = 50, kScratch = -1;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -47,14 +51,13 @@ class Reader {
     explicit Reader(int32_t table) : table_(table) {}
     ~Reader() {
         drop_record();
-        FSTORE(&value_capacity_, &values_, &kIntSize);
-        FSTORE(&kLineCapacity, &line_, &kCharSize);
+        kt::store_free(value_capacity_, &values_, kIntSize);
+        kt::store_free(kLineCapacity, &line_, kCharSize);
     }
 
     bool allocate() {
-        int32_t status = 0;
-        if (GSTORE(&kLineCapacity, &line_, &kCharSize, &kScratch, &status) != 0 ||
-            GSTORE(&kFirstValues, &values_, &kIntSize, &kScratch, &status) != 0)
+        if (!kt::store_get(kLineCapacity, &line_, kCharSize, kScratch) ||
+            !kt::store_get(kFirstValues, &values_, kIntSize, kScratch))
             return false;
         value_capacity_ = kFirstValues;
         return true;
@@ -132,8 +135,8 @@ class Reader {
 
     bool add_value(const char *text, int32_t n) {
         if (count_ == value_capacity_) {
-            int32_t grown = 2 * value_capacity_, block = values_, status = 0;
-            if (USTORE(&grown, &block, &kIntSize, &kScratch, &value_capacity_, &status) != 0)
+            int32_t grown = 2 * value_capacity_, block = values_;
+            if (!kt::store_resize_class(grown, &block, kIntSize, kScratch, value_capacity_))
                 return false;
             values_ = block;
             value_capacity_ = grown;
@@ -174,7 +177,7 @@ class Reader {
     bool open_ = false;
 };
 
-void report_no_store() { ERSTOR("cfr", 3); }
+void report_no_store() { kt::raise_no_store("cfr"); }
 
 } // namespace
 
@@ -184,13 +187,11 @@ int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t fil
     kt::StoreRequester as("CFR");
     *status = 1;
     if (*table == 0) {
-        const int32_t misuse = 1000;
-        ERC(&misuse, "cfr: no table", 13);
+        kt::raise(1000, "cfr: no table");
         return 1;
     }
     if (IINEWS(file, file_len) < 0) {
-        const int32_t cannot_open = 2004;
-        ERC(&cannot_open, file, file_len);
+        kt::raise(2004, kt::fortran_text(file, file_len));
         return 1;
     }
     Reader reader(*table);
@@ -206,9 +207,8 @@ int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t fil
         // Only a line that fills the buffer without its line end is too
         // long; a last line that merely lacks one is read as it is.
         if (len == capacity && p[len - 1] != '\n') {
-            const int32_t too_long = 2023, format = 0;
-            ERC(&too_long, "cfr", 3);
-            ERI(&format, &capacity);
+            kt::raise(2023, "cfr");
+            kt::raise_more(capacity);
             IIOLDF();
             return 1;
         }
@@ -234,9 +234,9 @@ int32_t CFR(const int32_t *table, const char *file, int32_t *status, int32_t fil
 }
 
 int32_t c_cfr(int32_t table, const char *file, int32_t *status) {
-    return CFR(&table, c_text(file), status, c_length(file));
+    return CFR(&table, c_text(file), status, terminated_length(file));
 }
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CFR, cfr_)
+KT_FORTRAN_ALIAS(CFR, cfr_);

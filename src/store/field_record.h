@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "../common/c_text.h"
 #include "kt/host.h"
 
 namespace kt::store {
@@ -37,11 +38,8 @@ inline std::string_view cut_name(const char *text, int32_t len) {
     return blank == std::string_view::npos || blank == 0 ? s : s.substr(0, blank);
 }
 
-// A zero-terminated text of a c_ entry (null reads as empty) and its length.
-inline const char *c_text(const char *text) { return text ? text : ""; }
-inline int32_t c_length(const char *text) {
-    return text ? static_cast<int32_t>(std::char_traits<char>::length(text)) : 0;
-}
+using kt::c_text;
+using kt::terminated_length;
 
 } // namespace kt::store
 

@@ -6,6 +6,8 @@
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
@@ -15,12 +17,13 @@ using namespace kt::store;
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kHeaderCells = 2, kClass = 0;
+using kt::kIntSize;
+constexpr int32_t kHeaderCells = 2, kClass = 0;
 
 // Resizes field k's values block to `cells`; false (block unchanged) when refused.
 bool resize_values(int32_t t, int32_t k, int32_t cells) {
-    int32_t block = values_block(t, k), old = value_count(t, k), status = 0;
-    if (XSTORE(&cells, &block, &kIntSize, &old, &status) != 0)
+    int32_t block = values_block(t, k), old = value_count(t, k);
+    if (!kt::store_resize(cells, &block, kIntSize, old))
         return false;
     values_block(t, k) = block;
     return true;
@@ -34,9 +37,9 @@ extern "C" {
 
 int32_t CFI(int32_t *table) {
     kt::StoreRequester as("CFI");
-    int32_t header = 0, status = 0;
+    int32_t header = 0;
     *table = 0;
-    if (GSTORE(&kHeaderCells, &header, &kIntSize, &kClass, &status) != 0)
+    if (!kt::store_get(kHeaderCells, &header, kIntSize, kClass))
         return 0;
     field_count(header) = 0;
     field_records(header) = 0;
@@ -54,11 +57,11 @@ void CFD(int32_t *table) {
         int32_t m = value_count(t, k);
         for (int32_t j = 1; j <= m; ++j)
             STRFS(&value_cell(t, k, j));
-        FSTORE(&m, &values_block(t, k), &kIntSize);
+        kt::store_free(m, &values_block(t, k), kIntSize);
     }
     int32_t cells = 3 * n;
-    FSTORE(&cells, &field_records(t), &kIntSize);
-    FSTORE(&kHeaderCells, table, &kIntSize);
+    kt::store_free(cells, &field_records(t), kIntSize);
+    kt::store_free(kHeaderCells, table, kIntSize);
     *table = 0;
 }
 
@@ -69,13 +72,13 @@ int32_t CFC(const int32_t *table, int32_t *n) {
 
 int32_t CFZSA(const int32_t *table, const int32_t *name, int32_t *values, const int32_t *m, int32_t *k) {
     kt::StoreRequester as("CFZSA");
-    int32_t t = *table, status = 0;
+    int32_t t = *table;
     *k = 0;
     if (t == 0 || field_count(t) >= INT32_MAX / 3 - 1)
         return 0;
     int32_t n = field_count(t);
     int32_t old_cells = 3 * n, new_cells = old_cells + 3, records = field_records(t);
-    if (USTORE(&new_cells, &records, &kIntSize, &kClass, &old_cells, &status) != 0)
+    if (!kt::store_resize_class(new_cells, &records, kIntSize, kClass, old_cells))
         return 0;
     field_records(t) = records;
     int32_t f = field_count(t) = n + 1;
@@ -86,7 +89,7 @@ int32_t CFZSA(const int32_t *table, const int32_t *name, int32_t *values, const 
     int32_t count = *m > 0 ? *m : 0;
     if (count > 0) {
         int32_t block = 0;
-        if (GSTORE(&count, &block, &kIntSize, &kClass, &status) != 0)
+        if (!kt::store_get(count, &block, kIntSize, kClass))
             return 0;
         values_block(t, f) = block;
         value_count(t, f) = count;
@@ -177,21 +180,21 @@ int32_t c_cfi(int32_t *table) { return CFI(table); }
 void c_cfd(int32_t *table) { CFD(table); }
 int32_t c_cfc(int32_t table, int32_t *n) { return CFC(&table, n); }
 int32_t c_cfngx(int32_t table, const char *name, int32_t *k) {
-    return CFNGX(&table, c_text(name), k, c_length(name));
+    return CFNGX(&table, c_text(name), k, terminated_length(name));
 }
 int32_t c_cfzfld(int32_t table, const char *name, int32_t *k) {
-    return CFZFLD(&table, c_text(name), k, c_length(name));
+    return CFZFLD(&table, c_text(name), k, terminated_length(name));
 }
 int32_t c_cfxgn(int32_t table, int32_t k, int32_t *name) { return CFXGN(&table, &k, name); }
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CFI, cfi_)
-KT_FORTRAN_ALIAS(CFD, cfd_)
-KT_FORTRAN_ALIAS(CFC, cfc_)
-KT_FORTRAN_ALIAS(CFZSA, cfzsa_)
-KT_FORTRAN_ALIAS(CFZFLD, cfzfld_)
-KT_FORTRAN_ALIAS(CFZADD, cfzadd_)
-KT_FORTRAN_ALIAS(CFZDEL, cfzdel_)
-KT_FORTRAN_ALIAS(CFNGX, cfngx_)
-KT_FORTRAN_ALIAS(CFXGN, cfxgn_)
+KT_FORTRAN_ALIAS(CFI, cfi_);
+KT_FORTRAN_ALIAS(CFD, cfd_);
+KT_FORTRAN_ALIAS(CFC, cfc_);
+KT_FORTRAN_ALIAS(CFZSA, cfzsa_);
+KT_FORTRAN_ALIAS(CFZFLD, cfzfld_);
+KT_FORTRAN_ALIAS(CFZADD, cfzadd_);
+KT_FORTRAN_ALIAS(CFZDEL, cfzdel_);
+KT_FORTRAN_ALIAS(CFNGX, cfngx_);
+KT_FORTRAN_ALIAS(CFXGN, cfxgn_);

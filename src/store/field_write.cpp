@@ -26,6 +26,7 @@
 
 #include "../common/abi.h"
 #include "../common/fortran_text.h"
+#include "../common/host_calls.h"
 #include "field_record.h"
 #include "field_replace.h"
 #include "kt/fields.h"
@@ -210,16 +211,14 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
     *status = 1;
     int32_t t = *table, w = t ? column_width(t) : 1;
     if (t && !fits_reader(t, w)) {
-        const int32_t too_long = 2023, format = 0, capacity = static_cast<int32_t>(kLongestLine) + 1;
-        ERC(&too_long, "cfw", 3);
-        ERI(&format, &capacity);
+        kt::raise(2023, "cfw");
+        kt::raise_more(static_cast<int32_t>(kLongestLine) + 1);
         return 1;
     }
     const std::string path = kt::fortran_cstr(file, file_len);
     ReplacementFile target;
     if (path.empty() || !target.open(path)) {
-        const int32_t cannot_open = 2007;
-        ERC(&cannot_open, file, file_len);
+        kt::raise(2007, path);
         return 1;
     }
     FileBlocks out(target);
@@ -235,10 +234,10 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
 
 void c_cfo(int32_t table, int32_t mode) { CFO(&table, &mode); }
 int32_t c_cfw(int32_t table, const char *file, int32_t *status) {
-    return CFW(&table, c_text(file), status, c_length(file));
+    return CFW(&table, c_text(file), status, terminated_length(file));
 }
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(CFO, cfo_)
-KT_FORTRAN_ALIAS(CFW, cfw_)
+KT_FORTRAN_ALIAS(CFO, cfo_);
+KT_FORTRAN_ALIAS(CFW, cfw_);

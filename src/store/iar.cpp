@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
@@ -19,13 +20,13 @@ constexpr int32_t kMisuse = 1000;
 // A record of n elements in one block made on behalf of `entry`, left
 // uninitialised for the caller to fill.
 int32_t make_record(const char *entry, const int32_t *n, int32_t *record) {
-    int32_t count = *n < 0 ? 0 : *n, header = 0, status = 0;
+    int32_t count = *n < 0 ? 0 : *n, header = 0;
     kt::StoreRequester as(entry);
     *record = 0;
     if (count > INT32_MAX - kHeaderCells)
         return 0;
     int32_t cells = kHeaderCells + count;
-    if (GSTORE(&cells, &header, &kIntSize, &kClass, &status) != 0)
+    if (!kt::store_get(cells, &header, kIntSize, kClass))
         return 0;
     data_of(header) = header + kHeaderCells;
     count_of(header) = count;
@@ -56,8 +57,8 @@ void IARFS(int32_t *record) {
     if (r == 0)
         return;
     if (!data_inline(r))
-        FSTORE(&count_of(r), &data_of(r), &kIntSize);
-    FSTORE(&kHeaderCells, record, &kIntSize);
+        kt::store_free(count_of(r), &data_of(r), kIntSize);
+    kt::store_free(kHeaderCells, record, kIntSize);
     *record = 0;
 }
 
@@ -69,15 +70,15 @@ int32_t IARA(int32_t *first, int32_t *second) {
         return p;
     }
     if (p == 0) {
-        ERC(&kMisuse, "iara: iarp1==_NULL", 18);
+        kt::raise(kMisuse, "iara: iarp1==_NULL");
         return 0;
     }
     if (p == q) {
         // Moving a record into itself would free it under its new owner.
-        ERC(&kMisuse, "iara: iarp1==iarp2", 18);
+        kt::raise(kMisuse, "iara: iarp1==iarp2");
         return 0;
     }
-    int32_t np = count_of(p), nq = count_of(q), status = 0;
+    int32_t np = count_of(p), nq = count_of(q);
     if (int64_t{np} + nq > INT32_MAX)
         return 0;
     int32_t total = np + nq, block = data_of(q);
@@ -86,12 +87,12 @@ int32_t IARA(int32_t *first, int32_t *second) {
         // goes to a block of its own and q's block shrinks to the header,
         // which the store grants in place.
         block = 0;
-        if (GSTORE(&total, &block, &kIntSize, &kClass, &status) != 0)
+        if (!kt::store_get(total, &block, kIntSize, kClass))
             return 0;
         MOVEI4(element_ptr(q, 1), kt_iptr(block + 1), &nq);
         int32_t header = q, cells = kHeaderCells + nq;
-        XSTORE(&kHeaderCells, &header, &kIntSize, &cells, &status);
-    } else if (XSTORE(&total, &block, &kIntSize, &count_of(q), &status) != 0) {
+        kt::store_resize(kHeaderCells, &header, kIntSize, cells);
+    } else if (!kt::store_resize(total, &block, kIntSize, count_of(q))) {
         return 0;
     }
     data_of(q) = block;
@@ -113,8 +114,8 @@ int32_t IARCMP(const int32_t *a, const int32_t *b, int32_t *flag) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(IARI, iari_)
-KT_FORTRAN_ALIAS(IARIE, iarie_)
-KT_FORTRAN_ALIAS(IARFS, iarfs_)
-KT_FORTRAN_ALIAS(IARA, iara_)
-KT_FORTRAN_ALIAS(IARCMP, iarcmp_)
+KT_FORTRAN_ALIAS(IARI, iari_);
+KT_FORTRAN_ALIAS(IARIE, iarie_);
+KT_FORTRAN_ALIAS(IARFS, iarfs_);
+KT_FORTRAN_ALIAS(IARA, iara_);
+KT_FORTRAN_ALIAS(IARCMP, iarcmp_);

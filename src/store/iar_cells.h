@@ -7,11 +7,13 @@
 #ifndef KT_SRC_STORE_IAR_CELLS_H
 #define KT_SRC_STORE_IAR_CELLS_H
 
+#include "../common/cells.h"
 #include "kt/host.h"
 
 namespace kt::iar {
 
-constexpr int32_t kIntSize = 4, kHeaderCells = 2, kClass = 0;
+using kt::kIntSize;
+constexpr int32_t kHeaderCells = 2, kClass = 0;
 
 inline int32_t &data_of(int32_t r) { return *kt_iptr(r + 1); }
 inline int32_t &count_of(int32_t r) { return *kt_iptr(r + 2); }

@@ -51,6 +51,6 @@ int32_t IARCM2(const int32_t *a, const int32_t *b, int32_t *flag) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(IARFS2, iarfs2_)
-KT_FORTRAN_ALIAS(IARCP2, iarcp2_)
-KT_FORTRAN_ALIAS(IARCM2, iarcm2_)
+KT_FORTRAN_ALIAS(IARFS2, iarfs2_);
+KT_FORTRAN_ALIAS(IARCP2, iarcp2_);
+KT_FORTRAN_ALIAS(IARCM2, iarcm2_);

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 
@@ -45,7 +46,7 @@ int32_t IARR(const int32_t *unit, int32_t *record) {
         return 0;
     int32_t block = 0;
     if (checked(MMREAD(unit, &count_of(header), &block, &kIntSize, &kClass, &status), "iarr", unit) != 0) {
-        FSTORE(&kHeaderCells, &header, &kIntSize);
+        kt::store_free(kHeaderCells, &header, kIntSize);
         return 0;
     }
     data_of(header) = block;
@@ -88,7 +89,7 @@ int32_t IARR2(const int32_t *unit, int32_t *record) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(IARW, iarw_)
-KT_FORTRAN_ALIAS(IARR, iarr_)
-KT_FORTRAN_ALIAS(IARW2, iarw2_)
-KT_FORTRAN_ALIAS(IARR2, iarr2_)
+KT_FORTRAN_ALIAS(IARW, iarw_);
+KT_FORTRAN_ALIAS(IARR, iarr_);
+KT_FORTRAN_ALIAS(IARW2, iarw2_);
+KT_FORTRAN_ALIAS(IARR2, iarr2_);

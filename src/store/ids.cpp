@@ -22,5 +22,5 @@ int32_t CHKIDS(const int32_t *a, const int32_t *b, const int32_t *n) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(MAKIDS, makids_)
-KT_FORTRAN_ALIAS(CHKIDS, chkids_)
+KT_FORTRAN_ALIAS(MAKIDS, makids_);
+KT_FORTRAN_ALIAS(CHKIDS, chkids_);

@@ -9,13 +9,19 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/headed_block.h"
+#include "../common/host_calls.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/store.h"
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kHeaderCells = 4, kMinCapacity = 2;
+using kt::kIntSize;
+using kt::nonneg;
+constexpr int32_t kHeaderCells = 4, kMinCapacity = 2;
 
 // The four header cells of list `l`.
 int32_t &entries_of(int32_t l) { return *kt_iptr(l + 1); }
@@ -24,14 +30,12 @@ int32_t &capacity_of(int32_t l) { return *kt_iptr(l + 3); }
 int32_t &kind_of(int32_t l) { return *kt_iptr(l + 4); }
 int32_t *entry_ptr(int32_t l, int32_t i) { return kt_iptr(entries_of(l) + i); }
 
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
-
 // Resizes the entries block to `capacity` cells; the list is unchanged on failure.
 bool resize_entries(int32_t l, int64_t capacity) {
     if (capacity > INT32_MAX)
         return false;
-    int32_t cap = static_cast<int32_t>(capacity), block = entries_of(l), status = 0;
-    if (XSTORE(&cap, &block, &kIntSize, &capacity_of(l), &status) != 0)
+    int32_t cap = static_cast<int32_t>(capacity), block = entries_of(l);
+    if (!kt::store_resize(cap, &block, kIntSize, capacity_of(l)))
         return false;
     entries_of(l) = block;
     capacity_of(l) = cap;
@@ -43,17 +47,12 @@ bool resize_entries(int32_t l, int64_t capacity) {
 extern "C" {
 
 int32_t LSTI(const int32_t *capacity, const int32_t *kind, int32_t *list) {
-    int32_t sclass = *kind == 1 ? 0 : -1, status = 0, header = 0;
+    int32_t sclass = *kind == 1 ? 0 : -1, cap = *capacity > kMinCapacity ? *capacity : kMinCapacity;
     kt::StoreRequester as("LSTI");
     *list = 0;
-    if (GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
+    int32_t header = kt::store_get_headed(kHeaderCells, cap, kIntSize, sclass);
+    if (header == 0)
         return 0;
-    int32_t cap = *capacity > kMinCapacity ? *capacity : kMinCapacity, block = 0;
-    if (GSTORE(&cap, &block, &kIntSize, &sclass, &status) != 0) {
-        FSTORE(&kHeaderCells, &header, &kIntSize);
-        return 0;
-    }
-    entries_of(header) = block;
     count_of(header) = 0;
     capacity_of(header) = cap;
     kind_of(header) = *kind;
@@ -124,8 +123,7 @@ void LSTD(int32_t *list) {
     int32_t l = *list;
     if (l == 0)
         return;
-    FSTORE(&capacity_of(l), &entries_of(l), &kIntSize);
-    FSTORE(&kHeaderCells, list, &kIntSize);
+    kt::store_free_headed(kHeaderCells, list, capacity_of(l), kIntSize);
     *list = 0;
 }
 
@@ -133,7 +131,7 @@ void LSTO(const int32_t *list, const char *title, int32_t title_len) {
     OOCV(title, title_len);
     int32_t l = *list, n = l ? count_of(l) : 0;
     for (int32_t i = 1; i <= n; ++i) {
-        OOCS(" ", 1);
+        kt::print(" ");
         OOI(entry_ptr(l, i));
     }
     OOWRIT();
@@ -141,11 +139,11 @@ void LSTO(const int32_t *list, const char *title, int32_t title_len) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(LSTI, lsti_)
-KT_FORTRAN_ALIAS(LSTE, lste_)
-KT_FORTRAN_ALIAS(LSTEA, lstea_)
-KT_FORTRAN_ALIAS(LSTA, lsta_)
-KT_FORTRAN_ALIAS(LSTGMS, lstgms_)
-KT_FORTRAN_ALIAS(LSTT, lstt_)
-KT_FORTRAN_ALIAS(LSTD, lstd_)
-KT_FORTRAN_ALIAS(LSTO, lsto_)
+KT_FORTRAN_ALIAS(LSTI, lsti_);
+KT_FORTRAN_ALIAS(LSTE, lste_);
+KT_FORTRAN_ALIAS(LSTEA, lstea_);
+KT_FORTRAN_ALIAS(LSTA, lsta_);
+KT_FORTRAN_ALIAS(LSTGMS, lstgms_);
+KT_FORTRAN_ALIAS(LSTT, lstt_);
+KT_FORTRAN_ALIAS(LSTD, lstd_);
+KT_FORTRAN_ALIAS(LSTO, lsto_);

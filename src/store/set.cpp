@@ -37,31 +37,31 @@ void SETN(int32_t *set, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
         set[i] = 0;
 }
-KT_FORTRAN_ALIAS(SETN, setn_)
+KT_FORTRAN_ALIAS(SETN, setn_);
 
 void SETC(int32_t *set, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
         put(set, i, ~word(set, i));
 }
-KT_FORTRAN_ALIAS(SETC, setc_)
+KT_FORTRAN_ALIAS(SETC, setc_);
 
 void SETU(int32_t *a, const int32_t *b, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
         put(a, i, word(a, i) | word(b, i));
 }
-KT_FORTRAN_ALIAS(SETU, setu_)
+KT_FORTRAN_ALIAS(SETU, setu_);
 
 void SETI(int32_t *a, const int32_t *b, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
         put(a, i, word(a, i) & word(b, i));
 }
-KT_FORTRAN_ALIAS(SETI, seti_)
+KT_FORTRAN_ALIAS(SETI, seti_);
 
 void SETCP(const int32_t *source, int32_t *dest, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
         dest[i] = source[i];
 }
-KT_FORTRAN_ALIAS(SETCP, setcp_)
+KT_FORTRAN_ALIAS(SETCP, setcp_);
 
 void SETE(int32_t *set, const int32_t *n, const int32_t *e) {
     (void)n;
@@ -70,7 +70,7 @@ void SETE(int32_t *set, const int32_t *n, const int32_t *e) {
     Bit b = bit_of(*e);
     put(set, b.word, word(set, b.word) | b.mask);
 }
-KT_FORTRAN_ALIAS(SETE, sete_)
+KT_FORTRAN_ALIAS(SETE, sete_);
 
 void SETR(int32_t *set, const int32_t *n, const int32_t *e) {
     (void)n;
@@ -79,7 +79,7 @@ void SETR(int32_t *set, const int32_t *n, const int32_t *e) {
     Bit b = bit_of(*e);
     put(set, b.word, word(set, b.word) & ~b.mask);
 }
-KT_FORTRAN_ALIAS(SETR, setr_)
+KT_FORTRAN_ALIAS(SETR, setr_);
 
 int32_t SETM(const int32_t *set, const int32_t *n, const int32_t *e) {
     (void)n;
@@ -88,7 +88,7 @@ int32_t SETM(const int32_t *set, const int32_t *n, const int32_t *e) {
     Bit b = bit_of(*e);
     return (word(set, b.word) & b.mask) ? KT_TRUE : KT_FALSE;
 }
-KT_FORTRAN_ALIAS(SETM, setm_)
+KT_FORTRAN_ALIAS(SETM, setm_);
 
 int32_t SETISN(const int32_t *set, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
@@ -96,7 +96,7 @@ int32_t SETISN(const int32_t *set, const int32_t *n) {
             return KT_FALSE;
     return KT_TRUE;
 }
-KT_FORTRAN_ALIAS(SETISN, setisn_)
+KT_FORTRAN_ALIAS(SETISN, setisn_);
 
 // SETEQ and SETEQM answer 1 for true, unlike the other questions here.
 int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n) {
@@ -105,7 +105,7 @@ int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n) {
             return 0;
     return 1;
 }
-KT_FORTRAN_ALIAS(SETEQ, seteq_)
+KT_FORTRAN_ALIAS(SETEQ, seteq_);
 
 int32_t SETEQM(const int32_t *a, const int32_t *b, const int32_t *mask, const int32_t *n) {
     for (int64_t i = 0, w = words(n); i < w; ++i)
@@ -113,6 +113,6 @@ int32_t SETEQM(const int32_t *a, const int32_t *b, const int32_t *mask, const in
             return 0;
     return 1;
 }
-KT_FORTRAN_ALIAS(SETEQM, seteqm_)
+KT_FORTRAN_ALIAS(SETEQM, seteqm_);
 
 } // extern "C"

@@ -10,6 +10,10 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/cells.h"
+#include "../common/headed_block.h"
+#include "../common/host_calls.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "../common/poison.h"
 #include "kt/host.h"
@@ -17,13 +21,14 @@
 
 namespace {
 
-constexpr int32_t kIntSize = 4, kCharSize = 1, kHeaderCells = 2;
+using kt::kCharSize;
+using kt::kIntSize;
+using kt::nonneg;
+constexpr int32_t kHeaderCells = 2;
 
 int32_t &chars_of(int32_t s) { return *kt_iptr(s + 1); }
 int32_t &length_of(int32_t s) { return *kt_iptr(s + 2); }
 char *char_ptr(int32_t s, int32_t i) { return kt_cptr(chars_of(s) + i); }
-
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 // Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two words that
 // may overlap, reading both before writing either.
@@ -56,28 +61,20 @@ constexpr int32_t kShortCopy = 16;
 
 // A new string of length n made on behalf of `entry`.
 int32_t create(const char *entry, int32_t n, int32_t sclass, int32_t *out) {
-    int32_t header = 0, block = 0, status = 0, bytes = 0;
     kt::StoreRequester as(entry);
     *out = 0;
     n = nonneg(n);
-    if (n == INT32_MAX || GSTORE(&kHeaderCells, &header, &kIntSize, &sclass, &status) != 0)
+    int32_t header = n == INT32_MAX ? 0 : kt::store_get_headed(kHeaderCells, n + 1, kCharSize, sclass);
+    if (header == 0)
         return 0;
-    bytes = n + 1;
-    if (GSTORE(&bytes, &block, &kCharSize, &sclass, &status) != 0) {
-        FSTORE(&kHeaderCells, &header, &kIntSize);
-        return 0;
-    }
-    chars_of(header) = block;
     length_of(header) = n;
-    *kt_cptr(block + n + 1) = '\0';
+    *char_ptr(header, n + 1) = '\0';
     *out = header;
     return header;
 }
 
 void free_string(int32_t *s) {
-    int32_t bytes = length_of(*s) + 1;
-    FSTORE(&bytes, &chars_of(*s), &kCharSize);
-    FSTORE(&kHeaderCells, s, &kIntSize);
+    kt::store_free_headed(kHeaderCells, s, length_of(*s) + 1, kCharSize);
     *s = 0;
 }
 
@@ -87,8 +84,8 @@ int32_t resize_chars(int32_t *string, int32_t len) {
     int32_t s = *string;
     if (s == 0)
         return 0;
-    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s), status = 0;
-    if (len == INT32_MAX || XSTORE(&new_bytes, &block, &kCharSize, &old_bytes, &status) != 0) {
+    int32_t old_bytes = length_of(s) + 1, new_bytes = len + 1, block = chars_of(s);
+    if (len == INT32_MAX || !kt::store_resize(new_bytes, &block, kCharSize, old_bytes)) {
         free_string(string);
         return 0;
     }
@@ -196,11 +193,11 @@ void STRFS(int32_t *string) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(STRGS, strgs_)
-KT_FORTRAN_ALIAS(STRGSV, strgsv_)
-KT_FORTRAN_ALIAS(STRGEA, strgea_)
-KT_FORTRAN_ALIAS(STRDUPR, strdupr_)
-KT_FORTRAN_ALIAS(STRXS, strxs_)
-KT_FORTRAN_ALIAS(STRAPA, strapa_)
-KT_FORTRAN_ALIAS(STREA, strea_)
-KT_FORTRAN_ALIAS(STRFS, strfs_)
+KT_FORTRAN_ALIAS(STRGS, strgs_);
+KT_FORTRAN_ALIAS(STRGSV, strgsv_);
+KT_FORTRAN_ALIAS(STRGEA, strgea_);
+KT_FORTRAN_ALIAS(STRDUPR, strdupr_);
+KT_FORTRAN_ALIAS(STRXS, strxs_);
+KT_FORTRAN_ALIAS(STRAPA, strapa_);
+KT_FORTRAN_ALIAS(STREA, strea_);
+KT_FORTRAN_ALIAS(STRFS, strfs_);

@@ -5,6 +5,7 @@
 // refuses anything that would break the sibling chains or close a cycle,
 // since a cycle would make every walk run forever.
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
@@ -58,9 +59,9 @@ extern "C" {
 
 int32_t TRGS(int32_t *node) {
     kt::StoreRequester as("TRGS");
-    int32_t v = 0, status = 0;
+    int32_t v = 0;
     *node = 0;
-    if (GSTORE(&kNodeCells, &v, &kIntSize, &kClass, &status) != 0)
+    if (!kt::store_get(kNodeCells, &v, kIntSize, kClass))
         return 0;
     for (int32_t i = 1; i <= kNodeCells; ++i)
         kt_set_icell(v + i, 0);
@@ -71,7 +72,7 @@ int32_t TRGS(int32_t *node) {
 void TRFS(const int32_t *node) {
     int32_t v = *node; // FSTORE clears its argument; the caller's stays
     if (v != 0)
-        FSTORE(&kNodeCells, &v, &kIntSize);
+        kt::store_free(kNodeCells, &v, kIntSize);
 }
 
 int32_t TRADD(const int32_t *reference, const int32_t *node, const int32_t *mode) {
@@ -134,8 +135,8 @@ int32_t TRDEL(const int32_t *root) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(TRGS, trgs_)
-KT_FORTRAN_ALIAS(TRFS, trfs_)
-KT_FORTRAN_ALIAS(TRADD, tradd_)
-KT_FORTRAN_ALIAS(TRULNK, trulnk_)
-KT_FORTRAN_ALIAS(TRDEL, trdel_)
+KT_FORTRAN_ALIAS(TRGS, trgs_);
+KT_FORTRAN_ALIAS(TRFS, trfs_);
+KT_FORTRAN_ALIAS(TRADD, tradd_);
+KT_FORTRAN_ALIAS(TRULNK, trulnk_);
+KT_FORTRAN_ALIAS(TRDEL, trdel_);

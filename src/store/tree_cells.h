@@ -2,11 +2,13 @@
 #ifndef KT_SRC_STORE_TREE_CELLS_H
 #define KT_SRC_STORE_TREE_CELLS_H
 
+#include "../common/cells.h"
 #include "kt/host.h"
 
 namespace kt::tree {
 
-constexpr int32_t kIntSize = 4, kNodeCells = 10, kClass = 0;
+using kt::kIntSize;
+constexpr int32_t kNodeCells = 10, kClass = 0;
 
 inline int32_t &next_of(int32_t v) { return *kt_iptr(v + 1); }
 inline int32_t &previous_of(int32_t v) { return *kt_iptr(v + 2); }

@@ -34,4 +34,4 @@ void TRDMP(const int32_t *node) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(TRDMP, trdmp_)
+KT_FORTRAN_ALIAS(TRDMP, trdmp_);

@@ -2,6 +2,7 @@
 // gives the next one, top-down (pre-order) or bottom-up (post-order).
 // A 0 current node gives 0.
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 
@@ -10,12 +11,12 @@ using namespace kt::tree;
 namespace {
 
 // Codes 0 (descend) and 1 (skip); anything else is reported and skips.
-bool skips_offspring(int32_t code, const char *routine, int32_t routine_len) {
+bool skips_offspring(int32_t code, std::string_view routine) {
     if (code == 0 || code == 1)
         return code == 1;
-    static const int32_t kMisuse = 1000;
+    const int32_t misuse = 1000;
     ERFBAK();
-    ERC(&kMisuse, routine, routine_len);
+    kt::raise(misuse, routine);
     return true;
 }
 
@@ -32,7 +33,7 @@ int32_t TRNTD(const int32_t *current, const int32_t *code, int32_t *next) {
     int32_t u = *current, c = *code;
     if (u != 0 && c == 0 && first_of(u) != 0)
         return *next = first_of(u);
-    bool skip = skips_offspring(c, "trntd", 5);
+    bool skip = skips_offspring(c, "trntd");
     return *next = u == 0 ? 0 : preorder_next(u, skip, 0);
 }
 
@@ -40,7 +41,7 @@ int32_t TRNTDS(const int32_t *current, const int32_t *code, const int32_t *stop,
     int32_t u = *current, c = *code;
     if (u != 0 && c == 0 && first_of(u) != 0)
         return *next = first_of(u);
-    bool skip = skips_offspring(c, "trntds", 6);
+    bool skip = skips_offspring(c, "trntds");
     return *next = u == 0 ? 0 : preorder_next(u, skip, *stop);
 }
 
@@ -61,9 +62,9 @@ int32_t TRNBUS(const int32_t *current, const int32_t *stop, int32_t *next) {
 
 } // extern "C"
 
-KT_FORTRAN_ALIAS(TRITD, tritd_)
-KT_FORTRAN_ALIAS(TRNTD, trntd_)
-KT_FORTRAN_ALIAS(TRNTDS, trntds_)
-KT_FORTRAN_ALIAS(TRIBU, tribu_)
-KT_FORTRAN_ALIAS(TRNBU, trnbu_)
-KT_FORTRAN_ALIAS(TRNBUS, trnbus_)
+KT_FORTRAN_ALIAS(TRITD, tritd_);
+KT_FORTRAN_ALIAS(TRNTD, trntd_);
+KT_FORTRAN_ALIAS(TRNTDS, trntds_);
+KT_FORTRAN_ALIAS(TRIBU, tribu_);
+KT_FORTRAN_ALIAS(TRNBU, trnbu_);
+KT_FORTRAN_ALIAS(TRNBUS, trnbus_);

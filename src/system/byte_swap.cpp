@@ -45,12 +45,12 @@ void c_bswap(void *buf, int32_t n, int32_t size) {
 }
 
 void BSWAP8(void *buf, const int32_t *n) { c_bswap8(buf, *n); }
-KT_FORTRAN_ALIAS(BSWAP8, bswap8_)
+KT_FORTRAN_ALIAS(BSWAP8, bswap8_);
 void BSWAP4(void *buf, const int32_t *n) { c_bswap4(buf, *n); }
-KT_FORTRAN_ALIAS(BSWAP4, bswap4_)
+KT_FORTRAN_ALIAS(BSWAP4, bswap4_);
 void BSWAP2(void *buf, const int32_t *n) { c_bswap2(buf, *n); }
-KT_FORTRAN_ALIAS(BSWAP2, bswap2_)
+KT_FORTRAN_ALIAS(BSWAP2, bswap2_);
 void BSWAP(void *buf, const int32_t *n, const int32_t *size) { c_bswap(buf, *n, *size); }
-KT_FORTRAN_ALIAS(BSWAP, bswap_)
+KT_FORTRAN_ALIAS(BSWAP, bswap_);
 
 } // extern "C"

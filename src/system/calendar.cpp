@@ -74,12 +74,12 @@ int32_t INTTIM(void) {
     YMDHMS(&year, &month, &day, &hour, &minute, &second);
     return kt::system::seconds_since_1970(year, month, day, hour, minute, second);
 }
-KT_FORTRAN_ALIAS(INTTIM, inttim_)
+KT_FORTRAN_ALIAS(INTTIM, inttim_);
 
 int32_t WEEKDY(const int32_t *day, const int32_t *month, const int32_t *year) {
     return kt::system::day_of_week(*day, *month, *year);
 }
-KT_FORTRAN_ALIAS(WEEKDY, weekdy_)
+KT_FORTRAN_ALIAS(WEEKDY, weekdy_);
 
 int32_t c_weekdy(int32_t day, int32_t month, int32_t year) { return kt::system::day_of_week(day, month, year); }
 

@@ -38,7 +38,7 @@ int32_t FGETWD(char *dir, const int32_t *len, int32_t dir_len) {
     tmp.copy_back(dir, dir_len);
     return n;
 }
-KT_FORTRAN_ALIAS(FGETWD, fgetwd_)
+KT_FORTRAN_ALIAS(FGETWD, fgetwd_);
 
 int32_t c_fgetenv(const char *name, char *buf, int32_t len) {
     if (!buf || len <= 0)
@@ -63,7 +63,7 @@ int32_t FGETENV(const char *name, char *value, const int32_t *len, int32_t name_
     tmp.copy_back(value, value_len);
     return n;
 }
-KT_FORTRAN_ALIAS(FGETENV, fgetenv_)
+KT_FORTRAN_ALIAS(FGETENV, fgetenv_);
 
 // The platform's socket library needs no start-up here, so only the name
 // itself can fail.
@@ -77,6 +77,6 @@ int32_t c_gethnm(char *name, int32_t len) {
 int32_t GETHNM(char *name, const int32_t *len, int32_t name_len) {
     return c_gethnm(name, std::min(*len, name_len));
 }
-KT_FORTRAN_ALIAS(GETHNM, gethnm_)
+KT_FORTRAN_ALIAS(GETHNM, gethnm_);
 
 } // extern "C"

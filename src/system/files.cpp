@@ -56,7 +56,7 @@ int32_t FTIMES(const char *path, int32_t *atime, int32_t *mtime, int32_t *ctime,
     FixedText p(path, path_len, FixedText::kTrim);
     return p.ok() ? c_ftimes(p.data(), atime, mtime, ctime) : -1;
 }
-KT_FORTRAN_ALIAS(FTIMES, ftimes_)
+KT_FORTRAN_ALIAS(FTIMES, ftimes_);
 
 int32_t c_sfmv(const char *from, const char *to) {
     if (from && to && std::rename(from, to) == 0)
@@ -71,7 +71,7 @@ void SFMV(const char *from, const char *to, int32_t from_len, int32_t to_len) {
     if (f.ok() && t.ok())
         c_sfmv(f.data(), t.data());
 }
-KT_FORTRAN_ALIAS(SFMV, sfmv_)
+KT_FORTRAN_ALIAS(SFMV, sfmv_);
 
 int32_t c_sfrm(const char *path) {
     if (!path)
@@ -93,6 +93,6 @@ void SFRM(const char *path, int32_t path_len) {
     if (p.ok())
         c_sfrm(p.data());
 }
-KT_FORTRAN_ALIAS(SFRM, sfrm_)
+KT_FORTRAN_ALIAS(SFRM, sfrm_);
 
 } // extern "C"

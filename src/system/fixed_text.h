@@ -15,6 +15,7 @@
 #include <memory>
 #include <string_view>
 
+#include "../common/blank_trim.h"
 #include "../common/fortran_text.h"
 #include "kt/host.h"
 
@@ -29,12 +30,8 @@ class FixedText {
             return;
         if (len_ > 0)
             std::memcpy(buf_.get(), text, static_cast<size_t>(len_));
-        if (mode == kTrim) {
-            int32_t end = len_;
-            while (end > 0 && buf_[end - 1] == ' ')
-                --end;
-            buf_[end] = '\0';
-        }
+        if (mode == kTrim)
+            buf_[kt::significant_length(buf_.get(), len_)] = '\0';
     }
 
     // An empty receiving copy of a text of length len.

@@ -12,10 +12,10 @@
 extern "C" {
 
 int32_t FGETPID(void) { return static_cast<int32_t>(getpid()); }
-KT_FORTRAN_ALIAS(FGETPID, fgetpid_)
+KT_FORTRAN_ALIAS(FGETPID, fgetpid_);
 
 int32_t GNCPU(void) { return 1; }
-KT_FORTRAN_ALIAS(GNCPU, gncpu_)
+KT_FORTRAN_ALIAS(GNCPU, gncpu_);
 
 void c_fsleep(int32_t ms) {
     if (ms <= 0)
@@ -27,7 +27,7 @@ void c_fsleep(int32_t ms) {
 }
 
 void FSLEEP(const int32_t *ms) { c_fsleep(*ms); }
-KT_FORTRAN_ALIAS(FSLEEP, fsleep_)
+KT_FORTRAN_ALIAS(FSLEEP, fsleep_);
 
 int32_t c_notfinite(const double *a, int32_t n) {
     for (int32_t i = 0; i < n; ++i)
@@ -37,6 +37,6 @@ int32_t c_notfinite(const double *a, int32_t n) {
 }
 
 int32_t NOTFINITE(const double *a, const int32_t *n) { return c_notfinite(a, *n); }
-KT_FORTRAN_ALIAS(NOTFINITE, notfinite_)
+KT_FORTRAN_ALIAS(NOTFINITE, notfinite_);
 
 } // extern "C"

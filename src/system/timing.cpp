@@ -1,6 +1,7 @@
 // Elapsed-time measurement: start_time/get_time against one remembered
 // process time, and the "execution time=" line of DELTIME.
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 #include "kt/system.h"
 
@@ -24,15 +25,15 @@ void DELTIME(const double *t0) {
     GTIMER(&now);
     float elapsed = static_cast<float>(now - *t0);
     // The caller's own significant-digit setting is put back afterwards.
-    int32_t previous = OOQUER("nsig", 4), three = 3;
-    OOCS("execution time=", 15);
-    OOSETO("nsig", &three, 4);
+    int32_t previous = kt::output_option("nsig");
+    kt::print("execution time=");
+    kt::set_output_option("nsig", 3);
     OOS(&elapsed);
-    OOSETO("nsig", &previous, 4);
-    OOCS(" sec.", 5);
+    kt::set_output_option("nsig", previous);
+    kt::print(" sec.");
     OOWRIT();
 }
-KT_FORTRAN_ALIAS(DELTIME, deltime_)
+KT_FORTRAN_ALIAS(DELTIME, deltime_);
 
 void c_deltime(double t0) { DELTIME(&t0); }
 

@@ -34,14 +34,14 @@ double VBS2D(const char *text, const int32_t *n, int32_t text_len) {
     std::memcpy(&d, cell, kCell);
     return d;
 }
-KT_FORTRAN_ALIAS(VBS2D, vbs2d_)
+KT_FORTRAN_ALIAS(VBS2D, vbs2d_);
 
 void VBD2C(char *result, int32_t result_len, const double *cell) {
     char bytes[kCell];
     std::memcpy(bytes, cell, kCell);
     kt::fortran_assign(result, result_len, std::string_view(bytes, kCell));
 }
-KT_FORTRAN_ALIAS(VBD2C, vbd2c_)
+KT_FORTRAN_ALIAS(VBD2C, vbd2c_);
 
 void VBS2C(char *result, int32_t result_len, const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
@@ -49,7 +49,7 @@ void VBS2C(char *result, int32_t result_len, const char *text, const int32_t *n,
     pack(cell, text, *n);
     kt::fortran_assign(result, result_len, std::string_view(cell, kCell));
 }
-KT_FORTRAN_ALIAS(VBS2C, vbs2c_)
+KT_FORTRAN_ALIAS(VBS2C, vbs2c_);
 
 void VBC2S(const char *text, const int32_t *n, char *dest, int32_t text_len, int32_t dest_len) {
     (void)text_len;
@@ -63,6 +63,6 @@ void VBC2S(const char *text, const int32_t *n, char *dest, int32_t text_len, int
         std::memmove(dest, text, static_cast<size_t>(m));
     std::memset(dest + m, kBlank, static_cast<size_t>(dest_len - m));
 }
-KT_FORTRAN_ALIAS(VBC2S, vbc2s_)
+KT_FORTRAN_ALIAS(VBC2S, vbc2s_);
 
 } // extern "C"

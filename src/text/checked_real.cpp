@@ -106,7 +106,7 @@ int32_t VBCS2D(const char *text, const int32_t *n, double *value, int32_t text_l
     (void)text_len; // the explicit count rules
     return checked_read(text, *n, value);
 }
-KT_FORTRAN_ALIAS(VBCS2D, vbcs2d_)
+KT_FORTRAN_ALIAS(VBCS2D, vbcs2d_);
 
 int32_t c_vbcs2d(const char *text, int32_t n, double *value) { return checked_read(text, n, value); }
 

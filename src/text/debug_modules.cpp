@@ -55,7 +55,7 @@ int32_t find_module(const char *name, int32_t n) {
 extern "C" {
 
 int32_t SDBCBL[kEntries] = {};
-KT_FORTRAN_ALIAS(SDBCBL, sdbcbl_)
+KT_FORTRAN_ALIAS(SDBCBL, sdbcbl_);
 
 } // extern "C"
 
@@ -83,12 +83,12 @@ int32_t SDBE(const char *name, const int32_t *n, const int32_t *value, int32_t *
     VSDEBUG(&flag);
     return *status = 0;
 }
-KT_FORTRAN_ALIAS(SDBE, sdbe_)
+KT_FORTRAN_ALIAS(SDBE, sdbe_);
 
 void SDBI(void) {
     for (int32_t entry = 1; entry <= kEntries; ++entry)
         set_value(entry, 0);
 }
-KT_FORTRAN_ALIAS(SDBI, sdbi_)
+KT_FORTRAN_ALIAS(SDBI, sdbi_);
 
 } // extern "C"

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/blank_trim.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
@@ -33,7 +34,7 @@ extern "C" {
 
 int32_t SFNEXT(const char *extension, char *name, int32_t *name_length, int32_t *status, int32_t extension_len,
                int32_t name_len) {
-    int32_t ln = significant_length(name, name_len), le = significant_length(extension, extension_len);
+    int32_t ln = kt::significant_length(name, name_len), le = kt::significant_length(extension, extension_len);
     *name_length = ln;
     int32_t dot = extension_dot(name, name_len);
     if (dot < 0) {
@@ -49,6 +50,6 @@ int32_t SFNEXT(const char *extension, char *name, int32_t *name_length, int32_t 
         return *status = kAlreadyThere;
     return *status = kOtherExtension;
 }
-KT_FORTRAN_ALIAS(SFNEXT, sfnext_)
+KT_FORTRAN_ALIAS(SFNEXT, sfnext_);
 
 } // extern "C"

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/blank_trim.h"
 #include "../common/fortran_text.h"
 #include "ascii.h"
 #include "kt/host.h"
@@ -51,8 +52,8 @@ template <typename Take> int32_t for_each_word(const char *text, int32_t n, int3
 
 extern "C" {
 
-int32_t SIGLEN(const char *text, int32_t text_len) { return significant_length(text, text_len); }
-KT_FORTRAN_ALIAS(SIGLEN, siglen_)
+int32_t SIGLEN(const char *text, int32_t text_len) { return kt::significant_length(text, text_len); }
+KT_FORTRAN_ALIAS(SIGLEN, siglen_);
 
 int32_t KTRIDX(const char *text, const char *ch, int32_t text_len, int32_t ch_len) {
     if (ch_len < 1)
@@ -62,17 +63,17 @@ int32_t KTRIDX(const char *text, const char *ch, int32_t text_len, int32_t ch_le
             return i;
     return 0;
 }
-KT_FORTRAN_ALIAS(KTRIDX, ktridx_)
+KT_FORTRAN_ALIAS(KTRIDX, ktridx_);
 
 void UPCASE(char *result, int32_t result_len, const char *ch, int32_t ch_len) {
     map_one(result, result_len, ch, ch_len, to_upper);
 }
-KT_FORTRAN_ALIAS(UPCASE, upcase_)
+KT_FORTRAN_ALIAS(UPCASE, upcase_);
 
 void LOCASE(char *result, int32_t result_len, const char *ch, int32_t ch_len) {
     map_one(result, result_len, ch, ch_len, to_lower);
 }
-KT_FORTRAN_ALIAS(LOCASE, locase_)
+KT_FORTRAN_ALIAS(LOCASE, locase_);
 
 int32_t S2SCN(char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
@@ -94,7 +95,7 @@ int32_t S2SCN(char *text, const int32_t *n, int32_t text_len) {
     LCASES(text, &out, out);
     return out;
 }
-KT_FORTRAN_ALIAS(S2SCN, s2scn_)
+KT_FORTRAN_ALIAS(S2SCN, s2scn_);
 
 int32_t VBTOKS(const char *text, const int32_t *n, char *words, const int32_t *maximum, int32_t *count,
                int32_t text_len, int32_t words_len) {
@@ -108,7 +109,7 @@ int32_t VBTOKS(const char *text, const int32_t *n, char *words, const int32_t *m
     });
     return *count;
 }
-KT_FORTRAN_ALIAS(VBTOKS, vbtoks_)
+KT_FORTRAN_ALIAS(VBTOKS, vbtoks_);
 
 int32_t VBTOKP(const char *text, const int32_t *n, int32_t *starts, int32_t *ends, const int32_t *maximum,
                int32_t *count, int32_t text_len) {
@@ -119,7 +120,7 @@ int32_t VBTOKP(const char *text, const int32_t *n, int32_t *starts, int32_t *end
     });
     return *count;
 }
-KT_FORTRAN_ALIAS(VBTOKP, vbtokp_)
+KT_FORTRAN_ALIAS(VBTOKP, vbtokp_);
 
 } // extern "C"
 

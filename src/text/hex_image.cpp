@@ -44,6 +44,6 @@ int32_t CNSX2D(const char *text, double *value, int32_t text_len) {
     std::memcpy(value, words, sizeof words);
     return 0;
 }
-KT_FORTRAN_ALIAS(CNSX2D, cnsx2d_)
+KT_FORTRAN_ALIAS(CNSX2D, cnsx2d_);
 
 } // extern "C"

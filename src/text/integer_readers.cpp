@@ -64,7 +64,7 @@ int32_t VBCS2I(const char *text, const int32_t *n, int32_t *value, int32_t text_
     (void)text_len; // the explicit count rules
     return validated(text, *n, value);
 }
-KT_FORTRAN_ALIAS(VBCS2I, vbcs2i_)
+KT_FORTRAN_ALIAS(VBCS2I, vbcs2i_);
 
 int32_t c_vbcs2i(const char *text, int32_t n, int32_t *value) { return validated(text, n, value); }
 
@@ -72,9 +72,9 @@ int32_t S2ICNV(const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
     return unchecked(reinterpret_cast<const unsigned char *>(text), *n);
 }
-KT_FORTRAN_ALIAS(S2ICNV, s2icnv_)
+KT_FORTRAN_ALIAS(S2ICNV, s2icnv_);
 
 int32_t INCONV(const int32_t *text, const int32_t *n) { return unchecked(text, *n); }
-KT_FORTRAN_ALIAS(INCONV, inconv_)
+KT_FORTRAN_ALIAS(INCONV, inconv_);
 
 } // extern "C"

@@ -46,11 +46,11 @@ int32_t VBCI2C(const int32_t *value, char *field, int32_t field_len) {
     int64_t v = *value;
     return format(v < 0, static_cast<uint64_t>(v < 0 ? -v : v), field, field_len);
 }
-KT_FORTRAN_ALIAS(VBCI2C, vbci2c_)
+KT_FORTRAN_ALIAS(VBCI2C, vbci2c_);
 
 int32_t VBCU2C(const int32_t *value, char *field, int32_t field_len) {
     return format(false, static_cast<uint32_t>(*value), field, field_len);
 }
-KT_FORTRAN_ALIAS(VBCU2C, vbcu2c_)
+KT_FORTRAN_ALIAS(VBCU2C, vbcu2c_);
 
 } // extern "C"

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/c_text.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
@@ -83,28 +84,28 @@ int32_t order(int32_t a, int32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
 extern "C" {
 
 int32_t KORMKW(const char *text, const int32_t *flag, int32_t text_len) { return reserved(text, text_len, *flag); }
-KT_FORTRAN_ALIAS(KORMKW, kormkw_)
+KT_FORTRAN_ALIAS(KORMKW, kormkw_);
 
-int32_t c_kormkw(const char *text, int32_t flag) { return reserved(text, terminated_length(text), flag); }
+int32_t c_kormkw(const char *text, int32_t flag) { return reserved(text, kt::terminated_length(text), flag); }
 
 int32_t KEYWSC(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len, int32_t text_len) {
     (void)text_len; // the explicit count rules
     return keyword_equals(keyword, keyword_len, text, *n);
 }
-KT_FORTRAN_ALIAS(KEYWSC, keywsc_)
+KT_FORTRAN_ALIAS(KEYWSC, keywsc_);
 
 int32_t c_keywsc(const char *keyword, const char *text, int32_t n) {
-    return keyword_equals(keyword, terminated_length(keyword), text, n);
+    return keyword_equals(keyword, kt::terminated_length(keyword), text, n);
 }
 
 int32_t KWACMP(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len, int32_t text_len) {
     (void)text_len;
     return abbreviation(keyword, keyword_len, text, *n);
 }
-KT_FORTRAN_ALIAS(KWACMP, kwacmp_)
+KT_FORTRAN_ALIAS(KWACMP, kwacmp_);
 
 int32_t c_kwacmp(const char *keyword, const char *text, int32_t n) {
-    return abbreviation(keyword, terminated_length(keyword), text, n);
+    return abbreviation(keyword, kt::terminated_length(keyword), text, n);
 }
 
 int32_t ALSCMP(const char *text1, const int32_t *p, const char *text2, const int32_t *q, int32_t text1_len,
@@ -121,7 +122,7 @@ int32_t ALSCMP(const char *text1, const int32_t *p, const char *text2, const int
     int32_t r = compare(text1, m, text2, m);
     return r != 0 ? r : order(*p, *q);
 }
-KT_FORTRAN_ALIAS(ALSCMP, alscmp_)
+KT_FORTRAN_ALIAS(ALSCMP, alscmp_);
 
 int32_t R8SCMP(const double *a, const double *b) {
     char ca[kCell], cb[kCell];
@@ -129,7 +130,7 @@ int32_t R8SCMP(const double *a, const double *b) {
     std::memcpy(cb, b, kCell);
     return compare(ca, kCell, cb, kCell);
 }
-KT_FORTRAN_ALIAS(R8SCMP, r8scmp_)
+KT_FORTRAN_ALIAS(R8SCMP, r8scmp_);
 
 int32_t R8KEYW(const double *cell, const char *text, int32_t text_len) {
     char name[kCell];
@@ -149,6 +150,6 @@ int32_t R8KEYW(const double *cell, const char *text, int32_t text_len) {
     }
     return compare(name, k, text, text_len);
 }
-KT_FORTRAN_ALIAS(R8KEYW, r8keyw_)
+KT_FORTRAN_ALIAS(R8KEYW, r8keyw_);
 
 } // extern "C"

@@ -83,7 +83,7 @@ double S2DCNV(const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len; // the explicit count rules
     return lenient_value(text, *n);
 }
-KT_FORTRAN_ALIAS(S2DCNV, s2dcnv_)
+KT_FORTRAN_ALIAS(S2DCNV, s2dcnv_);
 
 double c_s2dcnv(const char *text, int32_t n) { return lenient_value(text, n); }
 

@@ -96,6 +96,6 @@ double RLCNVR(const int32_t *text, const int32_t *n) {
         code = kMega;
     return prefix_value(s, p) * kFactor[code];
 }
-KT_FORTRAN_ALIAS(RLCNVR, rlcnvr_)
+KT_FORTRAN_ALIAS(RLCNVR, rlcnvr_);
 
 } // extern "C"

@@ -22,7 +22,7 @@ int32_t g_state[kSlots]; // zero: not free until RLINIT
 extern "C" {
 
 void RLINIT(void) { free_all_slots(g_state); }
-KT_FORTRAN_ALIAS(RLINIT, rlinit_)
+KT_FORTRAN_ALIAS(RLINIT, rlinit_);
 
 int32_t RLPUT(const double *value) {
     const int32_t slot = lowest_free_slot(g_state, "rlput: ptlist overflow");
@@ -30,13 +30,13 @@ int32_t RLPUT(const double *value) {
     g_state[slot - 1] = kInUse;
     return slot;
 }
-KT_FORTRAN_ALIAS(RLPUT, rlput_)
+KT_FORTRAN_ALIAS(RLPUT, rlput_);
 
 int32_t RLCONV(const int32_t *value) {
     double v = *value;
     return RLPUT(&v);
 }
-KT_FORTRAN_ALIAS(RLCONV, rlconv_)
+KT_FORTRAN_ALIAS(RLCONV, rlconv_);
 
 double RLGET(const int32_t *handle) {
     const int32_t h = *handle;
@@ -47,12 +47,12 @@ double RLGET(const int32_t *handle) {
     const double v = g_values[slot - 1];
     return h < 0 ? -v : v;
 }
-KT_FORTRAN_ALIAS(RLGET, rlget_)
+KT_FORTRAN_ALIAS(RLGET, rlget_);
 
 int32_t RLSAVE(const int32_t *text, const int32_t *n) {
     double v = RLCNVR(text, n);
     return RLPUT(&v);
 }
-KT_FORTRAN_ALIAS(RLSAVE, rlsave_)
+KT_FORTRAN_ALIAS(RLSAVE, rlsave_);
 
 } // extern "C"

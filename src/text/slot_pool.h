@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../common/host_calls.h"
 #include "kt/host.h"
 
 namespace kt::text {
@@ -18,8 +19,7 @@ constexpr int32_t kFreeSlot = -1;
 // asked for, so the message is reported and the process stops. The exit
 // status tells whoever ran it that the run failed.
 [[noreturn]] inline void slot_pool_overflow(const char *text) {
-    const int32_t misuse = 1000;
-    ERC(&misuse, text, static_cast<int32_t>(std::strlen(text)));
+    kt::raise(1000, text);
     std::exit(EXIT_FAILURE);
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "../common/abi.h"
+#include "../common/blank_trim.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "ascii.h"
 #include "kt/host.h"
@@ -16,13 +18,12 @@
 #include "kt/text.h"
 #include "word_string.h"
 
+using kt::nonneg;
 using namespace kt::text;
 
 namespace {
 
 constexpr int32_t kCell = 8;
-
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 // A new string of length n whose characters are a[0..na) then b[0..nb),
 // made on behalf of `entry`.
@@ -42,9 +43,8 @@ int32_t build(const char *entry, const char *a, int32_t na, const char *b = null
 
 // Trailing blanks dropped, but a text of one or more characters keeps one.
 int32_t trimmed_length(const char *text, int32_t n) {
-    while (n > 1 && text[n - 1] == kBlank)
-        --n;
-    return nonneg(n);
+    int32_t len = kt::significant_length(text, n);
+    return n > 0 && len == 0 ? 1 : len;
 }
 
 int32_t extend(int32_t s, const char *text, int32_t n) {
@@ -76,29 +76,29 @@ int32_t UIESTR(const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
     return build("UIESTR", text, nonneg(*n));
 }
-KT_FORTRAN_ALIAS(UIESTR, uiestr_)
+KT_FORTRAN_ALIAS(UIESTR, uiestr_);
 
 int32_t UIMSTR(const char *text, int32_t text_len) { return build("UIMSTR", text, trimmed_length(text, text_len)); }
-KT_FORTRAN_ALIAS(UIMSTR, uimstr_)
+KT_FORTRAN_ALIAS(UIMSTR, uimstr_);
 
 int32_t UINSTR(const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
     return build("UINSTR", text, trimmed_length(text, *n));
 }
-KT_FORTRAN_ALIAS(UINSTR, uinstr_)
+KT_FORTRAN_ALIAS(UINSTR, uinstr_);
 
 int32_t UIRSTR(const double *cell) {
     char name[kCell];
     std::memcpy(name, cell, kCell);
     return build("UIRSTR", name, trimmed_length(name, kCell));
 }
-KT_FORTRAN_ALIAS(UIRSTR, uirstr_)
+KT_FORTRAN_ALIAS(UIRSTR, uirstr_);
 
 int32_t UICSTR(const int32_t *string) {
     int32_t s = *string;
     return s == 0 ? 0 : build("UICSTR", string_chars(s), string_length(s));
 }
-KT_FORTRAN_ALIAS(UICSTR, uicstr_)
+KT_FORTRAN_ALIAS(UICSTR, uicstr_);
 
 int32_t UITSTR(const int32_t *string, const int32_t *n) {
     int32_t s = *string;
@@ -107,7 +107,7 @@ int32_t UITSTR(const int32_t *string, const int32_t *n) {
     int32_t len = string_length(s), keep = nonneg(*n);
     return build("UITSTR", string_chars(s), keep < len ? keep : len);
 }
-KT_FORTRAN_ALIAS(UITSTR, uitstr_)
+KT_FORTRAN_ALIAS(UITSTR, uitstr_);
 
 int32_t UIASTR(const int32_t *string, const char *text, int32_t text_len) {
     int32_t s = *string, added = nonneg(text_len);
@@ -119,18 +119,18 @@ int32_t UIASTR(const int32_t *string, const char *text, int32_t text_len) {
     }
     return build("UIASTR", string_chars(s), string_length(s), text, added);
 }
-KT_FORTRAN_ALIAS(UIASTR, uiastr_)
+KT_FORTRAN_ALIAS(UIASTR, uiastr_);
 
 int32_t UIXSTR(const int32_t *string, const char *text, const int32_t *n, int32_t text_len) {
     (void)text_len;
     return extend(*string, text, *n);
 }
-KT_FORTRAN_ALIAS(UIXSTR, uixstr_)
+KT_FORTRAN_ALIAS(UIXSTR, uixstr_);
 
 int32_t UIDSTR(int32_t *string) {
     STRFS(string);
     return 0;
 }
-KT_FORTRAN_ALIAS(UIDSTR, uidstr_)
+KT_FORTRAN_ALIAS(UIDSTR, uidstr_);
 
 } // extern "C"

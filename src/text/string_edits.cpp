@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "../common/abi.h"
+#include "../common/c_text.h"
+#include "../common/host_calls.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
@@ -106,7 +108,7 @@ int32_t substitute(int32_t *string, const char *name, int32_t name_len, const ch
         substitute_shrinking(s, refs, ref_len, value, value_len, static_cast<int32_t>(new_len));
     } else {
         if (new_len >= INT32_MAX || !resize_keeping(s, static_cast<int32_t>(new_len))) {
-            ERSTOR("strsub", 6);
+            kt::raise_no_store("strsub");
             return *count = -1;
         }
         substitute_growing(s, refs, ref_len, value, value_len, m);
@@ -131,7 +133,7 @@ int32_t STRDLR(const int32_t *string, const int32_t *from, const int32_t *to, in
     resize_keeping(s, m - (last - *from + 1));
     return *count = last - *from + 1;
 }
-KT_FORTRAN_ALIAS(STRDLR, strdlr_)
+KT_FORTRAN_ALIAS(STRDLR, strdlr_);
 
 int32_t STRDLC(const int32_t *string, const char *ch, int32_t *count, int32_t ch_len) {
     *count = 0;
@@ -146,22 +148,22 @@ int32_t STRDLC(const int32_t *string, const char *ch, int32_t *count, int32_t ch
     resize_keeping(s, kept);
     return *count = m - kept;
 }
-KT_FORTRAN_ALIAS(STRDLC, strdlc_)
+KT_FORTRAN_ALIAS(STRDLC, strdlc_);
 
 int32_t STRSUB(int32_t *string, const char *name, const char *value, int32_t *count, int32_t name_len,
                int32_t value_len) {
     return substitute(string, name, name_len, value, value_len, count);
 }
-KT_FORTRAN_ALIAS(STRSUB, strsub_)
+KT_FORTRAN_ALIAS(STRSUB, strsub_);
 
 int32_t c_strsub(int32_t string, const char *name, const char *value, int32_t *count) {
     int32_t ignored = 0;
-    return substitute(&string, name ? name : "", terminated_length(name), value ? value : "",
-                      terminated_length(value), count ? count : &ignored);
+    return substitute(&string, kt::c_text(name), kt::terminated_length(name), kt::c_text(value),
+                      kt::terminated_length(value), count ? count : &ignored);
 }
 
 int32_t STRAD(const int32_t *string) { return *string == 0 ? 0 : string_block(*string); }
-KT_FORTRAN_ALIAS(STRAD, strad_)
+KT_FORTRAN_ALIAS(STRAD, strad_);
 
 int32_t c_strad(int32_t string) { return STRAD(&string); }
 

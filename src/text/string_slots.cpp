@@ -19,14 +19,14 @@ int32_t g_strings[kSlots];
 extern "C" {
 
 void SLINIT(void) { free_all_slots(g_strings); }
-KT_FORTRAN_ALIAS(SLINIT, slinit_)
+KT_FORTRAN_ALIAS(SLINIT, slinit_);
 
 int32_t SLSAVE(const int32_t *value) {
     const int32_t slot = lowest_free_slot(g_strings, "slsave: ptlist overflow");
     g_strings[slot - 1] = *value;
     return slot;
 }
-KT_FORTRAN_ALIAS(SLSAVE, slsave_)
+KT_FORTRAN_ALIAS(SLSAVE, slsave_);
 
 int32_t SLGET(const int32_t *handle) {
     const int32_t h = *handle;
@@ -36,7 +36,7 @@ int32_t SLGET(const int32_t *handle) {
     g_strings[h - 1] = kFreeSlot;
     return v;
 }
-KT_FORTRAN_ALIAS(SLGET, slget_)
+KT_FORTRAN_ALIAS(SLGET, slget_);
 
 void SLTERM(void) {
     for (int32_t &s : g_strings) {
@@ -45,6 +45,6 @@ void SLTERM(void) {
         s = kFreeSlot;
     }
 }
-KT_FORTRAN_ALIAS(SLTERM, slterm_)
+KT_FORTRAN_ALIAS(SLTERM, slterm_);
 
 } // extern "C"

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
@@ -28,7 +29,7 @@ bool expand_in_place(int32_t copy) {
     if (LPXP(&copy, &block, &points) == 0)
         return false;
     int32_t size = cell(copy, kSize);
-    FSTORE(&size, &cell(copy, kData), &kRealSize);
+    kt::store_free(size, &cell(copy, kData), kRealSize);
     cell(copy, kData) = block;
     cell(copy, kCount) = points;
     cell(copy, kSize) = points;
@@ -40,11 +41,11 @@ bool sort_ascending(int32_t copy) {
     int32_t n = item_count(copy);
     if (n == 0)
         return true;
-    int32_t work = 0, status = 0, sclass = -1;
-    if (GSTORE(&n, &work, &kIntSize, &sclass, &status) != 0)
+    int32_t work = 0, sclass = -1;
+    if (!kt::store_get(n, &work, kIntSize, sclass))
         return false;
     QSORTD(reals(copy), kt_iptr(work + 1), &n);
-    FSTORE(&n, &work, &kIntSize);
+    kt::store_free(n, &work, kIntSize);
     return true;
 }
 
@@ -82,6 +83,6 @@ int32_t LPXPCP(const int32_t *source, const int32_t *order, int32_t *dest, int32
     *status = 0;
     return 0;
 }
-KT_FORTRAN_ALIAS(LPXPCP, lpxpcp_)
+KT_FORTRAN_ALIAS(LPXPCP, lpxpcp_);
 
 } // extern "C"

@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
+#include "../common/nonneg.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
@@ -15,6 +17,7 @@
 #include "sweep_record.h"
 #include "word_string.h"
 
+using kt::nonneg;
 using namespace kt::sweep;
 
 namespace {
@@ -28,7 +31,7 @@ bool valid_context(int32_t c) {
     return false;
 }
 
-void internal_error(const char *text) { ERC(&kInternalError, text, static_cast<int32_t>(std::strlen(text))); }
+void internal_error(std::string_view text) { kt::raise(kInternalError, text); }
 
 // A copy of string s in *copy; false when s names a string and the copy was refused.
 bool copy_string(int32_t s, int32_t *copy) {
@@ -39,13 +42,11 @@ bool copy_string(int32_t s, int32_t *copy) {
 // A new data block of `size` elements in *block holding count items;
 // kind-7 strings are copied, the elements past count cleared. On failure
 // nothing is left allocated and *block is 0.
-bool copy_items(int32_t kind, const void *items, int32_t count, int32_t size, int32_t *block, int32_t *status) {
-    int32_t esize = element_size(kind), sclass = 0;
+bool copy_items(int32_t kind, const void *items, int32_t count, int32_t size, int32_t *block) {
+    int32_t esize = element_size(kind);
     *block = 0;
-    if (GSTORE(&size, block, &esize, &sclass, status) != 0) {
-        *block = 0;
+    if (!kt::store_get(size, block, esize, 0))
         return false;
-    }
     if (kind != kNames) {
         double *dest = kt_rptr(*block + 1);
         std::memcpy(dest, items, sizeof(double) * static_cast<size_t>(count));
@@ -59,9 +60,8 @@ bool copy_items(int32_t kind, const void *items, int32_t count, int32_t size, in
         if (!copy_string(source[i], &dest[i])) {
             for (int32_t k = 0; k < i; ++k)
                 UIDSTR(&dest[k]);
-            FSTORE(&size, block, &esize);
+            kt::store_free(size, block, esize);
             *block = 0;
-            *status = 1;
             return false;
         }
     }
@@ -74,14 +74,10 @@ const void *items_at(int32_t data, int32_t kind) {
     return kind == kNames ? static_cast<const void *>(kt_iptr(data + 1)) : static_cast<const void *>(kt_rptr(data + 1));
 }
 
-int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
-
 void print_string(int32_t s) {
     int32_t n = kt::text::string_length(s);
     OOCA(kt::text::string_chars(s), &n, n);
 }
-
-void print_text(const char *text) { OOCS(text, static_cast<int32_t>(std::strlen(text))); }
 
 void print_real(double v) { OOD(&v); }
 
@@ -119,7 +115,7 @@ void free_contents(int32_t list) {
         for (int32_t i = 0, n = item_count(list); i < n; ++i)
             UIDSTR(&strings[i]);
     }
-    FSTORE(&size, &cell(list, kData), &esize);
+    kt::store_free(size, &cell(list, kData), esize);
     cell(list, kData) = 0;
 }
 
@@ -129,16 +125,13 @@ extern "C" {
 
 int32_t LPI(int32_t *list) {
     kt::StoreRequester as("LPI");
-    int32_t status = 0, sclass = 0;
     *list = 0;
-    if (GSTORE(&kRecordCells, list, &kIntSize, &sclass, &status) != 0) {
-        *list = 0;
+    if (!kt::store_get(kRecordCells, list, kIntSize, 0))
         return 0;
-    }
     std::memset(kt_iptr(*list + 1), 0, sizeof(int32_t) * kRecordCells);
     return *list;
 }
-KT_FORTRAN_ALIAS(LPI, lpi_)
+KT_FORTRAN_ALIAS(LPI, lpi_);
 
 int32_t LPIE(const int32_t *name, const int32_t *context, const int32_t *kind, const int32_t *data,
              const int32_t *count, int32_t *list) {
@@ -161,14 +154,13 @@ int32_t LPIE(const int32_t *name, const int32_t *context, const int32_t *kind, c
     cell(l, kCount) = n;
     cell(l, kSize) = n;
     if (ok && *data != 0) {
-        int32_t status = 0;
-        ok = copy_items(*kind, items_at(*data, *kind), n, n, &cell(l, kData), &status);
+        ok = copy_items(*kind, items_at(*data, *kind), n, n, &cell(l, kData));
     }
     if (!ok)
         LPD(list);
     return *list;
 }
-KT_FORTRAN_ALIAS(LPIE, lpie_)
+KT_FORTRAN_ALIAS(LPIE, lpie_);
 
 int32_t LPCP(const int32_t *source, int32_t *dest, int32_t *status) {
     kt::StoreRequester as("LPCP");
@@ -189,7 +181,7 @@ int32_t LPCP(const int32_t *source, int32_t *dest, int32_t *status) {
             internal_error("lpcp");
             ok = false;
         } else {
-            ok = copy_items(kind, items_at(cell(src, kData), kind), item_count(src), nonneg(cell(src, kSize)), &block, status);
+            ok = copy_items(kind, items_at(cell(src, kData), kind), item_count(src), nonneg(cell(src, kSize)), &block);
         }
     }
     if (!ok) {
@@ -210,7 +202,7 @@ int32_t LPCP(const int32_t *source, int32_t *dest, int32_t *status) {
     *status = 0;
     return 0;
 }
-KT_FORTRAN_ALIAS(LPCP, lpcp_)
+KT_FORTRAN_ALIAS(LPCP, lpcp_);
 
 void LPD(int32_t *list) {
     const int32_t l = *list;
@@ -219,16 +211,16 @@ void LPD(int32_t *list) {
     if (cell(l, kData) != 0 && !is_known(kind_of(l)))
         internal_error("lpd");
     free_contents(l);
-    FSTORE(&kRecordCells, list, &kIntSize);
+    kt::store_free(kRecordCells, list, kIntSize);
     *list = 0;
 }
-KT_FORTRAN_ALIAS(LPD, lpd_)
+KT_FORTRAN_ALIAS(LPD, lpd_);
 
 int32_t LPCHK(const int32_t *list, int32_t *code) {
     *code = check_code(*list);
     return *code;
 }
-KT_FORTRAN_ALIAS(LPCHK, lpchk_)
+KT_FORTRAN_ALIAS(LPCHK, lpchk_);
 
 int32_t c_lpchk(int32_t list, int32_t *code) { return LPCHK(&list, code); }
 
@@ -238,7 +230,7 @@ void LPQ(const int32_t *list) {
         return;
     if (cell(l, kName) != 0) {
         print_string(cell(l, kName));
-        print_text(" ");
+        kt::print(" ");
     }
     const int32_t kind = kind_of(l), n = item_count(l);
     if (kind == kEmpty)
@@ -248,13 +240,13 @@ void LPQ(const int32_t *list) {
         return;
     }
     if (kind == kNames || kind == kValues) {
-        print_text("in");
+        kt::print("in");
         for (int32_t i = 0; i < n; ++i) {
             if (kind == kValues) {
-                print_text(" ");
+                kt::print(" ");
                 print_real(reals(l)[i]);
             } else if (names(l)[i] != 0) {
-                print_text(" ");
+                kt::print(" ");
                 print_string(names(l)[i]);
             }
         }
@@ -262,13 +254,13 @@ void LPQ(const int32_t *list) {
     }
     static const char *const kKeywords[] = {"", " by ", " lin ", " log ", " dec ", " oct "};
     Range r = range_of(l);
-    print_text("from ");
+    kt::print("from ");
     print_real(r.from);
-    print_text(" to ");
+    kt::print(" to ");
     print_real(r.to);
-    print_text(kKeywords[kind]);
+    kt::print(kKeywords[kind]);
     print_real(r.third);
 }
-KT_FORTRAN_ALIAS(LPQ, lpq_)
+KT_FORTRAN_ALIAS(LPQ, lpq_);
 
 } // extern "C"

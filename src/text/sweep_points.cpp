@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "../common/abi.h"
+#include "../common/host_calls.h"
 #include "../common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
@@ -149,7 +150,7 @@ void LPGN(const int32_t *list, int32_t *points, double *step) {
     *points = s.points;
     *step = s.step;
 }
-KT_FORTRAN_ALIAS(LPGN, lpgn_)
+KT_FORTRAN_ALIAS(LPGN, lpgn_);
 
 int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
     kt::StoreRequester as("LPXP");
@@ -160,8 +161,7 @@ int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
     *points = 0;
     if (!is_range(kind) || s.points == 0)
         return 0;
-    int32_t status = 0, sclass = 0;
-    if (GSTORE(&s.points, block, &kRealSize, &sclass, &status) != 0) {
+    if (!kt::store_get(s.points, block, kRealSize, 0)) {
         *block = 0;
         return 0;
     }
@@ -184,7 +184,7 @@ int32_t LPXP(const int32_t *list, int32_t *block, int32_t *points) {
     *points = n;
     return *block;
 }
-KT_FORTRAN_ALIAS(LPXP, lpxp_)
+KT_FORTRAN_ALIAS(LPXP, lpxp_);
 
 int32_t LPGV(const int32_t *list, const int32_t *i, double *value, int32_t *status) {
     *status = 1;
@@ -211,7 +211,7 @@ int32_t LPGV(const int32_t *list, const int32_t *i, double *value, int32_t *stat
         *value = log_point(s.step, k - 1, r.from);
     return 0;
 }
-KT_FORTRAN_ALIAS(LPGV, lpgv_)
+KT_FORTRAN_ALIAS(LPGV, lpgv_);
 
 int32_t LPGS(const int32_t *list, const int32_t *i, int32_t *string, int32_t *status) {
     const Sizing s = size_of(*list);
@@ -223,6 +223,6 @@ int32_t LPGS(const int32_t *list, const int32_t *i, int32_t *string, int32_t *st
     *status = 0;
     return 0;
 }
-KT_FORTRAN_ALIAS(LPGS, lpgs_)
+KT_FORTRAN_ALIAS(LPGS, lpgs_);
 
 } // extern "C"

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "../common/cells.h"
 #include "kt/host.h"
 
 namespace kt::sweep {
@@ -18,7 +19,8 @@ constexpr int32_t kRecordCells = 6;
 enum Cell : int32_t { kName = 1, kContext, kKind, kData, kCount, kSize };
 enum Kind : int32_t { kEmpty = 0, kBy, kLin, kLog, kDec, kOct, kValues, kNames };
 
-constexpr int32_t kIntSize = 4, kRealSize = 8;
+using kt::kIntSize;
+using kt::kRealSize;
 constexpr int32_t kInternalError = 1001;
 
 inline int32_t &cell(int32_t list, Cell c) { return *kt_iptr(list + c); }

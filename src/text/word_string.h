@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "../common/cells.h"
+#include "../common/host_calls.h"
 #include "kt/host.h"
 
 namespace kt::text {
@@ -23,11 +25,10 @@ inline char *string_chars(int32_t s, int32_t i = 1) { return kt_cptr(string_bloc
 // characters and moving the terminating 0. Shrinking always succeeds;
 // false when the store refuses to lengthen, the string unchanged.
 inline bool resize_keeping(int32_t s, int32_t len) {
-    constexpr int32_t kCharSize = 1;
     if (len < 0 || len == INT32_MAX)
         return false;
-    int32_t old_bytes = string_length(s) + 1, new_bytes = len + 1, block = string_block(s), status = 0;
-    if (XSTORE(&new_bytes, &block, &kCharSize, &old_bytes, &status) != 0)
+    int32_t old_bytes = string_length(s) + 1, new_bytes = len + 1, block = string_block(s);
+    if (!kt::store_resize(new_bytes, &block, kCharSize, old_bytes))
         return false;
     string_block(s) = block;
     string_length(s) = len;

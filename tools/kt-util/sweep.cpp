@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command.h"
+#include "common/cells.h"
 #include "json.h"
 #include "kt/host.h"
 #include "kt/slot_list.h"
@@ -21,7 +22,9 @@
 namespace ktutil {
 namespace {
 
-constexpr int32_t kRealSize = 8, kIntSize = 4, kValues = 6, kNames = 7;
+using kt::kIntSize;
+using kt::kRealSize;
+constexpr int32_t kValues = 6, kNames = 7;
 const char *const kRangeWords[] = {"by", "lin", "log", "dec", "oct"};
 
 bool number(const std::string &text, double &value) {
