@@ -73,7 +73,7 @@ void report_bad_block(const char *routine) { raise_error(1000, routine, ": no su
     if (!p)
         return finish(kRefused, status);
     if (const char *requester = kt_store_requester; g_tagging)
-        g_tags.set(p, requester ? g_tags.intern(requester) : own);
+        g_tags.set(p, requester ? g_tags.intern(requester) : static_cast<uint16_t>(own));
     *index = index_of(p, elsize);
     return finish(0, status);
 }
