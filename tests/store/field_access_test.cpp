@@ -1,24 +1,21 @@
 // Field tables through their accessors: by number, by name, as character
 // addresses, and the table operations they rest on.
-#include <gtest/gtest.h>
-
 #include "kt/text.h"
 #include "support/field_view.h"
+#include "support/store_test.h"
 
 using namespace kt::test;
 
 namespace {
 
-class FieldAccess : public ::testing::Test {
+class FieldAccess : public StoreTest {
   protected:
-    void SetUp() override { baseline_ = kt_host_store_bytes_in_use(); }
     void TearDown() override {
         c_cfd(&t);
         EXPECT_EQ(t, 0);
-        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline_) << "every string and block freed";
+        StoreTest::TearDown();
     }
     int32_t t = 0;
-    int64_t baseline_ = 0;
 };
 
 TEST_F(FieldAccess, ReadsByNumber) {
@@ -106,6 +103,10 @@ TEST_F(FieldAccess, LookupByName) {
     EXPECT_EQ(c_cfngx(t, "gai", &k), 0);
     EXPECT_EQ(c_cfngx(t, " bias", &k), 0) << "a leading blank is part of the name";
     EXPECT_STREQ(c_cfngp(t, "gain"), "3");
+    ASSERT_NE(CFNG(&t, "bias    ", &v, 8), 0);
+    EXPECT_EQ(string_text(v), "2");
+    EXPECT_STREQ(c_cfngip(t, "Gain", 1), "3");
+    EXPECT_EQ(c_cfngip(t, "Gain", 2), nullptr);
     EXPECT_EQ(c_cfng(t, "missing", &v), 0);
     EXPECT_EQ(c_cfngc(t, "missing", &v), 0);
     char *addresses[1] = {nullptr};

@@ -7,7 +7,6 @@
 #include <random>
 
 #include "host/host_test_util.h"
-#include "kt/text.h"
 #include "support/field_view.h"
 
 using namespace kt::test;
@@ -278,28 +277,6 @@ TEST(FieldFile, FilesThatCannotBeOpenedOrWritten) {
         EXPECT_EQ(fields_of(t).size(), 1u);
         c_cfd(&t);
     }
-
-}
-
-// Reading a parameter file, fetching a value by name, converting it.
-TEST(FieldFile, ParameterFileRoad) {
-    int64_t baseline = kt_host_store_bytes_in_use();
-    TempFile file("fields_road");
-    spit(file.path, "# amplifier\nGAIN 4.7K\nbias 1.2, 3.4Q\n");
-    int32_t t = 0, status = -1;
-    ASSERT_NE(c_cfi(&t), 0);
-    ASSERT_EQ(c_cfr(t, file.c_str(), &status), 0);
-    int32_t v = 0;
-    ASSERT_NE(CFNG(&t, "gain    ", &v, 8), 0);
-    double x = 0;
-    EXPECT_EQ(c_vbcs2d(cstrp(v), string_length(v), &x), 0);
-    EXPECT_EQ(x, 4.7e3);
-    char *second = c_cfngip(t, "bias", 2);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(c_vbcs2d(second, 4, &x), 4) << "the position of the bad character";
-    c_cfd(&t);
-    EXPECT_EQ(t, 0);
-    EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
 }
 
 } // namespace

@@ -1,12 +1,8 @@
 // Integer array records: appends and comparisons at their edges, unit round
 // trips (and every truncation of a unit), deep copies and stamps.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-
 #include "host/host_test_util.h"
 #include "support/iar_view.h"
-#include "support/store_view.h"
+#include "support/store_test.h"
 
 using namespace kt::test;
 using kt_host_test::TempFile;
@@ -16,15 +12,7 @@ namespace {
 using Values = std::vector<int32_t>;
 using Values2 = std::vector<Values>;
 
-class IarTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        kt_host_reset_errors();
-        baseline_ = kt_host_store_bytes_in_use();
-    }
-    void TearDown() override { EXPECT_EQ(kt_host_store_bytes_in_use(), baseline_) << "store leaked"; }
-    int64_t baseline_ = 0;
-};
+using IarTest = StoreTest;
 
 TEST_F(IarTest, CreateAndAppend) {
     int32_t n = 0, r = -1;

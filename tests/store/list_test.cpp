@@ -1,58 +1,44 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 
-#include "support/store_view.h"
+#include "host/host_test_util.h"
+#include "support/store_test.h"
 
 using namespace kt::test;
 
 namespace {
 
-class ListTest : public ::testing::Test {
+class ListTest : public StoreTest {
 protected:
-    void SetUp() override { baseline_ = kt_host_store_bytes_in_use(); }
     void TearDown() override {
         for (int32_t &l : lists_)
             LSTD(&l);
-        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline_) << "word store blocks leaked";
+        StoreTest::TearDown();
     }
-    int32_t keep(int32_t l) {
+    int32_t hold(int32_t l) {
         lists_.push_back(l);
         return l;
     }
-    int64_t baseline_ = 0;
     std::vector<int32_t> lists_;
 };
 
-TEST_F(ListTest, CreationCapacityHasFloorOfTwo) {
+// A capacity of at least two; kind 1 lives in the permanent storage class.
+TEST_F(ListTest, CreationCapacityAndStorageClass) {
     struct Case {
-        int32_t asked, capacity;
-    } cases[] = {{0, 2}, {1, 2}, {2, 2}, {10, 10}, {-5, 2}};
+        int32_t asked, kind, capacity;
+    } cases[] = {{0, 1, 2}, {1, 0, 2}, {2, 2, 2}, {10, -1, 10}, {-5, 7, 2}};
     for (const Case &c : cases) {
-        int32_t kind = 7, l = 0;
-        int32_t r = LSTI(&c.asked, &kind, &l);
-        keep(l);
+        int32_t l = 0;
+        int32_t r = LSTI(&c.asked, &c.kind, &l);
+        hold(l);
         ASSERT_NE(l, 0);
         EXPECT_EQ(r, l);
         EXPECT_EQ(list_capacity(l), c.capacity) << "asked " << c.asked;
         EXPECT_EQ(list_count(l), 0);
-        EXPECT_EQ(list_kind(l), 7);
-    }
-}
-
-TEST_F(ListTest, StorageClassFollowsKind) {
-    for (int32_t kind : {1, 0, 2, -1}) {
-        int32_t cap = 4, l = 0;
-        LSTI(&cap, &kind, &l);
-        keep(l);
-        int32_t expected = kind == 1 ? 0 : -1;
-        EXPECT_EQ(kt_store_class(l, 4), expected) << "header, kind " << kind;
-        EXPECT_EQ(kt_store_class(kt_icell(l + 1), 4), expected) << "entries, kind " << kind;
+        EXPECT_EQ(list_kind(l), c.kind);
+        EXPECT_EQ(kt_store_class(l, 4), c.kind == 1 ? 0 : -1) << "header, kind " << c.kind;
+        EXPECT_EQ(kt_store_class(kt_icell(l + 1), 4), c.kind == 1 ? 0 : -1) << "entries, kind " << c.kind;
     }
 }
 
@@ -67,7 +53,7 @@ extern "C" int32_t lste_(const int32_t *list, const int32_t *value);
 // operation that needs no more room succeeds even then.
 TEST_F(ListTest, MatchesAVectorAndItsCapacityRulesUnderRefusals) {
     std::mt19937 rng(0x15e);
-    int32_t l = keep(make_list({})), other = keep(make_list({7, 8, 9}));
+    int32_t l = hold(make_list({})), other = hold(make_list({7, 8, 9}));
     std::vector<int32_t> model;
     int64_t capacity = 2;
     auto grown_by = [&](size_t n) {
@@ -146,19 +132,15 @@ TEST_F(ListTest, MatchesAVectorAndItsCapacityRulesUnderRefusals) {
     EXPECT_EQ(kt_host_store_check(), 0);
 }
 
-TEST_F(ListTest, ZeroListIsLeftAlone) {
-    int32_t zero = 0, v = 1;
+TEST_F(ListTest, DeleteClearsTheVariableAndZeroIsLeftAlone) {
+    int32_t l = make_list({1, 2, 3}), zero = 0, v = 1;
+    LSTD(&l);
+    EXPECT_EQ(l, 0);
     LSTT(&zero);
     LSTD(&zero);
     EXPECT_EQ(zero, 0);
     EXPECT_EQ(LSTE(&zero, &v), 0);
     EXPECT_EQ(LSTEA(&zero, &v, &v), 0);
-}
-
-TEST_F(ListTest, DeleteClearsTheVariable) {
-    int32_t l = make_list({1, 2, 3});
-    LSTD(&l);
-    EXPECT_EQ(l, 0);
 }
 
 class ListOutputTest : public ListTest {
@@ -176,8 +158,7 @@ protected:
 };
 
 TEST_F(ListOutputTest, PrintsTitleAndEntries) {
-    int32_t l = keep(make_list({3, -5, 70}));
-    int32_t e = keep(make_list({}));
+    int32_t l = hold(make_list({3, -5, 70})), e = hold(make_list({}));
     LSTO(&l, "values:", 7);
     LSTO(&e, "empty ", 6);
     EXPECT_STREQ(kt_host_output(), "values: 3 -5 70\nempty \n");
@@ -189,7 +170,7 @@ TEST_F(ListOutputTest, CalledPrintsAtMostTwentyNamesInItsLayout) {
         std::snprintf(name, sizeof name, "R%02d", i);
         kt_host_push_routine(name);
     }
-    std::string journal = ::testing::TempDir() + "kt_called_journal.txt";
+    kt_host_test::TempFile journal("called_journal");
     ASSERT_EQ(kt_host_journal(journal.c_str()), 0);
     int32_t n = 50;
     CALLED(&n);
@@ -202,17 +183,10 @@ TEST_F(ListOutputTest, CalledPrintsAtMostTwentyNamesInItsLayout) {
     expected += "         R09      R10      R11      R12      R13      R14      R15     \n";
     expected += "         R16      R17      R18      R19      R20     \n";
     EXPECT_EQ(kt_host_output(), expected);
-    std::ifstream in(journal);
-    std::stringstream got;
-    got << in.rdbuf();
-    EXPECT_EQ(got.str(), expected);
-    std::remove(journal.c_str());
-}
-
-TEST_F(ListOutputTest, CalledWithNothingWritesEmptyRecord) {
-    for (int32_t n : {0, -3}) {
+    EXPECT_EQ(kt_host_test::slurp(journal.path), expected);
+    for (int32_t none : {0, -3}) { // nothing to print: an empty record
         kt_host_clear_output();
-        CALLED(&n);
+        CALLED(&none);
         EXPECT_STREQ(kt_host_output(), "\n");
     }
 }

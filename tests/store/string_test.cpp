@@ -1,31 +1,14 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <memory>
 #include <random>
 
-#include "support/store_view.h"
+#include "support/store_test.h"
 
 using namespace kt::test;
 
 namespace {
 
-class StringTest : public ::testing::Test {
-protected:
-    void SetUp() override { baseline_ = kt_host_store_bytes_in_use(); }
-    void TearDown() override {
-        for (int32_t &s : strings_)
-            STRFS(&s);
-        EXPECT_EQ(kt_host_store_bytes_in_use(), baseline_) << "word store blocks leaked";
-    }
-    int32_t keep(int32_t s) {
-        strings_.push_back(s);
-        return s;
-    }
-    int32_t &kept(size_t i) { return strings_[i]; }
-    int64_t baseline_ = 0;
-    std::vector<int32_t> strings_;
-};
+using StringTest = StoreTest;
 
 // Allocates a small block so that the block before it cannot grow in place.
 struct Blocker {
@@ -147,16 +130,12 @@ TEST_F(StringTest, MatchesAStdStringUnderMovesAndRefusals) {
     EXPECT_EQ(kt_host_store_check(), 0);
 }
 
-TEST_F(StringTest, FreeClearsVariableAndIgnoresZero) {
-    int32_t s = make_string("x"), zero = 0;
+TEST_F(StringTest, FreeClearsTheVariableAndZeroIsLeftAlone) {
+    int32_t s = make_string("x"), zero = 0, copy = -1;
     STRFS(&s);
     EXPECT_EQ(s, 0);
     STRFS(&zero);
     EXPECT_EQ(zero, 0);
-}
-
-TEST_F(StringTest, DuplicateOfZeroIsZero) {
-    int32_t zero = 0, copy = -1;
     EXPECT_EQ(STRDUPR(&zero, &copy), 0);
     EXPECT_EQ(copy, 0);
 }

@@ -9,27 +9,6 @@ using namespace kt::text_test;
 
 namespace {
 
-struct Good {
-    std::string text;
-    double value;
-};
-
-// Ordinary numbers are checked against strtod on generated texts below;
-// these are the ends of the range and the sign of zero.
-TEST(CheckedReader, ReadsEngineeringNumbers) {
-    const Good cases[] = {
-        {"3.3ME", 3.3e6},   {"3.3M", 3.3e-3},  {"-0", -0.0},       {"1e400", HUGE_VAL},
-        {"-1e400", -HUGE_VAL}, {"1e-400", 0.0}, {"4.9406564584124654E-324", 4.9406564584124654e-324},
-        {"123456789012345678901234567890123456789012345678T", 1.23456789012345678901234567890123456789012345678e59},
-    };
-    for (const Good &c : cases) {
-        double v = -12345.0;
-        EXPECT_EQ(checked(c.text, v), 0) << c.text;
-        EXPECT_EQ(v, c.value) << c.text;
-        EXPECT_EQ(std::signbit(v), std::signbit(c.value)) << c.text;
-    }
-}
-
 TEST(CheckedReader, ExactAroundTheLimitsOfSmallNumbers) {
     // Mantissas near 2^53 and 19 digits, exponents near +-22 and beyond,
     // with and without scale words: every one must equal strtod's reading.
