@@ -98,12 +98,10 @@ TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
             std::vector<int32_t> a = keys;
             auto stk = with_stack(n, [&](int32_t *s) { QSORTI(a.data(), s, &n); });
             EXPECT_EQ(a, expect);
-            if (n > 0)
-                EXPECT_EQ(stk[0], n);
-            else
-                EXPECT_EQ(stk[0], kUnwritten) << "N < 1 writes nothing";
-            if (n <= 10) // one partition at most, and nothing pushed
+            EXPECT_EQ(stk[0], n > 0 ? n : kUnwritten) << "N < 1 writes nothing";
+            if (n <= 10) { // one partition at most, and nothing pushed
                 EXPECT_EQ(depth_used(stk), std::min(n, 1));
+            }
 
             std::vector<float> f = fkeys;
             with_stack(n, [&](int32_t *s) { QSORTS(f.data(), s, &n); });

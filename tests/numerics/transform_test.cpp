@@ -261,8 +261,9 @@ TEST_F(TransformTest, ContinuousPhaseJumpsAndZeros) {
         for (size_t i = 0; i < c.expect.size(); ++i) {
             EXPECT_NEAR(d[i], c.expect[i], 1e-12) << i;
             EXPECT_NEAR(dd[i], c.expect[i] * 180 / kPi, 1e-9) << i;
-            if (c.single)
+            if (c.single) {
                 EXPECT_NEAR(f[i], c.expect[i], 1e-5) << i;
+            }
         }
     }
 }
