@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "kt/text.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "kt/names.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "kt/text.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "kt/slot_list.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

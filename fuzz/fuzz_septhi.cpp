@@ -11,7 +11,7 @@
 #include "kt/host.h"
 #include "kt/iar.h"
 #include "kt/names.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

@@ -8,7 +8,7 @@
 #include "kt/host.h"
 #include "kt/text.h"
 #include "support/store_view.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "kt/text.h"
-#include "text/text_models.h"
+#include "text_checks.h"
 
 using namespace kt::text_test;
 

@@ -1,5 +1,6 @@
 // Plain models of the text routines, written from their documented
-// behaviour and shared by the tests and the fuzz targets; and Exact, which
+// behaviour and shared by the tests and the fuzz targets (which add their
+// own checks in fuzz/text_checks.h); and Exact, which
 // puts a text in a heap block of exactly its size so that the sanitizer
 // catches any read past it.
 #ifndef KT_TESTS_TEXT_TEXT_MODELS_H
@@ -14,26 +15,7 @@
 
 namespace kt::text_test {
 
-// The fuzz targets' check: a violated property ends the run.
-inline void require(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
 inline int32_t len(const std::string &s) { return static_cast<int32_t>(s.size()); }
-
-// A non-empty text of an optional minus, digits and at most one point:
-// what every reader must take at face value.
-inline bool plain_number(const std::string &s) {
-    size_t i = s[0] == '-' ? 1 : 0, digits = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        ++digits;
-    if (i < s.size() && s[i] == '.')
-        ++i;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-        ++digits;
-    return digits > 0 && i == s.size();
-}
 
 struct Exact {
     explicit Exact(const std::string &s) : bytes(new char[s.size() ? s.size() : 1]), n(len(s)) {
@@ -128,28 +110,6 @@ inline bool reference_abbreviation(const std::string &keyword, const std::string
         minimum = word.size();
     return text.size() >= minimum && text.size() <= keyword.size() &&
            same_ignoring_case(keyword.substr(0, text.size()), text);
-}
-
-// For a text the checking reader accepts: the same number as a literal for
-// strtod, the scale word at its end replaced by its exponent.
-inline std::string expanded_literal(const std::string &text) {
-    static const char *const words[][2] = {{"MEG", "E6"}, {"ME", "E6"}, {"MU", "E-6"}, {"A", "E-18"},
-                                           {"F", "E-15"}, {"P", "E-12"}, {"N", "E-9"}, {"U", "E-6"},
-                                           {"M", "E-3"},  {"K", "E3"},   {"G", "E9"},  {"T", "E12"}};
-    std::string s;
-    for (char c : text)
-        s += upper(c);
-    for (const auto &w : words) {
-        size_t k = std::strlen(w[0]);
-        if (s.size() > k && s.compare(s.size() - k, k, w[0]) == 0) {
-            s = s.substr(0, s.size() - k) + w[1];
-            break;
-        }
-    }
-    for (char &c : s)
-        if (c == 'D')
-            c = 'E';
-    return s;
 }
 
 } // namespace kt::text_test
