@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
+#include "common/abi.h"
+#include "common/fortran_text.h"
 #include "descriptor_io.h"
 #include "kt/host.h"
 

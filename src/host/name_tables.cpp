@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "kt/host.h"
 
 namespace {

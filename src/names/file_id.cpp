@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "../common/abi.h"
-#include "../text/ascii.h"
+#include "common/abi.h"
+#include "text/ascii.h"
 #include "kt/names.h"
 
 using kt::text::lower_ascii;

@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "kt/numerics.h"
 #include "kt/store.h"
 #include "magnitude.h"

@@ -8,8 +8,8 @@
 // By-name writes append an empty field when the name is not found.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

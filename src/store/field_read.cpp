@@ -19,9 +19,9 @@
 #include <string>
 #include <string_view>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
-#include "../common/fortran_text.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
+#include "common/fortran_text.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

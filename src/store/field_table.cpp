@@ -5,8 +5,8 @@
 // count every value cell holds a valid string, the values block holds
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

@@ -24,8 +24,8 @@
 #include <string_view>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
+#include "common/abi.h"
+#include "common/fortran_text.h"
 #include "field_record.h"
 #include "field_replace.h"
 #include "kt/fields.h"

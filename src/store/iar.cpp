@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

@@ -8,8 +8,8 @@
 // call; this file emits it for everyone else and holds its growth.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "kt/host.h"
 #include "kt/store.h"
 

@@ -8,7 +8,7 @@
 // operations, so elements above n cannot be checked.
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "kt/store.h"
 
 namespace {

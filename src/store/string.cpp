@@ -9,9 +9,9 @@
 // block must grow (by half as much again, which the store grants).
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
-#include "../common/poison.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
+#include "common/poison.h"
 #include "kt/host.h"
 #include "kt/store.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "fixed_text.h"
 #include "kt/system.h"
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "fixed_text.h"
 #include "kt/host.h"
 #include "kt/system.h"

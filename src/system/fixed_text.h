@@ -15,7 +15,7 @@
 #include <memory>
 #include <string_view>
 
-#include "../common/fortran_text.h"
+#include "common/fortran_text.h"
 #include "kt/host.h"
 
 namespace kt::system {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "kt/system.h"
 
 extern "C" {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
+#include "common/abi.h"
+#include "common/fortran_text.h"
 #include "ascii.h"
 #include "kt/text.h"
 

@@ -5,7 +5,7 @@
 // extension cut short by the end of the name is simply different.
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

@@ -6,8 +6,8 @@
 // separated by blanks only; S2SCN alone also treats a tab as white space.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
+#include "common/abi.h"
+#include "common/fortran_text.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

@@ -7,7 +7,7 @@
 // rejected at its first missing position, never read past.
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

@@ -7,7 +7,7 @@
 // non-match.
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

@@ -15,7 +15,7 @@
 // any length are read whole.
 #include <string>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "ascii.h"
 #include "decimal.h"
 #include "kt/slot_list.h"

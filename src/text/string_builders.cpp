@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/store.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
+#include "common/abi.h"
 #include "ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

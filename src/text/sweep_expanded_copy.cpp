@@ -8,8 +8,8 @@
 // status.
 #include <algorithm>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 #include "kt/sweep.h"

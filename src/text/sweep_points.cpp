@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/abi.h"
+#include "common/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "sweep_record.h"
