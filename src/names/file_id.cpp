@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/abi.h"
-#include "text/ascii.h"
+#include "common/ascii.h"
 #include "kt/names.h"
 
 using kt::text::lower_ascii;

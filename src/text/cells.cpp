@@ -6,7 +6,7 @@
 
 #include "common/abi.h"
 #include "common/fortran_text.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/text.h"
 
 using namespace kt::text;

@@ -8,7 +8,7 @@
 
 #include "common/abi.h"
 #include "common/fortran_text.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

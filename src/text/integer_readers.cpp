@@ -4,7 +4,7 @@
 // arithmetic, so an over-long number wraps modulo 2^32 as documented rather
 // than overflowing a signed integer.
 #include "common/abi.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/text.h"
 
 using namespace kt::text;

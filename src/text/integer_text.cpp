@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/text.h"
 
 using namespace kt::text;

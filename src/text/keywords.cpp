@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

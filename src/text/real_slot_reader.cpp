@@ -16,7 +16,7 @@
 #include <string>
 
 #include "common/abi.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "decimal.h"
 #include "kt/slot_list.h"
 #include "scale_words.h"

@@ -10,7 +10,7 @@
 
 #include "common/abi.h"
 #include "common/store_requester.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/store.h"
 #include "kt/text.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/abi.h"
-#include "ascii.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
 #include "word_string.h"

@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "packages/heap.h"
-#include "text/ascii.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "vhdl_internal.h"
 #include "vhdl_lexer.h"
