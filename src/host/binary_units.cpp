@@ -6,7 +6,7 @@
 // transfer (kt_host_unit_error tells why; the unit moves nothing more).
 // A failed MMREAD leaves nothing allocated.
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "store_requester.h"
 #include "kt/host.h"
 #include "units.h"
 

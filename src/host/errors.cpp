@@ -12,7 +12,7 @@
 #include "common/abi.h"
 #include "kt/host.h"
 #include "common/fortran_text.h"
-#include "common/hook_allocator.h"
+#include "hook_allocator.h"
 
 extern "C" const char KT_NO_MEMORY_TEXT[] = "NO_MEMORY - Memory exhausted - increase swap space!";
 

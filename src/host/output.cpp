@@ -20,7 +20,7 @@
 
 #include "common/abi.h"
 #include "common/fortran_text.h"
-#include "common/hook_allocator.h"
+#include "hook_allocator.h"
 #include "errors.h"
 #include "kt/host.h"
 #include "units.h"

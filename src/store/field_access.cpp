@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "common/fortran_text.h"
 #include "field_record.h"
 #include "kt/fields.h"

@@ -6,7 +6,7 @@
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

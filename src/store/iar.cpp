@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

@@ -4,7 +4,7 @@
 // A deep copy that cannot be completed frees the inner copies made so far
 // and the outer copy; elements still 0 are skipped when freeing.
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/store.h"
 

@@ -5,7 +5,7 @@
 // refuses anything that would break the sibling chains or close a cycle,
 // since a cycle would make every walk run forever.
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/store.h"

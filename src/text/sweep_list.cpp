@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "kt/text.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "common/store_requester.h"
+#include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "sweep_record.h"
