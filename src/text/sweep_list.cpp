@@ -13,7 +13,7 @@
 #include "kt/sweep.h"
 #include "kt/text.h"
 #include "sweep_record.h"
-#include "word_string.h"
+#include "store/word_string.h"
 
 using namespace kt::sweep;
 

@@ -5,8 +5,8 @@
 // resize_keeping() never loses the string: when the store refuses to
 // lengthen it, the string stays exactly as it was. (STRXS instead frees a
 // string it cannot grow.)
-#ifndef KT_SRC_TEXT_WORD_STRING_H
-#define KT_SRC_TEXT_WORD_STRING_H
+#ifndef KT_SRC_STORE_WORD_STRING_H
+#define KT_SRC_STORE_WORD_STRING_H
 
 #include <cstdint>
 
