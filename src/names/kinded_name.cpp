@@ -5,6 +5,7 @@
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/store.h"
+#include "store/word_string.h"
 
 namespace {
 
@@ -13,8 +14,8 @@ constexpr int32_t kIntSize = 4, kCells = 2;
 int32_t &kind_of(int32_t r) { return *kt_iptr(r + 1); }
 int32_t &name_of(int32_t r) { return *kt_iptr(r + 2); }
 
-int32_t name_length(int32_t s) { return s ? kt_icell(s + 2) : 0; }
-const char *name_chars(int32_t s) { return kt_cptr(kt_icell(s + 1) + 1); }
+int32_t name_length(int32_t s) { return s ? kt::store::string_length(s) : 0; }
+const char *name_chars(int32_t s) { return kt::store::string_chars(s); }
 
 struct Prefix {
     const char *text;

@@ -14,14 +14,15 @@
 #include "common/poison.h"
 #include "kt/host.h"
 #include "kt/store.h"
+#include "word_string.h"
 
 namespace {
 
 constexpr int32_t kIntSize = 4, kCharSize = 1, kHeaderCells = 2;
 
-int32_t &chars_of(int32_t s) { return *kt_iptr(s + 1); }
-int32_t &length_of(int32_t s) { return *kt_iptr(s + 2); }
-char *char_ptr(int32_t s, int32_t i) { return kt_cptr(chars_of(s) + i); }
+constexpr auto &chars_of = kt::store::string_block;
+constexpr auto &length_of = kt::store::string_length;
+constexpr auto &char_ptr = kt::store::string_chars;
 
 int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 

@@ -18,6 +18,7 @@
 #include "kt/text.h"
 #include "word_string.h"
 
+using namespace kt::store;
 using namespace kt::text;
 
 namespace {

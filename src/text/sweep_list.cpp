@@ -77,8 +77,8 @@ const void *items_at(int32_t data, int32_t kind) {
 int32_t nonneg(int32_t v) { return v < 0 ? 0 : v; }
 
 void print_string(int32_t s) {
-    int32_t n = kt::text::string_length(s);
-    OOCA(kt::text::string_chars(s), &n, n);
+    int32_t n = kt::store::string_length(s);
+    OOCA(kt::store::string_chars(s), &n, n);
 }
 
 void print_text(const char *text) { OOCS(text, static_cast<int32_t>(std::strlen(text))); }
