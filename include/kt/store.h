@@ -18,6 +18,7 @@
 
 #include "kt/abi.h"
 #include "kt/host.h"
+#include "kt/numerics.h" /* MATHC and CONSTI, for callers that look for them here */
 
 KT_BEGIN_C
 
@@ -179,17 +180,6 @@ KT_API int32_t SETISN(const int32_t *set, const int32_t *n);
 KT_API int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n);
 /** 1 when the sets agree on every bit set in mask, else 0. */
 KT_API int32_t SETEQM(const int32_t *a, const int32_t *b, const int32_t *mask, const int32_t *n);
-
-/* ---- shared constants ------------------------------------------------- */
-
-/** pi, 2 pi, pi/2, pi/4, 180/pi, e, sqrt 2, 1/sqrt 2. Zeros until CONSTI
- * (or c_consti) has run; the transforms of kt/numerics.h read it. */
-extern KT_API double MATHC[8];
-/// @{
-/** Fills MATHC; running it again changes nothing. */
-KT_API void CONSTI(void);
-KT_API void c_consti(void);
-/// @}
 
 KT_END_C
 

@@ -19,7 +19,6 @@
 
 #include "common/abi.h"
 #include "kt/numerics.h"
-#include "kt/store.h"
 #include "magnitude.h"
 
 using kt::numerics::has_phase;

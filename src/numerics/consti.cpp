@@ -9,7 +9,7 @@
 // each in its own data (copy relocations), and the two copies no longer
 // share storage; CONSTI therefore fills the block under both names.
 #include "common/abi.h"
-#include "kt/store.h"
+#include "kt/numerics.h"
 
 extern "C" {
 
