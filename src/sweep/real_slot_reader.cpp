@@ -17,9 +17,9 @@
 
 #include "common/abi.h"
 #include "common/ascii.h"
-#include "decimal.h"
+#include "text/decimal.h"
 #include "kt/slot_list.h"
-#include "scale_words.h"
+#include "text/scale_words.h"
 
 using namespace kt::text;
 
