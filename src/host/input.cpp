@@ -14,7 +14,7 @@
 
 #include "common/abi.h"
 #include "common/fortran_text.h"
-#include "descriptor_io.h"
+#include "buffered_descriptor.h"
 #include "kt/host.h"
 
 using kt::host::DescriptorReader;
