@@ -6,7 +6,7 @@
 
 #include "common/abi.h"
 #include "channel_table.h"
-#include "fixed_text.h"
+#include "fixed_text_copy.h"
 #include "kt/system.h"
 
 using kt::system::FixedText;

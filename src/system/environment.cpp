@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "common/abi.h"
-#include "fixed_text.h"
+#include "fixed_text_copy.h"
 #include "kt/system.h"
 
 using kt::system::FixedText;

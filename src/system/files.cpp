@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "common/abi.h"
-#include "fixed_text.h"
+#include "fixed_text_copy.h"
 #include "kt/host.h"
 #include "kt/system.h"
 
