@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "common/fortran_text.h"
 #include "hook_allocator.h"

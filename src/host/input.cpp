@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/fortran_text.h"
 #include "buffered_descriptor.h"
 #include "kt/host.h"

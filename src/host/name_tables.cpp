@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/fortran_text.h"
 #include "hook_allocator.h"
 #include "errors.h"

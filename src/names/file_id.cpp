@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "kt/names.h"
 

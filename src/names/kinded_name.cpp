@@ -1,7 +1,7 @@
 // Kinded name records: 2 integer cells, the kind and a word-store string
 // (0: none) that the record owns. A record is either complete or absent:
 // RSCIEA frees what it made when a store request is refused.
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/store.h"

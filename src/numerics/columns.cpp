@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 

@@ -4,7 +4,7 @@
 // the title and ":" on a line before them.
 #include <cstdint>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 

@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 #include "magnitude.h"
 

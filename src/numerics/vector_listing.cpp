@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 

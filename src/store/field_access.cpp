@@ -8,7 +8,7 @@
 // By-name writes append an empty field when the name is not found.
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "common/fortran_text.h"
 #include "field_record.h"

@@ -5,7 +5,7 @@
 // count every value cell holds a valid string, the values block holds
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "field_record.h"
 #include "kt/fields.h"

@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/fortran_text.h"
 #include "field_record.h"
 #include "field_replace.h"

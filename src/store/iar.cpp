@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"

@@ -7,7 +7,7 @@
 // not taken for the end of the records.
 #include <cerrno>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

@@ -8,7 +8,7 @@
 // call; this file emits it for everyone else and holds its growth.
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/store.h"

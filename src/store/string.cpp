@@ -9,7 +9,7 @@
 // block must grow (by half as much again, which the store grants).
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "common/poison.h"
 #include "kt/host.h"

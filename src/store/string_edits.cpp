@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

@@ -4,7 +4,7 @@
 // every other node keeps its parent, so its depth is still right. TRADD
 // refuses anything that would break the sibling chains or close a cycle,
 // since a cycle would make every walk run forever.
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "kt/tree.h"
 #include "tree_cells.h"

@@ -1,7 +1,7 @@
 // Tree walks that keep no state: each call takes the current node and
 // gives the next one, top-down (pre-order) or bottom-up (post-order).
 // A 0 current node gives 0.
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 

@@ -15,7 +15,7 @@
 // any length are read whole.
 #include <string>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "text/decimal.h"
 #include "kt/slot_list.h"

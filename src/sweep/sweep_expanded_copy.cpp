@@ -8,7 +8,7 @@
 // status.
 #include <algorithm>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/numerics.h"

@@ -7,7 +7,7 @@
 // refused block.
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"

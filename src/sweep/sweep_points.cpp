@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "host/store_requester.h"
 #include "kt/host.h"
 #include "kt/sweep.h"

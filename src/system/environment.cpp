@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "fixed_text_copy.h"
 #include "kt/system.h"
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "fixed_text_copy.h"
 #include "kt/host.h"
 #include "kt/system.h"

@@ -1,6 +1,6 @@
 // Elapsed-time measurement: start_time/get_time against one remembered
 // process time, and the "execution time=" line of DELTIME.
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/system.h"
 

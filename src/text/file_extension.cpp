@@ -5,7 +5,7 @@
 // extension cut short by the end of the name is simply different.
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

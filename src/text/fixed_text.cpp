@@ -6,7 +6,7 @@
 // separated by blanks only; S2SCN alone also treats a tab as white space.
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/fortran_text.h"
 #include "common/ascii.h"
 #include "kt/host.h"

@@ -7,7 +7,7 @@
 // non-match.
 #include <cstring>
 
-#include "common/abi.h"
+#include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"

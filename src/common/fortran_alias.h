@@ -3,8 +3,8 @@
 // Every upper-case entry is exported twice: under its own name and under the
 // lower-case name with a trailing underscore that a Fortran compiler emits
 // for a call. The alias is a second symbol for the same code, not a wrapper.
-#ifndef KT_SRC_COMMON_ABI_H
-#define KT_SRC_COMMON_ABI_H
+#ifndef KT_SRC_COMMON_FORTRAN_ALIAS_H
+#define KT_SRC_COMMON_FORTRAN_ALIAS_H
 
 #include "kt/abi.h"
 
