@@ -6,7 +6,6 @@
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"
-#include "kt/text.h"
 
 using namespace kt::store;
 

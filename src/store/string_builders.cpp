@@ -13,7 +13,6 @@
 #include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/store.h"
-#include "kt/text.h"
 #include "word_string.h"
 
 using namespace kt::store;

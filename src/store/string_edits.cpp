@@ -15,7 +15,7 @@
 #include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "kt/host.h"
-#include "kt/text.h"
+#include "kt/store.h"
 #include "word_string.h"
 
 using namespace kt::store;
