@@ -5,7 +5,7 @@
  * Every array belongs to the caller; nothing here allocates. Arrays are
  * passed as the address of their first element (element 1 of the Fortran
  * caller). Complex arrays hold real and imaginary parts interleaved.
- * Transforms read MATHC (kt/store.h): CONSTI must have run before them. */
+ * Transforms read MATHC: CONSTI must have run before them. */
 #ifndef KT_NUMERICS_H
 #define KT_NUMERICS_H
 
@@ -14,6 +14,17 @@
 #include "kt/abi.h"
 
 KT_BEGIN_C
+
+/* ---- shared constants ------------------------------------------------- */
+
+/** pi, 2 pi, pi/2, pi/4, 180/pi, e, sqrt 2, 1/sqrt 2. Zeros until CONSTI
+ * (or c_consti) has run; the transforms read it. */
+extern KT_API double MATHC[8];
+/// @{
+/** Fills MATHC; running it again changes nothing. */
+KT_API void CONSTI(void);
+KT_API void c_consti(void);
+/// @}
 
 /* ---- transforms -------------------------------------------------------
  * Codes: 1 magnitude, 2 dB, 3 phase (rad), 4 continuous phase (rad),

@@ -18,6 +18,7 @@
 
 #include "kt/abi.h"
 #include "kt/host.h"
+#include "kt/numerics.h" /* MATHC and CONSTI, for callers that look for them here */
 
 KT_BEGIN_C
 
@@ -97,6 +98,60 @@ KT_API int32_t STREA(const char *text, const int32_t *n, const int32_t *string, 
 /** Frees the string (0: nothing); *string becomes 0. */
 KT_API void STRFS(int32_t *string);
 
+/* ---- editing word-store strings in place ----------------------------- */
+
+/** Deletes characters from..to (to cut to the length); stores and returns
+ * the number deleted: 0 for string 0 or a from outside 1..to. */
+KT_API int32_t STRDLR(const int32_t *string, const int32_t *from, const int32_t *to, int32_t *count);
+/** Deletes every copy of ch[0]; stores and returns the number deleted (0
+ * for string 0). */
+KT_API int32_t STRDLC(const int32_t *string, const char *ch, int32_t *count, int32_t ch_len);
+/// @{
+/** Replaces every %{name} (name compared ignoring case) by the value; stores
+ * and returns the count. When the store refuses to lengthen the string it
+ * reports "strsub", leaves the string as it was and returns -1. */
+KT_API int32_t STRSUB(int32_t *string, const char *name, const char *value, int32_t *count, int32_t name_len,
+                      int32_t value_len);
+KT_API int32_t c_strsub(int32_t string, const char *name, const char *value, int32_t *count);
+/// @}
+/// @{
+/** Index of the string's character block; 0 for string 0. */
+KT_API int32_t STRAD(const int32_t *string);
+KT_API int32_t c_strad(int32_t string);
+/// @}
+/** Address of the string's first character; null for string 0. */
+KT_API char *cstrp(int32_t string);
+
+/* ---- string builders -------------------------------------------------- */
+/* Each returns the index of a new word-store string (UIXSTR: the extended
+ * one). A refused store request is reported with OSTORE; the builder then
+ * returns 0 (UIXSTR: the string unchanged). */
+
+/** A string of text(1..n); 0 when refused. */
+KT_API int32_t UIESTR(const char *text, const int32_t *n, int32_t text_len);
+/** A string of the whole text, trailing blanks dropped but never shorter
+ * than one character; 0 when refused. */
+KT_API int32_t UIMSTR(const char *text, int32_t text_len);
+/** A string of text(1..n), trailing blanks dropped as UIMSTR; 0 when refused. */
+KT_API int32_t UINSTR(const char *text, const int32_t *n, int32_t text_len);
+/** A string of the eight characters of a cell, trailing blanks dropped as
+ * UIMSTR; 0 when refused. */
+KT_API int32_t UIRSTR(const double *cell);
+/** A copy of the string; 0 for string 0 or when refused. */
+KT_API int32_t UICSTR(const int32_t *string);
+/** A string of the first min(n, length) characters of the string; 0 for
+ * string 0 or when refused. */
+KT_API int32_t UITSTR(const int32_t *string, const int32_t *n);
+/** A new string of the string's characters followed by the whole text
+ * (string 0: the text alone); the string itself is kept; 0 when refused. */
+KT_API int32_t UIASTR(const int32_t *string, const char *text, int32_t text_len);
+/** Appends text(1..n) to the string in place and returns its index (string
+ * 0: a new string of the text). When refused (reported) the string is
+ * returned unchanged. */
+KT_API int32_t UIXSTR(const int32_t *string, const char *text, const int32_t *n, int32_t text_len);
+/** Frees the string and clears the variable; returns 0. */
+KT_API int32_t UIDSTR(int32_t *string);
+
 /* ---- sets -------------------------------------------------------------
  * A set of capacity n is w = (n + 31) / 32 words of the caller; element e
  * is bit (e - 1) % 32 of word (e - 1) / 32 + 1. Whole-set operations act
@@ -125,17 +180,6 @@ KT_API int32_t SETISN(const int32_t *set, const int32_t *n);
 KT_API int32_t SETEQ(const int32_t *a, const int32_t *b, const int32_t *n);
 /** 1 when the sets agree on every bit set in mask, else 0. */
 KT_API int32_t SETEQM(const int32_t *a, const int32_t *b, const int32_t *mask, const int32_t *n);
-
-/* ---- shared constants ------------------------------------------------- */
-
-/** pi, 2 pi, pi/2, pi/4, 180/pi, e, sqrt 2, 1/sqrt 2. Zeros until CONSTI
- * (or c_consti) has run; the transforms of kt/numerics.h read it. */
-extern KT_API double MATHC[8];
-/// @{
-/** Fills MATHC; running it again changes nothing. */
-KT_API void CONSTI(void);
-KT_API void c_consti(void);
-/// @}
 
 KT_END_C
 

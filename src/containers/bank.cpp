@@ -7,7 +7,7 @@
 #include <climits>
 #include <iostream>
 
-#include "../common/poison.h"
+#include "common/poison.h"
 #include "kt/containers.h"
 
 namespace {

@@ -11,7 +11,7 @@
 // string_hash keeps its published value for the callers that compute it.
 #include <iostream>
 
-#include "../common/bucket_hash.h"
+#include "common/bucket_hash.h"
 #include "kt/containers_hash.h"
 
 // The value shares the last word with the cached hash: entries stay three words.

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../common/poison.h"
+#include "common/poison.h"
 #include "huge_map.h"
 
 namespace kt::host {

@@ -47,7 +47,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../common/poison.h"
+#include "common/poison.h"
 
 namespace kt::host {
 

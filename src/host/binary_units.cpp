@@ -5,8 +5,8 @@
 // file before the block was whole, 2 store refused, 3 the system failed the
 // transfer (kt_host_unit_error tells why; the unit moves nothing more).
 // A failed MMREAD leaves nothing allocated.
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "store_requester.h"
 #include "kt/host.h"
 #include "units.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
-#include "../common/fortran_text.h"
-#include "../common/hook_allocator.h"
+#include "common/fortran_text.h"
+#include "hook_allocator.h"
 
 extern "C" const char KT_NO_MEMORY_TEXT[] = "NO_MEMORY - Memory exhausted - increase swap space!";
 

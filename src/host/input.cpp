@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
-#include "descriptor_io.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
+#include "buffered_descriptor.h"
 #include "kt/host.h"
 
 using kt::host::DescriptorReader;

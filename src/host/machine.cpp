@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
 #include "kt/host.h"
 
 namespace {

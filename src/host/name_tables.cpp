@@ -16,8 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/hook_allocator.h"
+#include "common/fortran_alias.h"
+#include "host/hook_allocator.h"
 #include "errors.h"
 #include "kt/host.h"
 

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
-#include "../common/hook_allocator.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
+#include "hook_allocator.h"
 #include "errors.h"
 #include "kt/host.h"
 #include "units.h"

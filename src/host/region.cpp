@@ -22,7 +22,7 @@
 #include <cstring>
 #include <new>
 
-#include "../common/poison.h"
+#include "common/poison.h"
 #include "alloc_hook.h"
 #include "kt/host.h"
 #include "huge_map.h"

@@ -2,7 +2,7 @@
 // kt_stricmp; and the cell copy MOVEI4.
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "../common/hook_allocator.h"
+#include "hook_allocator.h"
 #include "kt/host.h"
 
 namespace kt::host {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "descriptor_io.h"
+#include "buffered_descriptor.h"
 
 namespace kt::host {
 

@@ -15,7 +15,7 @@
 
 #include "kt/host.h"
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "alloc_hook.h"
 #include "errors.h"
 

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string>
 
-#include "../common/abi.h"
-#include "../common/blank_trim.h"
-#include "../common/nonneg.h"
-#include "../text/ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
+#include "common/blank_trim.h"
+#include "common/nonneg.h"
 #include "kt/names.h"
 
 using kt::nonneg;

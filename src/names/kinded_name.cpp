@@ -1,12 +1,13 @@
 // Kinded name records: 2 integer cells, the kind and a word-store string
 // (0: none) that the record owns. A record is either complete or absent:
 // RSCIEA frees what it made when a store request is refused.
-#include "../common/abi.h"
-#include "../common/cells.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "common/cells.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/store.h"
+#include "store/word_string.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ constexpr int32_t kCells = 2;
 int32_t &kind_of(int32_t r) { return *kt_iptr(r + 1); }
 int32_t &name_of(int32_t r) { return *kt_iptr(r + 2); }
 
-int32_t name_length(int32_t s) { return s ? kt_icell(s + 2) : 0; }
-const char *name_chars(int32_t s) { return kt_cptr(kt_icell(s + 1) + 1); }
+int32_t name_length(int32_t s) { return s ? kt::store::string_length(s) : 0; }
+const char *name_chars(int32_t s) { return kt::store::string_chars(s); }
 
 struct Prefix {
     const char *text;

@@ -5,7 +5,7 @@
 // cutting what does not fit.
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/names.h"
 
 namespace {

@@ -6,8 +6,8 @@
 // complete record or 0 and nothing is left behind. Only the first broken
 // sequence rule is reported; reading still goes on to the end, where a
 // later syntax error gives 0 without another message.
-#include "../common/abi.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 #include "kt/iar.h"
 #include "kt/names.h"

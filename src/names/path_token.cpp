@@ -2,7 +2,7 @@
 // call. SEPTH1 and kt_path_token_read keep nothing between calls;
 // kt_path_next keeps what its walk has seen ahead in the caller's
 // kt_path_reader.
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "path_token.h"
 
 extern "C" {

@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "../text/ascii.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/text.h"

@@ -2,7 +2,7 @@
 // compare by value, so 0.0 equals -0.0 and a NaN equals nothing.
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 
 namespace {

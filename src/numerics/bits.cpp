@@ -7,7 +7,7 @@
 // which never ended for n above 2^30.
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 
 namespace {

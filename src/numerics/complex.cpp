@@ -11,7 +11,7 @@
 #include <complex>
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 #include "magnitude.h"
 

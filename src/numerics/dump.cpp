@@ -4,8 +4,8 @@
 // the title and ":" on a line before them.
 #include <cstdint>
 
-#include "../common/abi.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 
 extern "C" {

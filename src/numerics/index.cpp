@@ -9,7 +9,7 @@
 // searches of an empty table find nothing (0).
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 
 namespace {

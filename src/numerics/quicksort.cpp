@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 #include "quicksort.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 
 namespace {

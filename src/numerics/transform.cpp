@@ -17,9 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
-#include "kt/store.h"
 #include "magnitude.h"
 
 using kt::numerics::has_phase;

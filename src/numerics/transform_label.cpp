@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
 #include "kt/numerics.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "../common/abi.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 #include "kt/numerics.h"
 

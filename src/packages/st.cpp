@@ -11,7 +11,7 @@
 // chains of about one entry, whatever the bins' density.
 #include <climits>
 
-#include "../common/bucket_hash.h"
+#include "common/bucket_hash.h"
 #include "heap.h"
 #include "kt/st.h"
 #include "low_strhash.h"

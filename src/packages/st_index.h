@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "../common/bucket_hash.h"
+#include "common/bucket_hash.h"
 #include "kt/st.h"
 
 namespace kt::packages {

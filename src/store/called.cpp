@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/store.h"
 

@@ -8,10 +8,10 @@
 // By-name writes append an empty field when the name is not found.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/cells.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "common/cells.h"
+#include "host/host_calls.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

@@ -2,13 +2,12 @@
 // the address of a string's first character (cstrp) instead of its index.
 // The word store never moves, so an address stays valid while the string
 // lives, that is until the value is replaced or the table freed.
-#include "../common/cells.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
+#include "host/store_requester.h"
+#include "common/cells.h"
+#include "host/host_calls.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"
-#include "kt/text.h"
 
 using namespace kt::store;
 

@@ -19,11 +19,11 @@
 #include <string>
 #include <string_view>
 
-#include "../common/abi.h"
-#include "../common/cells.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
-#include "../common/fortran_text.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "common/fortran_text.h"
+#include "common/cells.h"
+#include "host/host_calls.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

@@ -11,8 +11,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../common/c_text.h"
+#include "common/c_text.h"
 #include "kt/host.h"
+#include "word_string.h"
 
 namespace kt::store {
 
@@ -24,11 +25,6 @@ inline int32_t &values_block(int32_t t, int32_t k) { return *kt_iptr(field_recor
 inline int32_t &value_cell(int32_t t, int32_t k, int32_t j) { return *kt_iptr(values_block(t, k) + j); }
 
 inline bool valid_field(int32_t t, int32_t k) { return t != 0 && k >= 1 && k <= field_count(t); }
-
-// The text of a word-store string (header cells: character block, length).
-inline std::string_view string_view_of(int32_t s) {
-    return {kt_cptr(kt_icell(s + 1) + 1), static_cast<size_t>(kt_icell(s + 2))};
-}
 
 // A field name as lookups and CFZFLD take it: the text up to its first
 // blank, or the whole text when it has none or begins with one.

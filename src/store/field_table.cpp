@@ -5,10 +5,10 @@
 // count every value cell holds a valid string, the values block holds
 // exactly `count` cells (or is 0 with count 0), and every block the table
 // no longer names has been freed.
-#include "../common/abi.h"
-#include "../common/cells.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "common/cells.h"
+#include "host/host_calls.h"
 #include "field_record.h"
 #include "kt/fields.h"
 #include "kt/store.h"

@@ -24,9 +24,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
+#include "host/host_calls.h"
 #include "field_record.h"
 #include "field_replace.h"
 #include "kt/fields.h"

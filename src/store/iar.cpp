@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "../common/abi.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "host/host_calls.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

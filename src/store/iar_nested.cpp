@@ -3,8 +3,8 @@
 //
 // A deep copy that cannot be completed frees the inner copies made so far
 // and the outer copy; elements still 0 are skipped when freeing.
-#include "../common/abi.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

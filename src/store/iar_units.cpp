@@ -7,8 +7,8 @@
 // not taken for the end of the records.
 #include <cerrno>
 
-#include "../common/abi.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "host/host_calls.h"
 #include "iar_cells.h"
 #include "kt/iar.h"
 

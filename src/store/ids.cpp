@@ -1,6 +1,6 @@
 // Identification stamps: word 1 names the host build, word 2 the layout
 // version of stored records.
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/iar.h"
 

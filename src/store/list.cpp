@@ -8,12 +8,12 @@
 // call; this file emits it for everyone else and holds its growth.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/cells.h"
-#include "../common/headed_block.h"
-#include "../common/host_calls.h"
-#include "../common/nonneg.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "common/cells.h"
+#include "host/headed_block.h"
+#include "host/host_calls.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 #include "kt/store.h"
 

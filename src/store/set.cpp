@@ -8,7 +8,7 @@
 // operations, so elements above n cannot be checked.
 #include <cstdint>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/store.h"
 
 namespace {

@@ -9,15 +9,16 @@
 // block must grow (by half as much again, which the store grants).
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/cells.h"
-#include "../common/headed_block.h"
-#include "../common/host_calls.h"
-#include "../common/nonneg.h"
-#include "../common/store_requester.h"
-#include "../common/poison.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "common/poison.h"
+#include "common/cells.h"
+#include "host/headed_block.h"
+#include "host/host_calls.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 #include "kt/store.h"
+#include "word_string.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ using kt::kIntSize;
 using kt::nonneg;
 constexpr int32_t kHeaderCells = 2;
 
-int32_t &chars_of(int32_t s) { return *kt_iptr(s + 1); }
-int32_t &length_of(int32_t s) { return *kt_iptr(s + 2); }
-char *char_ptr(int32_t s, int32_t i) { return kt_cptr(chars_of(s) + i); }
+constexpr auto &chars_of = kt::store::string_block;
+constexpr auto &length_of = kt::store::string_length;
+constexpr auto &char_ptr = kt::store::string_chars;
 
 // Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two words that
 // may overlap, reading both before writing either.

@@ -2,7 +2,7 @@
 #ifndef KT_SRC_STORE_TREE_CELLS_H
 #define KT_SRC_STORE_TREE_CELLS_H
 
-#include "../common/cells.h"
+#include "common/cells.h"
 #include "kt/host.h"
 
 namespace kt::tree {

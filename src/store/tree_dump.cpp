@@ -1,6 +1,6 @@
 // TRDMP: five labelled lines per node, in top-down order from the given
 // node until the unbounded walk ends.
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 

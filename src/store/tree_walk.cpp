@@ -1,8 +1,8 @@
 // Tree walks that keep no state: each call takes the current node and
 // gives the next one, top-down (pre-order) or bottom-up (post-order).
 // A 0 current node gives 0.
-#include "../common/abi.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "host/host_calls.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/system.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // 3..13 September 1752 not existing).
 #include "calendar.h"
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/system.h"
 

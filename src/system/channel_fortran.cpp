@@ -4,9 +4,9 @@
 // copy can be made the entry answers -2, never a handle or a count.
 #include <algorithm>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "channel_table.h"
-#include "fixed_text.h"
+#include "fixed_text_copy.h"
 #include "kt/system.h"
 
 using kt::system::FixedText;

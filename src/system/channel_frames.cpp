@@ -13,7 +13,7 @@
 
 #include "channel_table.h"
 #include "channel_trace.h"
-#include "descriptor_io.h"
+#include "channel_io.h"
 #include "kt/system.h"
 
 namespace kt::system {

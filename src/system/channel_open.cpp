@@ -9,7 +9,7 @@
 
 #include "channel_table.h"
 #include "channel_trace.h"
-#include "descriptor_io.h"
+#include "channel_io.h"
 #include "kt/host.h"
 #include "kt/system.h"
 

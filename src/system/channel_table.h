@@ -23,7 +23,7 @@
 #include <cstdint>
 
 #include "channel_framing.h"
-#include "descriptor_io.h"
+#include "channel_io.h"
 
 namespace kt::system {
 

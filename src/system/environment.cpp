@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../common/abi.h"
-#include "fixed_text.h"
+#include "common/fortran_alias.h"
+#include "fixed_text_copy.h"
 #include "kt/system.h"
 
 using kt::system::FixedText;

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "../common/abi.h"
-#include "fixed_text.h"
+#include "common/fortran_alias.h"
+#include "fixed_text_copy.h"
 #include "kt/host.h"
 #include "kt/system.h"
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/system.h"
 
 extern "C" {

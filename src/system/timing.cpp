@@ -1,7 +1,7 @@
 // Elapsed-time measurement: start_time/get_time against one remembered
 // process time, and the "execution time=" line of DELTIME.
-#include "../common/abi.h"
-#include "../common/host_calls.h"
+#include "common/fortran_alias.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 #include "kt/system.h"
 

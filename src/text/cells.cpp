@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "../common/abi.h"
-#include "../common/fortran_text.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
+#include "common/ascii.h"
 #include "kt/text.h"
 
 using namespace kt::text;

@@ -18,8 +18,8 @@
 // An accepted text is converted once, the scale word taken as a power of
 // ten: the value is the double nearest to the number written. Nothing is
 // copied, so no text can overrun a working buffer.
-#include "../common/abi.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
 #include "decimal.h"
 #include "kt/text.h"
 #include "scale_words.h"

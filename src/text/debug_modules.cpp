@@ -13,7 +13,7 @@
 // one array.
 #include <cstring>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

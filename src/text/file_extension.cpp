@@ -5,9 +5,9 @@
 // extension cut short by the end of the name is simply different.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/blank_trim.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
+#include "common/blank_trim.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

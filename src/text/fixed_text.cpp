@@ -6,10 +6,10 @@
 // separated by blanks only; S2SCN alone also treats a tab as white space.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/blank_trim.h"
-#include "../common/fortran_text.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/fortran_text.h"
+#include "common/ascii.h"
+#include "common/blank_trim.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

@@ -7,8 +7,8 @@
 // rejected at its first missing position, never read past.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

@@ -3,8 +3,8 @@
 // All three take an optional leading sign and accumulate in unsigned 32-bit
 // arithmetic, so an over-long number wraps modulo 2^32 as documented rather
 // than overflowing a signed integer.
-#include "../common/abi.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
 #include "kt/text.h"
 
 using namespace kt::text;

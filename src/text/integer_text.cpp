@@ -6,8 +6,8 @@
 // so the most negative value formats as -2147483648.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
 #include "kt/text.h"
 
 using namespace kt::text;

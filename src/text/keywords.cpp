@@ -7,9 +7,9 @@
 // non-match.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/c_text.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
+#include "common/c_text.h"
 #include "kt/host.h"
 #include "kt/text.h"
 

@@ -15,8 +15,8 @@
 //
 // The working text is never built: the parts of that prefix are found in
 // the caller's text, so texts of any length are read whole.
-#include "../common/abi.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
 #include "decimal.h"
 #include "kt/text.h"
 #include "scale_words.h"

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "../packages/heap.h"
+#include "packages/heap.h"
 #include "kt/vhdl.h"
 
 namespace kt::vhdl {

@@ -7,8 +7,8 @@
 // when it cannot.
 #include <cstring>
 
-#include "../packages/heap.h"
-#include "../text/ascii.h"
+#include "packages/heap.h"
+#include "common/ascii.h"
 #include "kt/vhdl.h"
 #include "vhdl_internal.h"
 

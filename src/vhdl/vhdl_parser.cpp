@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../packages/heap.h"
-#include "../text/ascii.h"
+#include "packages/heap.h"
+#include "common/ascii.h"
 #include "kt/host.h"
 #include "vhdl_internal.h"
 #include "vhdl_lexer.h"

@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../packages/heap.h"
-#include "../packages/low_strhash.h"
+#include "packages/heap.h"
+#include "packages/low_strhash.h"
 #include "kt/host.h"
 #include "vhdl_internal.h"
 

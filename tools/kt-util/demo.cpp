@@ -16,6 +16,7 @@
 #include "kt/host.h"
 #include "kt/store.h"
 #include "options.h"
+#include "store/word_string.h"
 
 namespace ktutil {
 namespace {
@@ -66,7 +67,7 @@ bool read_words(const std::string &path, int32_t &list, int32_t &joined) {
     return ok;
 }
 
-std::string text_of(int32_t s, int32_t n) { return std::string(kt_cptr(kt_icell(s + 1) + 1), static_cast<size_t>(n)); }
+std::string text_of(int32_t s, int32_t n) { return std::string(kt::store::string_chars(s), static_cast<size_t>(n)); }
 
 int demo_store(const std::string &dir) {
     int64_t baseline = kt_host_store_bytes_in_use();
@@ -80,7 +81,7 @@ int demo_store(const std::string &dir) {
         LSTO(&list, "string indices:", 15);
         say("entries " + std::to_string(kt_icell(list + 2)) + ", capacity " + std::to_string(kt_icell(list + 3)) +
             " (grown by doubling from 2)");
-        say("joined: " + text_of(joined, kt_icell(joined + 2)));
+        say("joined: " + text_of(joined, kt::store::string_length(joined)));
         LSTA(&list, &list);
         LSTO(&list, "list appended to itself:", 24);
         const int32_t three = 3, start = 0;

@@ -17,6 +17,7 @@
 #include "kt/text.h"
 #include "options.h"
 #include "progress.h"
+#include "store/word_string.h"
 #include "wording.h"
 
 namespace ktutil {
@@ -37,7 +38,7 @@ int32_t text_string(const std::string &text) {
     return s;
 }
 
-std::string string_text(int32_t s) { return std::string(cstrp(s), static_cast<size_t>(kt_icell(s + 2))); }
+std::string string_text(int32_t s) { return std::string(kt::store::string_view_of(s)); }
 
 // A sweep list of the kind with the items (reals, or strings for names),
 // copied by LPIE from a block of ours.

@@ -6,8 +6,8 @@
 // caller called, and the one to look for in a leak) and the previous value
 // comes back at the end of the scope. Entries set it only on the paths that
 // make new blocks: a block keeps its tag when resized, so growth needs none.
-#ifndef KT_SRC_COMMON_STORE_REQUESTER_H
-#define KT_SRC_COMMON_STORE_REQUESTER_H
+#ifndef KT_SRC_HOST_STORE_REQUESTER_H
+#define KT_SRC_HOST_STORE_REQUESTER_H
 
 #include "kt/host.h"
 

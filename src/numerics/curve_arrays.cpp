@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/numerics.h"
 
 extern "C" {

@@ -6,8 +6,8 @@
 // c_ twins would tag blocks under another name). The store helpers answer
 // true when the request was granted; a refused request leaves the index as
 // it was.
-#ifndef KT_SRC_COMMON_HOST_CALLS_H
-#define KT_SRC_COMMON_HOST_CALLS_H
+#ifndef KT_SRC_HOST_HOST_CALLS_H
+#define KT_SRC_HOST_HOST_CALLS_H
 
 #include <cstdint>
 #include <string_view>

@@ -8,16 +8,16 @@
 #include <cstring>
 #include <string>
 
-#include "../common/abi.h"
-#include "../common/blank_trim.h"
-#include "../common/nonneg.h"
-#include "../common/store_requester.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "common/ascii.h"
+#include "common/blank_trim.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 #include "kt/store.h"
-#include "kt/text.h"
 #include "word_string.h"
 
+using namespace kt::store;
 using kt::nonneg;
 using namespace kt::text;
 

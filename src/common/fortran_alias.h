@@ -4,8 +4,8 @@
 // lower-case name with a trailing underscore that a Fortran compiler emits
 // for a call. The alias is a second symbol for the same code, not a wrapper.
 // A use is a declaration and ends in `;` like one.
-#ifndef KT_SRC_COMMON_ABI_H
-#define KT_SRC_COMMON_ABI_H
+#ifndef KT_SRC_COMMON_FORTRAN_ALIAS_H
+#define KT_SRC_COMMON_FORTRAN_ALIAS_H
 
 #include "kt/abi.h"
 

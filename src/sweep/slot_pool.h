@@ -1,13 +1,13 @@
 // The fixed pools of ten slots behind the real and string slot lists, and
 // what happens when one overflows.
-#ifndef KT_SRC_TEXT_SLOT_POOL_H
-#define KT_SRC_TEXT_SLOT_POOL_H
+#ifndef KT_SRC_SWEEP_SLOT_POOL_H
+#define KT_SRC_SWEEP_SLOT_POOL_H
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "../common/host_calls.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 
 namespace kt::text {

@@ -7,15 +7,15 @@
 // refused block.
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/host_calls.h"
-#include "../common/nonneg.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "host/host_calls.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "kt/text.h"
 #include "sweep_record.h"
-#include "word_string.h"
+#include "store/word_string.h"
 
 using kt::nonneg;
 using namespace kt::sweep;
@@ -75,8 +75,8 @@ const void *items_at(int32_t data, int32_t kind) {
 }
 
 void print_string(int32_t s) {
-    int32_t n = kt::text::string_length(s);
-    OOCA(kt::text::string_chars(s), &n, n);
+    int32_t n = kt::store::string_length(s);
+    OOCA(kt::store::string_chars(s), &n, n);
 }
 
 void print_real(double v) { OOD(&v); }

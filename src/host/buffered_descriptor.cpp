@@ -1,5 +1,5 @@
-// Buffered descriptors of the host's units and inputs; see descriptor_io.h.
-#include "descriptor_io.h"
+// Buffered descriptors of the host's units and inputs; see buffered_descriptor.h.
+#include "buffered_descriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

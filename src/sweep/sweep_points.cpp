@@ -9,9 +9,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "../common/abi.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
 #include "kt/sweep.h"
 #include "sweep_record.h"

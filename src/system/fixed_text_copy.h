@@ -7,16 +7,16 @@
 // zero stay as they were (channels send and receive them). The copy comes
 // from the host's refusable heap: a refused allocation leaves ok() false and
 // the entry must not go on.
-#ifndef KT_SRC_SYSTEM_FIXED_TEXT_H
-#define KT_SRC_SYSTEM_FIXED_TEXT_H
+#ifndef KT_SRC_SYSTEM_FIXED_TEXT_COPY_H
+#define KT_SRC_SYSTEM_FIXED_TEXT_COPY_H
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
-#include "../common/blank_trim.h"
-#include "../common/fortran_text.h"
+#include "common/fortran_text.h"
+#include "common/blank_trim.h"
 #include "kt/host.h"
 
 namespace kt::system {

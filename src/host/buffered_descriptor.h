@@ -6,8 +6,8 @@
 // failure sticks (error()): later transfers fail without touching the
 // descriptor, so nothing is read on past a gap and a written file never
 // gets a hole with more data behind it. Both classes own the descriptor.
-#ifndef KT_SRC_HOST_DESCRIPTOR_IO_H
-#define KT_SRC_HOST_DESCRIPTOR_IO_H
+#ifndef KT_SRC_HOST_BUFFERED_DESCRIPTOR_H
+#define KT_SRC_HOST_BUFFERED_DESCRIPTOR_H
 
 #include <cstddef>
 #include <cstdint>

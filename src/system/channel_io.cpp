@@ -1,5 +1,5 @@
 // Whole reads and writes on descriptors for the channels.
-#include "descriptor_io.h"
+#include "channel_io.h"
 
 #include <poll.h>
 #include <pthread.h>

@@ -2,8 +2,8 @@
 // library's and the host's own containers take memory through the one
 // refusable hook: a refused request throws std::bad_alloc, which each user
 // turns into the failure result its interface already has.
-#ifndef KT_SRC_COMMON_HOOK_ALLOCATOR_H
-#define KT_SRC_COMMON_HOOK_ALLOCATOR_H
+#ifndef KT_SRC_HOST_HOOK_ALLOCATOR_H
+#define KT_SRC_HOST_HOOK_ALLOCATOR_H
 
 #include <cstddef>
 #include <new>

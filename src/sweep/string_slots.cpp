@@ -3,7 +3,7 @@
 //
 // A slot holding -1 is free; before SLINIT every slot holds 0, in use with
 // no string, so nothing can be parked until SLINIT has run.
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/slot_list.h"
 #include "kt/text.h"
 #include "slot_pool.h"

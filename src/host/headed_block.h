@@ -5,12 +5,12 @@
 // header is given back, so a refused request leaves nothing behind. The
 // header is requested first, so requests are counted and tagged in the
 // same order whichever object is made.
-#ifndef KT_SRC_COMMON_HEADED_BLOCK_H
-#define KT_SRC_COMMON_HEADED_BLOCK_H
+#ifndef KT_SRC_HOST_HEADED_BLOCK_H
+#define KT_SRC_HOST_HEADED_BLOCK_H
 
 #include <cstdint>
 
-#include "cells.h"
+#include "common/cells.h"
 #include "host_calls.h"
 #include "kt/host.h"
 

@@ -4,7 +4,7 @@
 // A state cell per slot: -1 free, 1 in use. Before RLINIT no slot is free.
 // A negative handle reads its value negated, so a caller hands on the
 // negation of a parked value by negating the handle.
-#include "../common/abi.h"
+#include "common/fortran_alias.h"
 #include "kt/slot_list.h"
 #include "slot_pool.h"
 

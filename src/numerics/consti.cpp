@@ -8,8 +8,8 @@
 // of the same storage. A program that refers to both names gets a copy of
 // each in its own data (copy relocations), and the two copies no longer
 // share storage; CONSTI therefore fills the block under both names.
-#include "../common/abi.h"
-#include "kt/store.h"
+#include "common/fortran_alias.h"
+#include "kt/numerics.h"
 
 extern "C" {
 

@@ -5,12 +5,12 @@
 // range that holds fewer than three items reads the missing ones as 0, so
 // LPCHK rejects it and it has no points. A list without a data block has
 // no points whatever its count says.
-#ifndef KT_SRC_TEXT_SWEEP_RECORD_H
-#define KT_SRC_TEXT_SWEEP_RECORD_H
+#ifndef KT_SRC_SWEEP_SWEEP_RECORD_H
+#define KT_SRC_SWEEP_SWEEP_RECORD_H
 
 #include <cstdint>
 
-#include "../common/cells.h"
+#include "common/cells.h"
 #include "kt/host.h"
 
 namespace kt::sweep {

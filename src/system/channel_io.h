@@ -7,8 +7,8 @@
 // retried as if it were progress. Every read, write and close goes through
 // the host's guarded calls (kt_io_read, kt_io_writev, kt_io_close), so that
 // tests can break the descriptor under any one of them.
-#ifndef KT_SRC_SYSTEM_DESCRIPTOR_IO_H
-#define KT_SRC_SYSTEM_DESCRIPTOR_IO_H
+#ifndef KT_SRC_SYSTEM_CHANNEL_IO_H
+#define KT_SRC_SYSTEM_CHANNEL_IO_H
 
 #include <sys/uio.h>
 

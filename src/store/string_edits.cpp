@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "../common/abi.h"
-#include "../common/c_text.h"
-#include "../common/host_calls.h"
-#include "ascii.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
+#include "common/c_text.h"
+#include "host/host_calls.h"
 #include "kt/host.h"
-#include "kt/text.h"
+#include "kt/store.h"
 #include "word_string.h"
 
+using namespace kt::store;
 using namespace kt::text;
 
 namespace {

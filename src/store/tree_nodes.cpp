@@ -4,9 +4,9 @@
 // every other node keeps its parent, so its depth is still right. TRADD
 // refuses anything that would break the sibling chains or close a cycle,
 // since a cycle would make every walk run forever.
-#include "../common/abi.h"
-#include "../common/host_calls.h"
-#include "../common/store_requester.h"
+#include "common/fortran_alias.h"
+#include "host/store_requester.h"
+#include "host/host_calls.h"
 #include "kt/tree.h"
 #include "tree_cells.h"
 

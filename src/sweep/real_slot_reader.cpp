@@ -15,11 +15,11 @@
 // any length are read whole.
 #include <string>
 
-#include "../common/abi.h"
-#include "ascii.h"
-#include "decimal.h"
+#include "common/fortran_alias.h"
+#include "common/ascii.h"
+#include "text/decimal.h"
 #include "kt/slot_list.h"
-#include "scale_words.h"
+#include "text/scale_words.h"
 
 using namespace kt::text;
 

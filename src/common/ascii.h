@@ -1,8 +1,8 @@
 // Character helpers of the text routines. Only the 26 ASCII letters change
 // case and only the blank (code 32) pads fixed-length text, whatever the
 // locale says.
-#ifndef KT_SRC_TEXT_ASCII_H
-#define KT_SRC_TEXT_ASCII_H
+#ifndef KT_SRC_COMMON_ASCII_H
+#define KT_SRC_COMMON_ASCII_H
 
 #include <cstdint>
 #include <cstring>
