@@ -28,21 +28,6 @@ inline int32_t up_to_first_blank(const char *text, int32_t len) {
     return k;
 }
 
-// Length of a text without its trailing blanks.
-inline int32_t significant_length(const char *text, int32_t len) {
-    while (len > 0 && text[len - 1] == kBlank)
-        --len;
-    return len < 0 ? 0 : len;
-}
-
-// Length of a zero-terminated text of a c_ entry; a null text is empty.
-inline int32_t terminated_length(const char *text) {
-    if (!text)
-        return 0;
-    size_t n = std::strlen(text);
-    return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
-}
-
 } // namespace kt::text
 
 #endif
