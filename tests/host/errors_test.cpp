@@ -40,19 +40,30 @@ TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
         {"ER read", [] { int32_t n = 2004; ER(&n); }, 2004, "cannot open file for reading"},
         {"ER write", [] { int32_t n = 2007; ER(&n); }, 2007, "cannot open file for writing"},
         {"ER remove", [] { int32_t n = 2069; ER(&n); }, 2069, "cannot remove file"},
+        {"ER rename", [] { int32_t n = 2013; ER(&n); }, 2013, "cannot rename file"},
         {"c_ers null", [] { c_ers(2015, nullptr); }, 2015, "cannot remove file"},
         {"c_erss nulls", [] { c_erss(2023, nullptr, nullptr); }, 2023, "line too long"},
     };
+    // The log keeps every one in order, and the last is the one queried.
+    int32_t k = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        kt_host_reset_errors();
         char number[8];
         std::snprintf(number, sizeof number, "%04d", c.number);
         EXPECT_EQ(stderr_of(c.raise), "error " + std::string(number) + ": " + c.text + "\n");
-        ASSERT_EQ(kt_host_error_count(), 1);
-        EXPECT_EQ(kt_host_error_number(1), c.number);
-        EXPECT_EQ(kt_host_error_text(1), c.text);
+        ASSERT_EQ(kt_host_error_count(), ++k);
+        EXPECT_EQ(kt_host_error_number(k), c.number);
+        EXPECT_EQ(kt_host_error_text(k), c.text);
+        EXPECT_EQ(c_erquer("number"), c.number);
     }
+    EXPECT_EQ(kt_host_error_number(1), cases[0].number);
+    for (int32_t beyond : {0, -1, k + 1}) {
+        EXPECT_EQ(kt_host_error_number(beyond), 0) << beyond;
+        EXPECT_STREQ(kt_host_error_text(beyond), "") << beyond;
+    }
+    kt_host_reset_errors();
+    EXPECT_EQ(kt_host_error_count(), 0);
+    EXPECT_EQ(kt_host_error_number(1), 0);
 }
 
 TEST_F(Errors, TextsFromSeveralPartsKeepEveryPart) {
@@ -107,27 +118,6 @@ TEST_F(Errors, FallbackNamesTheActiveRoutinesInnermostFirst) {
     kt_host_pop_routine();
     kt_host_pop_routine();
     EXPECT_EQ(err, "internal error in INNER < OUTER\n");
-}
-
-TEST_F(Errors, LogKeepsOrderAndResets) {
-    EXPECT_EQ(stderr_of([] {
-                  int32_t n = 2013;
-                  ER(&n);
-                  c_ers(2015, "second");
-                  c_ers(2023, "third");
-              }),
-              "error 2013: cannot rename file\nerror 2015: second\nerror 2023: third\n");
-    ASSERT_EQ(kt_host_error_count(), 3);
-    EXPECT_EQ(kt_host_error_number(2), 2015);
-    EXPECT_STREQ(kt_host_error_text(3), "third");
-    EXPECT_EQ(c_erquer("number"), 2023);
-    for (int32_t k : {0, -1, 4}) {
-        EXPECT_EQ(kt_host_error_number(k), 0) << k;
-        EXPECT_STREQ(kt_host_error_text(k), "") << k;
-    }
-    kt_host_reset_errors();
-    EXPECT_EQ(kt_host_error_count(), 0);
-    EXPECT_EQ(kt_host_error_number(1), 0);
 }
 
 TEST_F(Errors, MessageIsBuiltFromOutputCalls) {
