@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "kt/host.h"
 
@@ -101,6 +102,7 @@ TEST_F(Errors, EriAppendsToThePendingError) {
 }
 
 TEST_F(Errors, UnknownOptionsAndBadBuffersAreRefused) {
+    c_ermore(); // no message is being built: nothing
     EXPECT_EQ(c_erseto("loud", 1), -1);
     EXPECT_EQ(c_erseto(nullptr, 1), -1);
     for (const char *option : {"colour", "", static_cast<const char *>(nullptr)})
@@ -159,6 +161,35 @@ TEST_F(Errors, SilencedErrorIsOnlyQueryable) {
     EXPECT_EQ(c_erseto("silent", 1), 0);
     EXPECT_EQ(c_erseto("silent", 0), 1);
     EXPECT_EQ(stderr_of([] { c_ers(2025, "loud again"); }), "error 2025: loud again\n");
+    c_erseto("silent", 1);
+    errno = ENOENT;
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(c_ersys(2015, nullptr), -1); }), "");
+    EXPECT_EQ(c_erquer("number"), 2015);
+    EXPECT_EQ(kt_host_error_count(), 2);
+}
+
+// Errors raised while memory is refused still print and log, from the room
+// kept ahead: each keeps its number, and its text or the start of it.
+TEST_F(Errors, UnderRefusalKeepTheirNumbersAndCutTheirTexts) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 12; ++i)
+        texts.push_back(std::string(300 * static_cast<size_t>(i + 1), static_cast<char>('a' + i)));
+    testing::internal::CaptureStderr();
+    kt_host_fail_alloc_after(0);
+    for (size_t i = 0; i < texts.size(); ++i)
+        c_ers(1000 + static_cast<int32_t>(i), texts[i].c_str());
+    c_erflsh();
+    kt_host_fail_alloc_after(-1);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    const int32_t count = kt_host_error_count();
+    EXPECT_GE(count, 1);
+    for (int32_t k = 1; k <= count; ++k) {
+        const std::string &full = texts[static_cast<size_t>(k - 1)];
+        const std::string kept = kt_host_error_text(k);
+        EXPECT_EQ(kt_host_error_number(k), 999 + k);
+        EXPECT_EQ(full.compare(0, kept.size(), kept), 0) << k;
+        EXPECT_NE(printed.find("error " + std::to_string(999 + k) + ": " + full.substr(0, 10)), std::string::npos) << k;
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/host_test_util.h"
+#include "kt/region.h"
 
 using namespace kt_host_test;
 
@@ -136,6 +137,9 @@ TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {
     EXPECT_EQ(name_at(1), "OUTER   ");
     kt_host_pop_routine();
     EXPECT_EQ(name_at(1), outside);
+    kt_host_push_routine(nullptr); // a routine without a name
+    EXPECT_EQ(name_at(1, 4), "    ");
+    kt_host_pop_routine();
 }
 
 TEST(Clocks, TimerAndCalendar) {
@@ -190,6 +194,45 @@ TEST(RefusableHeap, WindowsAndEmptyBlocks) {
     kt_host_free(a);
     kt_host_free(c);
     EXPECT_EQ(kt_host_alloc_live(), live);
+}
+
+// A request beyond any memory is refused, and only blocks that are live in
+// the region can be resized; the block asked about stays as it was.
+TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
+    const size_t huge = size_t{1} << 50;
+    for (PWSRegion *region : {new PWSRegion, PWS::GetMallocRegion()}) {
+        KT_Status status, alloc, grow, freed;
+        auto *a = static_cast<char *>(region->AllocMem(40, status));
+        auto *b = static_cast<char *>(region->AllocMem(40, status));
+        std::memset(a, 'a', 40);
+        EXPECT_EQ(region->AllocMem(huge, alloc), nullptr);
+        EXPECT_EQ(alloc.code, 1);
+        EXPECT_EQ(region->ResizeMem(a, 40, huge, grow), nullptr);
+        EXPECT_EQ(grow.code, 1);
+        EXPECT_EQ(std::string(a, 40), std::string(40, 'a'));
+        region->FreeMem(b, status);
+        if (!region->is_heap()) { // a freed heap block is gone, not merely free
+            EXPECT_EQ(region->ResizeMem(b, 40, 80, freed), nullptr);
+            EXPECT_EQ(freed.code, 2);
+        }
+        region->FreeMem(a, status);
+        EXPECT_EQ(status.code, 0);
+        if (!region->is_heap())
+            delete region;
+    }
+}
+
+// Element stores refuse counts whose bytes would pass INT_MAX and keep what
+// they had; a store without a region takes the heap region's.
+TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
+    Arr wide(1 << 20, nullptr, 0), plain(0, nullptr, 3);
+    EXPECT_EQ(wide.size(2), 2);
+    EXPECT_EQ(wide.size(4096), -1);
+    EXPECT_EQ(wide.size(), 2);
+    EXPECT_EQ(wide.nostore(), 1);
+    EXPECT_EQ(plain.size(3), 3); // one byte an element, room from the hint
+    EXPECT_EQ(plain.max_size(), 3);
+    EXPECT_EQ(plain.nostore(), 0);
 }
 
 TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {

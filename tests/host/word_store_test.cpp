@@ -261,6 +261,28 @@ TEST_F(WordStore, FreeingSomethingElseIsReportedAndHarmless) {
         release(*index, s);
 }
 
+// Only the index of a live block's first element, at its element size or
+// at another that lands on the same byte, names a block.
+TEST_F(WordStore, OnlyTheFirstElementOfALiveBlockNamesIt) {
+    const int32_t count = 10, four = 4, zero = 0;
+    int32_t index = 0, status = 0;
+    ASSERT_EQ(GSTORE(&count, &index, &four, &zero, &status), 0);
+    const struct {
+        int32_t index, elsize;
+        int64_t capacity; // 0: not a block
+    } rows[] = {
+        {index, 4, count}, {index * 4, 1, 4 * count}, {index / 2, 8, count / 2}, // payloads are 8-aligned
+        {0, 4, 0},         {-index, 4, 0},            {index + 1, 4, 0},
+        {index, 2, 0},     {INT32_MAX, 8, 0},         {INT32_MAX, 1, 0},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(kt_store_class(r.index, r.elsize), r.capacity ? 0 : 1) << r.index << "/" << r.elsize;
+        const int64_t capacity = kt_store_capacity(r.index, r.elsize);
+        EXPECT_TRUE(r.capacity ? capacity >= r.capacity : capacity == 0) << r.index << "/" << r.elsize << ": " << capacity;
+    }
+    EXPECT_EQ(FSTORE(&count, &index, &four), 0);
+}
+
 TEST_F(WordStore, RandomisedWorkloadKeepsEveryBlockIntact) {
     struct Live { int32_t id, index, elsize, count, sclass; };
     std::mt19937 rng(0x6b74);
@@ -406,6 +428,7 @@ TEST(Arena, CheckFindsEachKindOfDamage) {
         int word;
         uint32_t mask;
     } damages[] = {
+        {"a chunk's size", 2, kA, kFlip, 1, 48},
         {"the last chunk's size", 2, kTop, kFlip, 1, 8},
         {"the in-use flag of the chunk below", 3, kB, kFlip, 1, 2},
         {"a live chunk above a free one marked free", 4, kB, kFlip, 1, 1},
