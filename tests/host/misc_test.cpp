@@ -140,6 +140,8 @@ TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {
     kt_host_push_routine(nullptr); // a routine without a name
     EXPECT_EQ(name_at(1, 4), "    ");
     kt_host_pop_routine();
+    kt_host_pop_routine(); // on an empty chain: nothing
+    EXPECT_EQ(name_at(1), outside);
 }
 
 TEST(Clocks, TimerAndCalendar) {
