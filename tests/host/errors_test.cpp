@@ -1,5 +1,6 @@
 // Numbered errors: the line on standard error, the log, texts attached by
-// ERI or built by c_ermsg, and silenced errors that stay queryable.
+// ERI or built by c_ermsg, silenced errors that stay queryable, and errors
+// raised while memory is refused.
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -1,5 +1,6 @@
 // Text comparison and case mapping, cell moves, name tables, the machine
-// description, routine names, clocks, flags and the Fortran entry names.
+// description, routine names, clocks, flags, the refusable heap, region and
+// element-store limits, sockets and the Fortran entry names.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,6 @@
-// Line output: verbatim text, numbers that read back exactly, tabs, and
-// lines diverted into files through pushed units and the journal.
+// Line output: verbatim text, numbers that read back exactly, tabs, lines
+// diverted into files through pushed units and the journal, and what
+// refused memory or a failing standard output leave.
 #include <gtest/gtest.h>
 
 #include <cerrno>
