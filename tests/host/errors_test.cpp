@@ -1,11 +1,13 @@
 // Numbered errors: the line on standard error, the log, texts attached by
-// ERI or built by c_ermsg, and silenced errors that stay queryable.
+// ERI or built by c_ermsg, silenced errors that stay queryable, and errors
+// raised while memory is refused.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "kt/host.h"
 
@@ -40,19 +42,30 @@ TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
         {"ER read", [] { int32_t n = 2004; ER(&n); }, 2004, "cannot open file for reading"},
         {"ER write", [] { int32_t n = 2007; ER(&n); }, 2007, "cannot open file for writing"},
         {"ER remove", [] { int32_t n = 2069; ER(&n); }, 2069, "cannot remove file"},
+        {"ER rename", [] { int32_t n = 2013; ER(&n); }, 2013, "cannot rename file"},
         {"c_ers null", [] { c_ers(2015, nullptr); }, 2015, "cannot remove file"},
         {"c_erss nulls", [] { c_erss(2023, nullptr, nullptr); }, 2023, "line too long"},
     };
+    // The log keeps every one in order, and the last is the one queried.
+    int32_t k = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        kt_host_reset_errors();
         char number[8];
         std::snprintf(number, sizeof number, "%04d", c.number);
         EXPECT_EQ(stderr_of(c.raise), "error " + std::string(number) + ": " + c.text + "\n");
-        ASSERT_EQ(kt_host_error_count(), 1);
-        EXPECT_EQ(kt_host_error_number(1), c.number);
-        EXPECT_EQ(kt_host_error_text(1), c.text);
+        ASSERT_EQ(kt_host_error_count(), ++k);
+        EXPECT_EQ(kt_host_error_number(k), c.number);
+        EXPECT_EQ(kt_host_error_text(k), c.text);
+        EXPECT_EQ(c_erquer("number"), c.number);
     }
+    EXPECT_EQ(kt_host_error_number(1), cases[0].number);
+    for (int32_t beyond : {0, -1, k + 1}) {
+        EXPECT_EQ(kt_host_error_number(beyond), 0) << beyond;
+        EXPECT_STREQ(kt_host_error_text(beyond), "") << beyond;
+    }
+    kt_host_reset_errors();
+    EXPECT_EQ(kt_host_error_count(), 0);
+    EXPECT_EQ(kt_host_error_number(1), 0);
 }
 
 TEST_F(Errors, TextsFromSeveralPartsKeepEveryPart) {
@@ -90,6 +103,7 @@ TEST_F(Errors, EriAppendsToThePendingError) {
 }
 
 TEST_F(Errors, UnknownOptionsAndBadBuffersAreRefused) {
+    c_ermore(); // no message is being built: nothing
     EXPECT_EQ(c_erseto("loud", 1), -1);
     EXPECT_EQ(c_erseto(nullptr, 1), -1);
     for (const char *option : {"colour", "", static_cast<const char *>(nullptr)})
@@ -107,27 +121,6 @@ TEST_F(Errors, FallbackNamesTheActiveRoutinesInnermostFirst) {
     kt_host_pop_routine();
     kt_host_pop_routine();
     EXPECT_EQ(err, "internal error in INNER < OUTER\n");
-}
-
-TEST_F(Errors, LogKeepsOrderAndResets) {
-    EXPECT_EQ(stderr_of([] {
-                  int32_t n = 2013;
-                  ER(&n);
-                  c_ers(2015, "second");
-                  c_ers(2023, "third");
-              }),
-              "error 2013: cannot rename file\nerror 2015: second\nerror 2023: third\n");
-    ASSERT_EQ(kt_host_error_count(), 3);
-    EXPECT_EQ(kt_host_error_number(2), 2015);
-    EXPECT_STREQ(kt_host_error_text(3), "third");
-    EXPECT_EQ(c_erquer("number"), 2023);
-    for (int32_t k : {0, -1, 4}) {
-        EXPECT_EQ(kt_host_error_number(k), 0) << k;
-        EXPECT_STREQ(kt_host_error_text(k), "") << k;
-    }
-    kt_host_reset_errors();
-    EXPECT_EQ(kt_host_error_count(), 0);
-    EXPECT_EQ(kt_host_error_number(1), 0);
 }
 
 TEST_F(Errors, MessageIsBuiltFromOutputCalls) {
@@ -169,6 +162,35 @@ TEST_F(Errors, SilencedErrorIsOnlyQueryable) {
     EXPECT_EQ(c_erseto("silent", 1), 0);
     EXPECT_EQ(c_erseto("silent", 0), 1);
     EXPECT_EQ(stderr_of([] { c_ers(2025, "loud again"); }), "error 2025: loud again\n");
+    c_erseto("silent", 1);
+    errno = ENOENT;
+    EXPECT_EQ(stderr_of([] { EXPECT_EQ(c_ersys(2015, nullptr), -1); }), "");
+    EXPECT_EQ(c_erquer("number"), 2015);
+    EXPECT_EQ(kt_host_error_count(), 2);
+}
+
+// Errors raised while memory is refused still print and log, from the room
+// kept ahead: each keeps its number, and its text or the start of it.
+TEST_F(Errors, UnderRefusalKeepTheirNumbersAndCutTheirTexts) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 12; ++i)
+        texts.push_back(std::string(300 * static_cast<size_t>(i + 1), static_cast<char>('a' + i)));
+    testing::internal::CaptureStderr();
+    kt_host_fail_alloc_after(0);
+    for (size_t i = 0; i < texts.size(); ++i)
+        c_ers(1000 + static_cast<int32_t>(i), texts[i].c_str());
+    c_erflsh();
+    kt_host_fail_alloc_after(-1);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    const int32_t count = kt_host_error_count();
+    EXPECT_GE(count, 1);
+    for (int32_t k = 1; k <= count; ++k) {
+        const std::string &full = texts[static_cast<size_t>(k - 1)];
+        const std::string kept = kt_host_error_text(k);
+        EXPECT_EQ(kt_host_error_number(k), 999 + k);
+        EXPECT_EQ(full.compare(0, kept.size(), kept), 0) << k;
+        EXPECT_NE(printed.find("error " + std::to_string(999 + k) + ": " + full.substr(0, 10)), std::string::npos) << k;
+    }
 }
 
 } // namespace

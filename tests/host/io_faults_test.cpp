@@ -1,6 +1,8 @@
 // The I/O fault hook: each mode does what it says to the operation it hits
-// and to the ones after it, and an unarmed hook changes nothing.
+// and to the ones after it, on descriptors and on every stream call, and
+// an unarmed hook changes nothing.
 #include <gtest/gtest.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,62 +49,91 @@ TEST(IoFaults, DescriptorReadsInEachMode) {
         kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
         std::fclose(f);
     }
-}
-
-TEST(IoFaults, StreamWritesFlushAndClose) {
-    Disarm d;
-    TempFile t("iofault_write");
-    // Unarmed: the file is written whole.
-    FILE *f = std::fopen(t.c_str(), "wb");
-    ASSERT_EQ(kt_io_fwrite(f, "abc", 3), 3);
-    EXPECT_EQ(kt_io_fclose(f), 0);
-    EXPECT_EQ(slurp(t.path), "abc");
-
-    // A fault at the close's flush is a failed close, and the stream is gone.
-    f = std::fopen(t.c_str(), "wb");
-    ASSERT_EQ(kt_io_fwrite(f, "abc", 3), 3);
-    kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
-    EXPECT_EQ(kt_io_fclose(f), -1);
-    EXPECT_EQ(errno, EIO);
-
-    // A short write is a device that filled part-way.
-    f = std::fopen(t.c_str(), "wb");
+    // A short gathered write takes its bytes from the first part that has any.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    iovec parts[2] = {{const_cast<char *>("xyz"), 0}, {const_cast<char *>("abcd"), 4}};
     kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_SHORT);
-    EXPECT_EQ(kt_io_fwrite(f, "abcdef", 6), -1);
-    EXPECT_EQ(errno, ENOSPC);
-    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
-    EXPECT_EQ(kt_io_fclose(f), 0);
-    EXPECT_EQ(slurp(t.path), "abc");
-
-    // Only the kinds asked for are touched.
-    f = std::fopen(t.c_str(), "wb");
-    kt_host_fail_io_after(KT_IO_CLOSE, 0, KT_IO_FAIL);
-    EXPECT_EQ(kt_io_fwrite(f, "xy", 2), 2);
-    EXPECT_EQ(kt_io_fclose(f), -1);
-    EXPECT_EQ(slurp(t.path), "xy"); // the bytes landed; the close still failed
+    EXPECT_EQ(kt_io_writev(fds[1], parts, 2, 0), 2);
+    char got[4] = {};
+    EXPECT_EQ(read(fds[0], got, sizeof got), 2);
+    EXPECT_EQ(std::string(got, 2), "ab");
+    close(fds[0]);
+    close(fds[1]);
 }
 
-TEST(IoFaults, StreamReadsTellEndFromError) {
+enum Call { kRead, kWrite, kFlush, kClose, kCloseWithoutDescriptor };
+
+// One stream call with a fault armed at it (ops 0: none): its result, its
+// errno when it fails, and the file once the stream is closed unarmed.
+// Streams are of a scratch file holding "abcdefgh" unless a path is given;
+// write streams hold "xy" in their buffer when the call is made.
+TEST(IoFaults, EveryModeOnEveryStreamCall) {
     Disarm d;
-    TempFile t("iofault_fread");
-    spit(t.path, "hello");
-    FILE *f = std::fopen(t.c_str(), "rb");
-    char buf[16];
-    EXPECT_EQ(kt_io_fread(f, buf, 16), 5);
-    EXPECT_EQ(kt_io_fread(f, buf, 16), 0);
-    std::rewind(f);
-    kt_host_fail_io_after(KT_IO_READ, 0, KT_IO_FAIL);
-    EXPECT_EQ(kt_io_fread(f, buf, 16), -1);
-    EXPECT_EQ(kt_io_fread(f, buf, 16), -1); // a broken device stays broken
-    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
-    EXPECT_EQ(kt_io_fread(f, buf, 16), 5);
-    std::fclose(f);
-    // A directory opens as a stream but fails to read: an error, not an end.
-    FILE *dir = std::fopen("/", "r");
-    if (dir) {
-        EXPECT_EQ(kt_io_fread(dir, buf, 16), -1);
-        EXPECT_EQ(errno, EISDIR);
-        std::fclose(dir);
+    const struct {
+        const char *path, *mode;
+        int32_t ops, how;
+        Call call;
+        int64_t n, result;
+        int err;
+        const char *after; // null: not looked at
+    } rows[] = {
+        {nullptr, "rb", KT_IO_READ, KT_IO_FAIL, kRead, 8, -1, EIO, "abcdefgh"},
+        {nullptr, "rb", KT_IO_READ, KT_IO_EINTR, kRead, 8, -1, EINTR, "abcdefgh"},
+        {nullptr, "rb", KT_IO_READ, KT_IO_SHORT, kRead, 8, 4, 0, "abcdefgh"},
+        {nullptr, "rb", 0, 0, kRead, 0, 0, 0, "abcdefgh"},
+        {"/dev/null", "rb", 0, 0, kRead, 8, 0, 0, nullptr},
+        {"/", "r", 0, 0, kRead, 8, -1, EISDIR, nullptr}, // an error, not an end
+        {nullptr, "rb", 0, 0, kWrite, 8, -1, EBADF, "abcdefgh"},
+        {nullptr, "rb", 0, 0, kCloseWithoutDescriptor, 0, -1, EBADF, "abcdefgh"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_FAIL, kWrite, 8, -1, EIO, "xy"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_EINTR, kWrite, 8, -1, EINTR, "xy"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_SHORT, kWrite, 8, -1, ENOSPC, "xyabcd"},
+        {nullptr, "wb", 0, 0, kWrite, 0, 0, 0, "xy"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_FAIL, kFlush, 0, -1, EIO, "xy"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_SHORT, kFlush, 0, -1, EIO, "xy"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_EINTR, kFlush, 0, -1, EINTR, "xy"},
+        {"/dev/full", "wb", 0, 0, kFlush, 0, -1, ENOSPC, nullptr},
+        {nullptr, "wb", 0, 0, kClose, 0, 0, 0, "xy"},
+        // The bytes land whatever the close reports; an interrupted close
+        // cannot be retried, so it is EIO.
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_FAIL, kClose, 0, -1, EIO, "xy"},
+        {nullptr, "wb", KT_IO_WRITE, KT_IO_EINTR, kClose, 0, -1, EIO, "xy"},
+        {nullptr, "wb", KT_IO_CLOSE, KT_IO_FAIL, kClose, 0, -1, EIO, "xy"},
+        {nullptr, "wb", KT_IO_CLOSE, KT_IO_EINTR, kClose, 0, -1, EIO, "xy"},
+        {"/dev/full", "wb", 0, 0, kClose, 0, -1, ENOSPC, nullptr},
+    };
+    TempFile t("stream_faults");
+    for (const auto &r : rows) {
+        const std::string path = r.path ? r.path : t.path;
+        const std::string what = path + " " + r.mode + " call " + std::to_string(r.call) + " how " +
+                                 std::to_string(r.how) + " n " + std::to_string(r.n);
+        spit(t.path, "abcdefgh");
+        FILE *f = std::fopen(path.c_str(), r.mode);
+        ASSERT_NE(f, nullptr) << what;
+        if (r.mode[0] == 'w')
+            std::fwrite("xy", 1, 2, f);
+        if (r.call == kCloseWithoutDescriptor)
+            close(fileno(f));
+        kt_host_fail_io_after(r.ops, r.ops ? 0 : -1, r.how);
+        char buf[8] = {};
+        errno = 0;
+        const int64_t result = r.call == kRead    ? kt_io_fread(f, buf, r.n)
+                               : r.call == kWrite ? kt_io_fwrite(f, "abcdefgh", r.n)
+                               : r.call == kFlush ? kt_io_fflush(f)
+                                                  : kt_io_fclose(f);
+        const int err = errno;
+        kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+        if (r.call < kClose)
+            std::fclose(f);
+        EXPECT_EQ(result, r.result) << what;
+        EXPECT_EQ(r.result < 0 ? err : 0, r.err) << what;
+        EXPECT_EQ(std::string(buf, r.call == kRead && r.result > 0 ? static_cast<size_t>(r.result) : 0),
+                  r.call == kRead && r.result > 0 ? "abcd" : "")
+            << what;
+        if (r.after) {
+            EXPECT_EQ(slurp(t.path), r.after) << what;
+        }
     }
 }
 

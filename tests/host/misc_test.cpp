@@ -1,9 +1,11 @@
 // Text comparison and case mapping, cell moves, name tables, the machine
-// description, routine names, clocks, flags and the Fortran entry names.
+// description, routine names, clocks, flags, the refusable heap, region and
+// element-store limits, sockets and the Fortran entry names.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "host/host_test_util.h"
+#include "kt/region.h"
 
 using namespace kt_host_test;
 
@@ -52,20 +55,9 @@ TEST(TextOps, Movei4HandlesOverlap) {
     EXPECT_EQ(v, (std::vector<int32_t>{3, 4, 5, 6, 5, 6}));
 }
 
-TEST(NameTables, EachHandleNumbersNamesInOrderOfFirstEntry) {
-    const struct { int32_t table; const char *name; int32_t length, index; } entries[] = {
-        {910001, "alpha", 5, 1}, {910001, "Beta", 4, 2},     {910001, "alpha", 5, 1}, {910001, "ALPHA", 5, 3},
-        {910001, "alpha ", 6, 4}, {910001, "gammaXYZ", 5, 5}, {910001, "gamma", 5, 5}, {910002, "Beta", 4, 1},
-        {910002, "alpha", 5, 2}, {910001, "Beta", 4, 2}};
-    for (const auto &e : entries) {
-        int32_t index = -1;
-        EXPECT_EQ(STE(&e.table, e.name, &e.length, &index, static_cast<int32_t>(std::strlen(e.name))), e.index);
-        EXPECT_EQ(index, e.index) << e.table << " " << e.name << "/" << e.length;
-    }
-}
-
 // Enough names to grow the tables many times, among them names that share
-// long prefixes, differ only in case or length, or are empty; each must
+// long prefixes, differ only in case, length or a trailing blank, or are
+// empty, each passed with more characters after its length; each must
 // keep the index of its first entry, as a map of first entries says. Some
 // entries are made with memory refused after a few requests: a refused one
 // gives 0 with error 2012 and leaves the table as the map says.
@@ -77,12 +69,13 @@ TEST(NameTables, ManyNamesKeepTheIndexOfTheirFirstEntry) {
         int32_t table = 910010 + static_cast<int32_t>(rng() % 3);
         std::string name = std::string(rng() % 3 == 0 ? "a_common_prefix_of_the_name_" : "") +
                            std::to_string(rng() % 20000) + (rng() % 2 ? "X" : "x");
-        name.resize(rng() % 50 == 0 ? 0 : name.size());
+        name.resize(rng() % 50 == 0 ? 0 : name.size() + (rng() % 10 == 0 ? 1 : 0), ' ');
         int32_t len = static_cast<int32_t>(name.size()), index = 0;
         bool refusing = i % 7 == 0;
         if (refusing)
             kt_host_fail_alloc_after(static_cast<int32_t>(rng() % 3));
-        int32_t errors = kt_host_error_count(), got = STE(&table, name.data(), &len, &index, len);
+        const std::string passed = name + "Xy";
+        int32_t errors = kt_host_error_count(), got = STE(&table, passed.data(), &len, &index, len + 2);
         kt_host_fail_alloc_after(-1);
         if (got == 0) {
             ASSERT_TRUE(refusing) << table << " " << name;
@@ -158,6 +151,11 @@ TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {
     EXPECT_EQ(name_at(1), "OUTER   ");
     kt_host_pop_routine();
     EXPECT_EQ(name_at(1), outside);
+    kt_host_push_routine(nullptr); // a routine without a name
+    EXPECT_EQ(name_at(1, 4), "    ");
+    kt_host_pop_routine();
+    kt_host_pop_routine(); // on an empty chain: nothing
+    EXPECT_EQ(name_at(1), outside);
 }
 
 TEST(Clocks, TimerAndCalendar) {
@@ -186,6 +184,73 @@ TEST(Flags, InterruptAndDebug) {
     }
 }
 
+// The refusable heap: the counter's window, and blocks of no bytes that
+// still come and go as blocks.
+TEST(RefusableHeap, WindowsAndEmptyBlocks) {
+    const struct {
+        int32_t granted, refused;
+        const char *answers; // of kt_host_alloc_grant, in turn
+    } windows[] = {{1, 2, "10011"}, {0, -1, "000"}, {2, 0, "1111"}, {-1, 5, "111"}};
+    for (const auto &w : windows) {
+        kt_host_fail_alloc_window(w.granted, w.refused);
+        std::string got;
+        for (size_t k = 0; w.answers[k]; ++k)
+            got += kt_host_alloc_grant() ? '1' : '0';
+        EXPECT_EQ(got, w.answers) << w.granted << "/" << w.refused;
+        EXPECT_EQ(kt_host_alloc_refusals(), std::count(got.begin(), got.end(), '0'));
+    }
+    kt_host_fail_alloc_after(-1);
+    const int64_t live = kt_host_alloc_live();
+    void *a = kt_host_alloc(0), *c = kt_host_calloc(0, 8);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(c, nullptr);
+    a = kt_host_realloc(a, 0);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(kt_host_alloc_live(), live + 2);
+    kt_host_free(a);
+    kt_host_free(c);
+    EXPECT_EQ(kt_host_alloc_live(), live);
+}
+
+// A request beyond any memory is refused, and only blocks that are live in
+// the region can be resized; the block asked about stays as it was.
+TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
+    const size_t huge = size_t{1} << 50;
+    for (PWSRegion *region : {new PWSRegion, PWS::GetMallocRegion()}) {
+        KT_Status status, alloc, grow, freed;
+        auto *a = static_cast<char *>(region->AllocMem(40, status));
+        auto *b = static_cast<char *>(region->AllocMem(40, status));
+        std::memset(a, 'a', 40);
+        EXPECT_EQ(region->AllocMem(huge, alloc), nullptr);
+        EXPECT_EQ(alloc.code, 1);
+        EXPECT_EQ(region->ResizeMem(a, 40, huge, grow), nullptr);
+        EXPECT_EQ(grow.code, 1);
+        EXPECT_EQ(std::string(a, 40), std::string(40, 'a'));
+        region->FreeMem(b, status);
+        if (!region->is_heap()) { // a freed heap block is gone, not merely free
+            EXPECT_EQ(region->ResizeMem(b, 40, 80, freed), nullptr);
+            EXPECT_EQ(freed.code, 2);
+        }
+        region->FreeMem(a, status);
+        EXPECT_EQ(status.code, 0);
+        if (!region->is_heap())
+            delete region;
+    }
+}
+
+// Element stores refuse counts whose bytes would pass INT_MAX and keep what
+// they had; a store without a region takes the heap region's.
+TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
+    Arr wide(1 << 20, nullptr, 0), plain(0, nullptr, 3);
+    EXPECT_EQ(wide.size(2), 2);
+    EXPECT_EQ(wide.size(4096), -1);
+    EXPECT_EQ(wide.size(), 2);
+    EXPECT_EQ(wide.nostore(), 1);
+    EXPECT_EQ(plain.size(3), 3); // one byte an element, room from the hint
+    EXPECT_EQ(plain.max_size(), 3);
+    EXPECT_EQ(plain.nostore(), 0);
+}
+
 TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
     for (int32_t port : {-1, 65536}) {
         int32_t p = port;
@@ -211,23 +276,26 @@ TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
     close(fds[1]);
 }
 
+// Listeners on any or on a named address; an empty host name means this
+// machine, and a connection or accept may be made with no time limit.
 TEST(Sockets, LoopbackConnectionCarriesBytesAndAcceptTimesOut) {
-    int32_t port = 0;
-    int32_t listener = c_sfcrs(&port);
-    ASSERT_GE(listener, 0);
-    ASSERT_GT(port, 0);
-    EXPECT_EQ(c_sfacs(listener, 0.05), -4);
-    // An empty host name means this machine; no limit waits for the peer.
-    int32_t client = c_sfc2h("", port);
-    ASSERT_GE(client, 0);
-    int32_t server = c_sfacs(listener, -1.0);
-    ASSERT_GE(server, 0);
-    ASSERT_EQ(write(client, "ping", 4), 4);
-    char got[4] = {};
-    ASSERT_EQ(read(server, got, sizeof got), 4);
-    EXPECT_EQ(std::string(got, 4), "ping");
-    for (int32_t fd : {client, server, listener})
-        EXPECT_EQ(c_sfclds(fd), 0);
+    for (bool named : {false, true}) {
+        int32_t port = 0;
+        int32_t listener = named ? c_sfcrsa("127.0.0.1", &port) : c_sfcrs(&port);
+        ASSERT_GE(listener, 0);
+        ASSERT_GT(port, 0);
+        EXPECT_EQ(c_sfacs(listener, 0.05), -4);
+        int32_t client = named ? c_sfc2ht("127.0.0.1", port, -1.0) : c_sfc2h("", port);
+        ASSERT_GE(client, 0);
+        int32_t server = c_sfacs(listener, named ? 5.0 : -1.0);
+        ASSERT_GE(server, 0);
+        ASSERT_EQ(write(client, "ping", 4), 4);
+        char got[4] = {};
+        ASSERT_EQ(read(server, got, sizeof got), 4);
+        EXPECT_EQ(std::string(got, 4), "ping");
+        for (int32_t fd : {client, server, listener})
+            EXPECT_EQ(c_sfclds(fd), 0);
+    }
 }
 
 } // namespace

@@ -1,7 +1,9 @@
-// Line output: verbatim text, numbers that read back exactly, tabs, and
-// lines diverted into files through pushed units and the journal.
+// Line output: verbatim text, numbers that read back exactly, tabs, lines
+// diverted into files through pushed units and the journal, and what
+// refused memory or a failing standard output leave.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -76,6 +78,7 @@ TEST_F(Output, TextAndIntegersAreAppendedVerbatimAndWritten) {
     EXPECT_EQ(line([] { OOCS("ab  ", 4); OOCV("|cd", 3); OOC(" e", 2); OOCS("no", 0); }), "ab  |cd e");
     EXPECT_EQ(line([] { int32_t n = 3; OOCA("abcdef", &n, 6); n = 0; OOCA("xyz", &n, 3); }), "abc");
     EXPECT_EQ(line([] { c_oocs("x"); c_oocv(" y "); c_ooc("z"); c_ooca("12345", 2); c_ooi(-5); }), "x y z12-5");
+    EXPECT_EQ(line([] { c_oocs(nullptr); c_oocv(nullptr); c_ooc(nullptr); c_oocs("a"); }), "a") << "null texts";
     for (int32_t v : {0, 7, -1, 1000000, INT32_MAX, INT32_MIN})
         EXPECT_EQ(line([v] { OOI(&v); }), std::to_string(v));
     put("one");
@@ -209,6 +212,12 @@ TEST_F(Output, UnusableUnitsAreNotPushed) {
     put("still here");
     EXPECT_STREQ(kt_host_output(), "still here\n");
     EXPECT_EQ(c_ooquer("width"), -1);
+    EXPECT_EQ(c_ooquer(nullptr), -1);
+    // Settings out of range, or of no name, are ignored.
+    const int32_t width = c_ooquer("bsize");
+    c_ooseto("bsize", 0);
+    c_ooseto(nullptr, 5);
+    EXPECT_EQ(c_ooquer("bsize"), width);
     EXPECT_LT(c_ooopen("/nonexistent-dir/x.lis"), 0);
     EXPECT_LT(OOOPEN("    ", 4), 0);
 }
@@ -229,6 +238,58 @@ TEST_F(Output, RecordsToStandardOutputAndTheJournal) {
     EXPECT_LT(kt_host_write_record(77, "x", 1), 0);
     EXPECT_NE(kt_host_journal("/nonexistent-dir/journal"), 0);
     EXPECT_EQ(kt_host_journal(nullptr), 0);
+}
+
+// Output that needs memory which is refused changes nothing: the line, the
+// unit stack and the capture stay as they were, and error 2012 names the
+// routine (the capture, which has no routine, fails with ENOMEM).
+TEST_F(Output, UnderRefusalChangesNothingAndSaysWhere) {
+    const std::string long_text(100000, 'x');
+    const int32_t column = 200000, stdout_unit = 6;
+    kt_host_reset_errors();
+    testing::internal::CaptureStderr();
+    kt_host_fail_alloc_after(0);
+    c_oocs(long_text.c_str());
+    OOTAB(&column);
+    EXPECT_EQ(OOPUSH(&stdout_unit), -1);
+    EXPECT_EQ(kt_host_write_record(stdout_unit, long_text.data(), 100000), -1);
+    EXPECT_EQ(errno, ENOMEM);
+    kt_host_fail_alloc_after(-1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c_ooquer("column"), 0);
+    EXPECT_STREQ(kt_host_output(), "");
+    const char *const routines[] = {"(oocs)", "(ootab)", "(oopush)"};
+    ASSERT_EQ(kt_host_error_count(), 3);
+    for (int32_t k = 1; k <= 3; ++k) {
+        EXPECT_EQ(kt_host_error_number(k), 2012);
+        EXPECT_NE(std::string(kt_host_error_text(k)).find(routines[k - 1]), std::string::npos) << k;
+    }
+    kt_host_reset_errors();
+}
+
+// Standard output that fails is reported once, by name, and takes no more
+// records; an interrupted write is retried. Its failure lasts for the
+// process, so the test runs in a child (exit, not _Exit: coverage counts).
+TEST(StandardOutput, AFailedWriteIsReportedOnceAndSticks) {
+    const int32_t kStdout = 6;
+    EXPECT_EXIT(
+        {
+            kt_host_capture_output(0);
+            kt_host_reset_errors();
+            kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_EINTR);
+            bool ok = kt_host_write_record(kStdout, "a", 1) == 0;
+            kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
+            c_oocs("b");
+            OOWRIT();
+            kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+            ok = ok && kt_host_error_number(1) == 2064 &&
+                 std::string(kt_host_error_text(1)).find("standard output") != std::string::npos;
+            ok = ok && kt_host_write_record(kStdout, "c", 1) == -1 && errno == EIO;
+            OOWRIT();
+            ok = ok && kt_host_error_count() == 1;
+            std::exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -12,8 +12,11 @@
 #include <tuple>
 #include <vector>
 
-#include "kt/host.h"
+#include "host/host_test_util.h"
 #include "kt/store.h"
+
+using kt_host_test::alloc;
+using kt_host_test::release;
 
 namespace {
 
@@ -46,23 +49,12 @@ Figures report(int what) {
     return f;
 }
 
-int32_t gstore(int32_t count, int32_t elsize, int32_t sclass) {
-    int32_t index = 0, status = 0;
-    EXPECT_EQ(GSTORE(&count, &index, &elsize, &sclass, &status), 0);
-    return index;
-}
-
-void fstore(int32_t index, int32_t elsize) {
-    int32_t zero = 0;
-    EXPECT_EQ(FSTORE(&zero, &index, &elsize), 0);
-}
-
 // Blocks made until one lies above block b (element size s), so that no
 // space above b is the top of the arena, where freed or grown space goes.
 std::vector<int32_t> walls_above(int32_t b, int32_t s, int32_t count) {
     std::vector<int32_t> walls;
     do
-        walls.push_back(gstore(count, s, 0));
+        walls.push_back(alloc(count, s, 0));
     while (int64_t{walls.back()} * s < int64_t{b} * s);
     return walls;
 }
@@ -79,14 +71,14 @@ TEST(StoreReport, GroupsLiveBlocksByClassAndRequestingEntry) {
         const char *entry;     // the group its blocks belong to
         int64_t (*make)(Made &, int32_t sclass);
     };
-    auto by_gstore = [](Made &m, int32_t c) -> int64_t { return m.push_back(gstore(80, 1, c)), 1; };
+    auto by_gstore = [](Made &m, int32_t c) -> int64_t { return m.push_back(alloc(80, 1, c)), 1; };
     auto by_xstore = [](Made &m, int32_t) -> int64_t {
         int32_t index = 0, n = 264, size = 1, old = 0, status = 0;
         EXPECT_EQ(XSTORE(&n, &index, &size, &old, &status), 0);
         return m.push_back(index), 1;
     };
     auto moved = [](Made &m, int32_t c) -> int64_t { // grown until it moves, keeping its tag
-        int32_t index = gstore(6, 1, c), first = index, size = 1, status = 0;
+        int32_t index = alloc(6, 1, c), first = index, size = 1, status = 0;
         Made walls = walls_above(index, 1, 2);
         for (int32_t n = 6; index == first && n < (1 << 24); n *= 2) {
             int32_t grown = 2 * n;
@@ -128,7 +120,7 @@ TEST(StoreReport, GroupsLiveBlocksByClassAndRequestingEntry) {
     EXPECT_EQ(after.bytes, kt_host_store_bytes_in_use());
     EXPECT_EQ(after.peak, -1) << "the peak belongs to the statistics";
     for (int32_t b : made)
-        fstore(b, 1);
+        release(b, 1);
     EXPECT_EQ(kt_host_store_check(), 0);
 }
 
@@ -137,14 +129,14 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
     EXPECT_TRUE(start.groups.empty()) << "the statistics list no blocks";
     EXPECT_EQ(start.bytes, kt_host_store_bytes_in_use());
     // A large block with live space above it leaves a hole when freed.
-    int32_t hole = gstore(100000, 8, 0);
+    int32_t hole = alloc(100000, 8, 0);
     std::vector<int32_t> walls = walls_above(hole, 8, 100000);
     int64_t peak = kt_host_store_bytes_in_use();
     Figures full = report(KT_STORE_REPORT_ALL);
     EXPECT_EQ(full.blocks, start.blocks + 1 + static_cast<int64_t>(walls.size()));
     EXPECT_EQ(full.bytes, peak);
     EXPECT_GE(full.peak, peak);
-    fstore(hole, 8);
+    release(hole, 8);
     int64_t hole_bytes = peak - kt_host_store_bytes_in_use();
     Figures holed = report(KT_STORE_REPORT_STATS);
     EXPECT_EQ(holed.blocks, full.blocks - 1);
@@ -152,7 +144,7 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
     EXPECT_EQ(holed.free_bytes, full.free_bytes + hole_bytes);
     EXPECT_GE(holed.largest, hole_bytes);
     for (int32_t w : walls)
-        fstore(w, 8);
+        release(w, 8);
     // A report that cannot be written says so.
     kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
     FILE *out = std::tmpfile();
@@ -170,7 +162,7 @@ TEST(StoreReportDeathTest, EnvironmentVariableReportsAtExit) {
         EXPECT_EXIT(
             {
                 kt_store_requester = "leaky_at_exit";
-                gstore(1, 4, 0);
+                alloc(1, 4, 0);
                 std::exit(0);
             },
             ::testing::ExitedWithCode(0), shown);

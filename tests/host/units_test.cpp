@@ -2,6 +2,7 @@
 // blocks; short files, bad units and refused space leave nothing behind.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "host/host_test_util.h"
@@ -107,6 +108,7 @@ TEST_F(BinaryUnits, BadUnitsAndRequestsFail) {
     EXPECT_NE(MMWRIT(&w, &minus, &block, &s, &status), 0);
     EXPECT_NE(MMWRIT(&w, &four, &block, &three, &status), 0);
     EXPECT_NE(MMWRIT(&w, &four, &none, &s, &status), 0);
+    EXPECT_EQ(MMWRIT(&w, &none, &none, &s, nullptr), 0) << "nothing, from no block, without a status cell";
     EXPECT_NE(MMREAD(&r, &minus, &index, &s, &cls, &status), 0);
     EXPECT_NE(MMREAD(&r, &four, &index, &three, &cls, &status), 0);
     EXPECT_EQ(index, 0);
@@ -125,6 +127,26 @@ TEST_F(BinaryUnits, BadUnitsAndRequestsFail) {
     EXPECT_EQ(kt_host_close_unit(r), 0);
     EXPECT_LT(kt_host_open_unit("", "w"), 0);
     EXPECT_LT(kt_host_open_unit(nullptr, "w"), 0);
+}
+
+// A binary unit whose read failed fails every later read, and nothing is
+// allocated for them; a request without a status cell still gets its code.
+TEST_F(BinaryUnits, AFailedReadFailsEveryLaterOne) {
+    TempFile f("failed_read");
+    spit(f.path, std::string(64, 'x'));
+    int32_t unit = kt_host_open_unit(f.c_str(), "r"), four = 4, cls = 0, index = 0, status = 0;
+    ASSERT_GE(unit, 1);
+    const int64_t before = kt_host_store_bytes_in_use();
+    kt_host_fail_io_after(KT_IO_READ, 0, KT_IO_FAIL);
+    EXPECT_EQ(MMREAD(&unit, &four, &index, &four, &cls, &status), 3);
+    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    EXPECT_EQ(MMREAD(&unit, &four, &index, &four, &cls, &status), 3);
+    EXPECT_EQ(kt_host_unit_error(unit), EIO);
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(kt_host_store_bytes_in_use(), before);
+    kt_host_close_unit(unit);
+    int32_t none = 99;
+    EXPECT_EQ(MMWRIT(&none, &four, &index, &four, nullptr), 1);
 }
 
 } // namespace

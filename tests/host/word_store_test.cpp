@@ -261,6 +261,28 @@ TEST_F(WordStore, FreeingSomethingElseIsReportedAndHarmless) {
         release(*index, s);
 }
 
+// Only the index of a live block's first element, at its element size or
+// at another that lands on the same byte, names a block.
+TEST_F(WordStore, OnlyTheFirstElementOfALiveBlockNamesIt) {
+    const int32_t count = 10, four = 4, zero = 0;
+    int32_t index = 0, status = 0;
+    ASSERT_EQ(GSTORE(&count, &index, &four, &zero, &status), 0);
+    const struct {
+        int32_t index, elsize;
+        int64_t capacity; // 0: not a block
+    } rows[] = {
+        {index, 4, count}, {index * 4, 1, 4 * count}, {index / 2, 8, count / 2}, // payloads are 8-aligned
+        {0, 4, 0},         {-index, 4, 0},            {index + 1, 4, 0},
+        {index, 2, 0},     {INT32_MAX, 8, 0},         {INT32_MAX, 1, 0},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(kt_store_class(r.index, r.elsize), r.capacity ? 0 : 1) << r.index << "/" << r.elsize;
+        const int64_t capacity = kt_store_capacity(r.index, r.elsize);
+        EXPECT_TRUE(r.capacity ? capacity >= r.capacity : capacity == 0) << r.index << "/" << r.elsize << ": " << capacity;
+    }
+    EXPECT_EQ(FSTORE(&count, &index, &four), 0);
+}
+
 TEST_F(WordStore, RandomisedWorkloadKeepsEveryBlockIntact) {
     struct Live { int32_t id, index, elsize, count, sclass; };
     std::mt19937 rng(0x6b74);
@@ -382,39 +404,81 @@ TEST(Arena, CachedChunksMergeBeforeItCommitsMore) {
 }
 
 // Flips bits of header word k (0: the size of a free chunk below, 1: size
-// and flags, 2 and 3: free-list links) of the chunk holding `payload`.
-[[gnu::no_sanitize_address]] void flip(kt::host::Arena &arena, uint32_t payload, int k, uint32_t mask) {
-    reinterpret_cast<uint32_t *>(arena.base() + payload - kt::host::Arena::kHeader)[k] ^= mask;
+// and flags, 3: a free chunk's previous link) of the chunk holding
+// `payload`, or sets its word 2 (the next link of a free or cached chunk).
+[[gnu::no_sanitize_address]] void poke(kt::host::Arena &arena, uint32_t payload, int k, uint32_t v, bool flip) {
+    uint32_t &w = reinterpret_cast<uint32_t *>(arena.base() + payload - kt::host::Arena::kHeader)[k];
+    w = flip ? w ^ v : v;
 }
 
-// Each kind of damage to the chunks or their lists is found and named.
+// Each kind of damage to the chunks or their lists is found and named by
+// the invariant it breaks.
 TEST(Arena, CheckFindsEachKindOfDamage) {
-    enum { kLive, kFree, kAboveFree, kCached };
+    using kt::host::Arena;
+    // Two free chunks and two cached ones of one size each, among live ones.
+    enum { kA, kF1, kB, kF2, kC, kQ1, kD, kQ2, kLarge, kTop, kChunks };
+    const uint32_t sizes[kChunks] = {40, 5000, 40, 5000, 40, 16, 40, 16, 5000, 8};
+    // A word is flipped in one chunk; a link is set in a chunk and in the
+    // next of its kind, so that the list's head is damaged whichever it is.
+    enum How { kFlip, kToLive, kToSelf, kToNone };
     const struct {
         const char *what;
-        int rule, chunk, word;
+        int rule, chunk;
+        How how;
+        int word;
         uint32_t mask;
     } damages[] = {
-        {"a chunk's size", 2, kLive, 1, 8},
-        {"the in-use flag of the chunk below", 3, kAboveFree, 1, 2},
-        {"the size repeated above a free chunk", 5, kAboveFree, 0, 8},
-        {"a free-list link", 10, kFree, 3, 64},
-        {"a cached chunk's mark", 7, kCached, 1, 1u << 31},
+        {"a chunk's size", 2, kA, kFlip, 1, 48},
+        {"the last chunk's size", 2, kTop, kFlip, 1, 8},
+        {"the in-use flag of the chunk below", 3, kB, kFlip, 1, 2},
+        {"a live chunk above a free one marked free", 4, kB, kFlip, 1, 1},
+        {"the chunk below top marked free", 4, kTop, kFlip, 1, 1},
+        {"the size repeated above a free chunk", 5, kB, kFlip, 0, 8},
+        {"a free chunk marked cached", 6, kF1, kFlip, 1, 1u << 31},
+        {"a large live chunk marked cached", 6, kLarge, kFlip, 1, 1u << 31},
+        {"a cached chunk's mark", 7, kQ1, kFlip, 1, 1u << 31},
+        {"a free-list link", 10, kF1, kFlip, 3, 64},
+        {"a free list leading to a live chunk", 10, kF1, kToLive, 2, 0},
+        {"a free chunk on no list", 10, kF1, kToNone, 2, 0},
+        {"a quick list leading to a live chunk", 11, kQ1, kToLive, 2, 0},
+        {"a quick list in a loop", 11, kQ1, kToSelf, 2, 0},
+        {"a cached chunk on no quick list", 11, kQ1, kToNone, 2, 0},
     };
-    for (const auto &damage : damages) {
-        kt::host::Arena arena;
+    for (const auto &d : damages) {
+        Arena arena;
         arena.init();
-        uint32_t chunks[] = {arena.allocate(40, false), arena.allocate(5000, false), arena.allocate(40, false),
-                             arena.allocate(16, false)};
-        arena.allocate(8, false); // keeps the cached chunk off the top
-        arena.release(chunks[kFree]);
-        arena.release(chunks[kCached]);
+        uint32_t chunks[kChunks];
+        for (int k = 0; k < kChunks; ++k)
+            chunks[k] = arena.allocate(sizes[k], false);
+        for (int k : {kF1, kF2, kQ1, kQ2})
+            arena.release(chunks[k]);
         ASSERT_EQ(arena.check(), 0);
-        flip(arena, chunks[damage.chunk], damage.word, damage.mask);
+        if (d.how == kFlip)
+            poke(arena, chunks[d.chunk], d.word, d.mask, true);
+        for (int k : {d.chunk, d.chunk + 2}) {
+            const uint32_t to = d.how == kToLive ? chunks[kA] : d.how == kToSelf ? chunks[k] : Arena::kHeader;
+            if (d.how != kFlip)
+                poke(arena, chunks[k], d.word, to - Arena::kHeader, false);
+        }
         testing::internal::CaptureStderr();
-        EXPECT_EQ(arena.check(), damage.rule) << damage.what;
+        EXPECT_EQ(arena.check(), d.rule) << d.what;
         EXPECT_NE(testing::internal::GetCapturedStderr().find("word store: rule"), std::string::npos);
     }
+}
+
+// Requests beyond the reservation are refused and change nothing.
+TEST(Arena, RequestsBeyondTheReservationAreRefused) {
+    kt::host::Arena arena;
+    arena.init();
+    const uint32_t a = arena.allocate(40, false);
+    const int64_t in_use = arena.bytes_in_use();
+    for (uint64_t bytes : {uint64_t{UINT32_MAX} - 16, uint64_t{3} << 30, uint64_t{1} << 33}) {
+        EXPECT_EQ(arena.allocate(bytes, false), 0u) << bytes;
+        EXPECT_EQ(arena.reallocate(a, bytes), 0u) << bytes;
+    }
+    EXPECT_EQ(arena.bytes_in_use(), in_use);
+    EXPECT_TRUE(arena.is_live(a));
+    EXPECT_EQ(arena.check(), 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Helpers for the channel tests: forked partner processes that can never
 // hang a test, loopback connections, pipe channels, whole-message reads
-// with a time-out, and a capture of standard error.
+// with a time-out.
 #ifndef KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
 #define KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
 
@@ -58,18 +58,6 @@ inline int wait_child(pid_t pid, int timeout_s = 30) {
 struct HangGuard {
     HangGuard() { alarm(60); }
     ~HangGuard() { alarm(0); }
-};
-
-// Failure count of a child's checks; each failure is described on stderr.
-struct ChildChecks {
-    int failures = 0;
-    bool check(bool ok, const std::string &what) {
-        if (!ok) {
-            std::fprintf(stderr, "child check failed: %s\n", what.c_str());
-            ++failures;
-        }
-        return ok;
-    }
 };
 
 // A listening server prototype on a free port.
@@ -172,44 +160,6 @@ struct PipeChannel {
         ssize_t n = write(in[1], bytes.data(), bytes.size());
         (void)n;
     }
-};
-
-// Collects what is written to standard error while alive.
-class StderrCapture {
-  public:
-    StderrCapture() {
-        std::fflush(stderr);
-        file_ = std::tmpfile();
-        saved_ = dup(2);
-        dup2(fileno(file_), 2);
-    }
-    ~StderrCapture() {
-        restore();
-        if (file_)
-            std::fclose(file_);
-    }
-    std::string text() {
-        restore();
-        std::string s;
-        std::rewind(file_);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0)
-            s.append(buf, n);
-        return s;
-    }
-
-  private:
-    void restore() {
-        if (saved_ < 0)
-            return;
-        std::fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-        saved_ = -1;
-    }
-    std::FILE *file_ = nullptr;
-    int saved_ = -1;
 };
 
 inline std::string hex(const std::string &bytes) {

@@ -24,34 +24,25 @@ std::string pattern(size_t n, unsigned seed) {
 }
 
 // 32764 payload bytes fit the 3-byte header, 32765 do not and send nothing;
-// with option 10 above 32764 on both ends the 5-byte header carries more.
-TEST(ChannelLoopback, ShortHeaderLimit) {
-    HangGuard guard;
-    Listener server;
-    pid_t pid = fork_child([&] {
-        ChildChecks ck;
-        int32_t h = connect_to(server.port);
-        std::string big = pattern(32765, 5);
-        ck.check(c_ipwrit(h, 1, big.data(), 32765) == -9, "32765 refused");
-        ck.check(c_ipwrit(h, 2, big.data(), 32764) == 32764, "32764 sent");
-        ck.check(c_ipseto(h, 10, 40000) == 32764, "option 10 previous value");
-        ck.check(c_ipgeto(h, 10) == 40000, "option 10 value");
-        ck.check(c_ipwrit(h, 3, big.data(), 32765) == 32765, "32765 with the long header");
-        c_ipclos(h);
-        return ck.failures;
-    });
-    int32_t h = c_ipocss(server.handle, kWaitSeconds);
-    ASSERT_GE(h, 0);
-    Message m = read_message(h);
+// with option 10 above 32764 the 5-byte header carries more, and a reader
+// needs the same option to read it.
+TEST(ChannelPipe, ShortHeaderLimit) {
+    PipeChannel writer, reader;
+    const std::string big = pattern(32765, 5);
+    EXPECT_EQ(c_ipwrit(writer.handle, 1, big.data(), 32765), -9);
+    EXPECT_EQ(c_ipwrit(writer.handle, 2, big.data(), 32764), 32764);
+    reader.feed(writer.written());
+    Message m = read_message(reader.handle);
     EXPECT_EQ(m.type, 2);
     EXPECT_EQ(m.result, 32764);
-    c_ipseto(h, 10, 40000);
-    m = read_message(h);
+    EXPECT_EQ(c_ipseto(writer.handle, 10, 40000), 32764);
+    EXPECT_EQ(c_ipgeto(writer.handle, 10), 40000);
+    EXPECT_EQ(c_ipwrit(writer.handle, 3, big.data(), 32765), 32765);
+    c_ipseto(reader.handle, 10, 40000);
+    reader.feed(writer.written());
+    m = read_message(reader.handle);
     EXPECT_EQ(m.type, 3);
-    EXPECT_EQ(m.result, 32765);
-    EXPECT_TRUE(m.payload == pattern(32765, 5));
-    c_ipclos(h);
-    EXPECT_EQ(wait_child(pid), 0);
+    EXPECT_TRUE(m.payload == big);
 }
 
 TEST(ChannelPipe, WireFormat) {
@@ -85,16 +76,15 @@ TEST(ChannelPipe, WireFormat) {
 }
 
 // Reading back after sending the same stream with the reading side's
-// framing: peeks repeat, short reads cut the message and leave the next
-// one intact, at every block size.
-TEST(ChannelPipe, PeekTwiceAndTruncatedReads) {
+// framing: peeks repeat, and reads of nothing or into nothing drop the
+// message whole, at every block size.
+TEST(ChannelPipe, PeekTwiceAndEmptyReads) {
     for (int32_t block : {1, 4, 512}) {
         SCOPED_TRACE(block);
         PipeChannel writer, reader;
         set_framing(writer.handle, block, false);
         set_framing(reader.handle, block, false);
         send_text(writer.handle, 7, "abc");
-        send_text(writer.handle, 8, pattern(600, 9));
         send_text(writer.handle, 9, "next");
         send_text(writer.handle, 10, "last");
         reader.feed(writer.written());
@@ -104,12 +94,9 @@ TEST(ChannelPipe, PeekTwiceAndTruncatedReads) {
         EXPECT_EQ(type, 7);
         EXPECT_EQ(len, 3);
         ASSERT_EQ(c_ippeek(reader.handle, nullptr, nullptr), 0);
-        char buf[700] = {};
+        char buf[8] = {};
         EXPECT_EQ(c_ipread(reader.handle, &type, buf, 2), 3);
         EXPECT_EQ(std::string(buf, 3), std::string("ab\0", 3));
-        EXPECT_EQ(c_ipread(reader.handle, &type, buf, 10), 600);
-        EXPECT_EQ(type, 8);
-        EXPECT_EQ(std::string(buf, 10), pattern(600, 9).substr(0, 10));
         EXPECT_EQ(c_ipread(reader.handle, &type, buf, 0), 4);
         EXPECT_EQ(type, 9);
         EXPECT_EQ(c_ipread(reader.handle, nullptr, nullptr, 10), 4); // dropped whole
@@ -344,44 +331,14 @@ TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
     c_ipclos(proto);
 }
 
-TEST(ChannelWait, BadArgumentsAndVanishedDescriptors) {
-    PipeChannel p;
-    int32_t ready = 0, stale = c_ipini(3, nullptr);
-    c_ipclos(stale);
-    struct Case {
-        const char *what;
-        int32_t result, expected;
-    } cases[] = {
-        {"negative count", c_ippend(&p.handle, -1, 0.0, &ready), -8},
-        {"no handles", c_ippend(nullptr, 1, 0.0, &ready), -8},
-        {"no flags", c_ippend(&p.handle, 1, 0.0, nullptr), -8},
-        {"closed handle", c_ippend(&stale, 1, 0.0, &ready), -6},
-        {"avail, bad handle", c_ipavail(-1, 0.0), -8},
-        {"gets, bad handle", c_ipgets(-1, 4, nullptr, 0), -8},
-        {"nothing to wait for", c_ippend(nullptr, 0, 0.0, nullptr), -5},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.result, c.expected) << c.what;
-    // The descriptors can be swapped and back.
-    for (int32_t option : {2, 3}) {
-        int32_t mine = c_ipgeto(p.handle, option);
-        EXPECT_EQ(c_ipseto(p.handle, option, 99), mine);
-        EXPECT_EQ(c_ipseto(p.handle, option, mine), 99);
-    }
-    // Descriptors closed behind the channel's back are failures, not waits.
-    close(p.in[0]);
-    close(p.out[1]);
-    EXPECT_EQ(c_ippend(&p.handle, 1, 1.0, &ready), -7);
-    EXPECT_EQ(c_ipavail(p.handle, 1.0), -7);
-}
-
 TEST(ChannelState, RefusedCalls) {
     int32_t client = c_ipini(2, nullptr), peer = c_ipini(3, nullptr);
     Listener server;
     PipeChannel p;
     int32_t read_only = c_ipocp(peer, dup(p.in[0]), -1);
     int32_t write_only = c_ipocp(peer, -1, dup(p.out[1]));
-    int32_t ready = 0, type = 0, len = 0, taken = server.port, too_high = 70000;
+    int32_t ready = 0, type = 0, len = 0, taken = server.port, too_high = 70000, stale = c_ipini(3, nullptr);
+    c_ipclos(stale);
     char buf[4];
     struct Case {
         const char *what;
@@ -414,6 +371,13 @@ TEST(ChannelState, RefusedCalls) {
         {"gets option 5", c_ipgets(p.handle, 5, buf, 4), -8},
         {"accept times out", c_ipocss(server.handle, 0.05), -5},
         {"nobody listening", c_ipoccs(client, "127.0.0.1", 1), -4},
+        {"pend, negative count", c_ippend(&p.handle, -1, 0.0, &ready), -8},
+        {"pend, no handles", c_ippend(nullptr, 1, 0.0, &ready), -8},
+        {"pend, no flags", c_ippend(&p.handle, 1, 0.0, nullptr), -8},
+        {"pend, closed handle", c_ippend(&stale, 1, 0.0, &ready), -6},
+        {"avail, bad handle", c_ipavail(-1, 0.0), -8},
+        {"gets, bad handle", c_ipgets(-1, 4, nullptr, 0), -8},
+        {"nothing to wait for", c_ippend(nullptr, 0, 0.0, nullptr), -5},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.result, c.expected) << c.what;
@@ -427,6 +391,17 @@ TEST(ChannelState, RefusedCalls) {
     c_ipclos(write_only);
     c_ipclos(client);
     c_ipclos(peer);
+    // The descriptors can be swapped and back.
+    for (int32_t option : {2, 3}) {
+        int32_t mine = c_ipgeto(p.handle, option);
+        EXPECT_EQ(c_ipseto(p.handle, option, 99), mine);
+        EXPECT_EQ(c_ipseto(p.handle, option, mine), 99);
+    }
+    // Descriptors closed behind the channel's back are failures, not waits.
+    close(p.in[0]);
+    close(p.out[1]);
+    EXPECT_EQ(c_ippend(&p.handle, 1, 1.0, &ready), -7);
+    EXPECT_EQ(c_ipavail(p.handle, 1.0), -7);
 }
 
 TEST(ChannelState, OptionsAndRoles) {
@@ -577,25 +552,22 @@ TEST(ChannelTrace, Format) {
     PipeChannel p;
     c_ipseto(p.handle, 8, 1);
     std::string payload = pattern(25, 1);
-    std::string text;
-    {
-        StderrCapture capture;
-        send_text(p.handle, 7, "abc");
-        send_text(p.handle, 0, payload);
-        p.feed(p.written());
-        int32_t type, len;
-        c_ippeek(p.handle, &type, &len);
-        char buf[2];
-        c_ipread(p.handle, &type, buf, 2);
-        c_ippeek(p.handle, &type, &len);
-        std::string all(25, '\0');
-        c_ipread(p.handle, &type, all.data(), 25);
-        c_ipseto(p.handle, 8, 0);
-        send_text(p.handle, 3, "quiet");
-        c_ipseto(p.handle, 8, 1);
-        c_ipclos(p.handle);
-        text = capture.text();
-    }
+    testing::internal::CaptureStderr();
+    send_text(p.handle, 7, "abc");
+    send_text(p.handle, 0, payload);
+    p.feed(p.written());
+    int32_t type, len;
+    c_ippeek(p.handle, &type, &len);
+    char buf[2];
+    c_ipread(p.handle, &type, buf, 2);
+    c_ippeek(p.handle, &type, &len);
+    std::string all(25, '\0');
+    c_ipread(p.handle, &type, all.data(), 25);
+    c_ipseto(p.handle, 8, 0);
+    send_text(p.handle, 3, "quiet");
+    c_ipseto(p.handle, 8, 1);
+    c_ipclos(p.handle);
+    const std::string text = testing::internal::GetCapturedStderr();
     std::string h = std::to_string(p.handle);
     p.handle = -1;
     p.in[0] = p.out[1] = -1;
@@ -623,13 +595,10 @@ TEST(ChannelTrace, RoleLetters) {
     ASSERT_GE(conn, 0);
     c_ipseto(client, 8, 1);
     c_ipseto(conn, 8, 1);
-    std::string text;
-    {
-        StderrCapture capture;
-        send_text(client, 1, "");
-        read_message(conn);
-        text = capture.text();
-    }
+    testing::internal::CaptureStderr();
+    send_text(client, 1, "");
+    read_message(conn);
+    const std::string text = testing::internal::GetCapturedStderr();
     EXPECT_EQ(text, "C:ipwrit for handle " + std::to_string(client) + ", msg_type=1\n" +
                         "S:ippeek for handle " + std::to_string(conn) + ", msg_type=1\n" +
                         "S:ipread for handle " + std::to_string(conn) + ", msg_type=1\n");

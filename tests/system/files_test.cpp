@@ -6,38 +6,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
-#include "kt/host.h"
+#include "host/host_test_util.h"
 #include "kt/system.h"
 
 namespace {
 
 class Files : public testing::Test {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/kt-system-files-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        kt_host_reset_errors();
-    }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
-    std::string path(const std::string &name) const { return dir_ + "/" + name; }
-    void touch(const std::string &p) const {
-        std::FILE *f = std::fopen(p.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fputs("x", f);
-        std::fclose(f);
-    }
+    void SetUp() override { kt_host_reset_errors(); }
+    std::string path(const std::string &name) const { return dir_.path + "/" + name; }
+    static void touch(const std::string &p) { kt_host_test::spit(p, "x"); }
     static bool exists(const std::string &p) { return access(p.c_str(), F_OK) == 0; }
     // Blank-padded to `len`, as a Fortran caller passes it.
     static std::string padded(const std::string &s, size_t len = 200) { return s + std::string(len - s.size(), ' '); }
 
-    std::string dir_;
+    kt_host_test::TempDir dir_{"system_files"};
 };
 
 TEST_F(Files, Times) {

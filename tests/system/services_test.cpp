@@ -4,11 +4,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <limits>
 #include <regex>
 #include <sstream>
@@ -19,16 +21,15 @@
 
 namespace {
 
-TEST(Weekday, Table) {
+// Days that do not exist, the Gregorian calendar's gap of 1752 among them,
+// have no weekday; the days around them do.
+TEST(Weekday, DaysThatDoNotExist) {
     struct Case {
         int32_t d, m, y, expected;
     } cases[] = {
-        {1, 1, 2009, 5},    {5, 12, 2026, 7},  {2, 9, 1752, 4},   {3, 9, 1752, 0},   {10, 9, 1752, 0},
-        {13, 9, 1752, 0},   {14, 9, 1752, 5},  {1, 10, 1752, 1},  {1, 1, 1970, 5},   {29, 2, 2000, 3},
-        {29, 2, 2024, 5},   {1, 3, 2100, 2},   {25, 12, 1600, 5}, {4, 7, 1776, 5},   {31, 12, 1999, 6},
-        {29, 2, 1700, 5},   {23, 4, 1616, 3}, // Julian: 1700 was a leap year
-        {29, 2, 1900, 0},   {29, 2, 2023, 0}, {31, 4, 2020, 0},  {0, 1, 2020, 0},   {1, 0, 2020, 0},
-        {1, 13, 2020, 0},   {32, 1, 2020, 0},
+        {2, 9, 1752, 4},  {3, 9, 1752, 0},  {13, 9, 1752, 0}, {14, 9, 1752, 5}, {29, 2, 1900, 0},
+        {29, 2, 2023, 0}, {31, 4, 2020, 0}, {0, 1, 2020, 0},  {1, 0, 2020, 0},  {1, 13, 2020, 0},
+        {32, 1, 2020, 0}, {1, 10, 1752, 1},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(c_weekdy(c.d, c.m, c.y), c.expected) << c.d << "." << c.m << "." << c.y;
@@ -144,42 +145,30 @@ TEST(Timing, GetTimeCountsProcessTimeSinceStart) {
     EXPECT_LE(t, spent + 0.001);
 }
 
-TEST(ByteSwap, Sizes) {
-    struct Case {
-        int32_t n, size;
-        std::string before, after;
-    } cases[] = {
-        {2, 3, "\x01\x02\x03\x04\x05\x06", "\x03\x02\x01\x06\x05\x04"},
-        {1, 8, "12345678", "87654321"},
-        {2, 4, "12345678", "43218765"},
-        {3, 2, "123456", "214365"},
-        {6, 1, "123456", "123456"},
-        {1, 5, "12345x", "54321x"},
-        {0, 4, "1234", "1234"},
-        {-1, 2, "1234", "1234"},
-        {1, 0, "12", "12"},
+// Every entry reverses each of n items in place, at any alignment, against
+// std::reverse item by item; no count or size swaps anything.
+TEST(ByteSwap, AgreesWithReversingEachItem) {
+    using Swap = std::function<void(char *, int32_t, int32_t)>;
+    const std::pair<int32_t, Swap> entries[] = {
+        {0, [](char *p, int32_t n, int32_t size) { c_bswap(p, n, size); }},
+        {0, [](char *p, int32_t n, int32_t size) { BSWAP(p, &n, &size); }},
+        {8, [](char *p, int32_t n, int32_t) { c_bswap8(p, n); }},
+        {4, [](char *p, int32_t n, int32_t) { c_bswap4(p, n); }},
+        {2, [](char *p, int32_t n, int32_t) { c_bswap2(p, n); }},
+        {8, [](char *p, int32_t n, int32_t) { BSWAP8(p, &n); }},
+        {4, [](char *p, int32_t n, int32_t) { BSWAP4(p, &n); }},
+        {2, [](char *p, int32_t n, int32_t) { BSWAP2(p, &n); }},
     };
-    for (const Case &c : cases) {
-        std::string buf = c.before;
-        c_bswap(buf.data(), c.n, c.size);
-        EXPECT_EQ(buf, c.after) << c.n << "x" << c.size;
-        buf = c.before;
-        BSWAP(buf.data(), &c.n, &c.size);
-        EXPECT_EQ(buf, c.after);
-    }
-    // Unaligned items and the dedicated entries.
-    char raw[18] = "x1234567887654321";
-    c_bswap8(raw + 1, 2);
-    EXPECT_EQ(std::string(raw, 17), "x8765432112345678");
-    int32_t n = 2;
-    BSWAP4(raw + 1, &n);
-    EXPECT_EQ(std::string(raw, 17), "x5678123412345678");
-    BSWAP2(raw + 1, &n);
-    EXPECT_EQ(std::string(raw, 17), "x6587123412345678");
-    double d = 1.5;
-    BSWAP8(&d, &(n = 1));
-    BSWAP8(&d, &n);
-    EXPECT_EQ(d, 1.5);
+    for (const auto &[fixed, swap] : entries)
+        for (int32_t size = fixed ? fixed : -1; size <= (fixed ? fixed : 9); ++size)
+            for (int32_t n = -1; n <= 3; ++n)
+                for (size_t at = 0; at < 3; ++at) {
+                    std::string buf = "#x1234567887654321abcdefghijklmnopq", want = buf;
+                    for (int32_t k = 0; size > 0 && k < n; ++k)
+                        std::reverse(want.begin() + at + k * size, want.begin() + at + (k + 1) * size);
+                    swap(buf.data() + at, n, size);
+                    EXPECT_EQ(buf, want) << "fixed " << fixed << ", n " << n << ", size " << size << ", at " << at;
+                }
 }
 
 TEST(NotFinite, FirstPosition) {
@@ -273,10 +262,11 @@ TEST(Environment, Sleep) {
     auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_GE(elapsed, std::chrono::milliseconds(50));
     EXPECT_LT(elapsed, std::chrono::seconds(2));
+    // No time at all: well below a busy machine's scheduling delays.
     start = std::chrono::steady_clock::now();
     c_fsleep(0);
     c_fsleep(-5);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST(FatalReports, EndTheProcess) {
