@@ -35,37 +35,9 @@ Arr_intptr_t filled(PWSRegion *region, int n) {
     return a;
 }
 
-TEST(TypedArray, FreeListStaysAscending) {
-    struct Case {
-        int n;
-        std::vector<int> removed;   // element indices, in this order
-        std::vector<int> free;      // the list afterwards, slot numbers
-        std::vector<intptr_t> live; // what iteration returns
-    } cases[] = {
-        {4, {0, 2, 1}, {1, 2, 3}, {103}},
-        {5, {0, 2, 3}, {1, 3, 4}, {101, 104}},
-        {5, {4, 0, 2}, {1, 3, 5}, {101, 103}},
-        {3, {2, 1, 0}, {1, 2, 3}, {}},
-        {3, {1, 1, 7, -1}, {2}, {100, 102}}, // a second remove, and bad indices, change nothing
-    };
-    PWSRegion region;
-    for (const Case &c : cases) {
-        Arr_intptr_t a = filled(&region, c.n);
-        for (int i : c.removed)
-            a.remove(i);
-        EXPECT_EQ(free_list(a), c.free) << c.n;
-        EXPECT_EQ(a.lastEmpty(), c.free.empty() ? 0 : c.free.back());
-        EXPECT_EQ(walk(a), c.live) << c.n;
-        EXPECT_EQ(a.size(), static_cast<int>(c.live.size()));
-        // Reuse goes lowest slot first.
-        for (int s : c.free)
-            EXPECT_EQ(a.enter(7), s);
-        EXPECT_EQ(a.enter(8), c.n + 1);
-    }
-}
-
 // Random enters and removes against a model of the slots: the lowest free
-// slot is reused, iteration returns the live values in slot order.
+// slot is reused, the free-slot list stays ascending, iteration returns the
+// live values in slot order, and removing outside the slots changes nothing.
 TEST(TypedArray, RandomTrafficAgainstASlotModel) {
     std::mt19937 rng(11);
     PWSRegion region;
@@ -84,15 +56,22 @@ TEST(TypedArray, RandomTrafficAgainstASlotModel) {
         } else {
             size_t i = rng() % slots.size();
             a.remove(static_cast<int>(i)); // may hit a free slot: ignored
+            a.remove(step % 2 ? -1 : a.max_size());
             slots[i].reset();
         }
         if (step % 97 == 0) {
             std::vector<intptr_t> live;
-            for (auto &s : slots)
-                if (s)
-                    live.push_back(*s);
+            std::vector<int> free;
+            for (size_t s = 0; s < slots.size(); ++s) {
+                if (slots[s])
+                    live.push_back(*slots[s]);
+                else
+                    free.push_back(static_cast<int>(s) + 1);
+            }
             ASSERT_EQ(walk(a), live);
             ASSERT_EQ(a.size(), static_cast<int>(live.size()));
+            ASSERT_EQ(free_list(a), free);
+            ASSERT_EQ(a.lastEmpty(), free.empty() ? 0 : free.back());
         }
     }
 }
@@ -128,6 +107,15 @@ TEST(TypedArray, CopiesAssignmentAndAppend) {
     EXPECT_EQ(copy.region(), PWS::GetMallocRegion()) << "copies live in the heap's region";
     EXPECT_EQ(walk(copy), (std::vector<intptr_t>{100, 102, 104}));
     EXPECT_EQ(copy.startEmpty(), 0) << "a copy is compact";
+    PWSRegion *heap = PWS::GetMallocRegion();
+    const int64_t before = heap->bytes_in_use();
+    {
+        kt_cont_test::Grants none(heap, 0);
+        Arr_intptr_t refused(a);
+        EXPECT_EQ(refused.nostore(), 1);
+        EXPECT_EQ(refused.size(), 0);
+    }
+    EXPECT_EQ(heap->bytes_in_use(), before);
 
     Arr_intptr_t b = filled(&region, 2);
     b.remove(0);

@@ -1,6 +1,7 @@
 // Random operation sequences on a list, mirrored on a std::list. After
 // every step the links, the length, the handles and the generator's
-// position must agree with the model.
+// position must agree with the model; walks, copies and uniq must hand
+// their callbacks what the model says.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -25,6 +26,22 @@ struct Model {
 
 int compare_mod7(lsGeneric a, lsGeneric b) { return static_cast<int>(value(a) % 7 - value(b) % 7); }
 
+std::vector<intptr_t> g_deleted;
+void record_delete(lsGeneric d) { g_deleted.push_back(value(d)); }
+lsGeneric times_ten(lsGeneric d) { return word(value(d) * 10); }
+
+// A walk's answer for each value, chosen by the value modulo 7.
+struct Answers {
+    lsStatus code[7];
+    std::vector<intptr_t> visited;
+};
+
+lsStatus answer(lsGeneric data, lsGeneric arg) {
+    auto *a = static_cast<Answers *>(arg);
+    a->visited.push_back(value(data));
+    return a->code[value(data) % 7];
+}
+
 class ListModel {
 public:
     explicit ListModel(uint32_t seed) : rng_(seed), list_(lsCreate()) {
@@ -39,21 +56,58 @@ public:
     ListModel &operator=(const ListModel &) = delete;
 
     void step() {
-        switch (pick(14)) {
-        case 0: add_end(true); break;
-        case 1: add_end(false); break;
-        case 2: del_end(true); break;
-        case 3: del_end(false); break;
-        case 4: move(true); break;
-        case 5: move(false); break;
-        case 6: insert(true); break;
-        case 7: insert(false); break;
-        case 8: del_at_gen(true); break;
-        case 9: del_at_gen(false); break;
-        case 10: remove_by_handle(); break;
-        case 11: replace_by_handle(); break;
-        case 12: regen_from_handle(); break;
-        default: sort_or_uniq(); break;
+        switch (pick(17)) {
+        case 0:
+            add_end(true);
+            break;
+        case 1:
+            add_end(false);
+            break;
+        case 2:
+            del_end(true);
+            break;
+        case 3:
+            del_end(false);
+            break;
+        case 4:
+            move(true);
+            break;
+        case 5:
+            move(false);
+            break;
+        case 6:
+            insert(true);
+            break;
+        case 7:
+            insert(false);
+            break;
+        case 8:
+            del_at_gen(true);
+            break;
+        case 9:
+            del_at_gen(false);
+            break;
+        case 10:
+            remove_by_handle();
+            break;
+        case 11:
+            replace_by_handle();
+            break;
+        case 12:
+            regen_from_handle();
+            break;
+        case 13:
+            walk(true);
+            break;
+        case 14:
+            walk(false);
+            break;
+        case 15:
+            copy();
+            break;
+        default:
+            sort_or_uniq();
+            break;
         }
         check();
     }
@@ -62,7 +116,9 @@ private:
     size_t pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
     intptr_t fresh() { return next_value_++ * 10 + static_cast<intptr_t>(pick(7)); }
 
-    std::list<Item>::iterator random_item() { return std::next(model_.items.begin(), static_cast<long>(pick(model_.items.size()))); }
+    std::list<Item>::iterator random_item() {
+        return std::next(model_.items.begin(), static_cast<long>(pick(model_.items.size())));
+    }
 
     // After a change made around the generator, put it somewhere valid again.
     void reset_gen() {
@@ -169,13 +225,56 @@ private:
         if (model_.items.empty())
             return;
         auto it = random_item();
-        int option = pick(2) ? LS_BEFORE : LS_AFTER;
         lsGeneric d = nullptr;
+        EXPECT_EQ(lsGenHandle(it->handle, &d, 0), nullptr) << "no side, no generator";
+        EXPECT_EQ(value(d), it->value);
+        const int options[] = {LS_BEFORE, LS_AFTER, LS_BEFORE | LS_AFTER}, option = options[pick(3)];
+        d = nullptr;
         lsGen g = lsGenHandle(it->handle, &d, option);
         EXPECT_EQ(value(d), it->value);
         lsFinish(gen_);
         gen_ = g;
-        model_.gen_after = option == LS_BEFORE ? it : std::next(it);
+        model_.gen_after = option & LS_BEFORE ? it : std::next(it);
+    }
+
+    // Answers OK, DELETE, STOP or a bad code; deleting an item brings the
+    // next to the callback in the same round.
+    void walk(bool forward) {
+        static const lsStatus kCodes[] = {LS_OK, LS_OK, LS_DELETE, LS_DELETE, LS_STOP, 17};
+        Answers a{};
+        for (lsStatus &c : a.code)
+            c = kCodes[pick(6)];
+        lsStatus got = (forward ? lsForeach : lsBackeach)(list_, answer, &a);
+        std::vector<std::list<Item>::iterator> order;
+        for (auto it = model_.items.begin(); it != model_.items.end(); ++it)
+            order.insert(forward ? order.end() : order.begin(), it);
+        std::vector<intptr_t> visited;
+        lsStatus want = LS_OK;
+        for (auto it : order) {
+            visited.push_back(it->value);
+            const lsStatus c = a.code[it->value % 7];
+            if (c == LS_STOP || c == 17) {
+                want = c == LS_STOP ? LS_STOP : LS_BADPARAM;
+                break;
+            }
+            if (c == LS_DELETE)
+                model_.items.erase(it);
+        }
+        EXPECT_EQ(got, want);
+        EXPECT_EQ(a.visited, visited);
+        reset_gen();
+    }
+
+    void copy() {
+        const bool scaled = pick(2);
+        lsList c = lsCopy(list_, scaled ? times_ten : nullptr);
+        std::vector<intptr_t> expected;
+        for (const Item &i : model_.items)
+            expected.push_back(scaled ? i.value * 10 : i.value);
+        EXPECT_EQ(values_of(c), expected);
+        g_deleted.clear();
+        lsDestroy(c, record_delete);
+        EXPECT_EQ(g_deleted, expected);
     }
 
     void sort_or_uniq() {
@@ -184,8 +283,19 @@ private:
             lsSort(list_, compare_mod7);
             model_.items.sort(by_mod7); // std::list::sort is stable too
         } else {
-            lsUniq(list_, compare_mod7, nullptr);
-            model_.items.unique([](const Item &a, const Item &b) { return a.value % 7 == b.value % 7; });
+            std::vector<intptr_t> gone;
+            for (auto it = model_.items.begin(); it != model_.items.end() && std::next(it) != model_.items.end();) {
+                if (std::next(it)->value % 7 == it->value % 7) {
+                    gone.push_back(std::next(it)->value);
+                    model_.items.erase(std::next(it));
+                } else {
+                    ++it;
+                }
+            }
+            const bool report = pick(2);
+            g_deleted.clear();
+            EXPECT_EQ(lsUniq(list_, compare_mod7, report ? record_delete : nullptr), LS_OK);
+            EXPECT_EQ(g_deleted, report ? gone : std::vector<intptr_t>{});
         }
         reset_gen();
     }

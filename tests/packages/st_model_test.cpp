@@ -1,10 +1,13 @@
 // Random insert, delete, lookup and walk sequences on symbol tables of
 // various shapes, mirrored on a std::unordered_map. After every step the
-// counts must agree, each entry of a number or pointer table must sit in the
-// bin its hash names, and every key of a string table (which chooses bins
-// its own way) must be found.
+// counts and the bin count (grown by the table's rule) must agree, each
+// entry of a number or pointer table must sit in the bin its hash names,
+// and every key of a string table (which chooses bins its own way) must be
+// found. New entries and, in move-to-front tables, found ones head their
+// chain; walks and copies follow the bins' order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -29,10 +32,26 @@ public:
             names_.push_back("node" + std::to_string(i * 7919 % 1000));
         for (size_t i = 0; i < names_.size(); ++i)
             index_[names_[i].c_str()] = i;
-        const double growths[] = {1.5, 2.0, 3.0};
-        table_ = st_init_table_with_params(shape.compare, shape.hash, static_cast<int>(pick(20)),
-                                           1 + static_cast<int>(pick(6)), growths[pick(3)], static_cast<int>(pick(2)));
-        initial_bins_ = table_->bin_count;
+        // Factors of 1 and below cannot enlarge the table; sizes and limits
+        // below 1 count as 1.
+        const double growths[] = {1.5, 2.0, 3.0, 1.0, 0.5};
+        const int size = static_cast<int>(pick(20)), density = static_cast<int>(pick(7));
+        const double growth = growths[pick(5)];
+        const int move_to_front = static_cast<int>(pick(2));
+        if (seed % 4 == 0) {
+            table_ = st_init_table(shape.compare, shape.hash);
+            EXPECT_EQ(table_->bin_count, 11);
+            EXPECT_EQ(table_->density_limit, 5);
+            EXPECT_EQ(table_->growth, 2.0);
+            EXPECT_EQ(table_->move_to_front, 0);
+        } else {
+            table_ = st_init_table_with_params(shape.compare, shape.hash, size, density, growth, move_to_front);
+            EXPECT_EQ(table_->bin_count, std::max(size, 1));
+            EXPECT_EQ(table_->density_limit, std::max(density, 1));
+            EXPECT_EQ(table_->growth, growth);
+            EXPECT_EQ(table_->move_to_front, move_to_front);
+        }
+        bins_ = table_->bin_count;
     }
     ~TableModel() { st_free_table(table_); }
     TableModel(const TableModel &) = delete;
@@ -44,6 +63,8 @@ public:
         const auto found = model_.find(k);
         const bool present = found != model_.end();
         const intptr_t r = next_record_++;
+        const std::vector<const char *> chain_before = chain_with(key);
+        bool probed = true;
         switch (pick(8)) {
         case 0:
         case 1:
@@ -60,6 +81,7 @@ public:
             break;
         }
         case 3: {
+            probed = false;
             const char *probe = probe_of(k);
             const char *stored = probe;
             void *out = nullptr;
@@ -72,25 +94,44 @@ public:
             break;
         }
         case 4:
+            probed = false;
             if (!present) {
                 EXPECT_EQ(st_add_direct(table_, key, rec(r)), 1);
                 model_[k] = r;
             }
             break;
         case 5:
+            probed = false;
             if (pick(8) == 0)
-                delete_some();
+                walk();
             else
                 check_copy();
             break;
         default: {
             void *out = nullptr;
-            EXPECT_EQ(st_lookup(table_, probe_of(k), &out), present ? 1 : 0);
+            void **slot = nullptr;
+            if (pick(2)) {
+                EXPECT_EQ(st_lookup(table_, probe_of(k), &out), present ? 1 : 0);
+            } else {
+                EXPECT_EQ(st_find(table_, probe_of(k), &slot), present ? 1 : 0);
+                out = slot ? *slot : nullptr;
+            }
             if (present) {
                 EXPECT_EQ(val(out), found->second);
             }
             break;
         }
+        }
+        if (probed && present) {
+            std::vector<const char *> expected = chain_before;
+            if (table_->move_to_front) {
+                expected.erase(std::find(expected.begin(), expected.end(), key));
+                expected.insert(expected.begin(), key);
+            }
+            EXPECT_EQ(chain_with(key), expected);
+        } else if (!present && model_.count(k)) {
+            grow_model();
+            EXPECT_EQ(chain_with(key).front(), key) << "a new entry heads its chain";
         }
         check();
     }
@@ -118,36 +159,120 @@ private:
         return it == index_.end() ? names_.size() : it->second;
     }
 
-    static int delete_third(const char *, void *record, void *) {
-        return reinterpret_cast<intptr_t>(record) % 3 == 0 ? ST_DELETE : ST_CONTINUE;
+    // Keys of one chain, head first; of all chains in bin order.
+    static std::vector<const char *> chain(const st_table *t, int bin) {
+        std::vector<const char *> keys;
+        for (const st_table_entry *e = t->bins[bin]; e; e = e->next)
+            keys.push_back(e->key);
+        return keys;
+    }
+    static std::vector<const char *> bin_order(const st_table *t) {
+        std::vector<const char *> keys;
+        for (int b = 0; b < t->bin_count; ++b)
+            for (const char *k : chain(t, b))
+                keys.push_back(k);
+        return keys;
+    }
+    // The chain that holds the stored key; empty when none does.
+    std::vector<const char *> chain_with(const char *key) const {
+        for (int b = 0; b < table_->bin_count; ++b) {
+            std::vector<const char *> keys = chain(table_, b);
+            if (std::find(keys.begin(), keys.end(), key) != keys.end())
+                return keys;
+        }
+        return {};
     }
 
-    void delete_some() {
-        EXPECT_EQ(st_foreach(table_, delete_third, nullptr), 1);
-        for (auto it = model_.begin(); it != model_.end();)
-            it = it->second % 3 == 0 ? model_.erase(it) : std::next(it);
+    // An entry was added: first the bins grew if the chains were long
+    // enough on average, to the product truncated and made odd.
+    void grow_model() {
+        if ((static_cast<int>(model_.size()) - 1) / bins_ < table_->density_limit)
+            return;
+        const double want = bins_ * table_->growth;
+        const int n = want < 1.0 ? 1 : static_cast<int>(want) | 1;
+        bins_ = std::max(bins_, n);
     }
 
+    // A walk answering by record: go on, delete, stop, or (once per entry)
+    // anything else, which offers the same entry again.
+    struct Walk {
+        int code[5];
+        std::vector<const char *> visited;
+        std::vector<intptr_t> offered_again;
+    };
+    static int answer(const char *key, void *record, void *arg) {
+        auto *w = static_cast<Walk *>(arg);
+        w->visited.push_back(key);
+        int c = w->code[val(record) % 5];
+        if (c != 7)
+            return c;
+        bool again = std::find(w->offered_again.begin(), w->offered_again.end(), val(record)) != w->offered_again.end();
+        if (!again)
+            w->offered_again.push_back(val(record));
+        return again ? ST_CONTINUE : 7;
+    }
+
+    void walk() {
+        const int codes[] = {ST_CONTINUE, ST_CONTINUE, ST_DELETE, ST_STOP, 7};
+        Walk w{};
+        for (int &c : w.code)
+            c = codes[pick(5)];
+        const std::vector<const char *> order = bin_order(table_);
+        const int got = st_foreach(table_, answer, &w);
+        std::vector<const char *> visited;
+        int want = 1;
+        for (const char *key : order) {
+            auto it = model_.find(index_of(key));
+            int c = w.code[it->second % 5];
+            visited.push_back(key);
+            if (c == 7) {
+                visited.push_back(key);
+                c = ST_CONTINUE;
+            }
+            if (c == ST_STOP) {
+                want = 0;
+                break;
+            }
+            if (c == ST_DELETE)
+                model_.erase(it);
+        }
+        EXPECT_EQ(got, want);
+        EXPECT_EQ(w.visited, visited);
+    }
+
+    // A copy has the same parameters and every chain reversed; its
+    // generator gives each entry once, in bin order, and stays at the end.
     void check_copy() {
         st_table *c = st_copy(table_);
         ASSERT_NE(c, nullptr);
         EXPECT_EQ(c->entry_count, table_->entry_count);
+        EXPECT_EQ(c->density_limit, table_->density_limit);
+        EXPECT_EQ(c->growth, table_->growth);
+        EXPECT_EQ(c->move_to_front, table_->move_to_front);
+        for (int b = 0; b < c->bin_count; ++b) {
+            std::vector<const char *> copied = chain(c, b);
+            std::reverse(copied.begin(), copied.end());
+            EXPECT_EQ(copied, chain(table_, b)) << b;
+        }
         std::unordered_map<size_t, intptr_t> seen;
+        std::vector<const char *> order;
         st_generator *g = st_init_gen(c);
         const char *key = nullptr;
         void *record = nullptr;
-        while (st_gen(g, &key, &record))
+        while (st_gen(g, &key, &record)) {
             EXPECT_TRUE(seen.emplace(index_of(key), val(record)).second);
+            order.push_back(key);
+        }
+        EXPECT_EQ(st_gen(g, &key, nullptr), 0);
         st_free_gen(g);
         EXPECT_EQ(seen, model_);
+        EXPECT_EQ(order, bin_order(c));
         st_free_table(c);
     }
 
     void check() {
         ASSERT_EQ(table_->entry_count, static_cast<int>(model_.size()));
-        if (table_->bin_count != initial_bins_) {
-            ASSERT_EQ(table_->bin_count % 2, 1); // grown tables have odd bin counts
-        }
+        ASSERT_EQ(table_->bin_count, bins_);
         int total = 0;
         for (int b = 0; b < table_->bin_count; ++b) {
             for (const st_table_entry *e = table_->bins[b]; e; e = e->next) {
@@ -177,7 +302,7 @@ private:
     std::string probe_;
     std::unordered_map<size_t, intptr_t> model_;
     st_table *table_ = nullptr;
-    int initial_bins_ = 0;
+    int bins_ = 0; // what the bin count must be
     intptr_t next_record_ = 1;
 };
 
