@@ -9,6 +9,9 @@
 ///     entries taken from the bank rehashes first, quadrupling `threshold`;
 ///   - entries are never moved: entry pointers (and string-table ids) stay
 ///     valid across rehashes;
+///   - string tables of a few hundred entries and more also keep a lookup
+///     index beside the chains; a refused index only makes lookups slower,
+///     so it never sets nostore();
 ///   - a table whose construction failed has no buckets and nostore() set;
 ///     every operation on it fails cleanly (null, -1, nothing listed);
 ///   - string keys choose their bucket from a mixed hash of their bytes,
@@ -22,6 +25,8 @@
 #include <cstdint>
 
 #include "kt/containers.h"
+
+class Hash_index;
 
 /// Every entry begins with the link to the next entry of its bucket's chain,
 /// followed by one key word. Entries live in the table's Bank.
@@ -159,20 +164,36 @@ protected:
     bool usable() const { return bank != nullptr && buckets.size() > 0; }
     /// Links a new entry at the front of bucket b (rehashing first when due).
     void link(Hash_entry *e, int b);
-    /// Looks the probe up in its bucket, left in b: the equal entry; else
+    /// Looks the probe up, its bucket left in b: the equal entry; else
     /// null and, in `item`, a zero-filled item from the bank for a new entry
     /// (null when the bank is out of storage).
     Hash_entry *find_or_take(const Hash_entry *probe, int &b, void *&item);
+    /// A zero-filled item from the bank; null (and eflag set) when refused.
+    void *take_item();
+    /// The entry equal to `probe`, whose bucket is b: from the index when
+    /// the table has one, else from the chain.
+    Hash_entry *lookup(const Hash_entry *probe, int b) const;
 
     PWSRegion *region;  ///< region of the buckets, bank and key copies
     Arr buckets;        ///< chain heads
     Bank *bank;         ///< supplies the entries; null when refused
     int threshold;      ///< rehash when more entries than this are taken
     int eflag;          ///< sticky no-store flag
+    /// Set by key classes whose entries are Hash_entry_cString and whose
+    /// equal keys have equal known hashes: the table then keeps a lookup
+    /// index once it is large.
+    bool keeps_index = false;
+    Hash_index *index = nullptr; ///< lookup index of a large string table, or null
 
 private:
     friend class Hash_Iterator;
     void rehash();
+    /// The known hash of a string entry (computed when not known yet).
+    static uint32_t index_tag(const Hash_entry *e);
+    /// Puts a freshly linked entry into the index, making or growing it.
+    void index_add(Hash_entry *e);
+    /// Makes the index from the chains; nothing when refused.
+    void build_index();
     /// The smallest prime >= n / 4.
     static int nbuckets(int n);
 };
@@ -222,6 +243,17 @@ public:
     /// well mixed, never 0. Many names share one string_hash, so buckets
     /// chosen from it would hold long chains of equal hashes.
     static uint32_t bucket_hash(const char *s);
+
+private:
+    /// True when the table's class is one of this library's, whose compare
+    /// is byte equality (decided at the first create). Such tables compare
+    /// keys inline and keep a lookup index; a class of a caller's that
+    /// brings its own compare gets the virtual calls.
+    bool byte_equality();
+    /// The entry whose key is `key` (bucket hash h, bucket b), or null; for
+    /// tables of byte equality only.
+    Hash_entry_cString *scan(const char *key, uint32_t h, int b) const;
+    signed char equality_ = -1; ///< byte_equality(): -1 not decided yet
 };
 
 /// Keys of one pointer-sized word; shared by the int and pointer tables.

@@ -40,11 +40,13 @@ KT_API inline int32_t LSTE(const int32_t *list, const int32_t *value) {
     int32_t l = *list;
     if (l == 0)
         return 0;
-    int32_t *header = kt_iptr(l + 1); /* entries, count, capacity, kind */
+    /* Blocks as arrays from their first element: less index arithmetic
+     * than single cells on the path every append takes. */
+    int32_t *header = (int32_t *)kt_block_ptr(l, 4); /* entries, count, capacity, kind */
     int32_t n = header[1];
     if (n >= header[2])
         return kt_lste_grow(l, *value);
-    *kt_iptr(header[0] + n + 1) = *value;
+    ((int32_t *)kt_block_ptr(header[0], 4))[n] = *value;
     header[1] = n + 1;
     return n + 1;
 }

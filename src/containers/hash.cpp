@@ -6,15 +6,22 @@
 // head), the buckets cleared and the entries linked again in that order. A
 // refused growth therefore leaves the table as it was, and the rehash needs
 // no storage beyond the buckets themselves.
+//
+// String tables of kIndexFrom entries and more look keys up in an index of
+// their own (hash_index.h) and keep the chains for everything else. The
+// index is only a shortcut: when the region refuses it, the table goes on
+// without one and tries again when its size next reaches a power of two.
 #include <climits>
 #include <iostream>
 
+#include "hash_index.h"
 #include "kt/containers_hash.h"
 #include "kt/host.h"
 
 namespace {
 
 constexpr int kFirstThreshold = 16, kEntriesPerBlock = 100;
+constexpr int kIndexFrom = 16384, kMaxIndexBits = 30, kSlotsPerEntry = 4;
 
 } // namespace
 
@@ -52,20 +59,28 @@ Hash::Hash(unsigned entry_size, PWSRegion *home)
         bucket(b) = nullptr;
 }
 
-Hash::~Hash() { delete bank; }
+Hash::~Hash() {
+    Hash_index::release(index);
+    delete bank;
+}
 
 int Hash::allocated() const { return bank ? bank->allocated() : 0; }
 
 Hash_entry *Hash::find_or_take(const Hash_entry *probe, int &b, void *&item) {
     b = hash_fcn(probe);
-    if (Hash_entry *old = scan_bucket(bucket(b), probe))
+    if (Hash_entry *old = lookup(probe, b))
         return old;
-    item = bank->get();
+    item = take_item();
+    return nullptr;
+}
+
+void *Hash::take_item() {
+    void *item = bank->get();
     if (!item)
         eflag = 1;
     else
         std::memset(item, 0, static_cast<size_t>(bank->item_size()));
-    return nullptr;
+    return item;
 }
 
 Hash_entry *Hash::scan_bucket(Hash_entry *head, const Hash_entry *probe) const {
@@ -75,9 +90,17 @@ Hash_entry *Hash::scan_bucket(Hash_entry *head, const Hash_entry *probe) const {
     return nullptr;
 }
 
+Hash_entry *Hash::lookup(const Hash_entry *probe, int b) const {
+    if (index)
+        return index->find(index_tag(probe), [this, probe](const Hash_entry *e) { return compare(e, probe) == 0; });
+    return scan_bucket(bucket(b), probe);
+}
+
 Hash_entry *Hash::base_find(const Hash_entry *probe) const {
     if (!usable() || !probe)
         return nullptr;
+    if (index)
+        return lookup(probe, 0);
     return scan_bucket(bucket(hash_fcn(probe)), probe);
 }
 
@@ -86,7 +109,7 @@ Hash_entry *Hash::base_enter(Hash_entry *e, int &created) {
     if (!usable() || !e)
         return nullptr;
     int b = hash_fcn(e);
-    if (Hash_entry *old = scan_bucket(bucket(b), e))
+    if (Hash_entry *old = lookup(e, b))
         return old;
     created = 1;
     link(e, b);
@@ -100,6 +123,53 @@ void Hash::link(Hash_entry *e, int b) {
     }
     e->next = bucket(b);
     bucket(b) = e;
+    if (keeps_index && (index || bank->allocated() >= kIndexFrom))
+        index_add(e);
+}
+
+uint32_t Hash::index_tag(const Hash_entry *e) {
+    const auto *s = static_cast<const Hash_entry_cString *>(e);
+    uint32_t h = s->known_hash();
+    return h ? h : Hash_Key_cString::bucket_hash(s->key());
+}
+
+void Hash::index_add(Hash_entry *e) {
+    auto *s = static_cast<Hash_entry_cString *>(e);
+    const uint32_t tag = index_tag(e);
+    s->set_known_hash(tag);
+    if (index && index->has_room()) {
+        index->insert(tag, e);
+        return;
+    }
+    if (index) {
+        Hash_index *bigger = index->bits() < kMaxIndexBits ? Hash_index::make(region, index->bits() + 1) : nullptr;
+        if (bigger) {
+            index->move_into(*bigger);
+            bigger->insert(tag, e);
+        }
+        Hash_index::release(index);
+        index = bigger;
+        return;
+    }
+    const int n = allocated();
+    if (n >= kIndexFrom && (n & (n - 1)) == 0)
+        build_index(); // e is linked: it comes with the rest
+}
+
+void Hash::build_index() {
+    int linked = 0;
+    for (int k = 0; k < buckets.size(); ++k)
+        for (const Hash_entry *e = bucket(k); e; e = e->next)
+            ++linked;
+    int bits = 1;
+    while (bits < kMaxIndexBits && (int64_t{1} << bits) < int64_t{kSlotsPerEntry} * linked)
+        ++bits;
+    index = Hash_index::make(region, bits);
+    if (!index)
+        return;
+    for (int k = 0; k < buckets.size(); ++k)
+        for (Hash_entry *e = bucket(k); e; e = e->next)
+            index->insert(index_tag(e), e);
 }
 
 void Hash::base_free(Hash_entry *e) {
@@ -108,6 +178,8 @@ void Hash::base_free(Hash_entry *e) {
     for (Hash_entry **at = &bucket(hash_fcn(e)); *at; at = &(*at)->next) {
         if (*at == e) {
             *at = e->next;
+            if (index)
+                index->remove(index_tag(e), e);
             return;
         }
     }

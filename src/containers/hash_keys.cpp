@@ -9,9 +9,16 @@
 // string_hash: that byte sum gives whole families of names one value (net_12
 // and net_21, x1/x23 and x2/x13), which no choice of bucket can separate.
 // string_hash keeps its published value for the callers that compute it.
+//
+// The library's own string tables compare keys inline, by known hash
+// first, and keep a lookup index when large; a caller's class derived from
+// them may bring its own compare, under which equal keys need not have
+// equal hashes, and goes through the virtual compare instead.
 #include <iostream>
+#include <typeinfo>
 
 #include "common/bucket_hash.h"
+#include "hash_index.h"
 #include "kt/containers_hash.h"
 
 // The value shares the last word with the cached hash: entries stay three words.
@@ -81,6 +88,30 @@ int Hash_Key_cString::hash_fcn(const Hash_entry *e) const {
 
 void Hash_Key_cString::debug_key(const Hash_entry *e) const { ktout << key_of(e); }
 
+bool Hash_Key_cString::byte_equality() {
+    if (equality_ < 0) {
+        const std::type_info &t = typeid(*this);
+        equality_ = t == typeid(Hash_Key_cString) || t == typeid(Hash_cString_int) || t == typeid(StringTable);
+        keeps_index = equality_ == 1;
+    }
+    return equality_ == 1;
+}
+
+Hash_entry_cString *Hash_Key_cString::scan(const char *key, uint32_t h, int b) const {
+    // An entry linked by a derived class's base_enter may not know its hash yet.
+    auto same = [key, h](const Hash_entry *e) {
+        const uint32_t known = string_entry(e)->known_hash();
+        const char *k = key_of(e);
+        return (known == h || known == 0) && *k == *key && (*k == '\0' || std::strcmp(k + 1, key + 1) == 0);
+    };
+    if (index)
+        return static_cast<Hash_entry_cString *>(index->find(h, same));
+    for (Hash_entry *e = bucket(b); e; e = e->next)
+        if (same(e))
+            return static_cast<Hash_entry_cString *>(e);
+    return nullptr;
+}
+
 Hash_entry_cString *Hash_Key_cString::create(const char *key, int &created) {
     created = 0;
     if (!key || !usable())
@@ -90,8 +121,16 @@ Hash_entry_cString *Hash_Key_cString::create(const char *key, int &created) {
     probe.set_known_hash(kt::bucket::key_hash(key, bytes - 1));
     int b = 0;
     void *item = nullptr;
-    if (Hash_entry *old = find_or_take(&probe, b, item))
+    if (equality_ == 1 || (equality_ < 0 && byte_equality())) {
+        b = kt::bucket::scale(probe.known_hash(), buckets.size());
+        if (index) // a new entry goes to this bucket: let its miss overlap the lookup's
+            __builtin_prefetch(&bucket(b), 1);
+        if (Hash_entry_cString *old = scan(key, probe.known_hash(), b))
+            return old;
+        item = take_item();
+    } else if (Hash_entry *old = find_or_take(&probe, b, item)) {
         return static_cast<Hash_entry_cString *>(old);
+    }
     if (!item)
         return nullptr;
     KT_Status status;
@@ -112,8 +151,11 @@ Hash_entry_cString *Hash_Key_cString::create(const char *key, int &created) {
 Hash_entry_cString *Hash_Key_cString::find(const char *key) const {
     if (!key)
         return nullptr;
+    const uint32_t h = bucket_hash(key);
+    if (equality_ == 1 && usable())
+        return scan(key, h, kt::bucket::scale(h, buckets.size()));
     Hash_entry_cString probe(const_cast<char *>(key));
-    probe.set_known_hash(bucket_hash(key));
+    probe.set_known_hash(h);
     return static_cast<Hash_entry_cString *>(base_find(&probe));
 }
 

@@ -365,6 +365,45 @@ TEST(Hash, RefusedConstructionLeavesAnInertTable) {
     }
 }
 
+// Large string tables look keys up in an index of their own, made once
+// they hold 16384 entries and grown as they go on: random traffic against a
+// model; and a table refused its index finds every key all the same.
+TEST(Hash, LargeStringTablesAgainstAModel) {
+    std::mt19937 rng(37);
+    PWSRegion region;
+    {
+        Hash_cString_int table(&region), refused(&region);
+        std::unordered_map<std::string, int> model;
+        int created = -1;
+        for (int step = 0; step < 150000; ++step) {
+            std::string key = "net_" + std::to_string(rng() % 50000);
+            if (rng() % 4 != 0) {
+                Hash_entry_cString_int *e = table.create(key.c_str(), created);
+                ASSERT_NE(e, nullptr);
+                ASSERT_EQ(created, model.count(key) ? 0 : 1) << key;
+                if (created)
+                    table.save_value(e, model[key] = step);
+                ASSERT_EQ(table.value(e), model[key]);
+            } else {
+                Hash_entry_cString_int *e = table.find(key.c_str());
+                ASSERT_EQ(e != nullptr, model.count(key) == 1) << key;
+                table.free(e);
+                model.erase(key);
+            }
+        }
+        EXPECT_GT(model.size(), 32768u) << "the index has grown";
+        for (int i = 0; i < 20000; ++i) {
+            // The 16384th key's copy is granted, the index asked for next is not.
+            Grants grants(&region, i == 16383 ? 1 : -1);
+            ASSERT_NE(refused.create(("n" + std::to_string(i)).c_str(), created), nullptr) << i;
+        }
+        EXPECT_EQ(refused.nostore(), 0) << "the index is no storage the table needs";
+        for (int i = 0; i < 20000; ++i)
+            ASSERT_NE(refused.find(("n" + std::to_string(i)).c_str()), nullptr) << i;
+    }
+    EXPECT_EQ(region.bytes_in_use(), 0);
+}
+
 // A table keyed by ints that makes and links its own entries, as a key
 // class outside the library would.
 class OwnTable : public Hash {
