@@ -20,6 +20,7 @@
 
 #include "common/fortran_alias.h"
 #include "common/fortran_text.h"
+#include "common/nonneg.h"
 #include "hook_allocator.h"
 #include "errors.h"
 #include "kt/host.h"
@@ -199,7 +200,7 @@ void OOWRIT(void) {
 void OOSETO(const char *option, const int32_t *value, int32_t option_len) {
     std::string name = kt::fortran_cstr(option, option_len);
     if (kt_stricmp(name.c_str(), "nsig") == 0)
-        out().nsig = *value < 0 ? 0 : *value;
+        out().nsig = kt::nonneg(*value);
     else if (kt_stricmp(name.c_str(), "bsize") == 0 && *value > 0)
         out().width = *value;
 }

@@ -16,6 +16,7 @@
 #include "kt/host.h"
 
 #include "common/fortran_alias.h"
+#include "common/nonneg.h"
 #include "alloc_hook.h"
 #include "errors.h"
 
@@ -39,7 +40,7 @@ bool valid_elsize(int32_t s) { return s == 1 || s == 4 || s == 8; }
 int32_t index_of(uint32_t p, int32_t elsize) { return static_cast<int32_t>(p >> __builtin_ctz(elsize)); }
 
 uint64_t bytes_for(int32_t count, int32_t elsize) {
-    return static_cast<uint64_t>(count < 0 ? 0 : count) * static_cast<uint64_t>(elsize);
+    return static_cast<uint64_t>(kt::nonneg(count)) * static_cast<uint64_t>(elsize);
 }
 
 // Payload offset of block `index`, or 0 when it names no live block.

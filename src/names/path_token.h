@@ -23,6 +23,7 @@
 #include <initializer_list>
 
 #include "common/ascii.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 #include "kt/names.h"
 #include "kt/text.h"
@@ -61,7 +62,7 @@ inline constexpr NameClasses kNameClass{};
 class TokenReader {
   public:
     TokenReader(char *text, int32_t n, int32_t table, kt_path_token &tok, Lookahead &ahead)
-        : t_(text), n_(n < 0 ? 0 : n), table_(table), tok_(tok), ahead_(ahead) {}
+        : t_(text), n_(kt::nonneg(n)), table_(table), tok_(tok), ahead_(ahead) {}
 
     // Reads the token at *pos into tok and returns its code; see SEPTH1.
     [[gnu::always_inline]] int32_t read(int32_t *pos) {

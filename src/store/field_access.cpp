@@ -76,7 +76,7 @@ int32_t CFXSC(const int32_t *table, const int32_t *k, const int32_t *m, int32_t 
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return store(status, 1);
-    int32_t q = value_count(t, f), want = *m > 0 ? *m : 0;
+    int32_t q = value_count(t, f), want = kt::nonneg(*m);
     if (want < q) {
         int32_t r = q - want;
         CFZDEL(table, k, &r);
@@ -93,7 +93,7 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return store(status, 1);
-    int32_t s = 0, block = 0, len = text_len > 0 ? text_len : 0;
+    int32_t s = 0, block = 0, len = kt::nonneg(text_len);
     if (!STRGEA(text, &len, &s, len))
         return store(status, 1);
     if (!kt::store_get(1, &block, kIntSize, kClass)) {
@@ -101,13 +101,7 @@ int32_t CFXS(const int32_t *table, const int32_t *k, const char *text, int32_t *
         return store(status, 1);
     }
     *kt_iptr(block + 1) = s;
-    // The old values go, and so does their block: the new one replaces it.
-    int32_t q = value_count(t, f);
-    for (int32_t j = 1; j <= q; ++j)
-        STRFS(&value_cell(t, f, j));
-    kt::store_free(q, &values_block(t, f), kIntSize);
-    values_block(t, f) = block;
-    value_count(t, f) = 1;
+    replace_values(t, f, block, 1);
     return store(status, 0);
 }
 
@@ -117,7 +111,7 @@ int32_t CFXSI(const int32_t *table, const int32_t *k, const int32_t *j, const ch
     int32_t t = *table, f = *k, i = *j;
     if (!valid_field(t, f) || i < 1)
         return store(status, 1);
-    int32_t s = 0, len = text_len > 0 ? text_len : 0;
+    int32_t s = 0, len = kt::nonneg(text_len);
     if (!STRGEA(text, &len, &s, len))
         return store(status, 1);
     if (i > value_count(t, f)) {

@@ -45,12 +45,7 @@ int32_t write_all(int32_t t, int32_t k, int32_t m, const char *const *texts) {
         }
         *kt_iptr(block + j) = s;
     }
-    int32_t q = value_count(t, k);
-    for (int32_t j = 1; j <= q; ++j)
-        STRFS(&value_cell(t, k, j));
-    kt::store_free(q, &values_block(t, k), kt::kIntSize);
-    values_block(t, k) = block;
-    value_count(t, k) = m;
+    replace_values(t, k, block, m);
     return 0;
 }
 } // namespace

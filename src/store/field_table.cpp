@@ -86,7 +86,7 @@ int32_t CFZSA(const int32_t *table, const int32_t *name, int32_t *values, const 
     value_count(t, f) = 0;
     values_block(t, f) = 0;
     // A field without values needs no block: 0 names none.
-    int32_t count = *m > 0 ? *m : 0;
+    int32_t count = kt::nonneg(*m);
     if (count > 0) {
         int32_t block = 0;
         if (!kt::store_get(count, &block, kIntSize, kClass))
@@ -120,7 +120,7 @@ int32_t CFZADD(const int32_t *table, const int32_t *k, const int32_t *m, int32_t
     *flag = 1;
     if (!valid_field(t, f))
         return 1;
-    int32_t q = value_count(t, f), add = *m > 0 ? *m : 0;
+    int32_t q = value_count(t, f), add = kt::nonneg(*m);
     if (int64_t{q} + add > INT32_MAX || !resize_values(t, f, q + add))
         return 1;
     // The count follows each string made, so a refusal part way leaves
@@ -144,7 +144,7 @@ void CFZDEL(const int32_t *table, const int32_t *k, const int32_t *m) {
     int32_t t = *table, f = *k;
     if (!valid_field(t, f))
         return;
-    int32_t q = value_count(t, f), r = *m < q ? (*m > 0 ? *m : 0) : q;
+    int32_t q = value_count(t, f), r = *m < q ? kt::nonneg(*m) : q;
     if (r == 0)
         return;
     for (int32_t j = q; j > q - r; --j)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/fortran_alias.h"
+#include "common/nonneg.h"
 #include "host/store_requester.h"
 #include "host/host_calls.h"
 #include "iar_cells.h"
@@ -20,7 +21,7 @@ constexpr int32_t kMisuse = 1000;
 // A record of n elements in one block made on behalf of `entry`, left
 // uninitialised for the caller to fill.
 int32_t make_record(const char *entry, const int32_t *n, int32_t *record) {
-    int32_t count = *n < 0 ? 0 : *n, header = 0;
+    int32_t count = kt::nonneg(*n), header = 0;
     kt::StoreRequester as(entry);
     *record = 0;
     if (count > INT32_MAX - kHeaderCells)

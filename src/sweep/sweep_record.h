@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "common/cells.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 
 namespace kt::sweep {
@@ -34,8 +35,7 @@ inline int32_t item_count(int32_t list) {
     if (cell(list, kData) == 0)
         return 0;
     int32_t count = cell(list, kCount), size = cell(list, kSize);
-    int32_t n = count < size ? count : size;
-    return n < 0 ? 0 : n;
+    return kt::nonneg(count < size ? count : size);
 }
 
 inline double *reals(int32_t list) { return kt_rptr(cell(list, kData) + 1); }

@@ -10,6 +10,7 @@
 #include "common/fortran_alias.h"
 #include "common/ascii.h"
 #include "common/c_text.h"
+#include "common/nonneg.h"
 #include "kt/host.h"
 #include "kt/text.h"
 
@@ -68,7 +69,7 @@ int32_t abbreviation(const char *keyword, int32_t keyword_len, const char *text,
         minimum = len;
     int32_t k = n > minimum ? n : minimum;
     if (k > keyword_len)
-        return compare(keyword, keyword_len < 0 ? 0 : keyword_len, text, n); // longer than the keyword
+        return compare(keyword, kt::nonneg(keyword_len), text, n); // longer than the keyword
     return compare(keyword, k, text, n);
 }
 
