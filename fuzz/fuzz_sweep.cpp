@@ -308,9 +308,11 @@ void one_command(const Command &c, uint8_t control, uint8_t grants) {
         expect_count(c, points, step);
         if (expandable && points > 0)
             expect_points(c, list, points, refusing);
+        // The first point is the start itself, a negative zero included.
         for (int32_t i : {2, points / 2, points - 1})
             if (i >= 1 && i <= points && c.kind <= 2 && std::isfinite(step))
-                check(same_bits(point(list, i), (i - 1) * step + c.reals[0]) || (i == points && c.kind == 2));
+                check(same_bits(point(list, i), i == 1 ? c.reals[0] : (i - 1) * step + c.reals[0]) ||
+                      (i == points && c.kind == 2));
     }
     for (int32_t i : {0, -1, points == INT32_MAX ? 0 : points + 1}) {
         double v = 0;
