@@ -278,6 +278,7 @@ TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
         for (const std::string &s : sent)
             EXPECT_EQ(send_text(writer, 3, s), static_cast<int32_t>(s.size()));
     });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the pipe fills meanwhile
     for (const std::string &s : sent) {
         Message m = read_message(reader);
         EXPECT_GE(m.result, 0);
