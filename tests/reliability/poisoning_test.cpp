@@ -6,6 +6,9 @@
 // whole suite shows under the sanitizer.)
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "kt/containers.h"
 #include "kt/host.h"
 
@@ -29,53 +32,47 @@ TEST(Poisoning, OverrunsAndUsesAfterFreeAreReported) {
     int32_t b = 0;
     PWSRegion region;
     KT_Status status;
-    EXPECT_DEATH(touch<int32_t>(block(3, 4, b) + 12), "use-after-poison") << "an int past 3, inside the room";
-    EXPECT_DEATH(touch<int32_t>(block(2, 4, b) + 8), "use-after-poison") << "an int past 2, where the room ends";
-    EXPECT_DEATH(touch<double>(block(5, 8, b) + 40), "use-after-poison") << "a real past 5";
-    EXPECT_DEATH(touch<char>(block(7, 1, b) + 7), "use-after-poison") << "a character past 7";
-    EXPECT_DEATH(touch<int32_t>(block(0, 4, b)), "use-after-poison") << "a block of no elements";
-    EXPECT_DEATH(
-        {
-            char *p = block(10, 4, b);
-            c_xstore(4, &b, 4, 10);
-            touch<int32_t>(p + 16);
-        },
-        "use-after-poison")
-        << "past a block cut from 10 to 4";
-    EXPECT_DEATH(
-        {
-            char *p = block(3, 4, b);
-            c_fstore(3, &b, 4);
-            touch<int32_t>(p);
-        },
-        "use-after-poison")
-        << "a block after FSTORE";
-    EXPECT_DEATH(touch<char>(static_cast<char *>(region.AllocMem(24, status)) + 24), "use-after-poison")
-        << "a byte past a region block";
-    EXPECT_DEATH(
-        {
-            void *p = region.AllocMem(32, status);
-            region.FreeMem(p, status);
-            touch<int32_t>(p);
-        },
-        "use-after-poison")
-        << "a region block after FreeMem";
-    EXPECT_DEATH(
-        {
-            Bank bank(24, &region, 8);
-            void *item = bank.get();
-            bank.free(item);
-            touch<int32_t>(item);
-        },
-        "use-after-poison")
-        << "a bank item after free";
-    EXPECT_DEATH(
-        {
-            Bank bank(24, &region, 8);
-            touch<int32_t>(static_cast<char *>(bank.get()) + bank.item_size());
-        },
-        "use-after-poison")
-        << "a bank item not yet handed out";
+    const std::pair<const char *, std::function<void()>> accesses[] = {
+        {"an int past 3, inside the room", [&] { touch<int32_t>(block(3, 4, b) + 12); }},
+        {"an int past 2, where the room ends", [&] { touch<int32_t>(block(2, 4, b) + 8); }},
+        {"a real past 5", [&] { touch<double>(block(5, 8, b) + 40); }},
+        {"a character past 7", [&] { touch<char>(block(7, 1, b) + 7); }},
+        {"a block of no elements", [&] { touch<int32_t>(block(0, 4, b)); }},
+        {"past a block cut from 10 to 4",
+         [&] {
+             char *p = block(10, 4, b);
+             c_xstore(4, &b, 4, 10);
+             touch<int32_t>(p + 16);
+         }},
+        {"a block after FSTORE",
+         [&] {
+             char *p = block(3, 4, b);
+             c_fstore(3, &b, 4);
+             touch<int32_t>(p);
+         }},
+        {"a byte past a region block",
+         [&] { touch<char>(static_cast<char *>(region.AllocMem(24, status)) + 24); }},
+        {"a region block after FreeMem",
+         [&] {
+             void *p = region.AllocMem(32, status);
+             region.FreeMem(p, status);
+             touch<int32_t>(p);
+         }},
+        {"a bank item after free",
+         [&] {
+             Bank bank(24, &region, 8);
+             void *item = bank.get();
+             bank.free(item);
+             touch<int32_t>(item);
+         }},
+        {"a bank item not yet handed out",
+         [&] {
+             Bank bank(24, &region, 8);
+             touch<int32_t>(static_cast<char *>(bank.get()) + bank.item_size());
+         }},
+    };
+    for (const auto &[what, access] : accesses)
+        EXPECT_DEATH(access(), "use-after-poison") << what;
 }
 
 } // namespace

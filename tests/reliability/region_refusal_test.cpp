@@ -162,12 +162,41 @@ std::vector<const char *> sixteen_keys() {
     return out;
 }
 
+char places[17]; // sixteen keys and one more
+
 std::vector<void *> sixteen_addresses() {
-    static char places[16];
     std::vector<void *> out;
-    for (char &p : places)
-        out.push_back(&p);
+    for (int i = 0; i < 16; ++i)
+        out.push_back(&places[i]);
     return out;
+}
+
+std::vector<int> sixteen_ints() {
+    std::vector<int> out;
+    for (int k = 0; k < 16; ++k)
+        out.push_back(k * 7 - 50);
+    return out;
+}
+
+// A table holding `earlier`, then `key` entered under refusal: past 16
+// keys the table rehashes, and grows its threshold when that is granted.
+template <class Table, class Key>
+Case entering(const char *name, std::unique_ptr<Table> Box::*table, std::vector<Key> earlier, Key key) {
+    return {name,
+            [=](Box &b) {
+                b.*table = std::make_unique<Table>(b.region);
+                int created = 0;
+                for (Key k : earlier)
+                    (b.*table)->create(k, created);
+            },
+            [=](Box &b) { b.item = (b.*table)->create(key, b.created); },
+            [=](Box &b) {
+                bool ok = entered<Table, Key>(*(b.*table), b, key, earlier);
+                if (!earlier.empty()) {
+                    EXPECT_EQ((b.*table)->rehash_threshold() > 16, ok);
+                }
+                return ok;
+            }};
 }
 
 std::vector<Case> cases() {
@@ -355,45 +384,12 @@ std::vector<Case> cases() {
              EXPECT_EQ(b.strings->create("k", created) == nullptr, b.strings->nostore() == 1);
              return b.strings->nostore() == 0;
          }},
-        {"Hash_cString_int create", [](Box &b) { b.strings = std::make_unique<Hash_cString_int>(b.region); },
-         [](Box &b) { b.item = b.strings->create("resistor", b.created); },
-         [](Box &b) { return entered<Hash_cString_int, const char *>(*b.strings, b, "resistor", {}); }},
-        {"Hash_cString_int create with a rehash",
-         [](Box &b) {
-             b.strings = std::make_unique<Hash_cString_int>(b.region);
-             int created = 0;
-             for (const char *k : sixteen_keys())
-                 b.strings->create(k, created);
-         },
-         [](Box &b) { b.item = b.strings->create("key16", b.created); },
-         [](Box &b) {
-             bool ok = entered<Hash_cString_int, const char *>(*b.strings, b, "key16", sixteen_keys());
-             EXPECT_EQ(b.strings->rehash_threshold() > 16, ok);
-             return ok;
-         }},
-        {"Hash_Key_int create with a rehash",
-         [](Box &b) {
-             b.ints = std::make_unique<Hash_Key_int>(b.region);
-             int created = 0;
-             for (int k = 0; k < 16; ++k)
-                 b.ints->create(k * 7 - 50, created);
-         },
-         [](Box &b) { b.item = b.ints->create(1000, b.created); },
-         [](Box &b) {
-             std::vector<int> earlier;
-             for (int k = 0; k < 16; ++k)
-                 earlier.push_back(k * 7 - 50);
-             return entered<Hash_Key_int, int>(*b.ints, b, 1000, earlier);
-         }},
-        {"Hash_Key_voidp create with a rehash",
-         [](Box &b) {
-             b.addresses = std::make_unique<Hash_Key_voidp>(b.region);
-             int created = 0;
-             for (void *k : sixteen_addresses())
-                 b.addresses->create(k, created);
-         },
-         [](Box &b) { b.item = b.addresses->create(&b, b.created); },
-         [](Box &b) { return entered<Hash_Key_voidp, void *>(*b.addresses, b, &b, sixteen_addresses()); }},
+        entering<Hash_cString_int, const char *>("Hash_cString_int create", &Box::strings, {}, "resistor"),
+        entering<Hash_cString_int, const char *>("Hash_cString_int create with a rehash", &Box::strings,
+                                                 sixteen_keys(), "key16"),
+        entering<Hash_Key_int, int>("Hash_Key_int create with a rehash", &Box::ints, sixteen_ints(), 1000),
+        entering<Hash_Key_voidp, void *>("Hash_Key_voidp create with a rehash", &Box::addresses,
+                                         sixteen_addresses(), static_cast<void *>(&places[16])),
         {"StringTable", none, [](Box &b) { b.table = std::make_unique<StringTable>(b.region); },
          [](Box &b) {
              if (!b.table) // the object itself was refused

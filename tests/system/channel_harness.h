@@ -78,11 +78,6 @@ inline int32_t connect_to(int32_t port) {
     return h;
 }
 
-inline bool has_input(int32_t h, double seconds = kWaitSeconds) {
-    int32_t ready = 0;
-    return c_ippend(&h, 1, seconds, &ready) > 0 && ready == 1;
-}
-
 struct Message {
     int32_t result = 0; // c_ipread's result, or the failing wait/peek result
     int32_t type = -1;
@@ -161,18 +156,6 @@ struct PipeChannel {
         (void)n;
     }
 };
-
-inline std::string hex(const std::string &bytes) {
-    std::string s;
-    char b[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(b, sizeof b, "%02x ", c);
-        s += b;
-    }
-    if (!s.empty())
-        s.pop_back();
-    return s;
-}
 
 } // namespace kt::test
 

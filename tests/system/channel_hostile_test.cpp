@@ -1,6 +1,7 @@
-// A hostile partner written with raw sockets: impossible lengths, headers
-// and frames cut short by a close, sudden closes and resets. The channel
-// must answer -7, never loop, never hang and never die of SIGPIPE.
+// A hostile partner written with raw sockets: what a channel reads after
+// an impossible or cut-short frame, and writes to a partner that has gone
+// or reset. The channel must answer -7, never loop, never hang and never
+// die of SIGPIPE. (Each kind of broken stream alone: fuzz/corpus/channel.)
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -52,7 +53,6 @@ std::string bytes(std::initializer_list<int> v) {
 
 struct Case {
     const char *what;
-    bool long_header;
     std::string sent;
     // Expected results of successive reads (read_message) until the stream ends.
     std::vector<int32_t> reads;
@@ -62,22 +62,13 @@ TEST(ChannelHostile, BrokenStreams) {
     HangGuard guard;
     std::string valid = bytes({5, 0, 5, 'h', 'i'});
     const Case cases[] = {
-        {"length 2 below the 3-byte header, then a valid frame", false, bytes({7, 0, 2}) + valid, {-7, 2, -7}},
-        {"length 0", false, bytes({7, 0, 0}), {-7, -7}},
-        {"negative 4-byte length", true, bytes({7, 0xff, 0xff, 0xff, 0xf0}), {-7, -7}},
-        {"4-byte length 4 below the header", true, bytes({7, 0, 0, 0, 4}), {-7, -7}},
-        {"header cut short", false, bytes({7, 0}), {-7}},
-        {"long header cut short", true, bytes({7, 0, 0, 1}), {-7}},
-        {"frame cut short", false, bytes({7, 0, 103}) + std::string(10, 'x'), {-7}},
-        {"huge frame cut short", true, bytes({7, 0x7f, 0xff, 0xff, 0xff}) + std::string(100, 'x'), {-7}},
-        {"sudden close", false, "", {-7}},
-        {"valid frame, then garbage", false, valid + bytes({1, 0, 1}), {2, -7, -7}},
+        {"length 2 below the 3-byte header, then a valid frame", bytes({7, 0, 2}) + valid, {-7, 2, -7}},
+        {"frame cut short after its header", bytes({7, 0, 103}) + std::string(10, 'x'), {-7, -7}},
+        {"valid frame, then garbage", valid + bytes({1, 0, 1}), {2, -7, -7}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Listener server;
-        if (c.long_header)
-            c_ipseto(server.handle, 10, 40000);
         pid_t pid = raw_partner(server.port, c.sent);
         int32_t h = c_ipocss(server.handle, kWaitSeconds);
         ASSERT_GE(h, 0);
@@ -86,25 +77,6 @@ TEST(ChannelHostile, BrokenStreams) {
         c_ipclos(h);
         EXPECT_EQ(wait_child(pid), 0);
     }
-}
-
-// A frame cut short after its header: the peek succeeds, the read fails
-// and leaves no message behind.
-TEST(ChannelHostile, FrameCutShortAfterPeek) {
-    HangGuard guard;
-    Listener server;
-    pid_t pid = raw_partner(server.port, bytes({9, 0, 53}) + std::string(20, 'y'));
-    int32_t h = c_ipocss(server.handle, kWaitSeconds);
-    ASSERT_TRUE(has_input(h));
-    int32_t type = 0, len = 0;
-    ASSERT_EQ(c_ippeek(h, &type, &len), 0);
-    EXPECT_EQ(type, 9);
-    EXPECT_EQ(len, 50);
-    char buf[10];
-    EXPECT_EQ(c_ipread(h, &type, buf, sizeof buf), -7);
-    EXPECT_EQ(c_ippeek(h, &type, &len), -7);
-    c_ipclos(h);
-    EXPECT_EQ(wait_child(pid), 0);
 }
 
 // Writing to a partner that has gone fails with -7, and keeps failing;
@@ -118,10 +90,10 @@ TEST(ChannelHostile, WritingToAPartnerThatHasGone) {
         PipeChannel p;
         int32_t h = p.handle;
         if (gone[0] == 's') {
-            pid_t pid = raw_partner(server.port, "", gone[7] == 'r');
+            // Gone before the accept: a reset connection has no peer name then.
+            EXPECT_EQ(wait_child(raw_partner(server.port, "", gone[7] == 'r')), 0);
             h = c_ipocss(server.handle, kWaitSeconds);
             ASSERT_GE(h, 0);
-            EXPECT_EQ(wait_child(pid), 0);
         } else {
             close(p.out[0]);
             p.out[0] = -1;

@@ -1,7 +1,6 @@
 // Channels between two processes over loopback, and peer channels over
 // pipes: the header limits, framing options, peeks, truncation, waits,
-// options, state errors and tracing (frames in both directions at every
-// framing: channel_soak_test.cpp).
+// options, state errors and tracing.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -9,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 
 #include "system/channel_harness.h"
 
@@ -21,28 +21,6 @@ std::string pattern(size_t n, unsigned seed) {
     for (size_t i = 0; i < n; ++i)
         s[i] = static_cast<char>((i * 131 + seed * 7 + (i >> 8)) & 0xff);
     return s;
-}
-
-// 32764 payload bytes fit the 3-byte header, 32765 do not and send nothing;
-// with option 10 above 32764 the 5-byte header carries more, and a reader
-// needs the same option to read it.
-TEST(ChannelPipe, ShortHeaderLimit) {
-    PipeChannel writer, reader;
-    const std::string big = pattern(32765, 5);
-    EXPECT_EQ(c_ipwrit(writer.handle, 1, big.data(), 32765), -9);
-    EXPECT_EQ(c_ipwrit(writer.handle, 2, big.data(), 32764), 32764);
-    reader.feed(writer.written());
-    Message m = read_message(reader.handle);
-    EXPECT_EQ(m.type, 2);
-    EXPECT_EQ(m.result, 32764);
-    EXPECT_EQ(c_ipseto(writer.handle, 10, 40000), 32764);
-    EXPECT_EQ(c_ipgeto(writer.handle, 10), 40000);
-    EXPECT_EQ(c_ipwrit(writer.handle, 3, big.data(), 32765), 32765);
-    c_ipseto(reader.handle, 10, 40000);
-    reader.feed(writer.written());
-    m = read_message(reader.handle);
-    EXPECT_EQ(m.type, 3);
-    EXPECT_TRUE(m.payload == big);
 }
 
 TEST(ChannelPipe, WireFormat) {
@@ -66,7 +44,7 @@ TEST(ChannelPipe, WireFormat) {
         PipeChannel p;
         set_framing(p.handle, c.block, c.long_header);
         EXPECT_EQ(send_text(p.handle, c.type, c.payload), static_cast<int32_t>(c.payload.size()));
-        EXPECT_EQ(hex(p.written()), hex(c.wire)) << c.type << " block " << c.block;
+        EXPECT_EQ(p.written(), c.wire) << c.type << " block " << c.block;
         // And the same bytes read back as the message.
         p.feed(c.wire);
         Message m = read_message(p.handle);
@@ -75,85 +53,79 @@ TEST(ChannelPipe, WireFormat) {
     }
 }
 
-// Reading back after sending the same stream with the reading side's
-// framing: peeks repeat, and reads of nothing or into nothing drop the
-// message whole, at every block size.
-TEST(ChannelPipe, PeekTwiceAndEmptyReads) {
-    for (int32_t block : {1, 4, 512}) {
-        SCOPED_TRACE(block);
-        PipeChannel writer, reader;
-        set_framing(writer.handle, block, false);
-        set_framing(reader.handle, block, false);
-        send_text(writer.handle, 7, "abc");
-        send_text(writer.handle, 9, "next");
-        send_text(writer.handle, 10, "last");
-        reader.feed(writer.written());
-
-        int32_t type = 0, len = 0;
-        ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
-        EXPECT_EQ(type, 7);
-        EXPECT_EQ(len, 3);
-        ASSERT_EQ(c_ippeek(reader.handle, nullptr, nullptr), 0);
-        char buf[8] = {};
-        EXPECT_EQ(c_ipread(reader.handle, &type, buf, 2), 3);
-        EXPECT_EQ(std::string(buf, 3), std::string("ab\0", 3));
-        EXPECT_EQ(c_ipread(reader.handle, &type, buf, 0), 4);
-        EXPECT_EQ(type, 9);
-        EXPECT_EQ(c_ipread(reader.handle, nullptr, nullptr, 10), 4); // dropped whole
-        int32_t ready = 0;
-        EXPECT_EQ(c_ippend(&reader.handle, 1, 0.0, &ready), -5); // nothing was left behind
-    }
-}
-
+// Random frames in batches, each with its own type, size, block size and
+// header length, set on both ends frame by frame while later frames wait
+// in the reader's buffer: read after peeks (which repeat) or into a shorter
+// buffer, each must arrive byte for byte, in order, with nothing written
+// past maxlen; a read of nothing or into nothing drops the message whole.
 // A peeked frame is read as it was framed when peeked, whatever options
-// change before the read; the next frame uses the new ones.
-TEST(ChannelPipe, OptionChangesBetweenPeekAndRead) {
+// change before the read; a write between the peek and the read drops it
+// whole, whatever part of it was still in the stream. The 3-byte header
+// carries at most 32764 payload bytes and refuses more whole, sending
+// nothing.
+TEST(ChannelPipe, RandomFramingRoundTrips) {
+    struct Frame {
+        int32_t type, block, maxlen;
+        bool long_header, peek, drop;
+        std::string payload;
+    };
+    const int32_t blocks[] = {1, 1, 1, 2, 3, 4, 8, 16, 512};
+    std::mt19937 rng(1);
     PipeChannel writer, reader;
-    set_framing(writer.handle, 8, false);
-    set_framing(reader.handle, 8, false);
-    send_text(writer.handle, 1, pattern(100, 3));
-    set_framing(writer.handle, 1, true);
-    send_text(writer.handle, 2, "long");
-    reader.feed(writer.written());
-    int32_t type = 0, len = 0;
-    ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
-    set_framing(reader.handle, 1, true);
-    ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
-    EXPECT_EQ(len, 100);
-    std::string buf(100, '\0');
-    EXPECT_EQ(c_ipread(reader.handle, &type, buf.data(), 100), 100);
-    EXPECT_EQ(buf, pattern(100, 3));
-    Message m = read_message(reader.handle, 1.0);
-    EXPECT_EQ(m.type, 2);
-    EXPECT_EQ(m.payload, "long");
-}
-
-// A write between a peek and a read drops the peeked message whole: the
-// next read gets the following message, whatever part of the dropped one
-// was still in the stream.
-TEST(ChannelPipe, WriteBetweenPeekAndReadDropsThePeekedMessage) {
-    for (int32_t block : {1, 512}) {
-        SCOPED_TRACE(block);
-        PipeChannel writer, ch;
-        set_framing(writer.handle, block, false);
-        set_framing(ch.handle, block, false);
-        send_text(writer.handle, 1, pattern(2000, 4));
-        send_text(writer.handle, 2, "short");
-        send_text(writer.handle, 3, "after");
-        ch.feed(writer.written());
-        int32_t type = 0, len = 0;
-        ASSERT_EQ(c_ippeek(ch.handle, &type, &len), 0);
-        EXPECT_EQ(type, 1);
-        EXPECT_EQ(send_text(ch.handle, 5, "reply"), 5);
-        Message m = read_message(ch.handle, 1.0);
-        EXPECT_EQ(m.type, 2);
-        EXPECT_EQ(m.payload, "short");
-        // A short frame that the peek read whole is dropped the same way.
-        ASSERT_EQ(c_ippeek(ch.handle, &type, &len), 0);
-        EXPECT_EQ(type, 3);
-        EXPECT_EQ(send_text(ch.handle, 5, "reply"), 5);
-        EXPECT_EQ(c_ippend(&ch.handle, 1, 0.0, &len), -5);
+    for (int batch = 0; batch < 400; ++batch) {
+        std::vector<Frame> frames;
+        size_t wire = 0; // at most what the pipe holds: nobody reads it yet
+        while (frames.size() < 12) {
+            Frame f{static_cast<int32_t>(rng() % 300), blocks[rng() % 9], 0, rng() % 4 == 0, rng() % 3 == 0,
+                    rng() % 4 == 0, ""}; // drop: only after a peek
+            uint32_t kind = rng() % 100;
+            size_t size = kind < 70 ? rng() % 65 : kind < 96 ? rng() % 2000 : 32000 + rng() % 8000;
+            // 32764 bytes fit the 3-byte header, 32765 do not.
+            size = kind == 96 || kind == 97 ? 32668 + kind : size;
+            f.payload = pattern(size, static_cast<unsigned>(rng()));
+            const uint32_t cut = rng() % 12; // 0: no buffer, 1: none of it, 2: some of it, else all
+            f.maxlen = static_cast<int32_t>(cut == 2 ? rng() % (size + 1) : size);
+            f.maxlen = cut == 0 ? -1 : cut == 1 ? 0 : f.maxlen;
+            if ((wire += f.payload.size() + 517) > 60000 && !frames.empty())
+                break;
+            set_framing(writer.handle, f.block, f.long_header);
+            if (!f.long_header && f.payload.size() > 32764) {
+                ASSERT_EQ(send_text(writer.handle, f.type, f.payload), -9);
+                continue;
+            }
+            ASSERT_EQ(send_text(writer.handle, f.type, f.payload), static_cast<int32_t>(f.payload.size()));
+            frames.push_back(f);
+        }
+        reader.feed(writer.written());
+        for (const Frame &f : frames) {
+            SCOPED_TRACE(std::to_string(batch) + "/" + std::to_string(&f - frames.data()));
+            set_framing(reader.handle, f.block, f.long_header);
+            const int32_t size = static_cast<int32_t>(f.payload.size());
+            int32_t type = -1, len = -1;
+            if (f.peek) {
+                ASSERT_EQ(c_ippeek(reader.handle, &type, &len), 0);
+                EXPECT_EQ(type, f.type & 0xff);
+                ASSERT_EQ(len, size);
+                ASSERT_EQ(c_ippeek(reader.handle, nullptr, nullptr), 0);
+                set_framing(reader.handle, blocks[rng() % 9], rng() % 2);
+                if (f.drop) {
+                    EXPECT_EQ(send_text(reader.handle, 5, "reply"), 5);
+                    continue;
+                }
+            }
+            if (f.maxlen < 0) {
+                EXPECT_EQ(c_ipread(reader.handle, nullptr, nullptr, 10), size);
+                continue;
+            }
+            std::string got(static_cast<size_t>(f.maxlen) + 1, '#');
+            ASSERT_EQ(c_ipread(reader.handle, &type, got.data(), f.maxlen), size);
+            EXPECT_EQ(type, f.type & 0xff);
+            EXPECT_TRUE(got == f.payload.substr(0, static_cast<size_t>(f.maxlen)) + '#');
+        }
+        reader.written(); // the replies
     }
+    int32_t ready = 0;
+    EXPECT_EQ(c_ippend(&reader.handle, 1, 0.0, &ready), -5) << "no frame duplicated or left over";
 }
 
 TEST(ChannelWait, PendOverSeveralChannels) {
@@ -306,6 +278,7 @@ TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
         for (const std::string &s : sent)
             EXPECT_EQ(send_text(writer, 3, s), static_cast<int32_t>(s.size()));
     });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the pipe fills meanwhile
     for (const std::string &s : sent) {
         Message m = read_message(reader);
         EXPECT_GE(m.result, 0);
@@ -479,7 +452,7 @@ TEST(ChannelState, OptionsAndRoles) {
     c_ipclos(client);
 }
 
-TEST(ChannelState, PeerNames) {
+TEST(ChannelState, PeerNamesAndTracedSides) {
     HangGuard guard;
     Listener server;
     int32_t client = connect_to(server.port);
@@ -514,6 +487,18 @@ TEST(ChannelState, PeerNames) {
     // Every output may be left out.
     for (int32_t fd : {c_ipgeto(conn, 2), p.in[0]})
         EXPECT_EQ(c_gtpeer(fd, nullptr, 0, nullptr, nullptr, 0), 0) << fd;
+    // Traces name the side: C for a client, S for a server's connection.
+    c_ipseto(client, 8, 1);
+    c_ipseto(conn, 8, 1);
+    testing::internal::CaptureStderr();
+    send_text(client, 1, "");
+    read_message(conn);
+    const std::string text = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(text, "C:ipwrit for handle " + std::to_string(client) + ", msg_type=1\n" +
+                        "S:ippeek for handle " + std::to_string(conn) + ", msg_type=1\n" +
+                        "S:ipread for handle " + std::to_string(conn) + ", msg_type=1\n");
+    c_ipseto(client, 8, 0);
+    c_ipseto(conn, 8, 0);
     c_ipclos(conn);
     c_ipclos(client);
 }
@@ -585,27 +570,6 @@ TEST(ChannelTrace, Format) {
                            "P:ipread for handle " + h + "\n" + dump25 +
                            "P:ipclos for handle " + h + "\n";
     EXPECT_EQ(text, expected);
-}
-
-TEST(ChannelTrace, RoleLetters) {
-    HangGuard guard;
-    Listener server;
-    int32_t client = connect_to(server.port);
-    int32_t conn = c_ipocss(server.handle, kWaitSeconds);
-    ASSERT_GE(conn, 0);
-    c_ipseto(client, 8, 1);
-    c_ipseto(conn, 8, 1);
-    testing::internal::CaptureStderr();
-    send_text(client, 1, "");
-    read_message(conn);
-    const std::string text = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(text, "C:ipwrit for handle " + std::to_string(client) + ", msg_type=1\n" +
-                        "S:ippeek for handle " + std::to_string(conn) + ", msg_type=1\n" +
-                        "S:ipread for handle " + std::to_string(conn) + ", msg_type=1\n");
-    c_ipseto(client, 8, 0);
-    c_ipseto(conn, 8, 0);
-    c_ipclos(client);
-    c_ipclos(conn);
 }
 
 } // namespace
