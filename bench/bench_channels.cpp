@@ -90,7 +90,7 @@ void channel_partner(int32_t h, Work work) {
 // A forked partner process connected over loopback.
 struct Partner {
     pid_t pid = -1;
-    int fd = -1;      // raw: our socket
+    int fd = -1;         // raw: our socket
     int32_t handle = -1; // channel: our connection
 
     ~Partner() {

@@ -23,7 +23,9 @@ namespace {
 
 constexpr size_t kFileBytes = 20'000'000;
 
-std::string scratch(const char *tag) { return "/tmp/kt_bench_fields_" + std::string(tag) + "_" + std::to_string(getpid()); }
+std::string scratch(const char *tag) {
+    return "/tmp/kt_bench_fields_" + std::string(tag) + "_" + std::to_string(getpid());
+}
 
 // One field per line, as people write parameter files: a name, then one to
 // eight values, a few with escapes.
@@ -31,8 +33,8 @@ const std::string &input_path() {
     static const std::string path = [] {
         std::string p = scratch("in");
         std::mt19937 rng(20240611);
-        const char *const words[] = {"4.7K", "1.25E-3", "10MEG", "input stage", "2.2N", "0", "lin", "dec\\, 10",
-                                     "out", "-3.3", "1U", "vdd\\sx"};
+        const char *const words[] = {"4.7K", "1.25E-3",   "10MEG", "input stage", "2.2N", "0",
+                                     "lin",  "dec\\, 10", "out",   "-3.3",        "1U",   "vdd\\sx"};
         std::string text;
         text.reserve(kFileBytes + 256);
         for (int k = 0; text.size() < kFileBytes; ++k) {

@@ -141,10 +141,7 @@ const bool g_registered = [] {
     for (auto *b : {benchmark::RegisterBenchmark("BM_SEPTHI_Compile", BM_SEPTHI_Compile),
                     benchmark::RegisterBenchmark("BM_Strtok_Split", BM_Strtok_Split)})
         measured(b->Arg(1'000)->Arg(10'000)->Arg(kPaths));
-    measured(benchmark::RegisterBenchmark("BM_SEPTHI_Nested", BM_SEPTHI_Nested)
-                 ->Arg(1'000)
-                 ->Arg(10'000)
-                 ->Arg(100'000));
+    measured(benchmark::RegisterBenchmark("BM_SEPTHI_Nested", BM_SEPTHI_Nested)->Arg(1'000)->Arg(10'000)->Arg(100'000));
     return true;
 }();
 

@@ -177,15 +177,19 @@ void BM_Loop_Atan2(benchmark::State &state) {
 
 // Medians of five runs; the single runs are too noisy on a shared machine.
 void at_three_sizes(benchmark::internal::Benchmark *b, int64_t largest) {
-    b->Arg(largest / 100)->Arg(largest / 10)->Arg(largest)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    b->Arg(largest / 100)
+        ->Arg(largest / 10)
+        ->Arg(largest)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
         ->ReportAggregatesOnly(true);
 }
 
 const bool g_registered = [] {
     const std::pair<const char *, void (*)(benchmark::State &)> sorts[] = {
-        {"BM_QSORTI_Random", BM_QSORTI_Random},   {"BM_StdSort_Random", BM_StdSort_Random},
-        {"BM_QSORTI_Sorted", BM_QSORTI_Sorted},   {"BM_StdSort_Sorted", BM_StdSort_Sorted},
-        {"BM_QSRTID_Random", BM_QSRTID_Random},   {"BM_StdSortIndex_Random", BM_StdSortIndex_Random},
+        {"BM_QSORTI_Random", BM_QSORTI_Random}, {"BM_StdSort_Random", BM_StdSort_Random},
+        {"BM_QSORTI_Sorted", BM_QSORTI_Sorted}, {"BM_StdSort_Sorted", BM_StdSort_Sorted},
+        {"BM_QSRTID_Random", BM_QSRTID_Random}, {"BM_StdSortIndex_Random", BM_StdSortIndex_Random},
     };
     for (const auto &s : sorts)
         at_three_sizes(benchmark::RegisterBenchmark(s.first, s.second), kMaxKeys);

@@ -142,14 +142,14 @@ void BM_StdListSort(benchmark::State &state) {
 
 // The same patterns in the syntax of all three matchers.
 const char *const kPatterns[] = {
-    "error",                 // a literal
-    "^\\*",                  // comment lines
-    "[0-9]+\\.[0-9]+",       // a decimal number
-    "^[RCL][0-9]+ ",         // an element line
-    "(warning|error): ",     // alternatives in a group
-    "node_[a-z]+[0-9]*",     // a net name
-    ".*timestep",            // a leading loop and a literal every match holds
-    "v\\(([a-z0-9]+)\\)",    // a probe and its node
+    "error",              // a literal
+    "^\\*",               // comment lines
+    "[0-9]+\\.[0-9]+",    // a decimal number
+    "^[RCL][0-9]+ ",      // an element line
+    "(warning|error): ",  // alternatives in a group
+    "node_[a-z]+[0-9]*",  // a net name
+    ".*timestep",         // a leading loop and a literal every match holds
+    "v\\(([a-z0-9]+)\\)", // a probe and its node
 };
 
 const std::vector<std::string> &text_lines() {
@@ -166,12 +166,25 @@ const std::vector<std::string> &text_lines() {
         v.reserve(kMaxLines);
         for (int64_t i = 0; i < kMaxLines; ++i) {
             switch (rng() % 6) {
-            case 0: v.push_back("R" + num(99) + " node_" + name() + num(9) + " n" + num(50) + " " + num(9) + "." + num(99) + "k"); break;
-            case 1: v.push_back("* " + name() + " stage of the " + name() + " amplifier, timestep control " + num(3)); break;
-            case 2: v.push_back("warning: timestep too small at t=" + num(9) + "." + num(999) + "e-06 in " + name()); break;
-            case 3: v.push_back("v(" + name() + num(9) + ") = " + num(5) + "." + num(9999)); break;
-            case 4: v.push_back("info: iteration " + num(40) + " converged for " + name() + " after " + num(9) + " steps"); break;
-            default: v.push_back("C" + num(99) + " " + name() + " 0 " + num(999) + "n ic=" + num(3)); break;
+            case 0:
+                v.push_back("R" + num(99) + " node_" + name() + num(9) + " n" + num(50) + " " + num(9) + "." + num(99) +
+                            "k");
+                break;
+            case 1:
+                v.push_back("* " + name() + " stage of the " + name() + " amplifier, timestep control " + num(3));
+                break;
+            case 2:
+                v.push_back("warning: timestep too small at t=" + num(9) + "." + num(999) + "e-06 in " + name());
+                break;
+            case 3:
+                v.push_back("v(" + name() + num(9) + ") = " + num(5) + "." + num(9999));
+                break;
+            case 4:
+                v.push_back("info: iteration " + num(40) + " converged for " + name() + " after " + num(9) + " steps");
+                break;
+            default:
+                v.push_back("C" + num(99) + " " + name() + " 0 " + num(999) + "n ic=" + num(3));
+                break;
             }
         }
         return v;
@@ -268,7 +281,12 @@ void BM_Regexp_Pathological(benchmark::State &state, const Pathological &family)
 
 // Medians of five runs; the single runs are too noisy on a shared machine.
 void at_three_sizes(benchmark::internal::Benchmark *b, int64_t first) {
-    b->Arg(first)->Arg(first * 10)->Arg(first * 100)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+    b->Arg(first)
+        ->Arg(first * 10)
+        ->Arg(first * 100)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
 }
 
 const bool g_registered = [] {
@@ -283,8 +301,12 @@ const bool g_registered = [] {
     for (const Pathological &family : kPathological)
         benchmark::RegisterBenchmark((std::string("BM_Regexp_Pathological/") + family.name).c_str(),
                                      BM_Regexp_Pathological, family)
-            ->Arg(1'000)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMicrosecond)
-            ->Repetitions(5)->ReportAggregatesOnly(true);
+            ->Arg(1'000)
+            ->Arg(10'000)
+            ->Arg(100'000)
+            ->Unit(benchmark::kMicrosecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
     return true;
 }();
 

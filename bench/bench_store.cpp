@@ -114,12 +114,10 @@ struct KeptBlocks {
     }
 };
 
-template <class T>
-struct KeptAllocator {
+template <class T> struct KeptAllocator {
     using value_type = T;
     KeptAllocator() = default;
-    template <class U>
-    KeptAllocator(const KeptAllocator<U> &) {}
+    template <class U> KeptAllocator(const KeptAllocator<U> &) {}
     T *allocate(size_t n) { return static_cast<T *>(KeptBlocks::instance().get(n * sizeof(T))); }
     void deallocate(T *p, size_t n) { KeptBlocks::instance().put(p, n * sizeof(T)); }
     bool operator==(const KeptAllocator &) const { return true; }
@@ -213,8 +211,7 @@ const Fragmentation &fragmentation(int64_t n) {
 
 // Runs the plan for state.range(0) blocks: make(k, cells) makes block k
 // (false when refused), drop(k) frees it (nothing when it was not made).
-template <class Make, class Drop>
-void run_fragmented(benchmark::State &state, Make make, Drop drop) {
+template <class Make, class Drop> void run_fragmented(benchmark::State &state, Make make, Drop drop) {
     const int64_t n = state.range(0);
     const Fragmentation &plan = fragmentation(n);
     for (auto _ : state) {
@@ -357,11 +354,9 @@ const bool g_registered = [] {
     at_sizes(RegisterBenchmark("BM_Malloc_Fragmented", BM_Malloc_Fragmented), 10'000, 1'000'000,
              benchmark::kMillisecond);
     at_sizes(RegisterBenchmark("BM_LSTE_Append", BM_LSTE_Append), 1'000, 10'000'000, benchmark::kMicrosecond);
-    at_sizes(RegisterBenchmark("BM_Vector_PushBack", BM_Vector_PushBack), 1'000, 10'000'000,
-             benchmark::kMicrosecond);
+    at_sizes(RegisterBenchmark("BM_Vector_PushBack", BM_Vector_PushBack), 1'000, 10'000'000, benchmark::kMicrosecond);
     at_sizes(RegisterBenchmark("BM_STRAPA_Append", BM_STRAPA_Append), 10'000, 1'000'000, benchmark::kMicrosecond);
-    at_sizes(RegisterBenchmark("BM_StdString_Append", BM_StdString_Append), 10'000, 1'000'000,
-             benchmark::kMicrosecond);
+    at_sizes(RegisterBenchmark("BM_StdString_Append", BM_StdString_Append), 10'000, 1'000'000, benchmark::kMicrosecond);
     return true;
 }();
 

@@ -45,9 +45,9 @@ const Numbers &numbers() {
         struct Scale {
             const char *word, *exponent;
         };
-        const Scale scales[] = {{"K", "e3"},  {"k", "e3"},  {"MEG", "e6"}, {"meg", "e6"}, {"M", "e-3"},
-                                {"U", "e-6"}, {"u", "e-6"}, {"MU", "e-6"}, {"N", "e-9"},  {"n", "e-9"},
-                                {"P", "e-12"}, {"p", "e-12"}, {"F", "e-15"}, {"G", "e9"},  {"T", "e12"}};
+        const Scale scales[] = {{"K", "e3"},   {"k", "e3"},   {"MEG", "e6"}, {"meg", "e6"}, {"M", "e-3"},
+                                {"U", "e-6"},  {"u", "e-6"},  {"MU", "e-6"}, {"N", "e-9"},  {"n", "e-9"},
+                                {"P", "e-12"}, {"p", "e-12"}, {"F", "e-15"}, {"G", "e9"},   {"T", "e12"}};
         std::mt19937 rng(20240612);
         Numbers out;
         for (int64_t i = 0; i < kMaxNumbers; ++i) {
@@ -63,7 +63,10 @@ const Numbers &numbers() {
                 out.expanded.add(mantissa);
                 break;
             case 1: {
-                std::string e = std::string(rng() % 2 ? "e" : "E") + (rng() % 2 ? "-" : rng() % 2 ? "+" : "") +
+                std::string e = std::string(rng() % 2 ? "e" : "E") +
+                                (rng() % 2   ? "-"
+                                 : rng() % 2 ? "+"
+                                             : "") +
                                 std::to_string(rng() % 20);
                 out.written.add(mantissa + e);
                 out.expanded.add(mantissa + e);
@@ -119,8 +122,12 @@ void BM_Strtod(benchmark::State &state) {
 
 // Medians of five runs; the single runs are too noisy on a shared machine.
 void at_three_sizes(benchmark::internal::Benchmark *b) {
-    b->Arg(10'000)->Arg(100'000)->Arg(kMaxNumbers)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(
-        true);
+    b->Arg(10'000)
+        ->Arg(100'000)
+        ->Arg(kMaxNumbers)
+        ->Unit(benchmark::kMicrosecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true);
 }
 
 const bool g_registered = [] {

@@ -27,8 +27,12 @@ void append_unit(std::string &s, int i) {
          "use ieee.math_real.all;\n"
          "use IEEE_proposed.electrical_systems.all;\n"
          "\n"
-         "-- cell " + n + ": a sampled analogue stage\n"
-         "entity cell_" + n + " is\n"
+         "-- cell " +
+         n +
+         ": a sampled analogue stage\n"
+         "entity cell_" +
+         n +
+         " is\n"
          "  generic (gain : real := 2.5;\n"
          "           delay : time := 10 ns;\n"
          "           width : positive := 8);\n"
@@ -37,9 +41,13 @@ void append_unit(std::string &s, int i) {
          "        signal clk, rst : in std_logic;\n"
          "        code : out std_logic_vector(width - 1 downto 0);\n"
          "        valid : buffer std_logic := '0');\n"
-         "end entity cell_" + n + ";\n"
+         "end entity cell_" +
+         n +
+         ";\n"
          "\n"
-         "architecture behaviour of cell_" + n + " is\n"
+         "architecture behaviour of cell_" +
+         n +
+         " is\n"
          "  quantity vin across inp to ref;\n"
          "  quantity vout across iout through outp to ref;\n"
          "  signal level : std_logic_vector(width - 1 downto 0);\n"

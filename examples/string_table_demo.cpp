@@ -9,8 +9,8 @@
 int main() {
     // Each line: component, kind, and the two nets it connects.
     const char *netlist[][4] = {
-        {"R1", "resistor", "in", "mid"},  {"C1", "capacitor", "mid", "gnd"}, {"R2", "resistor", "mid", "out"},
-        {"C2", "capacitor", "out", "gnd"}, {"D1", "diode", "out", "clamp"},  {"R3", "resistor", "clamp", "gnd"},
+        {"R1", "resistor", "in", "mid"},   {"C1", "capacitor", "mid", "gnd"}, {"R2", "resistor", "mid", "out"},
+        {"C2", "capacitor", "out", "gnd"}, {"D1", "diode", "out", "clamp"},   {"R3", "resistor", "clamp", "gnd"},
     };
     PWSRegion region;
     {
@@ -41,7 +41,6 @@ int main() {
             std::printf("kind %-10s x %d\n", kinds.key(kind), kinds.value(kind));
         }
     }
-    std::printf("region bytes in use after the tables are gone: %lld\n",
-                static_cast<long long>(region.bytes_in_use()));
+    std::printf("region bytes in use after the tables are gone: %lld\n", static_cast<long long>(region.bytes_in_use()));
     return region.bytes_in_use() == 0 ? 0 : 1;
 }

@@ -81,8 +81,8 @@ void receive_garbage(const uint8_t *data, size_t size) {
             check(r == -7);
             break;
         }
-        int64_t l = long_header ? static_cast<int32_t>(static_cast<uint32_t>(byte(pos + 1)) << 24 | byte(pos + 2) << 16 |
-                                                       byte(pos + 3) << 8 | byte(pos + 4))
+        int64_t l = long_header ? static_cast<int32_t>(static_cast<uint32_t>(byte(pos + 1)) << 24 |
+                                                       byte(pos + 2) << 16 | byte(pos + 3) << 8 | byte(pos + 4))
                                 : byte(pos + 1) << 8 | byte(pos + 2);
         if (l < hl) {
             check(r == -7);

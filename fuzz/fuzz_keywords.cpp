@@ -22,12 +22,21 @@ using kt::text_test::lower;
 
 namespace {
 
-const char *const kAlways[] = {"UNIT",      "PIN",       "NUMBER",  "STRING",     "VAL",
-                               "BRANCH",    "STATE",     "EXTERNAL", "EXPORT",    "TEMPLATE",
-                               "FUNCTION",  "FOREIGN",   "ELEMENT", "COMPONENT",  "ENCRYPTED",
-                               "SIMVAR",    "ENUM",      "STRUC",   "UNION",      "ALTER",
-                               "PARAMETERS", "STATES",   "WHEN",    "VALUES",     "EQUATIONS",
-                               "CONTROL_SECTION", "IF",  "CONFLICT_RESOLUTION", "RETURN"};
+const char *const kAlways[] = {"UNIT",       "PIN",
+                               "NUMBER",     "STRING",
+                               "VAL",        "BRANCH",
+                               "STATE",      "EXTERNAL",
+                               "EXPORT",     "TEMPLATE",
+                               "FUNCTION",   "FOREIGN",
+                               "ELEMENT",    "COMPONENT",
+                               "ENCRYPTED",  "SIMVAR",
+                               "ENUM",       "STRUC",
+                               "UNION",      "ALTER",
+                               "PARAMETERS", "STATES",
+                               "WHEN",       "VALUES",
+                               "EQUATIONS",  "CONTROL_SECTION",
+                               "IF",         "CONFLICT_RESOLUTION",
+                               "RETURN"};
 
 int sign(int64_t v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
 

@@ -256,7 +256,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int status = -1;
     if (name == "channel" && !args.empty() && args[0] == "serve") {
         const uint16_t port = free_port();
-        args.insert(args.end(), {"--port", std::to_string(port), "--listen", "127.0.0.1", "--connections", "1", "--idle", "1"});
+        args.insert(args.end(),
+                    {"--port", std::to_string(port), "--listen", "127.0.0.1", "--connections", "1", "--idle", "1"});
         std::atomic<bool> done{false};
         std::thread client(knock, port, std::cref(done));
         status = run(scratch, with_name(name, args));
@@ -270,7 +271,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     check(status == 0 || status == 1 || status == 2);
     check(kt_host_store_bytes_in_use() == baseline);
     // Options (and operands that look like them) have their own rules.
-    const bool plain = std::none_of(args.begin(), args.end(), [](const std::string &a) { return !a.empty() && a[0] == '-'; });
+    const bool plain =
+        std::none_of(args.begin(), args.end(), [](const std::string &a) { return !a.empty() && a[0] == '-'; });
     if (plain && name == "number")
         check(status == expected_number_status(args));
     if (plain && name == "fid")

@@ -201,7 +201,9 @@ void reorder(State &s, kt::fuzz::Input &in) {
             }
         }
     }
-    lsStatus want = nb > na ? LS_BADSTATE : nb == na ? (moved == nb ? LS_OK : LS_BADSTATE) : (moved == nb ? LS_BADPARAM : LS_BADSTATE);
+    lsStatus want = nb > na    ? LS_BADSTATE
+                    : nb == na ? (moved == nb ? LS_OK : LS_BADSTATE)
+                               : (moved == nb ? LS_BADPARAM : LS_BADSTATE);
     check(lsReorderToMatch(a, s.list, keys_match) == want);
     lsDestroy(a, nullptr);
     s.rehandle();
@@ -254,7 +256,8 @@ void operation(State &s, uint8_t op, uint8_t arg, kt::fuzz::Input &in) {
         break;
     case 6:
         check(lsSort(s.list, by_key) == LS_OK);
-        std::stable_sort(s.model.begin(), s.model.end(), [](const Item &x, const Item &y) { return (x.data & 7) < (y.data & 7); });
+        std::stable_sort(s.model.begin(), s.model.end(),
+                         [](const Item &x, const Item &y) { return (x.data & 7) < (y.data & 7); });
         break;
     case 7: {
         g_deleted.clear();

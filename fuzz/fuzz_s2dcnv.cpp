@@ -11,9 +11,7 @@
 
 using namespace kt::text_test;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string text(reinterpret_cast<const char *>(data), size);

@@ -19,16 +19,15 @@ using kt::fuzz::check;
 namespace {
 
 const char *const kModules[] = {
-    "mxs",      "mxs1",    "floadl",   "fsrce",    "fsrcez",  "matrix",  "smodl3",  "ssrce",   "fprerg",
-    "widex",    "qiv",     "savalc",   "rgmup",    "lu",      "order1",  "smodl2",  "dec",     "bind",
-    "pl_set",   "pleva1",  "sapnts",   "smodl1",   "smodl3t", "instev",  "sloadl",  "cmpi",    "xpre",
-    "ineval",   "tmplp",   "tan",      "smpi",     "smpi_ds", "xeval",   "smpieq",  "sextra",  "idcin",
-    "nfactd",   "tmpt",    "timing",   "order",    "disto",   "outie",   "fouana",  "fft",     "ipextr",
-    "vsystem",  "su",      "mxtin8",   "fsonr",    "rgin1",   "edinit",  "bind_ad", "cgen",    "ceval",
-    "trace",    "ceval1",  "edeval",   "schedule", "ic",      "thresh",  "traceon", "sample_p", "ns_limit",
-    "newrg",    "nocomprs", "tran",    "flat",     "dcleq",   "fcnt",    "hgen",    "hgen1",   "which",
-    "noload",   "loaded",  "fvt",      "ww",       "derate",  "pz",      "t_pf1",   "qfl",     "fqflow",
-    "noquit",   "sass",    "cnr",      "t_cnr",    "rngset",  "deprec8", "dams"};
+    "mxs",     "mxs1",     "floadl",   "fsrce",  "fsrcez",   "matrix",  "smodl3",  "ssrce",    "fprerg", "widex",
+    "qiv",     "savalc",   "rgmup",    "lu",     "order1",   "smodl2",  "dec",     "bind",     "pl_set", "pleva1",
+    "sapnts",  "smodl1",   "smodl3t",  "instev", "sloadl",   "cmpi",    "xpre",    "ineval",   "tmplp",  "tan",
+    "smpi",    "smpi_ds",  "xeval",    "smpieq", "sextra",   "idcin",   "nfactd",  "tmpt",     "timing", "order",
+    "disto",   "outie",    "fouana",   "fft",    "ipextr",   "vsystem", "su",      "mxtin8",   "fsonr",  "rgin1",
+    "edinit",  "bind_ad",  "cgen",     "ceval",  "trace",    "ceval1",  "edeval",  "schedule", "ic",     "thresh",
+    "traceon", "sample_p", "ns_limit", "newrg",  "nocomprs", "tran",    "flat",    "dcleq",    "fcnt",   "hgen",
+    "hgen1",   "which",    "noload",   "loaded", "fvt",      "ww",      "derate",  "pz",       "t_pf1",  "qfl",
+    "fqflow",  "noquit",   "sass",     "cnr",    "t_cnr",    "rngset",  "deprec8", "dams"};
 constexpr int32_t kSystemEntry = 46;
 
 // The 1-based entry whose blank-padded name starts with the text and has

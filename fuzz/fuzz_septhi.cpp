@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             rule = 7056;
         else if (rule == 0 && wild_leaf && (code == KT_PATH_NAME || code == KT_PATH_ANY))
             rule = 7003;
-        wild_step = wild_step || code == KT_PATH_ANY_LEVELS || code == KT_PATH_NAME_ANY ||
-                    code == KT_PATH_ANY_NAME || code == KT_PATH_ANY_ANY;
+        wild_step = wild_step || code == KT_PATH_ANY_LEVELS || code == KT_PATH_NAME_ANY || code == KT_PATH_ANY_NAME ||
+                    code == KT_PATH_ANY_ANY;
         wild_leaf = wild_leaf || code == KT_PATH_ANY;
         cells.push_back(code);
         if (code & KT_PATH_ONE_VALUE)

@@ -94,7 +94,8 @@ bool marker_less(double x, double y) {
     return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
 }
 
-template <typename T, typename Less> bool ascends_along(const std::vector<T> &a, const std::vector<int32_t> &idx, Less less) {
+template <typename T, typename Less>
+bool ascends_along(const std::vector<T> &a, const std::vector<int32_t> &idx, Less less) {
     for (size_t i = 1; i < idx.size(); ++i)
         if (less(a[static_cast<size_t>(idx[i] - 1)], a[static_cast<size_t>(idx[i - 1] - 1)]))
             return false;
@@ -154,7 +155,8 @@ void complex_index(kt::fuzz::Input &in, int32_t dir) {
         double rx = parts[2 * static_cast<size_t>(x - 1)], ry = parts[2 * static_cast<size_t>(y - 1)];
         if (rx != ry)
             return marker_less(rx, ry);
-        return marker_less(std::fabs(parts[2 * static_cast<size_t>(x) - 1]), std::fabs(parts[2 * static_cast<size_t>(y) - 1]));
+        return marker_less(std::fabs(parts[2 * static_cast<size_t>(x) - 1]),
+                           std::fabs(parts[2 * static_cast<size_t>(y) - 1]));
     };
     for (size_t i = 1; i < c.idx.size(); ++i)
         check(dir < 0 ? !less(c.idx[i - 1], c.idx[i]) : !less(c.idx[i], c.idx[i - 1]));

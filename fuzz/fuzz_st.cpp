@@ -36,7 +36,8 @@ struct Fixture {
     st_table *t;
 
     const char *key(int k) const {
-        return strings ? names()[static_cast<size_t>(k)].c_str() : reinterpret_cast<const char *>(static_cast<intptr_t>(k) - 100);
+        return strings ? names()[static_cast<size_t>(k)].c_str()
+                       : reinterpret_cast<const char *>(static_cast<intptr_t>(k) - 100);
     }
     int number(const char *key) const {
         if (!strings)
@@ -60,7 +61,9 @@ struct Fixture {
     }
 };
 
-int delete_even(const char *, void *record, void *) { return reinterpret_cast<intptr_t>(record) % 2 ? ST_CONTINUE : ST_DELETE; }
+int delete_even(const char *, void *record, void *) {
+    return reinterpret_cast<intptr_t>(record) % 2 ? ST_CONTINUE : ST_DELETE;
+}
 
 } // namespace
 
@@ -99,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 check(!present && !slot);
                 break;
             }
-            check(got == (present ? 1 : 0) && slot && reinterpret_cast<intptr_t>(*slot) == (present ? found->second : 0));
+            check(got == (present ? 1 : 0) && slot &&
+                  reinterpret_cast<intptr_t>(*slot) == (present ? found->second : 0));
             *slot = reinterpret_cast<void *>(r);
             f.model[k] = r;
             break;

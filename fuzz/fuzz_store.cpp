@@ -37,7 +37,9 @@ void check(bool ok) {
         std::abort();
 }
 
-void fill(const Block &b) { std::memset(kt_block_ptr(b.index, b.elsize), b.fill, static_cast<size_t>(b.count) * b.elsize); }
+void fill(const Block &b) {
+    std::memset(kt_block_ptr(b.index, b.elsize), b.fill, static_cast<size_t>(b.count) * b.elsize);
+}
 
 // Every byte equals the first, and the first is the fill.
 void verify(const Block &b) {

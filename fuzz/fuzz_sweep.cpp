@@ -44,7 +44,8 @@ struct Command {
 bool number(const std::string &w, double &v) { return c_vbcs2d(w.data(), static_cast<int32_t>(w.size()), &v) == 0; }
 
 bool keyword(const std::string &w) {
-    return w == "in" || w == "from" || w == "to" || std::find(std::begin(kRangeWords), std::end(kRangeWords), w) != std::end(kRangeWords);
+    return w == "in" || w == "from" || w == "to" ||
+           std::find(std::begin(kRangeWords), std::end(kRangeWords), w) != std::end(kRangeWords);
 }
 
 std::vector<std::string> split(const std::string &text) {
@@ -193,7 +194,8 @@ void expect_count(const Command &c, int32_t points, double step) {
         x = std::fabs(std::isfinite(to - from) ? (to - from) / third : to / third - from / third);
         check(step == (to < from ? -std::fabs(third) : std::fabs(third)));
     } else {
-        x = std::fabs((std::log(std::fabs(to)) - std::log(std::fabs(from))) / ((c.kind == 4 ? std::log(10.0) : std::log(2.0)) / third));
+        x = std::fabs((std::log(std::fabs(to)) - std::log(std::fabs(from))) /
+                      ((c.kind == 4 ? std::log(10.0) : std::log(2.0)) / third));
     }
     if (!std::isfinite(x) || x > 2e9)
         return;
@@ -219,8 +221,9 @@ void expect_points(const Command &c, int32_t list, int32_t points, bool refusing
     // number the reader took as overflowing) has no points between.
     const bool finite = std::isfinite(c.reals[2]) && std::isfinite(from) && std::isfinite(to);
     const double lo = std::min(from, to), hi = std::max(from, to);
-    const double slack = logarithmic ? 1e-9 * std::max(std::fabs(from), std::fabs(to))
-                                     : c.kind == 1 ? 1e-5 * std::fabs(c.reals[2]) + 1e-12 * (hi - lo) : 0.0;
+    const double slack = logarithmic   ? 1e-9 * std::max(std::fabs(from), std::fabs(to))
+                         : c.kind == 1 ? 1e-5 * std::fabs(c.reals[2]) + 1e-12 * (hi - lo)
+                                       : 0.0;
     // Every kind but 1 ends on "to", a single point included.
     if (c.kind == 1 || points > 1)
         check(same_bits(p[0], from) && same_bits(point(list, 1), from));
@@ -322,10 +325,12 @@ void one_command(const Command &c, uint8_t control, uint8_t grants) {
     if (c.kind == kNames)
         for (int32_t i = 1; i <= points; ++i) {
             int32_t s = 0, st = -1;
-            check(LPGS(&list, &i, &s, &st) == 0 && st == 0 && kt::test::string_text(s) == c.names[static_cast<size_t>(i - 1)]);
+            check(LPGS(&list, &i, &s, &st) == 0 && st == 0 &&
+                  kt::test::string_text(s) == c.names[static_cast<size_t>(i - 1)]);
         }
     if (made_ordered)
-        expect_ordered_copy(c, list, ordered, order, code == 0 && c.kind < kValues ? points : static_cast<int32_t>(c.names.size()));
+        expect_ordered_copy(c, list, ordered, order,
+                            code == 0 && c.kind < kValues ? points : static_cast<int32_t>(c.names.size()));
     LPD(&list);
     LPD(&copy);
     LPD(&ordered);

@@ -4,8 +4,8 @@
 // has the form of a basic one and is no reserved word; letter case never
 // matters, and the flag only adds the 13 analogue words. VHDLName gives
 // the name itself or its wrapped form, which unwraps to the name and
-// passes (but for the empty name: an empty extended identifier is none); VHDLNameBuf gives the same text, the name itself when it
-// passes; when the heap refuses, both give null or the right text.
+// passes (but for the empty name: an empty extended identifier is none); VHDLNameBuf gives the same text, the name
+// itself when it passes; when the heap refuses, both give null or the right text.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -20,9 +20,9 @@ using kt::fuzz::check;
 
 namespace {
 
-const char *const kAnalogueWords[] = {"across",   "break",     "limit",    "nature",    "noise",
+const char *const kAnalogueWords[] = {"across",     "break",    "limit",     "nature",   "noise",
                                       "procedural", "quantity", "reference", "spectrum", "subnature",
-                                      "terminal", "through",   "tolerance"};
+                                      "terminal",   "through",  "tolerance"};
 
 bool letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 

@@ -29,9 +29,9 @@ inline bool plain_number(const std::string &s) {
 // For a text the checking reader accepts: the same number as a literal for
 // strtod, the scale word at its end replaced by its exponent.
 inline std::string expanded_literal(const std::string &text) {
-    static const char *const words[][2] = {{"MEG", "E6"}, {"ME", "E6"}, {"MU", "E-6"}, {"A", "E-18"},
-                                           {"F", "E-15"}, {"P", "E-12"}, {"N", "E-9"}, {"U", "E-6"},
-                                           {"M", "E-3"},  {"K", "E3"},   {"G", "E9"},  {"T", "E12"}};
+    static const char *const words[][2] = {{"MEG", "E6"}, {"ME", "E6"},  {"MU", "E-6"}, {"A", "E-18"},
+                                           {"F", "E-15"}, {"P", "E-12"}, {"N", "E-9"},  {"U", "E-6"},
+                                           {"M", "E-3"},  {"K", "E3"},   {"G", "E9"},   {"T", "E12"}};
     std::string s;
     for (char c : text)
         s += upper(c);

@@ -12,7 +12,7 @@
 
 #ifdef __cplusplus
 #define KT_BEGIN_C extern "C" { ///< opens C linkage for the entries that follow (C++ only)
-#define KT_END_C }            ///< closes what KT_BEGIN_C opened
+#define KT_END_C }              ///< closes what KT_BEGIN_C opened
 #else
 #define KT_BEGIN_C
 #define KT_END_C

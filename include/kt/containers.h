@@ -65,9 +65,9 @@ public:
     /// Writes the words in decimal, then the bits as 0 and 1, to standard output.
     void debug() const;
 
-    unsigned *bits;     ///< (nbits + 31) / 32 words, or null
-    int nbits;          ///< bits in the set
-    PWSRegion *region;  ///< region of the words
+    unsigned *bits;    ///< (nbits + 31) / 32 words, or null
+    int nbits;         ///< bits in the set
+    PWSRegion *region; ///< region of the words
 };
 
 /// Walks the set bits of a Bst in increasing order.
@@ -99,8 +99,7 @@ class Hash_entry;
 /// final class (for operator+=). `enter` returns 1-based slot numbers and
 /// reuses the lowest free slot; `remove` and operator[] take 0-based
 /// indices.
-template <class Self, class T>
-class Arr_slots : public Arr {
+template <class Self, class T> class Arr_slots : public Arr {
 public:
     using value_type = T; ///< element type
 
@@ -221,9 +220,7 @@ protected:
     /// An empty array in `region` (null: the heap region), room for `hint`.
     Arr_slots(PWSRegion *region, int hint) : Arr(sizeof(T), region, hint) {}
     /// A copy lives in the process heap's region, whatever the source's.
-    Arr_slots(const Arr_slots &source) : Arr(sizeof(T), PWS::GetMallocRegion(), source.size()) {
-        append_from(source);
-    }
+    Arr_slots(const Arr_slots &source) : Arr(sizeof(T), PWS::GetMallocRegion(), source.size()) { append_from(source); }
 
     /// The cells, typed.
     T *cells() const { return static_cast<T *>(data_); }
@@ -241,8 +238,7 @@ private:
 
 /// Walks the live elements of a typed array in slot order, skipping free
 /// slots; each call returns the next element's address, null after the last.
-template <class A>
-class Arr_slot_iterator {
+template <class A> class Arr_slot_iterator {
 public:
     using T = typename A::value_type; ///< element type
     /// Starts before the first live element of `array` (null: no elements).
@@ -270,8 +266,7 @@ private:
     int returned_ = 0;
 };
 
-template <class Self, class T>
-void Arr_slots<Self, T>::append_from(const Arr_slots &source) {
+template <class Self, class T> void Arr_slots<Self, T>::append_from(const Arr_slots &source) {
     if (&source == this) {
         // Entering into the array being walked would disturb the walk.
         Self copy(static_cast<const Self &>(source));
@@ -315,9 +310,9 @@ public:
     /// @}
 };
 
-using Arr_int_iterator = Arr_slot_iterator<Arr_int>;                     ///< walks an Arr_int
-using Arr_intptr_t_iterator = Arr_slot_iterator<Arr_intptr_t>;           ///< walks an Arr_intptr_t
-using Arr_Hash_entry_p_iterator = Arr_slot_iterator<Arr_Hash_entry_p>;   ///< walks an Arr_Hash_entry_p
+using Arr_int_iterator = Arr_slot_iterator<Arr_int>;                   ///< walks an Arr_int
+using Arr_intptr_t_iterator = Arr_slot_iterator<Arr_intptr_t>;         ///< walks an Arr_intptr_t
+using Arr_Hash_entry_p_iterator = Arr_slot_iterator<Arr_Hash_entry_p>; ///< walks an Arr_Hash_entry_p
 
 // ---- placing container objects in regions ----------------------------------
 
@@ -371,14 +366,13 @@ public:
     /// 1 once a growth was refused (sticky), else 0.
     int nostore() const { return eflag; }
 
-
-    PWSRegion *region;  ///< region of the buffer
-    int itemsz;         ///< bytes per item
-    void *data;         ///< the ring of `capacity` items
-    int capacity;       ///< items the ring holds
-    int count;          ///< items queued
-    int head;           ///< index of the oldest item
-    int eflag;          ///< sticky no-store flag
+    PWSRegion *region; ///< region of the buffer
+    int itemsz;        ///< bytes per item
+    void *data;        ///< the ring of `capacity` items
+    int capacity;      ///< items the ring holds
+    int count;         ///< items queued
+    int head;          ///< index of the oldest item
+    int eflag;         ///< sticky no-store flag
 
 protected:
     /// Index in `data` of queue element j.
@@ -477,7 +471,6 @@ public:
     int increment() const { return incr; }
     /// Lists the bank's fields, blocks and free list on standard error.
     void dump() const;
-
 
 private:
     void *get_from_new_block();

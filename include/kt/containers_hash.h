@@ -152,7 +152,6 @@ public:
     /// Every non-empty bucket with the addresses and keys of its entries.
     void debug() const;
 
-
 protected:
     /// entry_size, raised to the size of the entry type T when smaller.
     template <class T> static unsigned at_least(unsigned entry_size) {
@@ -174,11 +173,11 @@ protected:
     /// the table has one, else from the chain.
     Hash_entry *lookup(const Hash_entry *probe, int b) const;
 
-    PWSRegion *region;  ///< region of the buckets, bank and key copies
-    Arr buckets;        ///< chain heads
-    Bank *bank;         ///< supplies the entries; null when refused
-    int threshold;      ///< rehash when more entries than this are taken
-    int eflag;          ///< sticky no-store flag
+    PWSRegion *region; ///< region of the buckets, bank and key copies
+    Arr buckets;       ///< chain heads
+    Bank *bank;        ///< supplies the entries; null when refused
+    int threshold;     ///< rehash when more entries than this are taken
+    int eflag;         ///< sticky no-store flag
     /// Set by key classes whose entries are Hash_entry_cString and whose
     /// equal keys have equal known hashes: the table then keeps a lookup
     /// index once it is large.

@@ -32,17 +32,16 @@ public:
 };
 
 /// An entry holding one value of type T.
-template <class T>
-class Dlist_Entry_of : public Dlist_Entry {
+template <class T> class Dlist_Entry_of : public Dlist_Entry {
 public:
     /// An unlinked entry holding v.
     explicit Dlist_Entry_of(T v = T()) : value(v) {}
     T value; ///< the caller's value
 };
 
-using Dlist_Entry_int = Dlist_Entry_of<int>;        ///< entry of an int list
-using Dlist_Entry_char_p = Dlist_Entry_of<char *>;  ///< entry of a string list
-using Dlist_Entry_void_p = Dlist_Entry_of<void *>;  ///< entry of a pointer list
+using Dlist_Entry_int = Dlist_Entry_of<int>;       ///< entry of an int list
+using Dlist_Entry_char_p = Dlist_Entry_of<char *>; ///< entry of a string list
+using Dlist_Entry_void_p = Dlist_Entry_of<void *>; ///< entry of a pointer list
 
 /// The untyped list beneath Dlist_of: links ready entries, owns none.
 class KT_API Dlist {
@@ -90,21 +89,20 @@ protected:
         count_ = 0;
     }
 
-    PWSRegion *region_;             ///< region of the entries, never null
-    int tag_;                       ///< the caller's tag
-    int count_ = 0;                 ///< linked entries
-    Dlist_Entry *head_ = nullptr;   ///< first entry, or null
-    Dlist_Entry *tail_ = nullptr;   ///< last entry, or null
-    int eflag_ = 0;                 ///< sticky error flag
+    PWSRegion *region_;           ///< region of the entries, never null
+    int tag_;                     ///< the caller's tag
+    int count_ = 0;               ///< linked entries
+    Dlist_Entry *head_ = nullptr; ///< first entry, or null
+    Dlist_Entry *tail_ = nullptr; ///< last entry, or null
+    int eflag_ = 0;               ///< sticky error flag
 };
 
 /// A list of values of type T that owns its linked entries.
-template <class T>
-class Dlist_of : public Dlist {
+template <class T> class Dlist_of : public Dlist {
 public:
-    using Entry = Dlist_Entry_of<T>;                             ///< entry type
-    using ApplyFn = void (*)(T &value, void *arg);              ///< callback of apply
-    using PredicateFn = kt_boolean_t (*)(T &value, void *arg);  ///< callback of the searches
+    using Entry = Dlist_Entry_of<T>;                           ///< entry type
+    using ApplyFn = void (*)(T &value, void *arg);             ///< callback of apply
+    using PredicateFn = kt_boolean_t (*)(T &value, void *arg); ///< callback of the searches
 
     /// An empty list in `region` (null: the heap region).
     explicit Dlist_of(PWSRegion *region = nullptr, int tag = 0) : Dlist(tag, region) {}
@@ -173,9 +171,9 @@ public:
     }
 };
 
-using Dlist_int = Dlist_of<int>;          ///< list of ints
-using Dlist_char_p = Dlist_of<char *>;    ///< list of strings (not owned)
-using Dlist_void_p = Dlist_of<void *>;    ///< list of pointers (not owned)
+using Dlist_int = Dlist_of<int>;       ///< list of ints
+using Dlist_char_p = Dlist_of<char *>; ///< list of strings (not owned)
+using Dlist_void_p = Dlist_of<void *>; ///< list of pointers (not owned)
 
 /// Steps through a list: the head first, null after the tail and from then
 /// on (reset() starts over). Removing through the iterator keeps it valid.
@@ -198,14 +196,13 @@ protected:
     /// (step_back) or to its successor. Null when there is no current entry.
     Dlist_Entry *unlink_current(bool step_back);
 
-    Dlist *list_;                 ///< the list walked
-    Dlist_Entry *cur_ = nullptr;  ///< current entry, null before the first step
-    bool ended_ = false;          ///< true once past the tail
+    Dlist *list_;                ///< the list walked
+    Dlist_Entry *cur_ = nullptr; ///< current entry, null before the first step
+    bool ended_ = false;         ///< true once past the tail
 };
 
 /// The typed face of Dlist_Iterator.
-template <class T>
-class Dlist_Iterator_of : public Dlist_Iterator {
+template <class T> class Dlist_Iterator_of : public Dlist_Iterator {
 public:
     using Entry = Dlist_Entry_of<T>; ///< entry type
     /// Starts before the head of `list`.
@@ -224,9 +221,9 @@ private:
     static T value_of(Dlist_Entry *e) { return e ? static_cast<Entry *>(e)->value : T(); }
 };
 
-using Dlist_Iterator_int = Dlist_Iterator_of<int>;          ///< walks a Dlist_int
-using Dlist_Iterator_char_p = Dlist_Iterator_of<char *>;    ///< walks a Dlist_char_p
-using Dlist_Iterator_void_p = Dlist_Iterator_of<void *>;    ///< walks a Dlist_void_p
+using Dlist_Iterator_int = Dlist_Iterator_of<int>;       ///< walks a Dlist_int
+using Dlist_Iterator_char_p = Dlist_Iterator_of<char *>; ///< walks a Dlist_char_p
+using Dlist_Iterator_void_p = Dlist_Iterator_of<void *>; ///< walks a Dlist_void_p
 
 // ---- ordered trees ---------------------------------------------------------
 
@@ -341,13 +338,13 @@ public:
     /// Lists the graph's fields on standard error.
     void dump() const;
 
-    int nodes() const { return nn; }                    ///< number of nodes
-    int edge_count() const { return ne; }               ///< number of edges
-    int node_capacity() const { return mn; }            ///< nodes room is kept for
-    int edge_capacity() const { return me; }            ///< edges room is kept for
-    int nostore() const { return eflag; }               ///< 1 once storage was refused or a node was out of range
+    int nodes() const { return nn; }                     ///< number of nodes
+    int edge_count() const { return ne; }                ///< number of edges
+    int node_capacity() const { return mn; }             ///< nodes room is kept for
+    int edge_capacity() const { return me; }             ///< edges room is kept for
+    int nostore() const { return eflag; }                ///< 1 once storage was refused or a node was out of range
     int target(int edge) const { return targets[edge]; } ///< target node of an edge (no range check)
-    int value(int edge) const { return edges[edge]; }   ///< value of an edge (no range check)
+    int value(int edge) const { return edges[edge]; }    ///< value of an edge (no range check)
 
 private:
     friend class Grf_Iterator;
@@ -375,10 +372,10 @@ public:
     /// 1 and the next edge, or 0 at the end.
     int iterate();
 
-    int edge() const { return edge_; }                      ///< the current edge
-    int source() const { return cur_node_; }                ///< its source node
-    int target() const { return graph_->targets[edge_]; }   ///< its target node
-    int value() const { return graph_->edges[edge_]; }      ///< its value
+    int edge() const { return edge_; }                    ///< the current edge
+    int source() const { return cur_node_; }              ///< its source node
+    int target() const { return graph_->targets[edge_]; } ///< its target node
+    int value() const { return graph_->edges[edge_]; }    ///< its value
 
 private:
     /// Moves to the first edge of the first node from `from` on that has one.

@@ -56,16 +56,16 @@ static inline void *kt_block_ptr(int32_t b, int32_t s) { return kt_store_base + 
 /** GSTORE(count, index, elsize, class, status): 0 and a new block of count
  * elements (count 0 allowed) in *index; non-zero: refused, nothing
  * allocated. The status cell receives the same code. */
-KT_API int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize,
-                      const int32_t *sclass, int32_t *status);
+KT_API int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize, const int32_t *sclass,
+                      int32_t *status);
 /** XSTORE(newcount, index, elsize, oldcount, status): resize keeping the first
  * min(old, new) elements; the index may change; index 0 allocates. 0, or
  * non-zero (also in *status) when refused: the block as it was. */
-KT_API int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize,
-                      const int32_t *oldcount, int32_t *status);
+KT_API int32_t XSTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *oldcount,
+                      int32_t *status);
 /** USTORE: XSTORE that also sets the block's storage class. */
-KT_API int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize,
-                      const int32_t *sclass, const int32_t *oldcount, int32_t *status);
+KT_API int32_t USTORE(const int32_t *newcount, int32_t *index, const int32_t *elsize, const int32_t *sclass,
+                      const int32_t *oldcount, int32_t *status);
 /** FSTORE(count, index, elsize): frees the block and clears *index: 0
  * (also for index 0), or non-zero (reported, nothing freed) when the index
  * names no live block. */
@@ -107,7 +107,7 @@ KT_API void c_fstore(int32_t count, int32_t *index, int32_t elsize);
 
 /* ---- numbered errors ------------------------------------------------- */
 
-extern KT_API const char KT_NO_MEMORY_TEXT[];  /**< the text of error 2012 */
+extern KT_API const char KT_NO_MEMORY_TEXT[]; /**< the text of error 2012 */
 
 /* A raised error replaces the current message: its line "error NNNN:
  * text" goes to standard error when the next error is raised or output
@@ -256,30 +256,29 @@ KT_API void IIOLDF(void);
  * the block to a binary unit: 0, 1 for a bad unit or argument, or 3 when
  * the write failed (kt_host_unit_error tells why). The unit buffers: a
  * failure may show only at kt_host_close_unit. Also stored in *status. */
-KT_API int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index,
-                      const int32_t *elsize, int32_t *status);
+KT_API int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index, const int32_t *elsize,
+                      int32_t *status);
 /** MMREAD(unit, count, index out, elsize, class, status): allocates a block
  * and fills it from the unit: 0 and *index, or 1 for a bad unit or
  * argument or a file that ends first, 2 when the store refuses, 3 when
  * the read failed (kt_host_unit_error tells why); nothing is left
  * allocated on failure. Also stored in *status. */
-KT_API int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index,
-                      const int32_t *elsize, const int32_t *sclass, int32_t *status);
+KT_API int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index, const int32_t *elsize,
+                      const int32_t *sclass, int32_t *status);
 
 /* ---- text, names, machine -------------------------------------------- */
 
 /** Compares t1(1..n1) and t2(1..n2) ignoring ASCII letter case: the
  * difference of the first unequal characters, else n1 - n2. */
-KT_API int32_t UISCMP(const char *t1, const int32_t *n1, const char *t2, const int32_t *n2,
-                      int32_t t1_len, int32_t t2_len);
+KT_API int32_t UISCMP(const char *t1, const int32_t *n1, const char *t2, const int32_t *n2, int32_t t1_len,
+                      int32_t t2_len);
 /** Lower-cases text(1..n) in place. */
 KT_API void LCASES(char *text, const int32_t *n, int32_t text_len);
 /** Copies count integers (overlap allowed; count <= 0: nothing). */
 KT_API void MOVEI4(const int32_t *source, int32_t *dest, const int32_t *count);
 /** Index (1, 2, ... in order of entry) of name(1..length) in the name
  * table `table`, entered when new (exact case); also stored in *index. */
-KT_API int32_t STE(const int32_t *table, const char *name, const int32_t *length, int32_t *index,
-                   int32_t name_len);
+KT_API int32_t STE(const int32_t *table, const char *name, const int32_t *length, int32_t *index, int32_t name_len);
 /** Compares zero-terminated texts ignoring ASCII letter case: <0, 0, >0. */
 KT_API int kt_stricmp(const char *a, const char *b);
 
@@ -304,20 +303,20 @@ KT_API void kt_host_push_routine(const char *name);
 /** Leaves the innermost routine (none: nothing). */
 KT_API void kt_host_pop_routine(void);
 
-KT_API void GTIMER(float *seconds);                   /**< process time in seconds */
-KT_API void YMDHMS(int32_t *year, int32_t *month, int32_t *day, int32_t *hour,
-                   int32_t *minute, int32_t *second); /**< local date and time; year counts from 1900 */
+KT_API void GTIMER(float *seconds); /**< process time in seconds */
+KT_API void YMDHMS(int32_t *year, int32_t *month, int32_t *day, int32_t *hour, int32_t *minute,
+                   int32_t *second); /**< local date and time; year counts from 1900 */
 /** Process time in seconds. */
 KT_API double c_fetime(void);
-KT_API int32_t KTHTST(void);                         /**< bit 0: an interrupt is pending */
+KT_API int32_t KTHTST(void); /**< bit 0: an interrupt is pending */
 /** Sets (non-zero) or clears the pending interrupt KTHTST reports. */
 KT_API void kt_host_set_interrupt(int32_t pending);
 /** Stores the debug flag kt_host_vsdebug gives back. */
 KT_API void VSDEBUG(const int32_t *flag);
 /** The flag last given to VSDEBUG (0 at load). */
 KT_API int32_t kt_host_vsdebug(void);
-KT_API int32_t c_isprim(int32_t n, int32_t flags);  /**< 1 when n is prime, else 0; flags unused */
-KT_API void *uefmem(void *block, size_t bytes);     /**< realloc, or free with 0 bytes (null then); null when refused */
+KT_API int32_t c_isprim(int32_t n, int32_t flags); /**< 1 when n is prime, else 0; flags unused */
+KT_API void *uefmem(void *block, size_t bytes);    /**< realloc, or free with 0 bytes (null then); null when refused */
 /** 0 when the file is accessible in the mode: " " exists, or any of "rwx";
  * -1 when it is not (or path is null). */
 KT_API int32_t c_faccess(const char *path, const char *mode);

@@ -21,11 +21,11 @@
 
 KT_BEGIN_C
 
-typedef void *lsGeneric;            /**< one data word: a pointer or an integer */
-typedef struct ls_list *lsList;     /**< list descriptor */
-typedef struct ls_item *lsHandle;   /**< an item, named directly */
-typedef struct ls_gen *lsGen;       /**< generator (cursor between two items) */
-typedef int lsStatus;                /**< LS_OK or one of the codes below */
+typedef void *lsGeneric;          /**< one data word: a pointer or an integer */
+typedef struct ls_list *lsList;   /**< list descriptor */
+typedef struct ls_item *lsHandle; /**< an item, named directly */
+typedef struct ls_gen *lsGen;     /**< generator (cursor between two items) */
+typedef int lsStatus;             /**< LS_OK or one of the codes below */
 
 /** Results of the list functions, and answers of an apply callback. */
 enum {
@@ -43,11 +43,11 @@ enum {
     LS_AFTER = 2   /**< the generator sits just after the item */
 };
 
-typedef void (*lsDelFunc)(lsGeneric data);                     /**< frees one data word */
-typedef lsGeneric (*lsCopyFunc)(lsGeneric data);               /**< copies one data word */
-typedef int (*lsCompareFunc)(lsGeneric a, lsGeneric b);       /**< <0, 0, >0 */
+typedef void (*lsDelFunc)(lsGeneric data);                      /**< frees one data word */
+typedef lsGeneric (*lsCopyFunc)(lsGeneric data);                /**< copies one data word */
+typedef int (*lsCompareFunc)(lsGeneric a, lsGeneric b);         /**< <0, 0, >0 */
 typedef lsStatus (*lsApplyFunc)(lsGeneric data, lsGeneric arg); /**< 0, LS_STOP or LS_DELETE */
-typedef int (*lsMatchFunc)(lsGeneric a, lsGeneric b);         /**< only the low 16 bits count */
+typedef int (*lsMatchFunc)(lsGeneric a, lsGeneric b);           /**< only the low 16 bits count */
 
 /** A new, empty list (never null: running out of memory ends the process). */
 KT_API lsList lsCreate(void);

@@ -23,39 +23,39 @@ KT_BEGIN_C
 
 /** Flags of a token code (its low bits). */
 enum {
-    KT_PATH_ONE_VALUE = 0x01,   /**< the token carries V1 */
-    KT_PATH_TWO_VALUES = 0x02,  /**< the token carries V1 and V2 */
-    KT_PATH_WILDCARD = 0x04,    /**< it contains a "*" */
-    KT_PATH_SELECTION = 0x08,   /**< an index or range selection */
-    KT_PATH_STEP = 0x10,        /**< a step between levels */
-    KT_PATH_LEAF = 0x20,        /**< a leaf name */
-    KT_PATH_BRANCH = 0x40,      /**< opens a branch */
-    KT_PATH_SYNTAX_ERROR = 2    /**< the whole code of a syntax error */
+    KT_PATH_ONE_VALUE = 0x01,  /**< the token carries V1 */
+    KT_PATH_TWO_VALUES = 0x02, /**< the token carries V1 and V2 */
+    KT_PATH_WILDCARD = 0x04,   /**< it contains a "*" */
+    KT_PATH_SELECTION = 0x08,  /**< an index or range selection */
+    KT_PATH_STEP = 0x10,       /**< a step between levels */
+    KT_PATH_LEAF = 0x20,       /**< a leaf name */
+    KT_PATH_BRANCH = 0x40,     /**< opens a branch */
+    KT_PATH_SYNTAX_ERROR = 2   /**< the whole code of a syntax error */
 };
 
 /** Token codes; V1 and V2 name the values a token carries. */
 enum {
-    KT_PATH_ROOT = 0x0410,          /**< token "/" at position 1, "(/" or "->/" */
-    KT_PATH_HERE = 0x0810,          /**< token "." */
-    KT_PATH_UP = 0x0C10,            /**< token ".." */
-    KT_PATH_ANY_LEVELS = 0x1014,    /**< token "..." */
-    KT_PATH_QUALIFIED = 0x1412,     /**< token "a.b": V1 a, V2 b */
-    KT_PATH_NAME_ANY = 0x1815,      /**< token "a.*": V1 a */
-    KT_PATH_ANY_NAME = 0x1C15,      /**< token "*.b": V1 b */
-    KT_PATH_ANY_ANY = 0x2014,       /**< token "*.*" */
-    KT_PATH_NAME = 0x2421,          /**< token "a": V1 a */
-    KT_PATH_ANY = 0x2824,           /**< token "*" */
-    KT_PATH_INDEX = 0x2C09,         /**< token "[n" or ",n": V1 n */
-    KT_PATH_INDEX_ANY = 0x300C,     /**< token "[*" or ",*" */
-    KT_PATH_RANGE = 0x340A,         /**< token "[n:m": V1 n, V2 m */
-    KT_PATH_RANGE_FROM = 0x380D,    /**< token "[n:*": V1 n */
-    KT_PATH_RANGE_TO = 0x3C0D,      /**< token "[*:m": V1 m */
-    KT_PATH_SEPARATOR = 0x4010,     /**< token "/" after position 1 */
-    KT_PATH_END = 0x4400,           /**< token ")" or the end of the text */
-    KT_PATH_BRANCH_FN = 0x5041,     /**< token "f(": V1 f */
-    KT_PATH_ANY_BRANCH = 0x5444,    /**< token "*(" */
-    KT_PATH_THROUGH = 0x5840,       /**< token "through(" */
-    KT_PATH_ACROSS = 0x5C40         /**< token "across(" */
+    KT_PATH_ROOT = 0x0410,       /**< token "/" at position 1, "(/" or "->/" */
+    KT_PATH_HERE = 0x0810,       /**< token "." */
+    KT_PATH_UP = 0x0C10,         /**< token ".." */
+    KT_PATH_ANY_LEVELS = 0x1014, /**< token "..." */
+    KT_PATH_QUALIFIED = 0x1412,  /**< token "a.b": V1 a, V2 b */
+    KT_PATH_NAME_ANY = 0x1815,   /**< token "a.*": V1 a */
+    KT_PATH_ANY_NAME = 0x1C15,   /**< token "*.b": V1 b */
+    KT_PATH_ANY_ANY = 0x2014,    /**< token "*.*" */
+    KT_PATH_NAME = 0x2421,       /**< token "a": V1 a */
+    KT_PATH_ANY = 0x2824,        /**< token "*" */
+    KT_PATH_INDEX = 0x2C09,      /**< token "[n" or ",n": V1 n */
+    KT_PATH_INDEX_ANY = 0x300C,  /**< token "[*" or ",*" */
+    KT_PATH_RANGE = 0x340A,      /**< token "[n:m": V1 n, V2 m */
+    KT_PATH_RANGE_FROM = 0x380D, /**< token "[n:*": V1 n */
+    KT_PATH_RANGE_TO = 0x3C0D,   /**< token "[*:m": V1 m */
+    KT_PATH_SEPARATOR = 0x4010,  /**< token "/" after position 1 */
+    KT_PATH_END = 0x4400,        /**< token ")" or the end of the text */
+    KT_PATH_BRANCH_FN = 0x5041,  /**< token "f(": V1 f */
+    KT_PATH_ANY_BRANCH = 0x5444, /**< token "*(" */
+    KT_PATH_THROUGH = 0x5840,    /**< token "through(" */
+    KT_PATH_ACROSS = 0x5C40      /**< token "across(" */
 };
 
 /** SEPTH1(text, n, pos, table, v1, v2, code): reads the token at text(pos),
@@ -68,8 +68,8 @@ enum {
  * Telling "f(" from a name looks ahead to the next ")" or ".", so a caller
  * stepping through a whole path with SEPTH1 may read a text of many "("
  * in quadratic time; kt_path_next remembers what it has seen and does not. */
-KT_API int32_t SEPTH1(char *text, const int32_t *n, int32_t *pos, const int32_t *table, int32_t *v1,
-                      int32_t *v2, int32_t *code, int32_t text_len);
+KT_API int32_t SEPTH1(char *text, const int32_t *n, int32_t *pos, const int32_t *table, int32_t *v1, int32_t *v2,
+                      int32_t *code, int32_t text_len);
 /** SEPTHI(text, n, table, out): compiles a whole path into an integer array
  * record of codes, each followed by its values; stores and returns it, or
  * 0 on a syntax error (no message), a broken sequence rule (host error
@@ -127,8 +127,7 @@ KT_API int32_t FIDFMT(const char *text, const int32_t *n, int32_t text_len);
  * returns its kind, also stored in *kind. */
 KT_API int32_t PRSFID(const char *text, const int32_t *n, int32_t *s1, int32_t *e1, int32_t *s2, int32_t *e2,
                       int32_t *kind, int32_t text_len);
-KT_API int32_t c_prsfid(const char *text, int32_t n, int32_t *s1, int32_t *e1, int32_t *s2, int32_t *e2,
-                        int32_t *kind);
+KT_API int32_t c_prsfid(const char *text, int32_t n, int32_t *s1, int32_t *e1, int32_t *s2, int32_t *e2, int32_t *kind);
 /// @}
 /// @{
 /** Prefixes name with the directory of ref; capacity is the room in name
@@ -147,8 +146,8 @@ KT_API int32_t c_mkrfid(const char *ref, int32_t ref_n, char *name, int32_t capa
 /** Splits text(1..n) into its quoted part (qs..qe, inside the quotes),
  * base (bs..be, up to the last "." after the quoted part) and the rest
  * (es..ee). An absent part has an end below its start. Never fails. */
-KT_API void PARSON(const char *text, const int32_t *n, int32_t *qs, int32_t *qe, int32_t *bs, int32_t *be,
-                   int32_t *es, int32_t *ee, int32_t text_len);
+KT_API void PARSON(const char *text, const int32_t *n, int32_t *qs, int32_t *qe, int32_t *bs, int32_t *be, int32_t *es,
+                   int32_t *ee, int32_t text_len);
 KT_API void c_parson(const char *text, int32_t n, int32_t *qs, int32_t *qe, int32_t *bs, int32_t *be, int32_t *es,
                      int32_t *ee);
 /// @}

@@ -91,12 +91,12 @@ private:
     void optail(char *p, const char *value);
 
     char *program_ = nullptr;
-    const char *must_ = nullptr;    ///< literal every match contains, or null
-    const char *parse_ = nullptr;   ///< position in the pattern while compiling
-    char *emit_ = nullptr;          ///< &dummy_ during the sizing pass
+    const char *must_ = nullptr;  ///< literal every match contains, or null
+    const char *parse_ = nullptr; ///< position in the pattern while compiling
+    char *emit_ = nullptr;        ///< &dummy_ during the sizing pass
     const char *error_ = nullptr; ///< a constant message: failing never needs memory
     int next_group_ = 1;
-    size_t size_ = 0;               ///< program bytes counted by the sizing pass
+    size_t size_ = 0; ///< program bytes counted by the sizing pass
     char dummy_ = 0;
     char valid_ = 0;
     const char *start_[kGroups] = {};

@@ -160,14 +160,14 @@ protected:
     /// flag set and nothing changed, when refused.
     bool reserve(int64_t n);
 
-    PWSRegion *region_;     ///< region of the storage, never null
-    int elsize_;            ///< bytes per element, >= 1
-    int count_ = 0;         ///< live elements
-    void *data_ = nullptr;  ///< the storage, null before the first growth
-    int capacity_ = 0;      ///< elements the storage holds
-    int eflag_ = 0;         ///< sticky no-store flag
-    int start_empty_ = 0;   ///< first free slot (1-based), 0: none
-    int last_empty_ = 0;    ///< last free slot (1-based), 0: none
+    PWSRegion *region_;    ///< region of the storage, never null
+    int elsize_;           ///< bytes per element, >= 1
+    int count_ = 0;        ///< live elements
+    void *data_ = nullptr; ///< the storage, null before the first growth
+    int capacity_ = 0;     ///< elements the storage holds
+    int eflag_ = 0;        ///< sticky no-store flag
+    int start_empty_ = 0;  ///< first free slot (1-based), 0: none
+    int last_empty_ = 0;   ///< last free slot (1-based), 0: none
 };
 
 /// Growable stack store: `count` elements of `elsize` bytes at start().
@@ -195,12 +195,12 @@ protected:
     /// Makes room for one more element; false (and the flag set) when refused.
     bool grow();
 
-    PWSRegion *region_;     ///< region of the storage, never null
-    int elsize_;            ///< bytes per element, >= 1
-    void *data_ = nullptr;  ///< the storage, null before the first growth
-    int capacity_ = 0;      ///< elements the storage holds
-    int count_ = 0;         ///< elements on the stack
-    int eflag_ = 0;         ///< sticky no-store flag
+    PWSRegion *region_;    ///< region of the storage, never null
+    int elsize_;           ///< bytes per element, >= 1
+    void *data_ = nullptr; ///< the storage, null before the first growth
+    int capacity_ = 0;     ///< elements the storage holds
+    int count_ = 0;        ///< elements on the stack
+    int eflag_ = 0;        ///< sticky no-store flag
 };
 
 /// A stack of ints; -1 doubles as "empty" for pop and top.
@@ -224,8 +224,8 @@ public:
 /// whatever stream buffer the followed stream currently has, so text written
 /// to ktout and to std::cout interleaves as written, and redirecting
 /// std::cout redirects ktout with it.
-template <class charT, class traits = std::char_traits<charT>>
-class basic_ktio_streambuf : public std::basic_streambuf<charT, traits> {
+template <class charT, class traits = std::char_traits<charT>> class basic_ktio_streambuf
+    : public std::basic_streambuf<charT, traits> {
 public:
     using int_type = typename traits::int_type; ///< character or end-of-file
     /// A buffer writing through to follow's current stream buffer.
@@ -255,8 +255,8 @@ private:
 };
 
 /// An output stream over a basic_ktio_streambuf.
-template <class charT, class traits = std::char_traits<charT>>
-class basic_ktio_ostream : public std::basic_ostream<charT, traits> {
+template <class charT, class traits = std::char_traits<charT>> class basic_ktio_ostream
+    : public std::basic_ostream<charT, traits> {
 public:
     /// A stream whose text goes wherever `follow` sends its own.
     explicit basic_ktio_ostream(std::basic_ostream<charT, traits> &follow)

@@ -48,35 +48,35 @@ typedef int (*st_hash_func)(const char *key, int modulus);
 typedef struct st_table_entry st_table_entry;
 /** One entry of a bin's chain. */
 struct st_table_entry {
-    const char *key;        /**< the key, as given */
-    void *record;           /**< the record, as given */
-    st_table_entry *next;   /**< next entry of the chain, or null */
-    unsigned cached_hash;   /**< tables hashed by st_strhash: the key's hash before
-                               reduction to a bin, so chains and growth need not
-                               read the key; otherwise 0 */
+    const char *key;            /**< the key, as given */
+    void *record;               /**< the record, as given */
+    st_table_entry *next;       /**< next entry of the chain, or null */
+    unsigned cached_hash;       /**< tables hashed by st_strhash: the key's hash before
+                                   reduction to a bin, so chains and growth need not
+                                   read the key; otherwise 0 */
     st_table_entry *index_next; /**< private: next entry of the same lookup-index
                                    bucket (tables with a lookup index) */
 };
 
 /** A table: its bins and how it hashes, compares and grows. */
 typedef struct st_table {
-    st_table_entry **bins;  /**< bin_count chain heads */
-    double growth;          /**< factor applied to bin_count when the table grows */
+    st_table_entry **bins;   /**< bin_count chain heads */
+    double growth;           /**< factor applied to bin_count when the table grows */
     st_compare_func compare; /**< key comparison */
-    st_hash_func hash;      /**< key hash */
-    int bin_count;          /**< number of bins, >= 1 */
-    int entry_count;        /**< entries in all chains */
-    int density_limit;      /**< grow when entry_count / bin_count reaches it */
-    int move_to_front;      /**< nonzero: a hit moves its entry to the head of its bin */
-    st_table_entry **index; /**< private: buckets of the lookup index, or null */
-    int index_bits;         /**< private: the index has 2^index_bits buckets */
+    st_hash_func hash;       /**< key hash */
+    int bin_count;           /**< number of bins, >= 1 */
+    int entry_count;         /**< entries in all chains */
+    int density_limit;       /**< grow when entry_count / bin_count reaches it */
+    int move_to_front;       /**< nonzero: a hit moves its entry to the head of its bin */
+    st_table_entry **index;  /**< private: buckets of the lookup index, or null */
+    int index_bits;          /**< private: the index has 2^index_bits buckets */
 } st_table;
 
 /** Position of a walk over a table. */
 typedef struct st_generator {
-    st_table *table;        /**< the table walked */
-    st_table_entry *entry;  /**< next entry to hand out, null: search from index */
-    int index;              /**< next bin to search */
+    st_table *table;       /**< the table walked */
+    st_table_entry *entry; /**< next entry to hand out, null: search from index */
+    int index;             /**< next bin to search */
 } st_generator;
 
 /** Answers of an st_foreach callback; any other value offers the same entry again. */
@@ -108,8 +108,8 @@ KT_API int st_ptrcmp(const char *a, const char *b);
 
 /** A new empty table with max(size, 1) bins; a density limit below 1
  * counts as 1. Null when out of memory. */
-KT_API st_table *st_init_table_with_params(st_compare_func compare, st_hash_func hash, int size,
-                                           int density_limit, double growth, int move_to_front);
+KT_API st_table *st_init_table_with_params(st_compare_func compare, st_hash_func hash, int size, int density_limit,
+                                           double growth, int move_to_front);
 /** A new empty table of 11 bins, density limit 5, growth 2.0, no
  * move-to-front; null when out of memory. */
 KT_API st_table *st_init_table(st_compare_func compare, st_hash_func hash);

@@ -30,8 +30,8 @@ KT_BEGIN_C
 
 /* ---- timing and calendar --------------------------------------------- */
 
-KT_API void start_time(void);          /**< remembers the host's process time */
-KT_API void get_time(float *t);        /**< process time since start_time */
+KT_API void start_time(void);   /**< remembers the host's process time */
+KT_API void get_time(float *t); /**< process time since start_time */
 /// @{
 /** Writes "execution time=" E " sec." with E = GTIMER - T0 to three
  * significant digits. */
@@ -40,7 +40,7 @@ KT_API void c_deltime(double t0);
 /// @}
 /** Appends label and ", " to the output line, then c_deltime(t0). */
 KT_API void print_elapsed_time(const char *label, float t0);
-KT_API int32_t INTTIM(void);           /**< seconds since 1970 of the host's date and time */
+KT_API int32_t INTTIM(void); /**< seconds since 1970 of the host's date and time */
 /// @{
 /** Day of the week, 1 Sunday .. 7 Saturday; 0 for a date that does not
  * exist (3..13 September 1752, a month outside 1..12, a day outside the
@@ -89,8 +89,7 @@ KT_API int32_t FGETWD(char *dir, const int32_t *len, int32_t dir_len);
  * byte (FGETENV: blank-filled); " " when it is not set. Returns the length
  * stored, -1 when unset. */
 KT_API int32_t c_fgetenv(const char *name, char *buf, int32_t len);
-KT_API int32_t FGETENV(const char *name, char *value, const int32_t *len, int32_t name_len,
-                       int32_t value_len);
+KT_API int32_t FGETENV(const char *name, char *value, const int32_t *len, int32_t name_len, int32_t value_len);
 /// @}
 /** The process id. */
 KT_API int32_t FGETPID(void);
@@ -118,8 +117,7 @@ KT_API void FSLEEP(const int32_t *ms);
 /** Access, modification and status-change times (seconds since 1970, low 32
  * bits): 0, or -1 when the file's status cannot be read. */
 KT_API int32_t c_ftimes(const char *path, int32_t *atime, int32_t *mtime, int32_t *ctime);
-KT_API int32_t FTIMES(const char *path, int32_t *atime, int32_t *mtime, int32_t *ctime,
-                      int32_t path_len);
+KT_API int32_t FTIMES(const char *path, int32_t *atime, int32_t *mtime, int32_t *ctime, int32_t path_len);
 /// @}
 /// @{
 /** Renames; 0, or reports error 2013 and returns non-zero (SFMV gives no
@@ -187,11 +185,9 @@ KT_API int32_t c_ipgets(int32_t handle, int32_t option, char *text, int32_t maxl
 KT_API int32_t c_ipclos(int32_t handle);
 /** Host name, dotted address and port of the other end of a socket (the
  * local host and port -1 for another descriptor); 0, or 1 on failure. */
-KT_API int32_t c_gtpeer(int32_t fd, char *name, int32_t namelen, int32_t *port, char *addr,
-                        int32_t addrlen);
+KT_API int32_t c_gtpeer(int32_t fd, char *name, int32_t namelen, int32_t *port, char *addr, int32_t addrlen);
 /** As select(); the wait itself is done with poll. */
-KT_API int kt_select(int nfds, fd_set *readset, fd_set *writeset, fd_set *exceptset,
-                     struct timeval *timeout);
+KT_API int kt_select(int nfds, fd_set *readset, fd_set *writeset, fd_set *exceptset, struct timeval *timeout);
 
 /// @{
 /** Upper-case forms of the c_ip entries and c_gtpeer, with the same
@@ -206,8 +202,7 @@ KT_API int32_t IPOCP(const int32_t *handle, const int32_t *rfd, const int32_t *w
 KT_API int32_t IPWRIT(const int32_t *handle, const int32_t *type, const char *data, const int32_t *len,
                       int32_t data_len);
 KT_API int32_t IPPEEK(const int32_t *handle, int32_t *type, int32_t *len);
-KT_API int32_t IPREAD(const int32_t *handle, int32_t *type, char *data, const int32_t *maxlen,
-                      int32_t data_len);
+KT_API int32_t IPREAD(const int32_t *handle, int32_t *type, char *data, const int32_t *maxlen, int32_t data_len);
 KT_API int32_t IPPEND(const int32_t *handles, const int32_t *n, const double *timeout, int32_t *ready);
 KT_API int32_t IPAVAIL(const int32_t *handle, const double *timeout);
 KT_API int32_t IPSETO(const int32_t *handle, const int32_t *option, const int32_t *value);

@@ -53,8 +53,8 @@ KT_API int32_t VBTOKP(const char *text, const int32_t *n, int32_t *starts, int32
  * Stores the significant name length and the status: 1 appended, 0 the
  * name already has it, -1 it has another extension (after its last '/'),
  * -2 no room. Returns the status. */
-KT_API int32_t SFNEXT(const char *extension, char *name, int32_t *name_length, int32_t *status,
-                      int32_t extension_len, int32_t name_len);
+KT_API int32_t SFNEXT(const char *extension, char *name, int32_t *name_length, int32_t *status, int32_t extension_len,
+                      int32_t name_len);
 
 /* ---- number readers -------------------------------------------------- */
 
@@ -120,15 +120,13 @@ KT_API int32_t c_kormkw(const char *text, int32_t flag);
 /// @{
 /** 0 when the n characters of the text equal the keyword (up to its first
  * blank); else the non-zero result of UISCMP. */
-KT_API int32_t KEYWSC(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len,
-                      int32_t text_len);
+KT_API int32_t KEYWSC(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len, int32_t text_len);
 KT_API int32_t c_keywsc(const char *keyword, const char *text, int32_t n);
 /// @}
 /// @{
 /** 0 when the text is an accepted abbreviation of the keyword: the keyword's
  * leading capitals must be typed, the rest may be left off; else non-zero. */
-KT_API int32_t KWACMP(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len,
-                      int32_t text_len);
+KT_API int32_t KWACMP(const char *keyword, const char *text, const int32_t *n, int32_t keyword_len, int32_t text_len);
 KT_API int32_t c_kwacmp(const char *keyword, const char *text, int32_t n);
 /// @}
 /** Orders text1(1..p) and text2(1..q), names that may be integers: names

@@ -46,34 +46,34 @@ typedef struct VHDLType {
 
 /** One line of text in a list. */
 typedef struct VHDLTextNode {
-    char *text;                 /**< the line */
-    struct VHDLTextNode *next;  /**< next line, or null */
+    char *text;                /**< the line */
+    struct VHDLTextNode *next; /**< next line, or null */
 } VHDLTextNode;
 
 /** One generic of an entity. */
 typedef struct VHDLGeneric {
-    char *name;     /**< its name */
-    char *value;    /**< default value tokens joined by single blanks, or null */
-    VHDLType *type; /**< or null */
+    char *name;               /**< its name */
+    char *value;              /**< default value tokens joined by single blanks, or null */
+    VHDLType *type;           /**< or null */
     struct VHDLGeneric *next; /**< next generic in declaration order, or null */
 } VHDLGeneric;
 
 /** One port of an entity. */
 typedef struct VHDLPort {
-    char *name;     /**< its name */
-    VHDLType *type; /**< or null */
-    int kind;       /**< VHDL_SIGNAL, VHDL_TERMINAL, VHDL_QUANTITY */
-    int direction;  /**< VHDL_IN .. VHDL_NO_DIRECTION */
-    char *constraint; /**< index constraint tokens joined by single blanks, or null */
+    char *name;            /**< its name */
+    VHDLType *type;        /**< or null */
+    int kind;              /**< VHDL_SIGNAL, VHDL_TERMINAL, VHDL_QUANTITY */
+    int direction;         /**< VHDL_IN .. VHDL_NO_DIRECTION */
+    char *constraint;      /**< index constraint tokens joined by single blanks, or null */
     struct VHDLPort *next; /**< next port in declaration order, or null */
 } VHDLPort;
 
 /** An entity with its context clauses, generics and ports. */
 typedef struct VHDLEntity {
-    char *name;          /**< its name */
-    int made;            /**< 1 */
-    st_table *generics;  /**< name -> VHDLGeneric, the latest of a name; made when first needed, null before */
-    st_table *ports;     /**< name -> VHDLPort, the latest of a name; made when first needed, null before */
+    char *name;                 /**< its name */
+    int made;                   /**< 1 */
+    st_table *generics;         /**< name -> VHDLGeneric, the latest of a name; made when first needed, null before */
+    st_table *ports;            /**< name -> VHDLPort, the latest of a name; made when first needed, null before */
     VHDLGeneric *first_generic; /**< declaration order */
     VHDLPort *first_port;       /**< declaration order */
     VHDLTextNode *context;      /**< the "LIBRARY x;" and "USE x;" lines, each ending in a line end */
@@ -100,13 +100,12 @@ KT_API const char *vhdlutil_ScanEntities(void);
 KT_API const char *vhdlutil_ScanHeader(const char *entity);
 /** The next generic: its name (also in *name), with *type (null: none)
  * and *value (the default, or null); null at the end. */
-KT_API const char *vhdlutil_ScanGenerics(const char *entity, const char **name, const char **type,
-                                         const char **value);
+KT_API const char *vhdlutil_ScanGenerics(const char *entity, const char **name, const char **type, const char **value);
 /** The next port: its name (also in *name), with *type, *kind ("signal",
  * "terminal" or "quantity"), *direction ("IN", "OUT", "INOUT", "BUFFER",
  * "LINKAGE" or "NONE") and *constraint (null: none); null at the end. */
-KT_API const char *vhdlutil_ScanPorts(const char *entity, const char **name, const char **type,
-                                      const char **kind, const char **direction, const char **constraint);
+KT_API const char *vhdlutil_ScanPorts(const char *entity, const char **name, const char **type, const char **kind,
+                                      const char **direction, const char **constraint);
 /** Writes every entity to standard output. */
 KT_API void vhdlutil_PrintAll(void);
 /** Frees the last error, every entity and the entity table; ends running scans. */

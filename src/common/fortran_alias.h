@@ -9,7 +9,6 @@
 
 #include "kt/abi.h"
 
-#define KT_FORTRAN_ALIAS(upper, lower)                                         \
-    extern "C" KT_API decltype(upper) lower __attribute__((alias(#upper)))
+#define KT_FORTRAN_ALIAS(upper, lower) extern "C" KT_API decltype(upper) lower __attribute__((alias(#upper)))
 
 #endif

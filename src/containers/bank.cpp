@@ -28,13 +28,14 @@ int item_size_for(int itemsz) {
 } // namespace
 
 Bank::Bank(int item_bytes, PWSRegion *home, int per_block)
-    : region(home ? home : PWS::GetMallocRegion()), itemsz(item_size_for(item_bytes)), incr(per_block < 1 ? 1 : per_block),
-      blocks(region, 10), eflag(blocks.nostore()), n_alloc(0), n_total(0), free_p(nullptr), p(nullptr), n(0), m(0) {
+    : region(home ? home : PWS::GetMallocRegion()), itemsz(item_size_for(item_bytes)),
+      incr(per_block < 1 ? 1 : per_block), blocks(region, 10), eflag(blocks.nostore()), n_alloc(0), n_total(0),
+      free_p(nullptr), p(nullptr), n(0), m(0) {
     if (eflag)
         return;
     KT_Status status;
-    auto *block = static_cast<char *>(
-        region->AllocMem(static_cast<size_t>(itemsz) * static_cast<size_t>(incr), status));
+    auto *block =
+        static_cast<char *>(region->AllocMem(static_cast<size_t>(itemsz) * static_cast<size_t>(incr), status));
     if (!block || !record_block(block, incr)) {
         eflag = 1;
         return;
@@ -67,8 +68,8 @@ void *Bank::get_from_new_block() {
         return nullptr;
     }
     KT_Status status;
-    auto *block = static_cast<char *>(
-        region->AllocMem(static_cast<size_t>(itemsz) * static_cast<size_t>(incr), status));
+    auto *block =
+        static_cast<char *>(region->AllocMem(static_cast<size_t>(itemsz) * static_cast<size_t>(incr), status));
     if (!block || !record_block(block, incr)) {
         eflag = 1;
         return nullptr;

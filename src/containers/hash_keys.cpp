@@ -170,9 +170,7 @@ void Hash_Key_cString::free(Hash_entry_cString *e) {
 
 // ---- one-word keys ---------------------------------------------------------
 
-int Hash_Key_word::compare(const Hash_entry *a, const Hash_entry *b) const {
-    return word_of(a) == word_of(b) ? 0 : 1;
-}
+int Hash_Key_word::compare(const Hash_entry *a, const Hash_entry *b) const { return word_of(a) == word_of(b) ? 0 : 1; }
 
 int Hash_Key_word::hash_fcn(const Hash_entry *e) const {
     intptr_t n = buckets.size();
@@ -211,6 +209,4 @@ void Hash_Key_word::free_word(Hash_entry_word *e) {
 
 void Hash_Key_int::debug_key(const Hash_entry *e) const { ktout << static_cast<int>(word_of(e)); }
 
-void Hash_Key_voidp::debug_key(const Hash_entry *e) const {
-    ktout << reinterpret_cast<const void *>(word_of(e));
-}
+void Hash_Key_voidp::debug_key(const Hash_entry *e) const { ktout << reinterpret_cast<const void *>(word_of(e)); }

@@ -11,8 +11,8 @@
 Quu::Quu(int item_bytes, int n) : Quu(item_bytes, PWS::GetMallocRegion(), n) {}
 
 Quu::Quu(int item_bytes, PWSRegion *home, int n)
-    : region(home ? home : PWS::GetMallocRegion()), itemsz(item_bytes > 0 ? item_bytes : 1), data(nullptr),
-      capacity(0), count(0), head(0), eflag(0) {
+    : region(home ? home : PWS::GetMallocRegion()), itemsz(item_bytes > 0 ? item_bytes : 1), data(nullptr), capacity(0),
+      count(0), head(0), eflag(0) {
     if (n < 0 || n > INT_MAX / itemsz) {
         eflag = n > 0;
         return;

@@ -28,7 +28,9 @@ void Tree::add_sibling(Tree *node, Tree *Tree::*out, Tree *Tree::*in, Tree *Tree
     this->*out = node;
 }
 
-void Tree::add_left_offspring(Tree *node) { add_offspring(node, &Tree::first_, &Tree::last_, &Tree::left_, &Tree::right_); }
+void Tree::add_left_offspring(Tree *node) {
+    add_offspring(node, &Tree::first_, &Tree::last_, &Tree::left_, &Tree::right_);
+}
 
 void Tree::add_right_offspring(Tree *node) {
     add_offspring(node, &Tree::last_, &Tree::first_, &Tree::right_, &Tree::left_);

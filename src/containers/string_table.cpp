@@ -7,8 +7,7 @@
 
 int StringTable::status = 0;
 
-StringTable::StringTable(PWSRegion *home)
-    : Hash_cString_int(home), ids(region, 10), free_ids(region, 10) {
+StringTable::StringTable(PWSRegion *home) : Hash_cString_int(home), ids(region, 10), free_ids(region, 10) {
     status = (eflag || ids.nostore() || free_ids.nostore()) ? 2 : 0;
 }
 

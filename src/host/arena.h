@@ -112,8 +112,7 @@ public:
     };
     Space space() const;
     // Calls f(payload, chunk bytes, class_neg) for every live block, in address order.
-    template <class F>
-    void each_live(F &&f) const {
+    template <class F> void each_live(F &&f) const {
         for (uint32_t c = kFirstChunk; c < top_; c += size_of(c))
             if ((sf(c) & (kUsed | kCached)) == kUsed)
                 f(c + kHeader, size_of(c), (sf(c) & kClassNeg) != 0);

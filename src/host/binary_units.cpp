@@ -39,8 +39,8 @@ int32_t MMWRIT(const int32_t *unit, const int32_t *count, const int32_t *index, 
     return finish(0, status);
 }
 
-int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index, const int32_t *elsize,
-               const int32_t *sclass, int32_t *status) {
+int32_t MMREAD(const int32_t *unit, const int32_t *count, int32_t *index, const int32_t *elsize, const int32_t *sclass,
+               int32_t *status) {
     kt::StoreRequester as("MMREAD");
     DescriptorReader *r = unit_reader(*unit);
     if (!r || *count < 0 || !valid_elsize(*elsize))

@@ -26,7 +26,7 @@ int open_for_writing(const char *path);
 int close_descriptor(int fd);
 
 class DescriptorReader {
-  public:
+public:
     explicit DescriptorReader(int fd) : fd_(fd) {}
     ~DescriptorReader() { close_descriptor(fd_); }
     DescriptorReader(const DescriptorReader &) = delete;
@@ -41,7 +41,7 @@ class DescriptorReader {
     // errno of the first failure, 0 while there was none.
     int error() const { return error_; }
 
-  private:
+private:
     int fd_;
     std::vector<char> buf_;
     size_t pos_ = 0, end_ = 0;
@@ -50,7 +50,7 @@ class DescriptorReader {
 };
 
 class DescriptorWriter {
-  public:
+public:
     explicit DescriptorWriter(int fd) : fd_(fd) {}
     ~DescriptorWriter() { close(); }
     DescriptorWriter(const DescriptorWriter &) = delete;
@@ -65,7 +65,7 @@ class DescriptorWriter {
     int close();
     int error() const { return error_; }
 
-  private:
+private:
     int fd_;
     std::vector<char> buf_;
     int error_ = 0;

@@ -81,20 +81,33 @@ ErrorState &state() {
 // Texts for numbers raised without one of their own.
 const char *catalogue(int32_t number) {
     switch (number) {
-    case 1000: return "internal misuse";
-    case 1001: return "internal error";
-    case 1008: return "assertion failed";
-    case 2004: return "cannot open file for reading";
-    case 2007: return "cannot open file for writing";
-    case 2012: return KT_NO_MEMORY_TEXT;
-    case 2013: return "cannot rename file";
-    case 2015: return "cannot remove file";
-    case 2023: return "line too long";
-    case 2064: return "unanticipated condition";
-    case 2069: return "cannot remove file";
+    case 1000:
+        return "internal misuse";
+    case 1001:
+        return "internal error";
+    case 1008:
+        return "assertion failed";
+    case 2004:
+        return "cannot open file for reading";
+    case 2007:
+        return "cannot open file for writing";
+    case 2012:
+        return KT_NO_MEMORY_TEXT;
+    case 2013:
+        return "cannot rename file";
+    case 2015:
+        return "cannot remove file";
+    case 2023:
+        return "line too long";
+    case 2064:
+        return "unanticipated condition";
+    case 2069:
+        return "cannot remove file";
     case 7003:
-    case 7056: return "path rule violated";
-    default: return "";
+    case 7056:
+        return "path rule violated";
+    default:
+        return "";
     }
 }
 

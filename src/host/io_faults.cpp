@@ -15,10 +15,10 @@
 
 namespace {
 
-int32_t g_ops = 0;      // kinds the armed fault applies to
-int64_t g_left = -1;    // operations still let through; -1: none armed
+int32_t g_ops = 0;   // kinds the armed fault applies to
+int64_t g_left = -1; // operations still let through; -1: none armed
 int32_t g_how = KT_IO_FAIL;
-bool g_fired = false;   // KT_IO_FAIL and KT_IO_SHORT stay on once fired
+bool g_fired = false; // KT_IO_FAIL and KT_IO_SHORT stay on once fired
 int64_t g_count[3] = {0, 0, 0};
 
 int slot(int32_t op) { return op == KT_IO_READ ? 0 : op == KT_IO_WRITE ? 1 : 2; }

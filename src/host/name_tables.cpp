@@ -61,7 +61,7 @@ uint32_t long_hash(std::string_view s) {
 }
 
 class NameTable {
-  public:
+public:
     int32_t enter(std::string_view name) {
         bool is_short = name.size() <= kShortest;
         uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
@@ -75,7 +75,7 @@ class NameTable {
         }
     }
 
-  private:
+private:
     // A name's hash and index, and either the name itself (short_key) or
     // kLongName with the place in chars_ where it is kept as its length
     // (4 bytes) and its bytes. A lookup of a short name reads its slot and

@@ -67,9 +67,9 @@ void append(std::string_view text) {
 // Shortest text that reads back to the same value, or `nsig` significant digits.
 template <typename T> std::string format_real(T value, int32_t nsig) {
     char buf[64];
-    std::to_chars_result r = nsig > 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general,
-                                                      nsig > 40 ? 40 : nsig)
-                                      : std::to_chars(buf, buf + sizeof buf, value);
+    std::to_chars_result r =
+        nsig > 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, nsig > 40 ? 40 : nsig)
+                 : std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, r.ptr);
 }
 
@@ -274,8 +274,12 @@ void c_ooz(double re, double im) { append_complex(re, im); }
 void c_oodb(double value, int32_t digits) { OODB(&value, &digits); }
 void c_ootab(int32_t column) { OOTAB(&column); }
 void c_oowrit(void) { OOWRIT(); }
-void c_ooseto(const char *option, int32_t value) { OOSETO(option, &value, option ? static_cast<int32_t>(std::char_traits<char>::length(option)) : 0); }
-int32_t c_ooquer(const char *option) { return OOQUER(option, option ? static_cast<int32_t>(std::char_traits<char>::length(option)) : 0); }
+void c_ooseto(const char *option, int32_t value) {
+    OOSETO(option, &value, option ? static_cast<int32_t>(std::char_traits<char>::length(option)) : 0);
+}
+int32_t c_ooquer(const char *option) {
+    return OOQUER(option, option ? static_cast<int32_t>(std::char_traits<char>::length(option)) : 0);
+}
 int32_t c_ooopen(const char *path) { return open_unit(path, UnitKind::TextOut); }
 int32_t c_oopush(int32_t unit) { return OOPUSH(&unit); }
 void c_oopop(void) { OOPOP(); }

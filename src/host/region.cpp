@@ -102,7 +102,9 @@ void PWSRegion::release_all() {
 
 bool PWSRegion::grant() { return kt::host::alloc_granted(); }
 
-void PWSRegion::fail_after(int64_t n) { kt_host_fail_alloc_after(n < 0 ? -1 : static_cast<int32_t>(n > INT32_MAX ? INT32_MAX : n)); }
+void PWSRegion::fail_after(int64_t n) {
+    kt_host_fail_alloc_after(n < 0 ? -1 : static_cast<int32_t>(n > INT32_MAX ? INT32_MAX : n));
+}
 
 bool PWSRegion::new_chunk(size_t need) {
     size_t bytes = next_chunk_ > need + sizeof(Chunk) ? next_chunk_ : need + sizeof(Chunk);

@@ -70,8 +70,7 @@ void set_blocking(int fd, bool blocking) {
 }
 
 // Connects fd to addr before the deadline: 0, or kCreateFailed, kTimedOut.
-int32_t connect_within(int fd, const sockaddr_in &addr, bool limited,
-                       std::chrono::steady_clock::time_point deadline) {
+int32_t connect_within(int fd, const sockaddr_in &addr, bool limited, std::chrono::steady_clock::time_point deadline) {
     set_blocking(fd, false);
     if (connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0) {
         if (errno != EINPROGRESS && errno != EINTR)

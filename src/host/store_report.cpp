@@ -84,8 +84,8 @@ std::string compose(int what) {
     if (what & KT_STORE_REPORT_STATS) {
         Arena::Space s = arena.space();
         append(out,
-               "word store free space: %" PRId64 " bytes in %" PRId64 " chunk%s, largest %" PRId64
-               " bytes; %" PRId64 " bytes committed above the top\n",
+               "word store free space: %" PRId64 " bytes in %" PRId64 " chunk%s, largest %" PRId64 " bytes; %" PRId64
+               " bytes committed above the top\n",
                s.free_bytes, s.free_chunks, plural(s.free_chunks), s.largest_free, s.above_top);
     }
     return out;

@@ -13,8 +13,7 @@ inline int lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A'
 
 extern "C" {
 
-int32_t UISCMP(const char *t1, const int32_t *n1, const char *t2, const int32_t *n2, int32_t t1_len,
-               int32_t t2_len) {
+int32_t UISCMP(const char *t1, const int32_t *n1, const char *t2, const int32_t *n2, int32_t t1_len, int32_t t2_len) {
     (void)t1_len;
     (void)t2_len;
     int32_t a = *n1 > 0 ? *n1 : 0, b = *n2 > 0 ? *n2 : 0;

@@ -130,8 +130,7 @@ void kt_store_init(void) {
     common_memory_array = g_arena.base();
 }
 
-int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize, const int32_t *sclass,
-               int32_t *status) {
+int32_t GSTORE(const int32_t *count, int32_t *index, const int32_t *elsize, const int32_t *sclass, int32_t *status) {
     return allocate(*count, index, *elsize, *sclass, status, kByGstore);
 }
 

@@ -65,7 +65,7 @@ int32_t layout_class(const Text &x) {
     bool code_after_d1 = d1 + 2 <= x.n;
     if (d2 < s)
         return code_after_d1 && (letter_code(x.at(d1 + 1), x.at(d1 + 2)) || wf_code(x.at(d1 + 1), x.at(d1 + 2))) ? 3
-                                                                                                                  : 0;
+                                                                                                                 : 0;
     bool middle_code = d1 == d2 + 3;
     if (kt_pl_at(x, d1 + 1))
         return 1;

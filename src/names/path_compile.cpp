@@ -27,7 +27,7 @@ static_assert(values_of(KT_PATH_QUALIFIED) == 2 && values_of(KT_PATH_NAME) == 1 
 // The cells of the record being built. Typical paths fit the buffer and
 // cost no store request before the record itself.
 class Cells {
-  public:
+public:
     Cells() = default;
     Cells(const Cells &) = delete;
     Cells &operator=(const Cells &) = delete;
@@ -59,7 +59,7 @@ class Cells {
         return record;
     }
 
-  private:
+private:
     static constexpr int32_t kBuffered = 64;
 
     // Moves the buffered cells to the end of the list.

@@ -60,7 +60,7 @@ inline constexpr NameClasses kNameClass{};
 // Reads the tokens of text(1..n), positions 1-based; at(k) only for
 // 1 <= k <= n. Values and names of a token go into tok as they are found.
 class TokenReader {
-  public:
+public:
     TokenReader(char *text, int32_t n, int32_t table, kt_path_token &tok, Lookahead &ahead)
         : t_(text), n_(kt::nonneg(n)), table_(table), tok_(tok), ahead_(ahead) {}
 
@@ -102,7 +102,7 @@ class TokenReader {
         return tok_.code = code;
     }
 
-  private:
+private:
     static constexpr int32_t kSyntax = KT_PATH_SYNTAX_ERROR;
 
     char at(int32_t k) const { return t_[k - 1]; }

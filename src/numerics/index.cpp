@@ -86,7 +86,9 @@ int32_t INDEXS(const float *a, const int32_t *n, const int32_t *dir, const float
 }
 KT_FORTRAN_ALIAS(INDEXS, indexs_);
 
-int32_t c_indexd(const double *a, int32_t n, int32_t dir, double x, int32_t *pos) { return INDEXD(a, &n, &dir, &x, pos); }
+int32_t c_indexd(const double *a, int32_t n, int32_t dir, double x, int32_t *pos) {
+    return INDEXD(a, &n, &dir, &x, pos);
+}
 
 int32_t c_indexs(const float *a, int32_t n, int32_t dir, float x, int32_t *pos) { return INDEXS(a, &n, &dir, &x, pos); }
 

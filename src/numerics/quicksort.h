@@ -38,7 +38,9 @@ template <typename Keys> using KeyOf = typename Keys::Key;
 // Key of the item at 1-based position i.
 template <typename Keys> KeyOf<Keys> key_at(const Keys &k, int32_t i) { return k.key_of(k.items[i - 1]); }
 
-template <typename Keys> void exchange(const Keys &k, int32_t i, int32_t j) { std::swap(k.items[i - 1], k.items[j - 1]); }
+template <typename Keys> void exchange(const Keys &k, int32_t i, int32_t j) {
+    std::swap(k.items[i - 1], k.items[j - 1]);
+}
 
 template <typename Keys, typename Key = KeyOf<Keys>> Key median3(const Keys &k, Key x, Key y, Key z) {
     if (k.less(y, x))
@@ -50,7 +52,8 @@ template <typename Keys, typename Key = KeyOf<Keys>> Key median3(const Keys &k, 
 
 // A pivot key p with some key of [lo, hi] less than p and p itself in the
 // part; none when all keys of the part are equal.
-template <typename Keys, typename Key = KeyOf<Keys>> std::optional<Key> choose_pivot(const Keys &k, int32_t lo, int32_t hi) {
+template <typename Keys, typename Key = KeyOf<Keys>>
+std::optional<Key> choose_pivot(const Keys &k, int32_t lo, int32_t hi) {
     Key s[9];
     int count = 0;
     Key candidate;
@@ -59,7 +62,8 @@ template <typename Keys, typename Key = KeyOf<Keys>> std::optional<Key> choose_p
         for (int j = 0; j < 9; ++j)
             s[j] = key_at(k, lo + j * step);
         count = 9;
-        candidate = median3(k, median3(k, s[0], s[1], s[2]), median3(k, s[3], s[4], s[5]), median3(k, s[6], s[7], s[8]));
+        candidate =
+            median3(k, median3(k, s[0], s[1], s[2]), median3(k, s[3], s[4], s[5]), median3(k, s[6], s[7], s[8]));
     } else {
         s[0] = key_at(k, lo);
         s[1] = key_at(k, lo + (hi - lo) / 2);

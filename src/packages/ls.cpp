@@ -74,7 +74,6 @@ lsStatus give_item(ls_item *x, lsGeneric *data, lsHandle *handle) {
     return x ? LS_OK : LS_NOMORE;
 }
 
-
 // At an end the new item becomes the list's first or last item, next to
 // whatever is there now (items added at that end since the generator was
 // made stay in the list), and reports that function's line when memory

@@ -335,4 +335,3 @@ void Machine::find_starts(const char *program) {
         border[k] = b;
     }
 }
-

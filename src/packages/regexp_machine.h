@@ -114,9 +114,9 @@ struct Machine {
 
     Inst *inst;
     uint64_t (*sets)[4];
-    uint32_t size;  // instructions, one per program offset
-    uint32_t slots; // two per group
-    uint32_t start; // the first instruction
+    uint32_t size;       // instructions, one per program offset
+    uint32_t slots;      // two per group
+    uint32_t start;      // the first instruction
     bool can_start[256]; // first characters of a match not at the subject's start
     bool empty_at_end;   // a match can start at the end of the subject
     bool starts_late;    // a match can start past the subject's start

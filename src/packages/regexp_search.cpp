@@ -112,7 +112,8 @@ int Machine::backtrack() {
                 if (in.step == Step::kSplit || in.step == Step::kSave) {
                     if (top == kStack)
                         return -1;
-                    todo[top++] = in.step == Step::kSplit ? Todo{in.other, kNoSlot, at} : Todo{0, in.byte, caps[in.byte]};
+                    todo[top++] =
+                        in.step == Step::kSplit ? Todo{in.other, kNoSlot, at} : Todo{0, in.byte, caps[in.byte]};
                     if (in.step == Step::kSave)
                         caps[in.byte] = at;
                 } else if (in.step == Step::kMatch) {

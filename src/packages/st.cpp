@@ -203,8 +203,7 @@ extern "C" {
 st_table *st_init_table_with_params(st_compare_func compare, st_hash_func hash, int size, int density_limit,
                                     double growth, int move_to_front) {
     // A limit below 1 would grow the table on every addition, without end.
-    return new_table(compare, hash, size < 1 ? 1 : size, density_limit < 1 ? 1 : density_limit, growth,
-                     move_to_front);
+    return new_table(compare, hash, size < 1 ? 1 : size, density_limit < 1 ? 1 : density_limit, growth, move_to_front);
 }
 
 st_table *st_init_table(st_compare_func compare, st_hash_func hash) {

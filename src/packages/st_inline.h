@@ -30,9 +30,13 @@ inline int num_bin(const char *key, int modulus) {
 
 inline int ptr_bin(const char *key, int modulus) { return reduce(reinterpret_cast<uintptr_t>(key) >> 2, modulus); }
 
-inline uint32_t as_signed_char(char c) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))); }
+inline uint32_t as_signed_char(char c) {
+    return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+}
 
-inline uint32_t lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 'a') : as_signed_char(c); }
+inline uint32_t lower_ascii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<uint32_t>(c - 'A' + 'a') : as_signed_char(c);
+}
 
 // Four bytes a step where the key has them: the same state, with one
 // dependent multiplication per four bytes instead of one per byte.

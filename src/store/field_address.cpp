@@ -72,9 +72,7 @@ char *c_cfxgnp(int32_t table, int32_t k) {
     int32_t v = 0;
     return cstrp(c_cfxgn(table, k, &v));
 }
-int32_t c_cfxgap(int32_t table, int32_t k, int32_t max, char **values) {
-    return fill_addresses(table, k, max, values);
-}
+int32_t c_cfxgap(int32_t table, int32_t k, int32_t max, char **values) { return fill_addresses(table, k, max, values); }
 int32_t c_cfngap(int32_t table, const char *name, int32_t max, char **values) {
     int32_t k = 0;
     return fill_addresses(table, c_cfngx(table, name, &k), max, values);

@@ -47,7 +47,7 @@ int32_t backslashes_before(const char *p, int32_t end) {
 }
 
 class Reader {
-  public:
+public:
     explicit Reader(int32_t table) : table_(table) {}
     ~Reader() {
         drop_record();
@@ -103,7 +103,7 @@ class Reader {
     // A record still open at the end of the file is complete.
     bool finish() { return !open_ || end_record(); }
 
-  private:
+private:
     bool read_values(char *p, int32_t pos, int32_t len) {
         for (;;) {
             while (pos < len && is_blank(p[pos]))

@@ -18,7 +18,7 @@
 namespace kt::store {
 
 class ReplacementFile {
-  public:
+public:
     ReplacementFile() = default;
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile &) = delete;
@@ -33,7 +33,7 @@ class ReplacementFile {
     // target untouched whenever it was to be replaced through a temporary).
     bool commit();
 
-  private:
+private:
     void discard();
     std::string target_, temp_; // temp_ empty: writing the target in place
     int fd_ = -1;

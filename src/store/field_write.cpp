@@ -52,14 +52,29 @@ char *escape(std::string_view v, bool hash, char *out) {
         char c = v[i];
         char code = 0;
         switch (c) {
-        case '\n': code = 'n'; break;
-        case '\\': code = '\\'; break;
-        case ',': code = ','; break;
-        case ' ': code = i == 0 || i + 1 == n ? 's' : 0; break;
-        case '\t': code = i == 0 || i + 1 == n ? 't' : 0; break;
-        case '\r': code = i + 1 == n ? '\r' : 0; break;
-        case '#': code = i == 0 && hash ? '#' : 0; break;
-        default: break;
+        case '\n':
+            code = 'n';
+            break;
+        case '\\':
+            code = '\\';
+            break;
+        case ',':
+            code = ',';
+            break;
+        case ' ':
+            code = i == 0 || i + 1 == n ? 's' : 0;
+            break;
+        case '\t':
+            code = i == 0 || i + 1 == n ? 't' : 0;
+            break;
+        case '\r':
+            code = i + 1 == n ? '\r' : 0;
+            break;
+        case '#':
+            code = i == 0 && hash ? '#' : 0;
+            break;
+        default:
+            break;
         }
         if (code) {
             *out++ = '\\';
@@ -80,7 +95,7 @@ int32_t column_width(int32_t t) {
 
 // Lines onto the host's current output.
 class HostLines {
-  public:
+public:
     void text(std::string_view s) { put(s); }
     void value(std::string_view v, bool hash) {
         scratch_.resize(2 * v.size() + 1);
@@ -90,7 +105,7 @@ class HostLines {
     void tab(int32_t w) { OOTAB(&w); }
     void end_line() { OOWRIT(); }
 
-  private:
+private:
     static void put(std::string_view s) {
         int32_t n = static_cast<int32_t>(s.size());
         OOCA(s.data(), &n, n);
@@ -103,7 +118,7 @@ class HostLines {
 // reader's buffer (checked before), so a block flushed at a line end once
 // it holds kBlockBytes never overflows.
 class FileBlocks {
-  public:
+public:
     explicit FileBlocks(ReplacementFile &file) : file_(file), buf_(kBlockBytes + 2 * (kLongestLine + 1)) {
         line_ = end_ = buf_.data();
     }
@@ -132,7 +147,7 @@ class FileBlocks {
         return file_.commit();
     }
 
-  private:
+private:
     void flush() {
         file_.write(buf_.data(), static_cast<size_t>(end_ - buf_.data()));
         line_ = end_ = buf_.data();

@@ -25,9 +25,7 @@ inline int32_t *element_ptr(int32_t r, int32_t i) { return kt_iptr(data_of(r) + 
 
 // True when a and b cannot be equal: only one is 0, or their lengths differ.
 // Two 0 records are equal.
-inline bool mismatched(int32_t a, int32_t b) {
-    return a == 0 || b == 0 ? a != b : count_of(a) != count_of(b);
-}
+inline bool mismatched(int32_t a, int32_t b) { return a == 0 || b == 0 ? a != b : count_of(a) != count_of(b); }
 
 } // namespace kt::iar
 

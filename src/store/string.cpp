@@ -33,8 +33,7 @@ constexpr auto &char_ptr = kt::store::string_chars;
 
 // Copies n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as two words that
 // may overlap, reading both before writing either.
-template <class Word>
-[[gnu::always_inline]] inline void move_ends(char *dst, const char *src, size_t n) {
+template <class Word> [[gnu::always_inline]] inline void move_ends(char *dst, const char *src, size_t n) {
     Word head, tail;
     std::memcpy(&head, src, sizeof head);
     std::memcpy(&tail, src + n - sizeof tail, sizeof tail);
@@ -174,8 +173,7 @@ int32_t STRAPA(const char *text, const int32_t *n, int32_t *string, int32_t text
     return append_growing(text, add, string);
 }
 
-int32_t STREA(const char *text, const int32_t *n, const int32_t *string, const int32_t *position,
-              int32_t text_len) {
+int32_t STREA(const char *text, const int32_t *n, const int32_t *string, const int32_t *position, int32_t text_len) {
     (void)text_len;
     int32_t s = *string;
     if (s == 0)

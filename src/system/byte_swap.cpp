@@ -32,10 +32,17 @@ void c_bswap2(void *buf, int32_t n) { swap_items<uint16_t, swap16>(buf, n); }
 
 void c_bswap(void *buf, int32_t n, int32_t size) {
     switch (size) {
-    case 8: c_bswap8(buf, n); return;
-    case 4: c_bswap4(buf, n); return;
-    case 2: c_bswap2(buf, n); return;
-    default: break;
+    case 8:
+        c_bswap8(buf, n);
+        return;
+    case 4:
+        c_bswap4(buf, n);
+        return;
+    case 2:
+        c_bswap2(buf, n);
+        return;
+    default:
+        break;
     }
     if (size <= 1)
         return;

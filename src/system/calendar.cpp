@@ -28,8 +28,7 @@ int32_t month_length(int32_t month, int32_t year, bool gregorian) {
 
 } // namespace
 
-int32_t seconds_since_1970(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
-                           int32_t second) {
+int32_t seconds_since_1970(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second) {
     if (year < 70)
         year += 100;
     int64_t days = day - 1;

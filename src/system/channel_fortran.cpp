@@ -25,16 +25,13 @@ int32_t IPOCCS(const int32_t *handle, const char *host, const int32_t *port, int
 }
 KT_FORTRAN_ALIAS(IPOCCS, ipoccs_);
 
-int32_t IPOCCT(const int32_t *handle, const char *host, const int32_t *port, const double *timeout,
-               int32_t host_len) {
+int32_t IPOCCT(const int32_t *handle, const char *host, const int32_t *port, const double *timeout, int32_t host_len) {
     FixedText h(host, host_len, FixedText::kTrim);
     return h.ok() ? c_ipocct(*handle, h.data(), *port, *timeout) : kt::system::kNoMemory;
 }
 KT_FORTRAN_ALIAS(IPOCCT, ipocct_);
 
-int32_t IPOCP(const int32_t *handle, const int32_t *rfd, const int32_t *wfd) {
-    return c_ipocp(*handle, *rfd, *wfd);
-}
+int32_t IPOCP(const int32_t *handle, const int32_t *rfd, const int32_t *wfd) { return c_ipocp(*handle, *rfd, *wfd); }
 KT_FORTRAN_ALIAS(IPOCP, ipocp_);
 
 // LEN may reach the zero byte after DATA, never beyond the copy.
@@ -89,8 +86,8 @@ int32_t IPCLOS(const int32_t *handle) { return c_ipclos(*handle); }
 KT_FORTRAN_ALIAS(IPCLOS, ipclos_);
 
 // The sizes are explicit arguments; they are kept within the declared lengths.
-int32_t GTPEER(const int32_t *fd, char *name, const int32_t *namelen, int32_t *port, char *addr,
-               const int32_t *addrlen, int32_t name_len, int32_t addr_len) {
+int32_t GTPEER(const int32_t *fd, char *name, const int32_t *namelen, int32_t *port, char *addr, const int32_t *addrlen,
+               int32_t name_len, int32_t addr_len) {
     return c_gtpeer(*fd, name, std::min(*namelen, name_len), port, addr, std::min(*addrlen, addr_len));
 }
 KT_FORTRAN_ALIAS(GTPEER, gtpeer_);

@@ -38,8 +38,7 @@ int32_t load_header(Channel &c) {
     int64_t length = read_frame_length(c.buffer, c.header_length);
     if (length < c.header_length)
         return kIoFailed;
-    c.peeked = {c.buffer[0], static_cast<int32_t>(length - c.header_length), c.header_length,
-                frame_size(c, length)};
+    c.peeked = {c.buffer[0], static_cast<int32_t>(length - c.header_length), c.header_length, frame_size(c, length)};
     c.fill = static_cast<int32_t>(block);
     return 0;
 }

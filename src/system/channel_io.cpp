@@ -71,7 +71,7 @@ int64_t write_loop(int fd, iovec *parts, int count, bool socket) {
 // Blocks SIGPIPE for the calling thread while alive, and swallows a SIGPIPE
 // that a failed write raised meanwhile.
 class SigpipeBlocked {
-  public:
+public:
     SigpipeBlocked() {
         sigemptyset(&pipe_);
         sigaddset(&pipe_, SIGPIPE);
@@ -94,7 +94,7 @@ class SigpipeBlocked {
     SigpipeBlocked(const SigpipeBlocked &) = delete;
     SigpipeBlocked &operator=(const SigpipeBlocked &) = delete;
 
-  private:
+private:
     sigset_t pipe_, old_;
     bool was_pending_ = false;
 };

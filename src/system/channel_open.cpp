@@ -64,9 +64,14 @@ int32_t c_ipini(int32_t kind, int32_t *port) {
         c.flags = kServer | kListening;
         return h;
     }
-    case 2: c.flags = kClient; return h;
-    case 3: c.flags = kPeer; return h;
-    default: return kInvalid; // flags 0: the slot stays free
+    case 2:
+        c.flags = kClient;
+        return h;
+    case 3:
+        c.flags = kPeer;
+        return h;
+    default:
+        return kInvalid; // flags 0: the slot stays free
     }
 }
 

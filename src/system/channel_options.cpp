@@ -49,15 +49,18 @@ int32_t c_ipseto(int32_t handle, int32_t option, int32_t value) {
     case kBlockSize:
         // Frame sizes are multiples of the block size: it must be >= 1.
         return value >= 1 ? replace(c->block_size, value) : kInvalid;
-    case kReadDescriptor: return replace(c->read_fd, value);
+    case kReadDescriptor:
+        return replace(c->read_fd, value);
     case kWriteDescriptor:
         c->write_kind = WriteKind::Unknown;
         return replace(c->write_fd, value);
-    case kTracing: return replace(c->flags, value != 0 ? c->flags | kTrace : c->flags & ~kTrace) & kTrace;
+    case kTracing:
+        return replace(c->flags, value != 0 ? c->flags | kTrace : c->flags & ~kTrace) & kTrace;
     case kMaxMessage:
         c->header_length = value <= kShortMaxMessage ? kShortHeader : kLongHeader;
         return replace(c->max_message, value);
-    default: return kInvalid; // including 4..7, which cannot be set
+    default:
+        return kInvalid; // including 4..7, which cannot be set
     }
 }
 
@@ -67,21 +70,30 @@ int32_t c_ipgeto(int32_t handle, int32_t option) {
     if (!c)
         return result;
     switch (option) {
-    case kBlockSize: return c->block_size;
-    case kReadDescriptor: return c->read_fd;
-    case kWriteDescriptor: return c->write_fd;
-    case kNameLength: return c->name ? static_cast<int32_t>(std::strlen(c->name)) : 0;
-    case kRemotePort: return c->remote_port;
-    case kLocalPort: return c->local_port;
+    case kBlockSize:
+        return c->block_size;
+    case kReadDescriptor:
+        return c->read_fd;
+    case kWriteDescriptor:
+        return c->write_fd;
+    case kNameLength:
+        return c->name ? static_cast<int32_t>(std::strlen(c->name)) : 0;
+    case kRemotePort:
+        return c->remote_port;
+    case kLocalPort:
+        return c->local_port;
     case kRole:
         if (c->flags & kServer)
             return 1;
         if (c->flags & kClient)
             return 2;
         return c->flags & kPeer ? 3 : kInvalid;
-    case kTracing: return c->flags & kTrace;
-    case kMaxMessage: return c->max_message;
-    default: return kInvalid;
+    case kTracing:
+        return c->flags & kTrace;
+    case kMaxMessage:
+        return c->max_message;
+    default:
+        return kInvalid;
     }
 }
 

@@ -47,7 +47,8 @@ int32_t grow_table() {
     Channel *record = new_record();
     if (!record)
         return -1;
-    auto **slots = static_cast<Channel **>(kt_host_realloc(g_slots, (static_cast<size_t>(g_count) + 1) * sizeof(Channel *)));
+    auto **slots =
+        static_cast<Channel **>(kt_host_realloc(g_slots, (static_cast<size_t>(g_count) + 1) * sizeof(Channel *)));
     if (!slots) {
         kt_host_free(record);
         return -1;

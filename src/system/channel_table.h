@@ -36,8 +36,8 @@ enum ChannelFlag : int32_t {
     kListening = 256,
     kTrace = 1024,
 };
-constexpr int32_t kConnected = kReadable | kWritable;             // 192
-constexpr int32_t kWaitable = kReadable | kListening;              // 320
+constexpr int32_t kConnected = kReadable | kWritable;                 // 192
+constexpr int32_t kWaitable = kReadable | kListening;                 // 320
 constexpr int32_t kConfigurable = kReadable | kWritable | kListening; // 448
 
 enum ChannelResult : int32_t {

@@ -23,7 +23,7 @@ int32_t wait_failure(int r) { return r == 0 || errno == EINTR ? kTimedOut : kIoF
 
 // Poll entries for up to n descriptors: on the stack for the usual few.
 class PollSet {
-  public:
+public:
     explicit PollSet(int64_t n) : fds_(n <= kLocal ? local_ : nullptr) {
         if (!fds_) {
             heap_.reset(static_cast<pollfd *>(kt_host_alloc(static_cast<size_t>(n) * sizeof(pollfd))));
@@ -57,7 +57,7 @@ class PollSet {
     pollfd *begin() { return fds_; }
     pollfd *end() { return fds_ + count_; }
 
-  private:
+private:
     static constexpr int64_t kLocal = 16;
     pollfd local_[kLocal];
     struct HostFree {

@@ -74,9 +74,7 @@ int32_t c_gethnm(char *name, int32_t len) {
     return static_cast<int32_t>(std::strlen(name));
 }
 
-int32_t GETHNM(char *name, const int32_t *len, int32_t name_len) {
-    return c_gethnm(name, std::min(*len, name_len));
-}
+int32_t GETHNM(char *name, const int32_t *len, int32_t name_len) { return c_gethnm(name, std::min(*len, name_len)); }
 KT_FORTRAN_ALIAS(GETHNM, gethnm_);
 
 } // extern "C"

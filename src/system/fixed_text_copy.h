@@ -22,7 +22,7 @@
 namespace kt::system {
 
 class FixedText {
-  public:
+public:
     enum Mode { kTrim, kKeep };
 
     FixedText(const char *text, int32_t len, Mode mode) {
@@ -46,7 +46,7 @@ class FixedText {
         kt::fortran_assign(dest, dest_len, std::string_view(buf_.get(), std::strlen(buf_.get())));
     }
 
-  private:
+private:
     bool allocate(int32_t len) {
         len_ = len > 0 ? len : 0;
         buf_.reset(static_cast<char *>(kt_host_calloc(static_cast<size_t>(len_) + 1, 1)));

@@ -123,4 +123,3 @@ int32_t VBTOKP(const char *text, const int32_t *n, int32_t *starts, int32_t *end
 KT_FORTRAN_ALIAS(VBTOKP, vbtokp_);
 
 } // extern "C"
-

@@ -24,9 +24,7 @@ Sign read_sign(int32_t first_char) {
     return {false, 0};
 }
 
-int32_t apply(bool negative, uint32_t magnitude) {
-    return static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
-}
+int32_t apply(bool negative, uint32_t magnitude) { return static_cast<int32_t>(negative ? 0u - magnitude : magnitude); }
 
 // Unchecked: every character after the sign counts as code - 48.
 template <typename Char> int32_t unchecked(const Char *text, int32_t n) {

@@ -25,15 +25,15 @@ struct ReservedWord {
 
 // In the order they are tested; the repeated words change no result.
 constexpr ReservedWord kReserved[] = {
-    {"UNIT", false},     {"PIN", false},       {"NUMBER", false},    {"STRING", false},
-    {"VAL", false},      {"BRANCH", false},    {"STATE", false},     {"EXTERNAL", false},
-    {"EXPORT", false},   {"TEMPLATE", false},  {"FUNCTION", false},  {"FOREIGN", false},
-    {"ELEMENT", false},  {"COMPONENT", false}, {"ENCRYPTED", false}, {"SIMVAR", false},
-    {"NUMBER", false},   {"STRING", false},    {"ENUM", false},      {"STRUC", false},
-    {"UNION", false},    {"ALTER", false},     {"TEMPLATE", false},  {"ELEMENT", false},
-    {"COMPONENT", false},{"ENCRYPTED", false}, {"PARAMETERS", false},{"STATES", false},
-    {"WHEN", false},     {"VALUES", false},    {"EQUATIONS", false}, {"CONTROL_SECTION", false},
-    {"IF", false},       {"INF", true},        {"UNDEF", true},      {"CONFLICT_RESOLUTION", false},
+    {"UNIT", false},      {"PIN", false},       {"NUMBER", false},     {"STRING", false},
+    {"VAL", false},       {"BRANCH", false},    {"STATE", false},      {"EXTERNAL", false},
+    {"EXPORT", false},    {"TEMPLATE", false},  {"FUNCTION", false},   {"FOREIGN", false},
+    {"ELEMENT", false},   {"COMPONENT", false}, {"ENCRYPTED", false},  {"SIMVAR", false},
+    {"NUMBER", false},    {"STRING", false},    {"ENUM", false},       {"STRUC", false},
+    {"UNION", false},     {"ALTER", false},     {"TEMPLATE", false},   {"ELEMENT", false},
+    {"COMPONENT", false}, {"ENCRYPTED", false}, {"PARAMETERS", false}, {"STATES", false},
+    {"WHEN", false},      {"VALUES", false},    {"EQUATIONS", false},  {"CONTROL_SECTION", false},
+    {"IF", false},        {"INF", true},        {"UNDEF", true},       {"CONFLICT_RESOLUTION", false},
     {"RETURN", false},
 };
 
@@ -74,9 +74,7 @@ int32_t abbreviation(const char *keyword, int32_t keyword_len, const char *text,
 }
 
 // A text that VBCS2I reads completely counts as a number.
-bool as_number(const char *text, int32_t n, int32_t &value) {
-    return VBCS2I(text, &n, &value, n) == 0;
-}
+bool as_number(const char *text, int32_t n, int32_t &value) { return VBCS2I(text, &n, &value, n) == 0; }
 
 int32_t order(int32_t a, int32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
 

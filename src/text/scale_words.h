@@ -18,16 +18,35 @@ constexpr int32_t kScalePower[11] = {0, -18, -15, -12, -9, -6, -3, 3, 6, 9, 12};
 // First position of an (upper- or lower-case) letter in "AFPNUMKMGT"; 0 when absent.
 constexpr int32_t scale_position(char c) {
     switch (c) {
-    case 'A': case 'a': return kAtto;
-    case 'F': case 'f': return kFemto;
-    case 'P': case 'p': return kPico;
-    case 'N': case 'n': return kNano;
-    case 'U': case 'u': return kMicro;
-    case 'M': case 'm': return kMilli;
-    case 'K': case 'k': return kKilo;
-    case 'G': case 'g': return kGiga;
-    case 'T': case 't': return kTera;
-    default: return 0;
+    case 'A':
+    case 'a':
+        return kAtto;
+    case 'F':
+    case 'f':
+        return kFemto;
+    case 'P':
+    case 'p':
+        return kPico;
+    case 'N':
+    case 'n':
+        return kNano;
+    case 'U':
+    case 'u':
+        return kMicro;
+    case 'M':
+    case 'm':
+        return kMilli;
+    case 'K':
+    case 'k':
+        return kKilo;
+    case 'G':
+    case 'g':
+        return kGiga;
+    case 'T':
+    case 't':
+        return kTera;
+    default:
+        return 0;
     }
 }
 

@@ -19,26 +19,29 @@ using kt::text::lower_ascii;
 namespace {
 
 const char *const kVhdlWords[] = {
-    "abs",       "access",    "after",     "alias",      "all",       "and",      "architecture",
-    "array",     "assert",    "attribute", "begin",      "block",     "body",     "buffer",
-    "bus",       "case",      "component", "configuration", "constant", "disconnect", "downto",
-    "else",      "elsif",     "end",       "entity",     "exit",      "file",     "for",
-    "function",  "generate",  "generic",   "group",      "guarded",   "if",       "impure",
-    "in",        "inertial",  "inout",     "is",         "label",     "library",  "linkage",
-    "literal",   "loop",      "map",       "mod",        "nand",      "new",      "next",
-    "nor",       "not",       "null",      "of",         "on",        "open",     "or",
-    "others",    "out",       "package",   "port",       "postponed", "procedure", "process",
-    "pure",      "range",     "record",    "register",   "reject",    "rem",      "report",
-    "return",    "rol",       "ror",       "select",     "severity",  "shared",   "signal",
-    "sla",       "sll",       "sra",       "srl",        "subtype",   "then",     "to",
-    "transport", "type",      "unaffected", "units",     "until",     "use",      "variable",
-    "wait",      "when",      "while",     "with",       "xnor",      "xor",
+    "abs",          "access",     "after",      "alias",     "all",       "and",
+    "architecture", "array",      "assert",     "attribute", "begin",     "block",
+    "body",         "buffer",     "bus",        "case",      "component", "configuration",
+    "constant",     "disconnect", "downto",     "else",      "elsif",     "end",
+    "entity",       "exit",       "file",       "for",       "function",  "generate",
+    "generic",      "group",      "guarded",    "if",        "impure",    "in",
+    "inertial",     "inout",      "is",         "label",     "library",   "linkage",
+    "literal",      "loop",       "map",        "mod",       "nand",      "new",
+    "next",         "nor",        "not",        "null",      "of",        "on",
+    "open",         "or",         "others",     "out",       "package",   "port",
+    "postponed",    "procedure",  "process",    "pure",      "range",     "record",
+    "register",     "reject",     "rem",        "report",    "return",    "rol",
+    "ror",          "select",     "severity",   "shared",    "signal",    "sla",
+    "sll",          "sra",        "srl",        "subtype",   "then",      "to",
+    "transport",    "type",       "unaffected", "units",     "until",     "use",
+    "variable",     "wait",       "when",       "while",     "with",      "xnor",
+    "xor",
 };
 static_assert(sizeof kVhdlWords / sizeof kVhdlWords[0] == 97, "the VHDL reserved words");
 
 const char *const kAmsWords[] = {
-    "across",    "break",     "limit",   "nature",  "noise",     "procedural", "quantity",
-    "reference", "spectrum",  "subnature", "terminal", "through", "tolerance",
+    "across",    "break",    "limit",     "nature",   "noise",   "procedural", "quantity",
+    "reference", "spectrum", "subnature", "terminal", "through", "tolerance",
 };
 static_assert(sizeof kAmsWords / sizeof kAmsWords[0] == 13, "the VHDL-AMS reserved words");
 

@@ -41,10 +41,20 @@ enum State {
 };
 
 const char *state_name(int state) {
-    static const char *const names[] = {
-        "NONE",          "LIBRARY",          "USE",          "ENTITY",          "GENERIC",
-        "GENERIC_TYPE",  "GENERIC_VAL",      "PORT",         "PORT_DIR_TYPE",   "PORT_INITIALIZER",
-        "PORT_CONSTRAINT", "END_ENTITY",     "ARCHITECTURE", "END_ARCHITECTURE"};
+    static const char *const names[] = {"NONE",
+                                        "LIBRARY",
+                                        "USE",
+                                        "ENTITY",
+                                        "GENERIC",
+                                        "GENERIC_TYPE",
+                                        "GENERIC_VAL",
+                                        "PORT",
+                                        "PORT_DIR_TYPE",
+                                        "PORT_INITIALIZER",
+                                        "PORT_CONSTRAINT",
+                                        "END_ENTITY",
+                                        "ARCHITECTURE",
+                                        "END_ARCHITECTURE"};
     return state >= kNone && state <= kEndArchitecture ? names[state] : "Unknown";
 }
 
@@ -340,8 +350,8 @@ void Reader::end_architecture(const Token &t) {
         close_architecture();
     else if (sub_depth_ == 0 && is(t, ';'))
         close_architecture();
-    else if (sub_depth_ > 0 && (is(t, ';') || is(t, "function") || is(t, "procedure") ||
-                                !reserved_word(t.text, t.len, 0)))
+    else if (sub_depth_ > 0 &&
+             (is(t, ';') || is(t, "function") || is(t, "procedure") || !reserved_word(t.text, t.len, 0)))
         --sub_depth_; // "end;", "end function" or "end name" of a subprogram
     finish();
 }

@@ -50,9 +50,9 @@ constexpr size_t kChunkBytes = 960;
 struct OwnedEntity {
     VHDLEntity entity; // first: an entity's address is its owner's
     Chunk *chunks;
-    uint64_t read;              // the read that noted it
+    uint64_t read; // the read that noted it
     bool made_by_read;
-    OwnedEntity *next_noted;    // of the same read
+    OwnedEntity *next_noted; // of the same read
     VHDLTextNode *old_context;
     VHDLGeneric *old_last_generic; // null: it had none
     VHDLPort *old_last_port;
@@ -77,8 +77,7 @@ void *from_chunks(VHDLEntity *e, size_t bytes) {
 
 // Fills a block with `fields` and the name behind them, and enters the
 // record in table under its name; null when there is no block or no entry.
-template <typename Record>
-Record *enter(st_table *table, void *block, const char *name, size_t len, Record fields) {
+template <typename Record> Record *enter(st_table *table, void *block, const char *name, size_t len, Record fields) {
     if (!block)
         return nullptr;
     auto *r = static_cast<Record *>(block);
@@ -106,8 +105,8 @@ template <typename Record> st_table *table_of(st_table *&table, Record *first) {
     return table = made;
 }
 
-uint64_t g_read = 0;               // the current read
-OwnedEntity *g_noted = nullptr;    // the entities it handed out
+uint64_t g_read = 0;            // the current read
+OwnedEntity *g_noted = nullptr; // the entities it handed out
 
 template <typename Record> Record *last_of(Record *first) {
     while (first && first->next)
@@ -160,8 +159,14 @@ VHDLEntity *find_or_make_entity(const char *name, size_t len) {
     auto *own_name = reinterpret_cast<char *>(o + 1);
     std::memcpy(own_name, name, len);
     own_name[len] = '\0';
-    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr}, nullptr, 0, false,
-                     nullptr, nullptr, nullptr, nullptr};
+    *o = OwnedEntity{VHDLEntity{own_name, 1, nullptr, nullptr, nullptr, nullptr, nullptr},
+                     nullptr,
+                     0,
+                     false,
+                     nullptr,
+                     nullptr,
+                     nullptr,
+                     nullptr};
     VHDLEntity *e = &o->entity;
     void **slot = nullptr;
     int found = st_find_or_add(g_entities, e->name, &slot);
@@ -217,8 +222,8 @@ VHDLType *find_or_make_type(const char *name, size_t len) {
     // under each of a few hashes of the exact text spares most look-ups.
     // Types are never freed, and a text equal to a type's name finds it.
     static VHDLType *recent[64];
-    VHDLType *&seen = recent[(len * 31 + static_cast<unsigned char>(name[0]) * 7 +
-                              static_cast<unsigned char>(name[len - 1])) % 64];
+    VHDLType *&seen =
+        recent[(len * 31 + static_cast<unsigned char>(name[0]) * 7 + static_cast<unsigned char>(name[len - 1])) % 64];
     if (seen && std::strncmp(seen->name, name, len) == 0 && seen->name[len] == '\0')
         return seen;
     if (!g_types && !(g_types = new_table()))

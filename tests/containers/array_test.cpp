@@ -11,8 +11,7 @@
 
 namespace {
 
-template <class A>
-std::vector<typename A::value_type> walk(const A &a) {
+template <class A> std::vector<typename A::value_type> walk(const A &a) {
     std::vector<typename A::value_type> v;
     Arr_slot_iterator<A> it(&a);
     while (auto *p = it())

@@ -42,8 +42,7 @@ uint32_t reference_string_hash(const std::string &s) {
 
 // The table's rules on plain vectors: chains from their heads, new entries
 // at the front, a rehash when more than `threshold` entries are taken.
-template <class Key>
-struct ChainModel {
+template <class Key> struct ChainModel {
     std::vector<std::vector<Key>> buckets = std::vector<std::vector<Key>>(5);
     int threshold = 16, taken = 0;
     int (*bucket_of)(const Key &, int);
@@ -200,7 +199,7 @@ TEST(Hash, RandomIntTrafficFollowsTheChainModel) {
 // A string table of a class outside the library: it keeps the virtual
 // compare and hash of its base, not the library's own inline ones.
 class OutsideStrings : public Hash_cString_int {
-  public:
+public:
     using Hash_cString_int::Hash_cString_int;
 };
 

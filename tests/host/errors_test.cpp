@@ -27,22 +27,87 @@ protected:
 };
 
 TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
-    const struct { const char *what; std::function<void()> raise; int32_t number; std::string text; } cases[] = {
-        {"ER", [] { int32_t n = 2012; ER(&n); }, 2012, "NO_MEMORY - Memory exhausted - increase swap space!"},
+    const struct {
+        const char *what;
+        std::function<void()> raise;
+        int32_t number;
+        std::string text;
+    } cases[] = {
+        {"ER",
+         [] {
+             int32_t n = 2012;
+             ER(&n);
+         },
+         2012, "NO_MEMORY - Memory exhausted - increase swap space!"},
         {"OSTORE", [] { OSTORE(); }, 2012, KT_NO_MEMORY_TEXT},
-        {"ERC padded", [] { int32_t n = 2023; ERC(&n, "line 7 too long      ", 21); }, 2023, "line 7 too long"},
-        {"ERC short length", [] { int32_t n = 7003; ERC(&n, "abcdef", 3); }, 7003, "abc"},
-        {"ERC blank", [] { int32_t n = 2064; ERC(&n, "    ", 4); }, 2064, "unanticipated condition"},
-        {"ERC no length", [] { int32_t n = 2064; ERC(&n, "abc", 0); }, 2064, "unanticipated condition"},
-        {"ERC stops at a zero", [] { int32_t n = 7003; ERC(&n, "ab\0cd", 5); }, 7003, "ab"},
+        {"ERC padded",
+         [] {
+             int32_t n = 2023;
+             ERC(&n, "line 7 too long      ", 21);
+         },
+         2023, "line 7 too long"},
+        {"ERC short length",
+         [] {
+             int32_t n = 7003;
+             ERC(&n, "abcdef", 3);
+         },
+         7003, "abc"},
+        {"ERC blank",
+         [] {
+             int32_t n = 2064;
+             ERC(&n, "    ", 4);
+         },
+         2064, "unanticipated condition"},
+        {"ERC no length",
+         [] {
+             int32_t n = 2064;
+             ERC(&n, "abc", 0);
+         },
+         2064, "unanticipated condition"},
+        {"ERC stops at a zero",
+         [] {
+             int32_t n = 7003;
+             ERC(&n, "ab\0cd", 5);
+         },
+         7003, "ab"},
         {"c_ers", [] { EXPECT_EQ(c_ers(7056, "path /x/../y"), -1); }, 7056, "path /x/../y"},
         {"small number", [] { c_ers(42, "x"); }, 42, "x"},
-        {"ER misuse", [] { int32_t n = 1000; ER(&n); }, 1000, "internal misuse"},
-        {"ER internal", [] { int32_t n = 1001; ER(&n); }, 1001, "internal error"},
-        {"ER read", [] { int32_t n = 2004; ER(&n); }, 2004, "cannot open file for reading"},
-        {"ER write", [] { int32_t n = 2007; ER(&n); }, 2007, "cannot open file for writing"},
-        {"ER remove", [] { int32_t n = 2069; ER(&n); }, 2069, "cannot remove file"},
-        {"ER rename", [] { int32_t n = 2013; ER(&n); }, 2013, "cannot rename file"},
+        {"ER misuse",
+         [] {
+             int32_t n = 1000;
+             ER(&n);
+         },
+         1000, "internal misuse"},
+        {"ER internal",
+         [] {
+             int32_t n = 1001;
+             ER(&n);
+         },
+         1001, "internal error"},
+        {"ER read",
+         [] {
+             int32_t n = 2004;
+             ER(&n);
+         },
+         2004, "cannot open file for reading"},
+        {"ER write",
+         [] {
+             int32_t n = 2007;
+             ER(&n);
+         },
+         2007, "cannot open file for writing"},
+        {"ER remove",
+         [] {
+             int32_t n = 2069;
+             ER(&n);
+         },
+         2069, "cannot remove file"},
+        {"ER rename",
+         [] {
+             int32_t n = 2013;
+             ER(&n);
+         },
+         2013, "cannot rename file"},
         {"c_ers null", [] { c_ers(2015, nullptr); }, 2015, "cannot remove file"},
         {"c_erss nulls", [] { c_erss(2023, nullptr, nullptr); }, 2023, "line too long"},
     };
@@ -108,7 +173,10 @@ TEST_F(Errors, UnknownOptionsAndBadBuffersAreRefused) {
     EXPECT_EQ(c_erseto(nullptr, 1), -1);
     for (const char *option : {"colour", "", static_cast<const char *>(nullptr)})
         EXPECT_EQ(c_erquer(option), -1) << (option ? option : "null");
-    stderr_of([] { c_ers(2023, "one"); c_ers(2023, "two"); });
+    stderr_of([] {
+        c_ers(2023, "one");
+        c_ers(2023, "two");
+    });
     EXPECT_EQ(c_erquer("COUNT"), 2);
     EXPECT_EQ(c_ergetb(nullptr, 8), 0);
 }

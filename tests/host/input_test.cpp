@@ -54,7 +54,11 @@ TEST(Input, LinesKeepTheirEndsAndNestedFilesResume) {
 }
 
 TEST(Input, LongLinesComeInPieces) {
-    const struct { const char *content; int32_t capacity; std::vector<std::string> pieces; } cases[] = {
+    const struct {
+        const char *content;
+        int32_t capacity;
+        std::vector<std::string> pieces;
+    } cases[] = {
         {"abcdefghij\nxy\n", 4, {"abcd", "efgh", "ij\n", "xy\n"}},
         {"abcd\n", 4, {"abcd", "\n"}},
         {"abc", 4, {"abc\n"}},

@@ -24,10 +24,15 @@ namespace {
 int sign(int v) { return (v > 0) - (v < 0); }
 
 TEST(TextOps, ComparisonsIgnoreCaseAndOrderBySign) {
-    const struct { const char *a; int32_t na; const char *b; int32_t nb; int expected; } cases[] = {
-        {"abc", 3, "ABC", 3, 0},   {"abc", 3, "abd", 3, -1},   {"b", 1, "A", 1, 1},    {"ab", 2, "abc", 3, -1},
-        {"", 0, "", 0, 0},         {"abcX", 3, "ABCY", 3, 0},  {"Zeta", 4, "alpha", 5, 1}, {"a1", 2, "A2", 2, -1},
-        {"x", -4, "", 0, 0}};
+    const struct {
+        const char *a;
+        int32_t na;
+        const char *b;
+        int32_t nb;
+        int expected;
+    } cases[] = {{"abc", 3, "ABC", 3, 0},    {"abc", 3, "abd", 3, -1}, {"b", 1, "A", 1, 1},
+                 {"ab", 2, "abc", 3, -1},    {"", 0, "", 0, 0},        {"abcX", 3, "ABCY", 3, 0},
+                 {"Zeta", 4, "alpha", 5, 1}, {"a1", 2, "A2", 2, -1},   {"x", -4, "", 0, 0}};
     for (const auto &c : cases) {
         int32_t la = static_cast<int32_t>(std::strlen(c.a)), lb = static_cast<int32_t>(std::strlen(c.b));
         EXPECT_EQ(sign(UISCMP(c.a, &c.na, c.b, &c.nb, la, lb)), c.expected) << c.a << " vs " << c.b;
@@ -105,8 +110,8 @@ TEST(Machine, DescriptionMasksAndPrimes) {
             composite[q] = true;
     for (int n = -5; n < 20000; ++n)
         ASSERT_EQ(c_isprim(n, 0) != 0, n >= 2 && !composite[static_cast<size_t>(n)]) << n;
-    const std::pair<int32_t, bool> large[] = {{2147483647, true}, {2147483646, false}, {1000000007, true},
-                                              {46327 * 46337, false}, {INT32_MIN, false}};
+    const std::pair<int32_t, bool> large[] = {
+        {2147483647, true}, {2147483646, false}, {1000000007, true}, {46327 * 46337, false}, {INT32_MIN, false}};
     for (auto [n, prime] : large)
         EXPECT_EQ(c_isprim(n, 0) != 0, prime) << n;
 }
@@ -124,10 +129,20 @@ TEST(Machine, UefmemAndFileAccess) {
     TempFile f("access");
     spit(f.path, "x");
     ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
-    const struct { std::string path; const char *mode; int32_t expected; } cases[] = {
-        {f.path, " ", 0},          {f.path, "r", 0},          {f.path, "rw", 0}, {f.path, "x", -1},
-        {f.path + ".no", " ", -1}, {f.path + ".no", "r", -1}, {::testing::TempDir(), "x", 0}, {f.path, "RW", 0},
-        {f.path, "X", -1},         {f.path, nullptr, 0}};
+    const struct {
+        std::string path;
+        const char *mode;
+        int32_t expected;
+    } cases[] = {{f.path, " ", 0},
+                 {f.path, "r", 0},
+                 {f.path, "rw", 0},
+                 {f.path, "x", -1},
+                 {f.path + ".no", " ", -1},
+                 {f.path + ".no", "r", -1},
+                 {::testing::TempDir(), "x", 0},
+                 {f.path, "RW", 0},
+                 {f.path, "X", -1},
+                 {f.path, nullptr, 0}};
     for (const auto &c : cases)
         EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << (c.mode ? c.mode : "null") << "'";
     EXPECT_EQ(c_faccess(nullptr, "r"), -1);
@@ -312,7 +327,7 @@ decltype(STE) ste_;
 namespace {
 
 TEST(FortranNames, LowerCaseNamesAreTheSameEntries) {
-#define KT_SAME_ENTRY(upper, lower) \
+#define KT_SAME_ENTRY(upper, lower)                                                                                    \
     EXPECT_EQ(reinterpret_cast<void *>(&upper), reinterpret_cast<void *>(&lower)) << #lower
     KT_SAME_ENTRY(GSTORE, gstore_);
     KT_SAME_ENTRY(ERC, erc_);

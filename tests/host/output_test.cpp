@@ -75,10 +75,36 @@ template <typename T> void expect_shortest(T v, const std::string &t) {
 }
 
 TEST_F(Output, TextAndIntegersAreAppendedVerbatimAndWritten) {
-    EXPECT_EQ(line([] { OOCS("ab  ", 4); OOCV("|cd", 3); OOC(" e", 2); OOCS("no", 0); }), "ab  |cd e");
-    EXPECT_EQ(line([] { int32_t n = 3; OOCA("abcdef", &n, 6); n = 0; OOCA("xyz", &n, 3); }), "abc");
-    EXPECT_EQ(line([] { c_oocs("x"); c_oocv(" y "); c_ooc("z"); c_ooca("12345", 2); c_ooi(-5); }), "x y z12-5");
-    EXPECT_EQ(line([] { c_oocs(nullptr); c_oocv(nullptr); c_ooc(nullptr); c_oocs("a"); }), "a") << "null texts";
+    EXPECT_EQ(line([] {
+                  OOCS("ab  ", 4);
+                  OOCV("|cd", 3);
+                  OOC(" e", 2);
+                  OOCS("no", 0);
+              }),
+              "ab  |cd e");
+    EXPECT_EQ(line([] {
+                  int32_t n = 3;
+                  OOCA("abcdef", &n, 6);
+                  n = 0;
+                  OOCA("xyz", &n, 3);
+              }),
+              "abc");
+    EXPECT_EQ(line([] {
+                  c_oocs("x");
+                  c_oocv(" y ");
+                  c_ooc("z");
+                  c_ooca("12345", 2);
+                  c_ooi(-5);
+              }),
+              "x y z12-5");
+    EXPECT_EQ(line([] {
+                  c_oocs(nullptr);
+                  c_oocv(nullptr);
+                  c_ooc(nullptr);
+                  c_oocs("a");
+              }),
+              "a")
+        << "null texts";
     for (int32_t v : {0, 7, -1, 1000000, INT32_MAX, INT32_MIN})
         EXPECT_EQ(line([v] { OOI(&v); }), std::to_string(v));
     put("one");
@@ -88,15 +114,38 @@ TEST_F(Output, TextAndIntegersAreAppendedVerbatimAndWritten) {
 }
 
 TEST_F(Output, RealsAreShortestTextsThatReadBack) {
-    const double doubles[] = {0.1,   0.3,    1.0 / 3, 2.0 / 3, 0.1 + 0.2, -0.0, 0.0, 1e-310, 5e-324, DBL_MIN, DBL_MAX,
-                              1e21,  1e22,   1e23,    9007199254740993.0, 123456.789, -2.5e-8, 4.35, 2.675, 100.0,
-                              1e-7, -1.0, std::numeric_limits<double>::infinity()};
+    const double doubles[] = {0.1,
+                              0.3,
+                              1.0 / 3,
+                              2.0 / 3,
+                              0.1 + 0.2,
+                              -0.0,
+                              0.0,
+                              1e-310,
+                              5e-324,
+                              DBL_MIN,
+                              DBL_MAX,
+                              1e21,
+                              1e22,
+                              1e23,
+                              9007199254740993.0,
+                              123456.789,
+                              -2.5e-8,
+                              4.35,
+                              2.675,
+                              100.0,
+                              1e-7,
+                              -1.0,
+                              std::numeric_limits<double>::infinity()};
     for (double v : doubles)
         expect_shortest(v, line([v] { OOD(&v); }));
     const float floats[] = {0.1f, 1.0f / 3, 16777217.0f, FLT_MAX, FLT_MIN, 1e-45f, -7.25f, 3e10f, 0.0f, -0.0f};
     for (float v : floats)
         expect_shortest(v, line([v] { OOS(&v); }));
-    EXPECT_TRUE(std::isnan(parse<double>(line([] { double v = std::nan(""); OOD(&v); }))));
+    EXPECT_TRUE(std::isnan(parse<double>(line([] {
+        double v = std::nan("");
+        OOD(&v);
+    }))));
 }
 
 TEST_F(Output, DigitCountsCanBeLimited) {
@@ -110,13 +159,24 @@ TEST_F(Output, DigitCountsCanBeLimited) {
         EXPECT_EQ(parse<double>(t), std::strtod(reads_as, nullptr)) << t;
         EXPECT_LE(significant(t), 3) << t;
     }
-    EXPECT_EQ(parse<float>(line([] { float v = 2.71828f; OOS(&v); })), 2.72f);
+    EXPECT_EQ(parse<float>(line([] {
+                  float v = 2.71828f;
+                  OOS(&v);
+              })),
+              2.72f);
     c_ooseto("nsig", 0);
     expect_shortest(1.0 / 3, line([] { c_ood(1.0 / 3); }));
 
-    const struct { double v; int32_t digits; const char *reads_as; } oodb[] = {
-        {M_PI, 5, "3.1416"}, {1234.5678, 2, "1200"}, {-0.0001234, 1, "-0.0001"}, {2.5, 10, "2.5"},
-        {1.0 / 3, 0, "0.33333333333333331"}, {1.0 / 3, -3, "0.33333333333333331"}};
+    const struct {
+        double v;
+        int32_t digits;
+        const char *reads_as;
+    } oodb[] = {{M_PI, 5, "3.1416"},
+                {1234.5678, 2, "1200"},
+                {-0.0001234, 1, "-0.0001"},
+                {2.5, 10, "2.5"},
+                {1.0 / 3, 0, "0.33333333333333331"},
+                {1.0 / 3, -3, "0.33333333333333331"}};
     for (const auto &c : oodb) {
         std::string t = line([&] { OODB(&c.v, &c.digits); });
         EXPECT_EQ(parse<double>(t), std::strtod(c.reads_as, nullptr)) << t;
@@ -143,12 +203,27 @@ TEST_F(Output, ComplexValuesReadBackPartByPart) {
 }
 
 TEST_F(Output, TabPadsSoTheNextCharacterLandsInTheColumnAfter) {
-    const struct { const char *before; int32_t column; const char *after; } cases[] = {
-        {"abc", 10, "abc       |"}, {"", 4, "    |"}, {"abcdefghij", 5, "abcdefghij|"}, {"abc", 3, "abc|"},
-        {"abc", 4, "abc |"},         {"abc", 0, "abc|"}, {"abc", -2, "abc|"}};
+    const struct {
+        const char *before;
+        int32_t column;
+        const char *after;
+    } cases[] = {{"abc", 10, "abc       |"}, {"", 4, "    |"},    {"abcdefghij", 5, "abcdefghij|"},
+                 {"abc", 3, "abc|"},         {"abc", 4, "abc |"}, {"abc", 0, "abc|"},
+                 {"abc", -2, "abc|"}};
     for (const auto &c : cases)
-        EXPECT_EQ(line([&] { c_oocs(c.before); OOTAB(&c.column); c_oocs("|"); }), c.after) << c.column;
-    EXPECT_EQ(line([] { c_oocs("ab"); c_ootab(6); EXPECT_EQ(c_ooquer("column"), 6); }), "ab    ");
+        EXPECT_EQ(line([&] {
+                      c_oocs(c.before);
+                      OOTAB(&c.column);
+                      c_oocs("|");
+                  }),
+                  c.after)
+            << c.column;
+    EXPECT_EQ(line([] {
+                  c_oocs("ab");
+                  c_ootab(6);
+                  EXPECT_EQ(c_ooquer("column"), 6);
+              }),
+              "ab    ");
 }
 
 TEST_F(Output, LinesGoToPushedUnitsAndBack) {

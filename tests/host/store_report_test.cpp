@@ -68,7 +68,7 @@ TEST(StoreReport, GroupsLiveBlocksByClassAndRequestingEntry) {
     struct Step {
         const char *requester; // kt_store_requester during the step (null: none)
         int sclass;
-        const char *entry;     // the group its blocks belong to
+        const char *entry; // the group its blocks belong to
         int64_t (*make)(Made &, int32_t sclass);
     };
     auto by_gstore = [](Made &m, int32_t c) -> int64_t { return m.push_back(alloc(80, 1, c)), 1; };
@@ -156,7 +156,8 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
 TEST(StoreReportDeathTest, EnvironmentVariableReportsAtExit) {
     // A fresh process, so that the variable is there as the store is made.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (auto [value, shown] : {std::tuple{"leaks", "  leaky_at_exit\n"}, {"stats", "free space: "},
+    for (auto [value, shown] : {std::tuple{"leaks", "  leaky_at_exit\n"},
+                                {"stats", "free space: "},
                                 {"bogus", "KT_STORE_REPORT=bogus: not leaks, stats or all"}}) {
         setenv("KT_STORE_REPORT", value, 1);
         EXPECT_EXIT(

@@ -43,7 +43,9 @@ protected:
 };
 
 TEST_F(WordStore, IndicesNameAlignedDistinctBlocksInEveryView) {
-    struct Block { int32_t index, elsize, count; };
+    struct Block {
+        int32_t index, elsize, count;
+    };
     std::vector<Block> blocks;
     std::set<int64_t> seen;
     for (int32_t s : {1, 4, 8})
@@ -80,7 +82,7 @@ TEST_F(WordStore, IndicesNameAlignedDistinctBlocksInEveryView) {
 }
 
 TEST_F(WordStore, FreedSpaceIsReusedForTheSameRequest) {
-    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},   {3, 4},    {10, 8},   {31, 8},  {32, 8},
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},   {3, 4},    {10, 8},   {31, 8},   {32, 8},
                                                  {100, 8}, {1000, 4}, {4097, 1}, {70000, 8}};
     for (auto [n, s] : sizes) {
         int32_t a = alloc(n, s), guard = alloc(1, 8); // the guard keeps a off the top
@@ -178,9 +180,11 @@ TEST_F(WordStore, RefusedAndInvalidRequestsChangeNothing) {
     int32_t a = alloc(8, 4, -1), keep = a;
     fill(a, 4, 8, 3);
     const int64_t before = kt_host_store_bytes_in_use();
-    const struct { int32_t count, elsize; bool refusing; } requests[] = {
-        {10, 4, true}, {0, 1, true}, {-1, 4, false}, {INT32_MIN, 8, false},
-        {4, 0, false}, {4, 3, false}, {4, 16, false}, {4, -8, false}};
+    const struct {
+        int32_t count, elsize;
+        bool refusing;
+    } requests[] = {{10, 4, true}, {0, 1, true},  {-1, 4, false}, {INT32_MIN, 8, false},
+                    {4, 0, false}, {4, 3, false}, {4, 16, false}, {4, -8, false}};
     for (auto r : requests) {
         SCOPED_TRACE(testing::Message() << r.count << " x " << r.elsize);
         kt_host_fail_store_after(r.refusing ? 0 : -1);
@@ -271,20 +275,29 @@ TEST_F(WordStore, OnlyTheFirstElementOfALiveBlockNamesIt) {
         int32_t index, elsize;
         int64_t capacity; // 0: not a block
     } rows[] = {
-        {index, 4, count}, {index * 4, 1, 4 * count}, {index / 2, 8, count / 2}, // payloads are 8-aligned
-        {0, 4, 0},         {-index, 4, 0},            {index + 1, 4, 0},
-        {index, 2, 0},     {INT32_MAX, 8, 0},         {INT32_MAX, 1, 0},
+        {index, 4, count},
+        {index * 4, 1, 4 * count},
+        {index / 2, 8, count / 2}, // payloads are 8-aligned
+        {0, 4, 0},
+        {-index, 4, 0},
+        {index + 1, 4, 0},
+        {index, 2, 0},
+        {INT32_MAX, 8, 0},
+        {INT32_MAX, 1, 0},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(kt_store_class(r.index, r.elsize), r.capacity ? 0 : 1) << r.index << "/" << r.elsize;
         const int64_t capacity = kt_store_capacity(r.index, r.elsize);
-        EXPECT_TRUE(r.capacity ? capacity >= r.capacity : capacity == 0) << r.index << "/" << r.elsize << ": " << capacity;
+        EXPECT_TRUE(r.capacity ? capacity >= r.capacity : capacity == 0)
+            << r.index << "/" << r.elsize << ": " << capacity;
     }
     EXPECT_EQ(FSTORE(&count, &index, &four), 0);
 }
 
 TEST_F(WordStore, RandomisedWorkloadKeepsEveryBlockIntact) {
-    struct Live { int32_t id, index, elsize, count, sclass; };
+    struct Live {
+        int32_t id, index, elsize, count, sclass;
+    };
     std::mt19937 rng(0x6b74);
     std::vector<Live> live;
     int32_t next_id = 1;

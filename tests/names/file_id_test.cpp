@@ -20,13 +20,28 @@ TEST(FileIdTest, LayoutClasses) {
         const char *text;
         int32_t cls;
     } cases[] = {
-        {"run/out.p1", 3},      {"run/out.WF", 3},        {"run/out.e3", 3},     {"run/out.d2.bak", 2},
-        {"run/out.wf.bak", 2},  {"run/out.bak.e1", 1},    {"run/out.bak.kt_pl", 1}, {"run/out.bak.WF", 1},
-        {"out.p2", 1},          {"a/b.x.i2", 1},          {"run/out.txt", 0},    {"dir.d1/name", 0},
-        {"run/out.p", 0},       {"run/out.p4", 0},        {"", 0},
-        {"run/out.p0", 0},      {"run/out.wx", 0},        {"run/o.wf.zz", 2},
+        {"run/out.p1", 3},
+        {"run/out.WF", 3},
+        {"run/out.e3", 3},
+        {"run/out.d2.bak", 2},
+        {"run/out.wf.bak", 2},
+        {"run/out.bak.e1", 1},
+        {"run/out.bak.kt_pl", 1},
+        {"run/out.bak.WF", 1},
+        {"out.p2", 1},
+        {"a/b.x.i2", 1},
+        {"run/out.txt", 0},
+        {"dir.d1/name", 0},
+        {"run/out.p", 0},
+        {"run/out.p4", 0},
+        {"", 0},
+        {"run/out.p0", 0},
+        {"run/out.wx", 0},
+        {"run/o.wf.zz", 2},
         // No dot at all: nothing to classify, whatever the first characters say.
-        {"p1x", 0},             {"kt_pl", 0},             {"wf", 0},
+        {"p1x", 0},
+        {"kt_pl", 0},
+        {"wf", 0},
     };
     for (const auto &c : cases)
         EXPECT_EQ(layout(c.text), c.cls) << c.text;
@@ -37,16 +52,24 @@ TEST(FileIdTest, PartsAndKinds) {
         const char *text;
         int32_t s1, e1, s2, e2, kind;
     } cases[] = {
-        {"run/out.p2", 1, 3, 5, 7, 3},         {"x/run/out.r1", 3, 5, 7, 9, 12},
-        {"a/b.x.i2", 3, 3, 5, 5, 11},          {"run/out.d2.bak", 5, 7, 12, 14, 6},
-        {"run/out.bak.kt_pl", 5, 7, 9, 11, 2}, {"run/out.WF", 1, 3, 5, 7, 1},
-        {"run/out.e3", 1, 3, 5, 7, 0},         {"out.p2", 0, 0, 0, 0, 0},
-        {"./name.p1", 0, 0, 0, 0, 0},          {"run/out.p1x", 0, 0, 0, 0, 0},
+        {"run/out.p2", 1, 3, 5, 7, 3},
+        {"x/run/out.r1", 3, 5, 7, 9, 12},
+        {"a/b.x.i2", 3, 3, 5, 5, 11},
+        {"run/out.d2.bak", 5, 7, 12, 14, 6},
+        {"run/out.bak.kt_pl", 5, 7, 9, 11, 2},
+        {"run/out.WF", 1, 3, 5, 7, 1},
+        {"run/out.e3", 1, 3, 5, 7, 0},
+        {"out.p2", 0, 0, 0, 0, 0},
+        {"./name.p1", 0, 0, 0, 0, 0},
+        {"run/out.p1x", 0, 0, 0, 0, 0},
         {"p1x", 0, 0, 0, 0, 0},
         // Codes that name no kind, and layouts with no room for their parts.
-        {"run/a.b.i3.kt_pl", 5, 5, 7, 7, 0},   {"run/a.b.r3.kt_pl", 5, 5, 7, 7, 0},
-        {"run/a.b.x1.kt_pl", 5, 5, 7, 7, 0},   {"run/a.b.c.kt_pl", 5, 5, 7, 7, 0},
-        {".x.p1.bak", 0, 0, 0, 0, 0},          {"run/a.b.p1.bak", 0, 0, 0, 0, 0},
+        {"run/a.b.i3.kt_pl", 5, 5, 7, 7, 0},
+        {"run/a.b.r3.kt_pl", 5, 5, 7, 7, 0},
+        {"run/a.b.x1.kt_pl", 5, 5, 7, 7, 0},
+        {"run/a.b.c.kt_pl", 5, 5, 7, 7, 0},
+        {".x.p1.bak", 0, 0, 0, 0, 0},
+        {"run/a.b.p1.bak", 0, 0, 0, 0, 0},
         {"abcd/.p1", 0, 0, 0, 0, 0},
     };
     for (const auto &c : cases) {
@@ -121,8 +144,10 @@ TEST(ObjectNameTest, NamesWithDefaultInstanceWithinTheOutput) {
         int32_t declared;
         const char *out;
     } cases[] = {
-        {"pin", 10, "inst.pin  "}, {"a.pin", 10, "a.pin     "}, {"_", 4, "_   "},
-        {"\"q\"x", 10, "\"q\"inst.x "}, {"pin", 5, "inst."}, {"pin", 0, ""}, {"x", 4, "inst"},
+        {"pin", 10, "inst.pin  "}, {"a.pin", 10, "a.pin     "},
+        {"_", 4, "_   "},          {"\"q\"x", 10, "\"q\"inst.x "},
+        {"pin", 5, "inst."},       {"pin", 0, ""},
+        {"x", 4, "inst"},
     };
     for (const auto &c : cases) {
         std::string buf(16, '#');

@@ -56,8 +56,8 @@ struct Model {
             rule = 7056; // ".." or root after "...", "a.*", "*.b" or "*.*"
         else if (rule == 0 && wild_leaf && (code == KT_PATH_NAME || code == KT_PATH_ANY))
             rule = 7003; // a leaf after "*"
-        wild_step = wild_step || code == KT_PATH_ANY_LEVELS || code == KT_PATH_NAME_ANY ||
-                    code == KT_PATH_ANY_NAME || code == KT_PATH_ANY_ANY;
+        wild_step = wild_step || code == KT_PATH_ANY_LEVELS || code == KT_PATH_NAME_ANY || code == KT_PATH_ANY_NAME ||
+                    code == KT_PATH_ANY_ANY;
         wild_leaf = wild_leaf || code == KT_PATH_ANY;
         cells.push_back(code);
         cells.insert(cells.end(), values.begin(), values.end());
@@ -69,19 +69,22 @@ struct Model {
 const struct {
     const char *form;
     int32_t code;
-} kLevels[] = {{"a", KT_PATH_NAME},      {"a.b", KT_PATH_QUALIFIED}, {"a.*", KT_PATH_NAME_ANY},
+} kLevels[] = {{"a", KT_PATH_NAME},       {"a.b", KT_PATH_QUALIFIED}, {"a.*", KT_PATH_NAME_ANY},
                {"*.b", KT_PATH_ANY_NAME}, {"*.*", KT_PATH_ANY_ANY},   {"*", KT_PATH_ANY},
                {".", KT_PATH_HERE},       {"..", KT_PATH_UP},         {"...", KT_PATH_ANY_LEVELS}},
-  kItems[] = {{"n", KT_PATH_INDEX},      {"*", KT_PATH_INDEX_ANY},   {"n:m", KT_PATH_RANGE},
-              {"n:*", KT_PATH_RANGE_FROM}, {"*:m", KT_PATH_RANGE_TO}};
+  kItems[] = {{"n", KT_PATH_INDEX},
+              {"*", KT_PATH_INDEX_ANY},
+              {"n:m", KT_PATH_RANGE},
+              {"n:*", KT_PATH_RANGE_FROM},
+              {"*:m", KT_PATH_RANGE_TO}};
 
 // Levels joined by "/", some names with selections, sometimes after a
 // root; numbers now and then beyond 32 bits.
 Model random_path(std::mt19937 &rng, int32_t table) {
     auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
     const char *const names[] = {"top", "X1", "r2", "Bus", "q", "net_7", "across", "THROUGH"};
-    const int64_t edges[] = {0, -3, INT32_MAX, INT32_MIN, int64_t{INT32_MAX} + 1, int64_t{INT32_MIN} - 1,
-                             int64_t{1} << 32};
+    const int64_t edges[] = {
+        0, -3, INT32_MAX, INT32_MIN, int64_t{INT32_MAX} + 1, int64_t{INT32_MIN} - 1, int64_t{1} << 32};
     Model m;
     // Writes a form with its placeholders filled in; the token's values.
     auto fill = [&](const char *form, std::vector<int32_t> &values) {
@@ -136,10 +139,12 @@ Model read_path(const std::string &path, int32_t table) {
     m.path = path;
     kt::text_test::Exact text(path);
     kt_path_token t;
-    for (int32_t pos = 1, code; !m.syntax && (code = kt_path_token_read(text.get(), text.n, &pos, table, &t)) != KT_PATH_END;) {
+    for (int32_t pos = 1, code;
+         !m.syntax && (code = kt_path_token_read(text.get(), text.n, &pos, table, &t)) != KT_PATH_END;) {
         m.syntax = code == KT_PATH_SYNTAX_ERROR;
-        m.token(code, code & KT_PATH_TWO_VALUES ? std::vector<int32_t>{t.v1, t.v2}
-                      : code & KT_PATH_ONE_VALUE ? std::vector<int32_t>{t.v1} : std::vector<int32_t>{});
+        m.token(code, code & KT_PATH_TWO_VALUES  ? std::vector<int32_t>{t.v1, t.v2}
+                      : code & KT_PATH_ONE_VALUE ? std::vector<int32_t>{t.v1}
+                                                 : std::vector<int32_t>{});
     }
     return m;
 }
@@ -174,7 +179,7 @@ TEST(PathCompileTest, RandomPlainPathsMatchTheirModel) {
 // Every short text of any form compiles to the tokens the reader finds.
 TEST(PathCompileTest, ShortTextsCompileToTheirTokens) {
     int32_t table = fresh_table();
-    const std::vector<std::string> pieces = {"/", ".", "*", "[", "]", ":", ",", "(",
+    const std::vector<std::string> pieces = {"/", ".",  "*",      "[", "]", ":",      ",",       "(",
                                              ")", "->", "@\"A\"", "x", "1", "across", "through", "v"};
     for (const std::string &t : short_texts(pieces, 4))
         expect_compiled_as(read_path(t, table), table);

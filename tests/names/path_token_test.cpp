@@ -50,16 +50,31 @@ TEST(PathTokenTest, PathsGiveTheirTokenSequences) {
 // "2@p": refused at position p, which the reader keeps.
 TEST(PathTokenTest, RejectedFormsAreSyntaxErrorsWhereTheyStart) {
     const Case rejected[] = {
-        {"a.b.c", "2@1"},           {"a.b->c", "2@1"},           {"bus[x]", "9:bus 2@4"},
-        {"bus[1:x]", "9:bus 2@4"},  {"bus[1", "9:bus 2@4"},      {"bus[", "9:bus 2@4"},
-        {"bus[1:", "9:bus 2@4"},    {"bus[1:2:3]", "9:bus 2@4"}, {"bus[*:*]", "9:bus 2@4"},
-        {"*x", "2@1"},              {"x.*y", "2@1"},             {"**.a", "2@1"},
-        {"@x", "2@1"},              {"@\"abc", "2@1"},           {"a/@", "9:a 2@3"},
-        {"[", "2@1"},               {")", "2@1"},                {")/a", "2@1"},
+        {"a.b.c", "2@1"},
+        {"a.b->c", "2@1"},
+        {"bus[x]", "9:bus 2@4"},
+        {"bus[1:x]", "9:bus 2@4"},
+        {"bus[1", "9:bus 2@4"},
+        {"bus[", "9:bus 2@4"},
+        {"bus[1:", "9:bus 2@4"},
+        {"bus[1:2:3]", "9:bus 2@4"},
+        {"bus[*:*]", "9:bus 2@4"},
+        {"*x", "2@1"},
+        {"x.*y", "2@1"},
+        {"**.a", "2@1"},
+        {"@x", "2@1"},
+        {"@\"abc", "2@1"},
+        {"a/@", "9:a 2@3"},
+        {"[", "2@1"},
+        {")", "2@1"},
+        {")/a", "2@1"},
         // Numbers beyond 32 bits are refused, not wrapped.
-        {"bus[9999999999]", "9:bus 2@4"},  {"bus[2147483648]", "9:bus 2@4"},
-        {"bus[-2147483649]", "9:bus 2@4"}, {"bus[1:4294967297]", "9:bus 2@4"},
-        {"bus[4294967296:*]", "9:bus 2@4"}, {"bus[*:-99999999999]", "9:bus 2@4"},
+        {"bus[9999999999]", "9:bus 2@4"},
+        {"bus[2147483648]", "9:bus 2@4"},
+        {"bus[-2147483649]", "9:bus 2@4"},
+        {"bus[1:4294967297]", "9:bus 2@4"},
+        {"bus[4294967296:*]", "9:bus 2@4"},
+        {"bus[*:-99999999999]", "9:bus 2@4"},
         {"bus[1,00000000004294967296]", "9:bus 11:1 2@6"},
     };
     for (const Case &c : rejected)
@@ -71,8 +86,11 @@ TEST(PathTokenTest, PositionsAndValuesOfSingleTokens) {
     int32_t n = 9, pos = 1, table = fresh_table(), v1 = -1, v2 = -1, code = 0;
     const struct {
         int32_t code, pos, v1;
-    } steps[] = {{KT_PATH_UP, 4, 0},         {KT_PATH_NAME, 5, 1},        {KT_PATH_INDEX, 7, 7},
-                 {KT_PATH_INDEX_ANY, 10, 0}, {KT_PATH_END, 10, 0}};
+    } steps[] = {{KT_PATH_UP, 4, 0},
+                 {KT_PATH_NAME, 5, 1},
+                 {KT_PATH_INDEX, 7, 7},
+                 {KT_PATH_INDEX_ANY, 10, 0},
+                 {KT_PATH_END, 10, 0}};
     for (const auto &s : steps) {
         EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, n), s.code);
         EXPECT_EQ((std::vector<int32_t>{code, pos, v1, v2}), (std::vector<int32_t>{s.code, s.pos, s.v1, 0}));
@@ -91,7 +109,8 @@ TEST(PathTokenTest, PositionsAndValuesOfSingleTokens) {
 // reads to its end under the rules of tokens_of.
 TEST(PathTokenTest, NoShortTextStandsStillOrReadsOutside) {
     int32_t table = fresh_table();
-    for (const std::string &t : short_texts({"/", ".", "*", "[", "]", ":", ",", "(", ")", "-", ">", "@", "\"", "a", "1"}, 4))
+    for (const std::string &t :
+         short_texts({"/", ".", "*", "[", "]", ":", ",", "(", ")", "-", ">", "@", "\"", "a", "1"}, 4))
         tokens_of(t, table);
 }
 

@@ -90,7 +90,8 @@ TEST(ComplexArithmetic, TinyAndHugeDivisors) {
     struct Case {
         double divisor, dividend; // scales of B and A, chosen so that A/B and 1/B fit or not
         bool inverse_fits;
-    } cases[] = {{1e-170, 1, true}, {1e-300, 1e-10, true}, {4e-320, 1e-300, false}, {1e170, 1, true}, {1e300, 1e10, true}};
+    } cases[] = {
+        {1e-170, 1, true}, {1e-300, 1e-10, true}, {4e-320, 1e-300, false}, {1e170, 1, true}, {1e300, 1e10, true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.divisor);
         const double b[2] = {3 * c.divisor, -4 * c.divisor};

@@ -38,14 +38,30 @@ std::vector<int32_t> make_keys(Shape shape, int32_t n, uint32_t seed = 1) {
     std::vector<int32_t> v(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) {
         switch (shape) {
-        case Shape::Random: v[i] = static_cast<int32_t>(rng()); break;
-        case Shape::Sorted: v[i] = i * 3 - n; break;
-        case Shape::Reversed: v[i] = n - i; break;
-        case Shape::OrganPipe: v[i] = std::min(i, n - 1 - i); break;
-        case Shape::Sawtooth: v[i] = i % 97; break;
-        case Shape::FewKeys: v[i] = static_cast<int32_t>(rng() % 4); break;
-        case Shape::AllEqual: v[i] = 42; break;
-        case Shape::Extremes: v[i] = kExtremes[rng() % 8]; break;
+        case Shape::Random:
+            v[i] = static_cast<int32_t>(rng());
+            break;
+        case Shape::Sorted:
+            v[i] = i * 3 - n;
+            break;
+        case Shape::Reversed:
+            v[i] = n - i;
+            break;
+        case Shape::OrganPipe:
+            v[i] = std::min(i, n - 1 - i);
+            break;
+        case Shape::Sawtooth:
+            v[i] = i % 97;
+            break;
+        case Shape::FewKeys:
+            v[i] = static_cast<int32_t>(rng() % 4);
+            break;
+        case Shape::AllEqual:
+            v[i] = 42;
+            break;
+        case Shape::Extremes:
+            v[i] = kExtremes[rng() % 8];
+            break;
         }
     }
     return v;
@@ -167,7 +183,8 @@ TEST(Quicksort, NaNKeysStayInsideTheArray) {
         std::vector<float> a(static_cast<size_t>(n));
         for (float &v : a)
             v = rng() % 3 == 0 ? nan : static_cast<float>(rng() % 100);
-        const int32_t nans = static_cast<int32_t>(std::count_if(a.begin(), a.end(), [](float v) { return std::isnan(v); }));
+        const int32_t nans =
+            static_cast<int32_t>(std::count_if(a.begin(), a.end(), [](float v) { return std::isnan(v); }));
         std::vector<float> keys = a;
         with_stack(n, [&](int32_t *s) { QSORTS(a.data(), s, &n); });
         EXPECT_EQ(std::count_if(a.begin(), a.end(), [](float v) { return std::isnan(v); }), nans);
@@ -247,12 +264,8 @@ TEST(ExchangeSort, FixedLengthTexts) {
         int32_t n, l;
         std::string expect;
     } cases[] = {
-        {"abcabbb  ", 3, 3, "abbabcb  "},
-        {"b\xE9z", 3, 1, "bz\xE9"}, // bytes compare unsigned
-        {"zzaa", 2, 2, "aazz"},
-        {"xy", 1, 2, "xy"},
-        {"xy", 0, 2, "xy"},
-        {"ba", 2, 0, "ba"},
+        {"abcabbb  ", 3, 3, "abbabcb  "}, {"b\xE9z", 3, 1, "bz\xE9"}, // bytes compare unsigned
+        {"zzaa", 2, 2, "aazz"},           {"xy", 1, 2, "xy"},         {"xy", 0, 2, "xy"}, {"ba", 2, 0, "ba"},
         {"b1a1b2a2", 4, 1, "11abb2a2"}, // only the first 4 one-byte texts take part
     };
     for (Case c : cases) {

@@ -88,10 +88,10 @@ TEST_F(TransformTest, ZeroAndNaNMagnitudesGiveSentinelsForBothPrecisions) {
         int32_t code;
         float expect; // NaN: expect NaN
     } cases[] = {
-        {3, 4, 2, 13.979400f},  {0, 0, 2, -1000},     {0, 0, 9, -1000}, {0, 0, 1, 0},
-        {0, 0, 3, 0},           {0, 0, 7, 0},         {0, 1, 7, 90},    {-1, 0, 3, static_cast<float>(kPi)},
-        {kNaN, 1, 2, -1000},    {1, kNaN, 9, -1000},  {kNaN, 0, 3, 0},  {kNaN, 1, 7, 0},
-        {kNaN, 1, 1, kNaN},     {-0.0f, 0, 3, 0},
+        {3, 4, 2, 13.979400f}, {0, 0, 2, -1000},    {0, 0, 9, -1000}, {0, 0, 1, 0},
+        {0, 0, 3, 0},          {0, 0, 7, 0},        {0, 1, 7, 90},    {-1, 0, 3, static_cast<float>(kPi)},
+        {kNaN, 1, 2, -1000},   {1, kNaN, 9, -1000}, {kNaN, 0, 3, 0},  {kNaN, 1, 7, 0},
+        {kNaN, 1, 1, kNaN},    {-0.0f, 0, 3, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.re << "," << c.im << " code " << c.code);
@@ -121,7 +121,8 @@ TEST_F(TransformTest, MagnitudesAtTheEndsOfTheRangeKeepTheirDigits) {
         if (c.single) {
             std::vector<float> x{static_cast<float>(c.part), static_cast<float>(c.part)};
             const double p = static_cast<float>(c.part);
-            EXPECT_NEAR(complex_transform(x, 1)[0] / (p * std::sqrt(2.0)), 1.0, p < 1e-38 ? 1e-3 : 1e-6); // subnormal results keep fewer digits
+            EXPECT_NEAR(complex_transform(x, 1)[0] / (p * std::sqrt(2.0)), 1.0,
+                        p < 1e-38 ? 1e-3 : 1e-6); // subnormal results keep fewer digits
             EXPECT_NEAR(complex_transform(x, 2)[0], 20.0 * std::log10(p * std::sqrt(2.0)), 1e-3);
             EXPECT_NEAR(complex_transform(x, 7)[0], 45.0, 1e-4);
         } else {
@@ -319,13 +320,29 @@ TEST(TransformLabel, ShortAndLongLabels) {
         const char *text;
         int32_t len;
     } cases[] = {
-        {1, 0, "MAG", 3},  {2, 0, "DB", 2},   {3, 0, "RAD", 3}, {4, 0, "RAD", 3}, {5, 0, "RE", 2},
-        {6, 0, "IM", 2},   {7, 0, "DEG", 3},  {8, 0, "DEG", 3}, {9, 0, "LOG", 3}, {1, -1, "Magnitude", 9},
-        {2, 1, "dB", 2},   {3, 1, "Phase (rad)", 11},           {4, 1, "Continuous Phase (rad)", 22},
-        {5, 1, "Real Part", 9},                                 {6, 1, "Imaginary Part", 14},
-        {7, 1, "Phase (deg)", 11},                              {8, 1, "Continuous Phase (deg)", 22},
-        {9, 1, "Logarithm", 9},                                 {0, 0, "", 0},
-        {0, 1, "", 0},     {10, 1, "", -1},   {-1, 0, "", -1},  {4, 2, "RAD", 3} /* low bit decides */,
+        {1, 0, "MAG", 3},
+        {2, 0, "DB", 2},
+        {3, 0, "RAD", 3},
+        {4, 0, "RAD", 3},
+        {5, 0, "RE", 2},
+        {6, 0, "IM", 2},
+        {7, 0, "DEG", 3},
+        {8, 0, "DEG", 3},
+        {9, 0, "LOG", 3},
+        {1, -1, "Magnitude", 9},
+        {2, 1, "dB", 2},
+        {3, 1, "Phase (rad)", 11},
+        {4, 1, "Continuous Phase (rad)", 22},
+        {5, 1, "Real Part", 9},
+        {6, 1, "Imaginary Part", 14},
+        {7, 1, "Phase (deg)", 11},
+        {8, 1, "Continuous Phase (deg)", 22},
+        {9, 1, "Logarithm", 9},
+        {0, 0, "", 0},
+        {0, 1, "", 0},
+        {10, 1, "", -1},
+        {-1, 0, "", -1},
+        {4, 2, "RAD", 3} /* low bit decides */,
     };
     for (const Case &c : cases) {
         char label[30];

@@ -18,9 +18,19 @@ TEST(BitReversal, ReversesTheLowBits) {
     struct Case {
         int32_t i, nbits, expect;
     } cases[] = {
-        {6, 3, 3},      {1, 4, 8},        {0, 5, 0},    {5, 0, 0},          {5, -2, 0},
-        {0xF0, 4, 0},   {0x1234, 16, 0x2C48},           {1, 31, 1 << 30},   {1, 32, INT32_MIN},
-        {1, 33, 0},     {3, 1000, 0},     {INT32_MAX, 31, INT32_MAX},        {-1, 2, -2} /* odd negatives count -1 per step */,
+        {6, 3, 3},
+        {1, 4, 8},
+        {0, 5, 0},
+        {5, 0, 0},
+        {5, -2, 0},
+        {0xF0, 4, 0},
+        {0x1234, 16, 0x2C48},
+        {1, 31, 1 << 30},
+        {1, 32, INT32_MIN},
+        {1, 33, 0},
+        {3, 1000, 0},
+        {INT32_MAX, 31, INT32_MAX},
+        {-1, 2, -2} /* odd negatives count -1 per step */,
     };
     for (const Case &c : cases)
         EXPECT_EQ(bitrev(c.i, c.nbits), c.expect) << c.i << " " << c.nbits;
@@ -36,10 +46,19 @@ TEST(PowersOfTwo, SmallestPowerAtLeastN) {
     struct Case {
         int32_t n, pow, log;
     } cases[] = {
-        {-5, 1, 0},       {0, 1, 0},       {1, 1, 0},       {2, 2, 1},           {3, 4, 2},
-        {5, 8, 3},        {8, 8, 3},       {9, 16, 4},      {1 << 20, 1 << 20, 20},
-        {(1 << 20) + 1, 1 << 21, 21},      {1 << 30, 1 << 30, 30},
-        {(1 << 30) + 1, 0, 31},            {INT32_MAX, 0, 31},
+        {-5, 1, 0},
+        {0, 1, 0},
+        {1, 1, 0},
+        {2, 2, 1},
+        {3, 4, 2},
+        {5, 8, 3},
+        {8, 8, 3},
+        {9, 16, 4},
+        {1 << 20, 1 << 20, 20},
+        {(1 << 20) + 1, 1 << 21, 21},
+        {1 << 30, 1 << 30, 30},
+        {(1 << 30) + 1, 0, 31},
+        {INT32_MAX, 0, 31},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(pow2(c.n), c.pow) << c.n;
@@ -68,11 +87,9 @@ TEST(MinMax, ExtremesOfACurve) {
         int32_t n;
         float lo, hi; // NaN: expect NaN
     } cases[] = {
-        {{3, -1, 7, 2}, 4, -1, 7},
-        {{5, 9}, 1, 5, 5},
+        {{3, -1, 7, 2}, 4, -1, 7}, {{5, 9}, 1, 5, 5},
         {{}, 0, inf, -inf}, // empty: nothing read (no element to read)
-        {{}, -3, inf, -inf},
-        {{-2, -2, -2}, 3, -2, -2},
+        {{}, -3, inf, -inf},       {{-2, -2, -2}, 3, -2, -2},
         {{1, nan, 4}, 3, 4, 4},   // after a NaN minimum every value replaces it
         {{1, 4, nan}, 3, nan, 4}, // the minimum takes v unless v > minimum
         {{nan, 4, 2}, 3, 2, nan},

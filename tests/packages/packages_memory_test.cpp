@@ -45,10 +45,26 @@ TEST(ListMemoryDeathTest, EveryAllocationReportsItsLine) {
         std::function<void()> act;
     } cases[] = {
         {"lsCreate", 82, [] { refuse_from_now(), lsCreate(); }},
-        {"lsNewBegin", 173, [] { lsList l = make_ls({}); refuse_from_now(), lsNewBegin(l, word(1), nullptr); }},
-        {"lsNewEnd", 204, [] { lsList l = make_ls({1}); refuse_from_now(), lsNewEnd(l, word(1), nullptr); }},
-        {"lsStart", 383, [] { lsList l = make_ls({1}); refuse_from_now(), lsStart(l); }},
-        {"lsEnd", 401, [] { lsList l = make_ls({1}); refuse_from_now(), lsEnd(l); }},
+        {"lsNewBegin", 173,
+         [] {
+             lsList l = make_ls({});
+             refuse_from_now(), lsNewBegin(l, word(1), nullptr);
+         }},
+        {"lsNewEnd", 204,
+         [] {
+             lsList l = make_ls({1});
+             refuse_from_now(), lsNewEnd(l, word(1), nullptr);
+         }},
+        {"lsStart", 383,
+         [] {
+             lsList l = make_ls({1});
+             refuse_from_now(), lsStart(l);
+         }},
+        {"lsEnd", 401,
+         [] {
+             lsList l = make_ls({1});
+             refuse_from_now(), lsEnd(l);
+         }},
         {"lsGenHandle", 425,
          [] {
              lsList l = lsCreate();
@@ -92,7 +108,8 @@ TEST(ListMemoryDeathTest, EveryAllocationReportsItsLine) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        std::string expected = std::string(kNoMemory) + "\n(.|\n)*error 1008: assertion failed: " + std::to_string(c.line) + " list";
+        std::string expected =
+            std::string(kNoMemory) + "\n(.|\n)*error 1008: assertion failed: " + std::to_string(c.line) + " list";
         EXPECT_EXIT(c.act(), testing::ExitedWithCode(1), expected);
     }
 }
@@ -105,8 +122,10 @@ TEST(ListMemoryTest, WalksSortsAndRemovalsAllocateNothing) {
         HeapGrants none(0);
         lsSort(l, compare_values);
         lsUniq(l, compare_values, nullptr);
-        lsForeach(l, [](lsGeneric, lsGeneric) -> lsStatus { return LS_OK; }, nullptr);
-        lsBackeach(l, [](lsGeneric d, lsGeneric) -> lsStatus { return value(d) == 3 ? LS_DELETE : LS_OK; }, nullptr);
+        lsForeach(
+            l, [](lsGeneric, lsGeneric) -> lsStatus { return LS_OK; }, nullptr);
+        lsBackeach(
+            l, [](lsGeneric d, lsGeneric) -> lsStatus { return value(d) == 3 ? LS_DELETE : LS_OK; }, nullptr);
         lsRemoveItem(h, nullptr);
         EXPECT_EQ(lsReorderToMatch(l, other, [](lsGeneric a, lsGeneric b) { return a == b ? 1 : 0; }), LS_BADPARAM);
     }

@@ -15,10 +15,14 @@ TEST(RegexCli, Runs) {
     kt::test::expect_cli(
         std::string(KT_UTIL_EXE) + " regex",
         {
-            {"'(ab)*c' ababc xyz --sub '[\\1&]'", 0,
-             {"\"ababc\": match \"ababc\"\n  \\1 = \"ab\"\n  substitution: \"[abababc]\"\n\"xyz\": no match\n"}, ""},
-            {"'(x)(y)' axyb --sub '[\\2\\1&]'", 0,
-             {"\"axyb\": match \"xy\"\n  \\1 = \"x\"\n  \\2 = \"y\"\n  substitution: \"[yxxy]\"\n"}, ""},
+            {"'(ab)*c' ababc xyz --sub '[\\1&]'",
+             0,
+             {"\"ababc\": match \"ababc\"\n  \\1 = \"ab\"\n  substitution: \"[abababc]\"\n\"xyz\": no match\n"},
+             ""},
+            {"'(x)(y)' axyb --sub '[\\2\\1&]'",
+             0,
+             {"\"axyb\": match \"xy\"\n  \\1 = \"x\"\n  \\2 = \"y\"\n  substitution: \"[yxxy]\"\n"},
+             ""},
             {"'a|b'", 0, {"\"a|b\": compiles\n"}, ""},
             {"--help", 0, {"usage: kt-util regex PATTERN [SUBJECT...] [--sub TEMPLATE]"}, ""},
             {"'(x+x+)+y' " + xs, 0, {"\"" + xs + "\": no match\n"}, ""},

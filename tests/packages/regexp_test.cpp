@@ -68,10 +68,12 @@ struct Backtracker {
         }
     }
     bool loop(const Piece &p, size_t i, const Rest &rest) {
-        return atom(p, i, [&](size_t j) {
-            EXPECT_GT(j, i) << "a repeated atom that can match nothing compiled";
-            return j > i && loop(p, j, rest);
-        }) || rest(i);
+        return atom(p, i,
+                    [&](size_t j) {
+                        EXPECT_GT(j, i) << "a repeated atom that can match nothing compiled";
+                        return j > i && loop(p, j, rest);
+                    }) ||
+               rest(i);
     }
     bool atom(const Piece &p, size_t i, const Rest &rest) {
         const bool more = i < s.size();

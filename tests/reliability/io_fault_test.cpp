@@ -33,8 +33,8 @@ struct Run {
 
 struct Case {
     const char *name;
-    int32_t ops;           // kinds of I/O call the faults go to, alone and together
-    int32_t error;         // the numbered error every failure reports; 0: none
+    int32_t ops;   // kinds of I/O call the faults go to, alone and together
+    int32_t error; // the numbered error every failure reports; 0: none
     std::function<Run()> run;
     std::string kept = ""; // when set, what a failure must leave as the result
 };

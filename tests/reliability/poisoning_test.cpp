@@ -15,10 +15,7 @@
 namespace {
 
 // Reads one T at p, as the compiler must.
-template <class T>
-void touch(const void *p) {
-    (void)*static_cast<const volatile T *>(p);
-}
+template <class T> void touch(const void *p) { (void)*static_cast<const volatile T *>(p); }
 
 // The first byte of a new word-store block of n elements of size s.
 char *block(int32_t n, int32_t s, int32_t &index) {
@@ -50,8 +47,7 @@ TEST(Poisoning, OverrunsAndUsesAfterFreeAreReported) {
              c_fstore(3, &b, 4);
              touch<int32_t>(p);
          }},
-        {"a byte past a region block",
-         [&] { touch<char>(static_cast<char *>(region.AllocMem(24, status)) + 24); }},
+        {"a byte past a region block", [&] { touch<char>(static_cast<char *>(region.AllocMem(24, status)) + 24); }},
         {"a region block after FreeMem",
          [&] {
              void *p = region.AllocMem(32, status);

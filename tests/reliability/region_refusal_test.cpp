@@ -134,8 +134,7 @@ bool grown_queue(Box &b, const std::vector<int> &after) {
 }
 
 // A hash entry made and linked, or null with nothing linked.
-template <class Table, class Key>
-bool entered(Table &t, Box &b, Key key, const std::vector<Key> &earlier) {
+template <class Table, class Key> bool entered(Table &t, Box &b, Key key, const std::vector<Key> &earlier) {
     for (Key k : earlier)
         EXPECT_NE(t.find(k), nullptr) << "earlier entries stay";
     if (!b.item) {
@@ -230,16 +229,22 @@ std::vector<Case> cases() {
              return b.result >= 50;
          }},
         {"Arr_int enter", full_array, [](Box &b) { b.result = b.arr->enter(9); },
-         [](Box &b) { return grown_array(b, {1, 2, 9}); }},
+         [](Box &b) {
+             return grown_array(b, {1, 2, 9});
+         }},
         {"Arr_int enter of values", full_array,
          [](Box &b) {
              const int more[] = {7, 8, 9};
              b.result = b.arr->enter(more, 3);
          },
-         [](Box &b) { return grown_array(b, {1, 2, 7, 8, 9}); }},
+         [](Box &b) {
+             return grown_array(b, {1, 2, 7, 8, 9});
+         }},
         {"Arr_int enter of its own values", full_array,
          [](Box &b) { b.result = b.arr->enter(static_cast<const int *>(b.arr->start()), 2); },
-         [](Box &b) { return grown_array(b, {1, 2, 1, 2}); }},
+         [](Box &b) {
+             return grown_array(b, {1, 2, 1, 2});
+         }},
         {"Arr_intptr_t enter",
          [](Box &b) {
              b.words = std::make_unique<Arr_intptr_t>(b.region, 1);
@@ -322,16 +327,21 @@ std::vector<Case> cases() {
              return b.result == 3;
          }},
         {"Quu_int queue", full_queue, [](Box &b) { b.result = b.queue->queue(3); },
-         [](Box &b) { return grown_queue(b, {1, 2, 3}); }},
+         [](Box &b) {
+             return grown_queue(b, {1, 2, 3});
+         }},
         {"Quu_int queue of values", full_queue,
          [](Box &b) {
              const int more[] = {3, 4, 5};
              b.result = b.queue->queue(more, 3);
          },
-         [](Box &b) { return grown_queue(b, {1, 2, 3, 4, 5}); }},
-        {"Quu_int queue of its own items", full_queue,
-         [](Box &b) { b.result = b.queue->queue(&b.queue->item(0), 2); },
-         [](Box &b) { return grown_queue(b, {1, 2, 1, 2}); }},
+         [](Box &b) {
+             return grown_queue(b, {1, 2, 3, 4, 5});
+         }},
+        {"Quu_int queue of its own items", full_queue, [](Box &b) { b.result = b.queue->queue(&b.queue->item(0), 2); },
+         [](Box &b) {
+             return grown_queue(b, {1, 2, 1, 2});
+         }},
         {"Quu_voidp queue",
          [](Box &b) {
              b.pointers = std::make_unique<Quu_voidp>(b.region, 1);
@@ -385,11 +395,11 @@ std::vector<Case> cases() {
              return b.strings->nostore() == 0;
          }},
         entering<Hash_cString_int, const char *>("Hash_cString_int create", &Box::strings, {}, "resistor"),
-        entering<Hash_cString_int, const char *>("Hash_cString_int create with a rehash", &Box::strings,
-                                                 sixteen_keys(), "key16"),
+        entering<Hash_cString_int, const char *>("Hash_cString_int create with a rehash", &Box::strings, sixteen_keys(),
+                                                 "key16"),
         entering<Hash_Key_int, int>("Hash_Key_int create with a rehash", &Box::ints, sixteen_ints(), 1000),
-        entering<Hash_Key_voidp, void *>("Hash_Key_voidp create with a rehash", &Box::addresses,
-                                         sixteen_addresses(), static_cast<void *>(&places[16])),
+        entering<Hash_Key_voidp, void *>("Hash_Key_voidp create with a rehash", &Box::addresses, sixteen_addresses(),
+                                         static_cast<void *>(&places[16])),
         {"StringTable", none, [](Box &b) { b.table = std::make_unique<StringTable>(b.region); },
          [](Box &b) {
              if (!b.table) // the object itself was refused

@@ -397,16 +397,28 @@ std::vector<Case> cases(const std::string &files) {
     auto none = [](Io &) {};
     return {
         // ---- strings
-        {"STRGS", none, [](Io &io) { int32_t n = 3; io.result = STRGS(&n, &io.s1); },
+        {"STRGS", none,
+         [](Io &io) {
+             int32_t n = 3;
+             io.result = STRGS(&n, &io.s1);
+         },
          [](Io &io) { return new_string(io, "???"); }},
-        {"STRGSV", none, [](Io &io) { int32_t n = 0; io.result = STRGSV(&n, &io.s1); },
+        {"STRGSV", none,
+         [](Io &io) {
+             int32_t n = 0;
+             io.result = STRGSV(&n, &io.s1);
+         },
          [](Io &io) {
              if (io.s1 != 0) {
                  EXPECT_EQ(kt_store_class(io.s1, 4), -1);
              }
              return new_string(io, "");
          }},
-        {"STRGEA", none, [](Io &io) { int32_t n = 4; io.result = STRGEA("diode", &n, &io.s1, 5); },
+        {"STRGEA", none,
+         [](Io &io) {
+             int32_t n = 4;
+             io.result = STRGEA("diode", &n, &io.s1, 5);
+         },
          [](Io &io) { return new_string(io, "diod"); }},
         {"STRDUPR", [](Io &io) { io.s2 = make_string("opamp"); }, [](Io &io) { io.result = STRDUPR(&io.s2, &io.s1); },
          [](Io &io) {
@@ -414,22 +426,43 @@ std::vector<Case> cases(const std::string &files) {
              return new_string(io, "opamp");
          }},
         {"STRXS growing", [](Io &io) { io.s1 = make_string("abc"); },
-         [](Io &io) { int32_t n = 6; io.result = STRXS(&n, &io.s1); },
+         [](Io &io) {
+             int32_t n = 6;
+             io.result = STRXS(&n, &io.s1);
+         },
          [](Io &io) { return resized_string(io, "abc???"); }},
         {"STRAPA onto a string", [](Io &io) { io.s1 = make_string("induct"); },
-         [](Io &io) { int32_t n = 2; io.result = STRAPA("or", &n, &io.s1, n); },
+         [](Io &io) {
+             int32_t n = 2;
+             io.result = STRAPA("or", &n, &io.s1, n);
+         },
          [](Io &io) { return resized_string(io, "inductor"); }},
         {"STRAPA onto itself", [](Io &io) { io.s1 = make_string("switch"); },
-         [](Io &io) { int32_t n = 6; io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), &n, &io.s1, n); },
+         [](Io &io) {
+             int32_t n = 6;
+             io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), &n, &io.s1, n);
+         },
          [](Io &io) { return resized_string(io, "switchswitch"); }},
-        {"STRAPA onto nothing", none, [](Io &io) { int32_t n = 3; io.result = STRAPA("abc", &n, &io.s1, n); },
+        {"STRAPA onto nothing", none,
+         [](Io &io) {
+             int32_t n = 3;
+             io.result = STRAPA("abc", &n, &io.s1, n);
+         },
          [](Io &io) { return new_string(io, "abc"); }},
         // ---- string builders and editors: refusals are reported
-        {"UIESTR", none, [](Io &io) { int32_t n = 3; io.result = io.s1 = UIESTR("gate", &n, 4); },
+        {"UIESTR", none,
+         [](Io &io) {
+             int32_t n = 3;
+             io.result = io.s1 = UIESTR("gate", &n, 4);
+         },
          [](Io &io) { return new_string(io, "gat", true); }},
         {"UIMSTR", none, [](Io &io) { io.result = io.s1 = UIMSTR("drain   ", 8); },
          [](Io &io) { return new_string(io, "drain", true); }},
-        {"UINSTR", none, [](Io &io) { int32_t n = 6; io.result = io.s1 = UINSTR("bulk   ", &n, 7); },
+        {"UINSTR", none,
+         [](Io &io) {
+             int32_t n = 6;
+             io.result = io.s1 = UINSTR("bulk   ", &n, 7);
+         },
          [](Io &io) { return new_string(io, "bulk", true); }},
         {"UIRSTR", none,
          [](Io &io) {
@@ -441,7 +474,10 @@ std::vector<Case> cases(const std::string &files) {
         {"UICSTR", [](Io &io) { io.s2 = make_string("beta"); }, [](Io &io) { io.result = io.s1 = UICSTR(&io.s2); },
          [](Io &io) { return new_string(io, "beta", true); }},
         {"UITSTR", [](Io &io) { io.s2 = make_string("lambda"); },
-         [](Io &io) { int32_t n = 3; io.result = io.s1 = UITSTR(&io.s2, &n); },
+         [](Io &io) {
+             int32_t n = 3;
+             io.result = io.s1 = UITSTR(&io.s2, &n);
+         },
          [](Io &io) { return new_string(io, "lam", true); }},
         {"UIASTR", [](Io &io) { io.s2 = make_string("tox"); },
          [](Io &io) { io.result = io.s1 = UIASTR(&io.s2, "ide", 3); },
@@ -450,7 +486,10 @@ std::vector<Case> cases(const std::string &files) {
              return new_string(io, "toxide", true);
          }},
         {"UIXSTR", [](Io &io) { io.s1 = make_string("kappa"); },
-         [](Io &io) { int32_t n = 40; io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), &n, 40); },
+         [](Io &io) {
+             int32_t n = 40;
+             io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), &n, 40);
+         },
          [](Io &io) {
              EXPECT_EQ(io.result, io.s1);
              if (string_text(io.s1) == "kappa") {
@@ -474,25 +513,44 @@ std::vector<Case> cases(const std::string &files) {
              return true;
          }},
         // ---- managed lists
-        {"LSTI", none, [](Io &io) { int32_t cap = 5, kind = 2; io.result = LSTI(&cap, &kind, &io.list); },
+        {"LSTI", none,
+         [](Io &io) {
+             int32_t cap = 5, kind = 2;
+             io.result = LSTI(&cap, &kind, &io.list);
+         },
          [](Io &io) {
              EXPECT_TRUE(io.list == 0 || list_capacity(io.list) == 5);
              return made(io, io.list);
          }},
-        {"LSTE on a full list", list_of_two, [](Io &io) { int32_t v = 3; io.result = LSTE(&io.list, &v); },
-         [](Io &io) { return grown_list(io, {1, 2, 3}); }},
+        {"LSTE on a full list", list_of_two,
+         [](Io &io) {
+             int32_t v = 3;
+             io.result = LSTE(&io.list, &v);
+         },
+         [](Io &io) {
+             return grown_list(io, {1, 2, 3});
+         }},
         {"LSTEA on a full list", list_of_two,
          [](Io &io) {
              const int32_t more[] = {3, 4, 5};
              int32_t n = 3;
              io.result = LSTEA(&io.list, more, &n);
          },
-         [](Io &io) { return grown_list(io, {1, 2, 3, 4, 5}); }},
+         [](Io &io) {
+             return grown_list(io, {1, 2, 3, 4, 5});
+         }},
         {"LSTEA of its own entries", list_of_two,
-         [](Io &io) { int32_t n = 2; io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), &n); },
-         [](Io &io) { return grown_list(io, {1, 2, 1, 2}); }},
+         [](Io &io) {
+             int32_t n = 2;
+             io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), &n);
+         },
+         [](Io &io) {
+             return grown_list(io, {1, 2, 1, 2});
+         }},
         {"LSTA of a list onto itself", list_of_two, [](Io &io) { io.result = LSTA(&io.list, &io.list); },
-         [](Io &io) { return grown_list(io, {1, 2, 1, 2}); }},
+         [](Io &io) {
+             return grown_list(io, {1, 2, 1, 2});
+         }},
         {"LSTA of another list",
          [](Io &io) {
              list_of_two(io);
@@ -503,7 +561,11 @@ std::vector<Case> cases(const std::string &files) {
              EXPECT_EQ(list_values(io.list2), (std::vector<int32_t>{7, 8, 9}));
              return grown_list(io, {1, 2, 7, 8, 9});
          }},
-        {"LSTGMS", list_of_two, [](Io &io) { int32_t min = 40; io.result = LSTGMS(&io.list, &min, &io.out); },
+        {"LSTGMS", list_of_two,
+         [](Io &io) {
+             int32_t min = 40;
+             io.result = LSTGMS(&io.list, &min, &io.out);
+         },
          [](Io &io) {
              EXPECT_EQ(io.out, io.result);
              EXPECT_EQ(list_values(io.list), (std::vector<int32_t>{1, 2}));
@@ -513,13 +575,19 @@ std::vector<Case> cases(const std::string &files) {
         // ---- field tables
         {"CFI", none, [](Io &io) { io.result = CFI(&io.table); },
          [](Io &io) { return made(io, io.table) && fields_of(io.table).empty(); }},
-        field_case("CFR", true, [field_file](Io &io) { io.result = c_cfr(io.table, field_file.c_str(), &io.status); },
-                   with(kEarlier, from_file)),
-        field_case("CFZSA", false,
-                   [](Io &io) { int32_t m = 2; io.result = CFZSA(&io.table, &io.s1, io.values, &m, &io.out); },
-                   with(kEarlier, {{"added", {"x", "y"}}})),
-        field_case("CFZFLD", false, [](Io &io) { io.result = c_cfzfld(io.table, "named here", &io.out); },
-                   with(kEarlier, {{"named", {}}})),
+        field_case(
+            "CFR", true, [field_file](Io &io) { io.result = c_cfr(io.table, field_file.c_str(), &io.status); },
+            with(kEarlier, from_file)),
+        field_case(
+            "CFZSA", false,
+            [](Io &io) {
+                int32_t m = 2;
+                io.result = CFZSA(&io.table, &io.s1, io.values, &m, &io.out);
+            },
+            with(kEarlier, {{"added", {"x", "y"}}})),
+        field_case(
+            "CFZFLD", false, [](Io &io) { io.result = c_cfzfld(io.table, "named here", &io.out); },
+            with(kEarlier, {{"named", {}}})),
         field_case("CFZADD", true,
                    [](Io &io) {
                        int32_t k = 1, m = 3;
@@ -532,35 +600,46 @@ std::vector<Case> cases(const std::string &files) {
                    {kEarlier[0], {"empty", {"", "", "third"}}}),
         field_case("CFXSC", true, [](Io &io) { io.result = c_cfxsc(io.table, 2, 2, &io.status); },
                    {kEarlier[0], {"empty", {"", ""}}}),
-        field_case("CFNS of a new name", true, [](Io &io) { io.result = c_cfns(io.table, "fresh", "v", &io.status); },
-                   with(kEarlier, {{"fresh", {"v"}}})),
-        field_case("CFNSI of a new name", true,
-                   [](Io &io) { io.result = c_cfnsi(io.table, "fresh", 2, "v", &io.status); },
-                   with(kEarlier, {{"fresh", {"", "v"}}})),
-        field_case("CFNSC of a new name", true, [](Io &io) { io.result = c_cfnsc(io.table, "fresh", 1, &io.status); },
-                   with(kEarlier, {{"fresh", {""}}})),
+        field_case(
+            "CFNS of a new name", true, [](Io &io) { io.result = c_cfns(io.table, "fresh", "v", &io.status); },
+            with(kEarlier, {{"fresh", {"v"}}})),
+        field_case(
+            "CFNSI of a new name", true, [](Io &io) { io.result = c_cfnsi(io.table, "fresh", 2, "v", &io.status); },
+            with(kEarlier, {{"fresh", {"", "v"}}})),
+        field_case(
+            "CFNSC of a new name", true, [](Io &io) { io.result = c_cfnsc(io.table, "fresh", 1, &io.status); },
+            with(kEarlier, {{"fresh", {""}}})),
         field_case("c_cfxsap", true,
                    [](Io &io) {
                        const char *texts[] = {"p", "q", "r"};
                        io.result = io.status = c_cfxsap(io.table, 1, 3, texts);
                    },
                    {{"first", {"p", "q", "r"}}, kEarlier[1]}),
-        field_case("c_cfnsap of a new name", true,
-                   [](Io &io) {
-                       const char *texts[] = {"p", "q"};
-                       io.result = io.status = c_cfnsap(io.table, "fresh", 2, texts);
-                   },
-                   with(kEarlier, {{"fresh", {"p", "q"}}})),
+        field_case(
+            "c_cfnsap of a new name", true,
+            [](Io &io) {
+                const char *texts[] = {"p", "q"};
+                io.result = io.status = c_cfnsap(io.table, "fresh", 2, texts);
+            },
+            with(kEarlier, {{"fresh", {"p", "q"}}})),
         // ---- integer array records
-        {"IARI", none, [](Io &io) { int32_t n = 2; io.result = IARI(&n, &io.iar); },
-         [](Io &io) { return new_record(io, io.iar, {0, 0}); }},
+        {"IARI", none,
+         [](Io &io) {
+             int32_t n = 2;
+             io.result = IARI(&n, &io.iar);
+         },
+         [](Io &io) {
+             return new_record(io, io.iar, {0, 0});
+         }},
         {"IARIE", none,
          [](Io &io) {
              const int32_t v[] = {4, 5, 6};
              int32_t n = 3;
              io.result = IARIE(v, &n, &io.iar);
          },
-         [](Io &io) { return new_record(io, io.iar, {4, 5, 6}); }},
+         [](Io &io) {
+             return new_record(io, io.iar, {4, 5, 6});
+         }},
         {"IARA",
          [](Io &io) {
              io.iar = make_iar({1, 1, 1});
@@ -582,7 +661,9 @@ std::vector<Case> cases(const std::string &files) {
              io.result = IARR(&unit, &io.iar);
              kt_host_close_unit(unit);
          },
-         [](Io &io) { return new_record(io, io.iar, {4, 5, 6}); }},
+         [](Io &io) {
+             return new_record(io, io.iar, {4, 5, 6});
+         }},
         {"IARR2", none,
          [iar_file](Io &io) {
              int32_t unit = kt_host_open_unit(iar_file.c_str(), "r"), skipped = 0;
@@ -617,8 +698,7 @@ std::vector<Case> cases(const std::string &files) {
              RSCD(&io.out);
              return true;
          }},
-        {"SEPTHI", [](Io &io) { io.iar2 = compile_path(io.iar2); },
-         [](Io &io) { io.result = compile_path(io.iar); },
+        {"SEPTHI", [](Io &io) { io.iar2 = compile_path(io.iar2); }, [](Io &io) { io.result = compile_path(io.iar); },
          [](Io &io) {
              EXPECT_EQ(io.result, io.iar);
              if (io.iar == 0) {
@@ -630,11 +710,20 @@ std::vector<Case> cases(const std::string &files) {
          }},
         // ---- sweep lists
         {"LPI", none, [](Io &io) { io.result = LPI(&io.sweep); }, [](Io &io) { return made(io, io.sweep); }},
-        {"LPIE of reals", [](Io &io) { sweep_inputs(io, {1, 2, 3}, {}); }, [](Io &io) { call_lpie(io, 6); },
-         [](Io &io) { return new_sweep(io, "VDD in 1 2 3"); }},
-        {"LPIE of names", [](Io &io) { sweep_inputs(io, {}, {"a", "bb"}); }, [](Io &io) { call_lpie(io, 7); },
-         [](Io &io) { return new_sweep(io, "VDD in a bb"); }},
-        {"LPCP into a new record", [](Io &io) { io.sweep = named_sweep("N", 7, {}, {"x", "y"}); },
+        {"LPIE of reals",
+         [](Io &io) {
+             sweep_inputs(io, {1, 2, 3}, {});
+         },
+         [](Io &io) { call_lpie(io, 6); }, [](Io &io) { return new_sweep(io, "VDD in 1 2 3"); }},
+        {"LPIE of names",
+         [](Io &io) {
+             sweep_inputs(io, {}, {"a", "bb"});
+         },
+         [](Io &io) { call_lpie(io, 7); }, [](Io &io) { return new_sweep(io, "VDD in a bb"); }},
+        {"LPCP into a new record",
+         [](Io &io) {
+             io.sweep = named_sweep("N", 7, {}, {"x", "y"});
+         },
          [](Io &io) { io.result = LPCP(&io.sweep, &io.sweep2, &io.status); },
          [](Io &io) { return new_sweep_copy(io, "N in x y"); }},
         {"LPCP into a caller's record",
@@ -660,14 +749,32 @@ std::vector<Case> cases(const std::string &files) {
              }
              return io.block != 0;
          }},
-        {"LPXPCP of a falling range", [](Io &io) { io.sweep = named_sweep("F", 2, {3, 1, 3}); },
-         [](Io &io) { int32_t order = 1; io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status); },
+        {"LPXPCP of a falling range",
+         [](Io &io) {
+             io.sweep = named_sweep("F", 2, {3, 1, 3});
+         },
+         [](Io &io) {
+             int32_t order = 1;
+             io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status);
+         },
          [](Io &io) { return new_sweep_copy(io, "F in 1 2 3"); }},
-        {"LPXPCP sorting reals", [](Io &io) { io.sweep = named_sweep("V", 6, {3, 1, 2}); },
-         [](Io &io) { int32_t order = 1; io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status); },
+        {"LPXPCP sorting reals",
+         [](Io &io) {
+             io.sweep = named_sweep("V", 6, {3, 1, 2});
+         },
+         [](Io &io) {
+             int32_t order = 1;
+             io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status);
+         },
          [](Io &io) { return new_sweep_copy(io, "V in 1 2 3"); }},
-        {"LPXPCP of names", [](Io &io) { io.sweep = named_sweep("N", 7, {}, {"b", "a"}); },
-         [](Io &io) { int32_t order = 1; io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status); },
+        {"LPXPCP of names",
+         [](Io &io) {
+             io.sweep = named_sweep("N", 7, {}, {"b", "a"});
+         },
+         [](Io &io) {
+             int32_t order = 1;
+             io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status);
+         },
          [](Io &io) { return new_sweep_copy(io, "N in b a"); }},
         // ---- host binary units
         {"MMREAD", none,

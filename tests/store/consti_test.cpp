@@ -19,9 +19,14 @@ TEST(Constants, ZeroUntilFilledThenNearestDoubles) {
     c_consti();
     const long double pi = 3.141592653589793238462643383279502884L;
     const double expect[8] = {
-        static_cast<double>(pi),        static_cast<double>(2 * pi), static_cast<double>(pi / 2),
-        static_cast<double>(pi / 4),    static_cast<double>(180 / pi), std::exp(1.0),
-        std::sqrt(2.0),                 std::sqrt(0.5),
+        static_cast<double>(pi),
+        static_cast<double>(2 * pi),
+        static_cast<double>(pi / 2),
+        static_cast<double>(pi / 4),
+        static_cast<double>(180 / pi),
+        std::exp(1.0),
+        std::sqrt(2.0),
+        std::sqrt(0.5),
     };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(MATHC[i], expect[i]) << i;

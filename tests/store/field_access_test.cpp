@@ -9,7 +9,7 @@ using namespace kt::test;
 namespace {
 
 class FieldAccess : public StoreTest {
-  protected:
+protected:
     void TearDown() override {
         c_cfd(&t);
         EXPECT_EQ(t, 0);
@@ -126,11 +126,8 @@ TEST_F(FieldAccess, WritesByNameAppendMissingFields) {
     EXPECT_EQ(c_cfnd(t, "d"), 0);
     const char *texts[] = {"p", "q"};
     EXPECT_EQ(c_cfnsap(t, "e", 2, texts), 0);
-    EXPECT_EQ(fields_of(t), (Fields{{"a", {"1", "", ""}},
-                                    {"b", {"two"}},
-                                    {"c", {"", "x"}},
-                                    {"d", {}},
-                                    {"e", {"p", "q"}}}));
+    EXPECT_EQ(fields_of(t),
+              (Fields{{"a", {"1", "", ""}}, {"b", {"two"}}, {"c", {"", "x"}}, {"d", {}}, {"e", {"p", "q"}}}));
     EXPECT_EQ(CFND(&t, "a", 1), 0);
     EXPECT_EQ(c_cfngc(t, "a", &v), 0);
     int32_t two = 2;

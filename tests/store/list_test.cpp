@@ -85,7 +85,8 @@ TEST_F(ListTest, MatchesAVectorAndItsCapacityRulesUnderRefusals) {
             if (!model.empty() && n > 0 && rng() % 2) {
                 size_t at = rng() % model.size();
                 n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(n), model.size() - at));
-                added.assign(model.begin() + static_cast<ptrdiff_t>(at), model.begin() + static_cast<ptrdiff_t>(at) + n);
+                added.assign(model.begin() + static_cast<ptrdiff_t>(at),
+                             model.begin() + static_cast<ptrdiff_t>(at) + n);
                 from = kt_iptr(kt_icell(l + 1) + 1 + static_cast<int32_t>(at));
             }
             call = [&l, from, &n] { return LSTEA(&l, from, &n); };

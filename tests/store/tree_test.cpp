@@ -16,8 +16,8 @@ int32_t cell(int32_t v, int32_t i) { return kt_icell(v + i); }
 
 // The reference: each node's parent, ordered children and depth.
 struct Model {
-    std::vector<int32_t> id;                 // model node -> store index
-    std::vector<int> parent, depth;          // -1: root
+    std::vector<int32_t> id;        // model node -> store index
+    std::vector<int> parent, depth; // -1: root
     std::vector<std::vector<int>> children;
 
     int add(int32_t v) {
@@ -42,7 +42,10 @@ struct Model {
         int p = mode <= KT_TR_PREVIOUS ? parent[a] : a;
         auto &ch = children[p];
         auto at = std::find(ch.begin(), ch.end(), a);
-        auto pos = mode == KT_TR_NEXT ? at + 1 : mode == KT_TR_PREVIOUS ? at : mode == KT_TR_FIRST ? ch.begin() : ch.end();
+        auto pos = mode == KT_TR_NEXT       ? at + 1
+                   : mode == KT_TR_PREVIOUS ? at
+                   : mode == KT_TR_FIRST    ? ch.begin()
+                                            : ch.end();
         ch.insert(pos, x);
         parent[x] = p;
         depth[x] = depth[p] + 1;
@@ -67,10 +70,20 @@ struct Model {
             postorder(c, out);
         out.push_back(id[a]);
     }
-    Nodes pre(int a) const { Nodes o; preorder(a, o); return o; }
-    Nodes post(int a) const { Nodes o; postorder(a, o); return o; }
+    Nodes pre(int a) const {
+        Nodes o;
+        preorder(a, o);
+        return o;
+    }
+    Nodes post(int a) const {
+        Nodes o;
+        postorder(a, o);
+        return o;
+    }
     int32_t at(int a) const { return a < 0 ? 0 : id[a]; }
-    int32_t child_at(int a, int k) const { return k < 0 || k >= static_cast<int>(children[a].size()) ? 0 : id[children[a][k]]; }
+    int32_t child_at(int a, int k) const {
+        return k < 0 || k >= static_cast<int>(children[a].size()) ? 0 : id[children[a][k]];
+    }
 };
 
 // The nodes after `from` in `order` (from itself excluded), as a walk yields them.
@@ -86,7 +99,8 @@ void expect_cells_match(const Model &m) {
         int p = m.parent[a];
         int k = -1;
         if (p >= 0)
-            k = static_cast<int>(std::find(m.children[p].begin(), m.children[p].end(), static_cast<int>(a)) - m.children[p].begin());
+            k = static_cast<int>(std::find(m.children[p].begin(), m.children[p].end(), static_cast<int>(a)) -
+                                 m.children[p].begin());
         EXPECT_EQ(cell(v, 1), p < 0 ? 0 : m.child_at(p, k + 1));
         EXPECT_EQ(cell(v, 2), p < 0 ? 0 : m.child_at(p, k - 1));
         EXPECT_EQ(cell(v, 3), m.child_at(a, 0));
@@ -158,7 +172,7 @@ void expect_walks_match(const Model &m, std::mt19937 &rng) {
 }
 
 class TreeTest : public kt::test::StoreTest {
-  protected:
+protected:
     int32_t node() {
         int32_t v = 0;
         EXPECT_NE(TRGS(&v), 0);
@@ -203,8 +217,7 @@ TEST_F(TreeTest, RandomLinksAndUnlinksMatchTheModel) {
 // Root R with offspring M (holding K) and N; x stays alone. Everything
 // else of linking and walking is checked against the model above.
 TEST_F(TreeTest, BadModeBadCodeAndTheDump) {
-    int32_t R = node(), M = node(), N = node(), K = node(), x = node(), first = KT_TR_FIRST, last = KT_TR_LAST,
-            bad = 5;
+    int32_t R = node(), M = node(), N = node(), K = node(), x = node(), first = KT_TR_FIRST, last = KT_TR_LAST, bad = 5;
     EXPECT_EQ(TRADD(&R, &M, &last), M);
     EXPECT_EQ(TRADD(&R, &N, &last), N);
     EXPECT_EQ(TRADD(&M, &K, &first), K);
@@ -225,7 +238,8 @@ TEST_F(TreeTest, BadModeBadCodeAndTheDump) {
     TRDMP(&N);
     std::string expected = "TR at " + std::to_string(N) + "\n  last sibling at " + std::to_string(M) +
                            ", next sibling at 0\n  first offspring at 0, last offspring at 0\n"
-                           "  parent at " + std::to_string(R) + ", depth = 1\n  record at 0, flag = 0\n";
+                           "  parent at " +
+                           std::to_string(R) + ", depth = 1\n  record at 0, flag = 0\n";
     EXPECT_EQ(kt_host_output(), expected);
     kt_host_capture_output(0);
 

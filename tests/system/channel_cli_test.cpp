@@ -48,17 +48,20 @@ TEST(ChannelCli, ServeAndSend) {
     Server server("--connections 3 --block 8");
     ASSERT_GT(server.port, 0);
     const std::string to = "send 127.0.0.1 " + std::to_string(server.port);
-    expect({{to + " 7 hello world --block 8", 0, {"reply: type 7, 5 bytes: hello\nreply: type 7, 5 bytes: world\n"}, ""},
-            {"send localhost " + std::to_string(server.port) + " 255 '' --block=8", 0, {"reply: type 255, 0 bytes\n"}, ""},
-            {to + " 1 --block 8 -- -x", 0, {"reply: type 1, 2 bytes: -x\n"}, ""}});
+    expect(
+        {{to + " 7 hello world --block 8", 0, {"reply: type 7, 5 bytes: hello\nreply: type 7, 5 bytes: world\n"}, ""},
+         {"send localhost " + std::to_string(server.port) + " 255 '' --block=8", 0, {"reply: type 255, 0 bytes\n"}, ""},
+         {to + " 1 --block 8 -- -x", 0, {"reply: type 1, 2 bytes: -x\n"}, ""}});
     std::string log = server.finish();
     for (const char *line : {": type 7, 5 bytes: hello\n", ": type 255, 0 bytes\n", " from 127.0.0.1 port "})
         EXPECT_NE(log.find(line), std::string::npos) << log;
 
     Server long_frames("--connections 1 --long");
     std::string big(40000, 'q');
-    expect({{"send 127.0.0.1 " + std::to_string(long_frames.port) + " 3 " + big + " --long", 0,
-             {"reply: type 3, 40000 bytes: qqqqq"}, ""}});
+    expect({{"send 127.0.0.1 " + std::to_string(long_frames.port) + " 3 " + big + " --long",
+             0,
+             {"reply: type 3, 40000 bytes: qqqqq"},
+             ""}});
     long_frames.finish();
 }
 

@@ -26,12 +26,10 @@ TEST(ChannelFortran, WriteConvertsTrailingBlanks) {
         int32_t len;
         std::string payload;
     } cases[] = {
-        {"abc   ", 6, std::string("abc\0  ", 6)},
-        {"abc   ", 3, "abc"},
+        {"abc   ", 6, std::string("abc\0  ", 6)}, {"abc   ", 3, "abc"},
         {"abc", 4, std::string("abc\0", 4)},  // LEN reaches the copy's zero byte
         {"abc", 40, std::string("abc\0", 4)}, // and never beyond it
-        {"      ", 2, std::string("\0 ", 2)},
-        {"a b c ", 6, std::string("a b c\0", 6)},
+        {"      ", 2, std::string("\0 ", 2)},     {"a b c ", 6, std::string("a b c\0", 6)},
     };
     for (const Case &c : cases) {
         PipeChannel p;
@@ -61,8 +59,7 @@ TEST(ChannelFortran, ReadBlankFillsAndKeepsOldCharacters) {
         reader.feed(writer.written());
         std::string data = c.before;
         int32_t type = 0;
-        EXPECT_EQ(IPREAD(&reader.handle, &type, data.data(), &c.maxlen, static_cast<int32_t>(data.size())),
-                  c.result);
+        EXPECT_EQ(IPREAD(&reader.handle, &type, data.data(), &c.maxlen, static_cast<int32_t>(data.size())), c.result);
         EXPECT_EQ(type, 6);
         EXPECT_EQ(data, c.after) << c.before;
     }

@@ -33,9 +33,18 @@ TEST(ChannelPipe, WireFormat) {
     std::string big = pattern(5000, 8);
     std::string big_wire = std::string("\x01\x00\x00\x13\x8d", 5) + big + std::string(5120 - 5005, '\0');
     const Case cases[] = {
-        {7, 1, false, "abc", std::string("\x07\x00\x06" "abc", 6)},
-        {7, 4, false, "abc", std::string("\x07\x00\x06" "abc\0\0", 8)},
-        {7, 1, true, "abc", std::string("\x07\x00\x00\x00\x08" "abc", 8)},
+        {7, 1, false, "abc",
+         std::string("\x07\x00\x06"
+                     "abc",
+                     6)},
+        {7, 4, false, "abc",
+         std::string("\x07\x00\x06"
+                     "abc\0\0",
+                     8)},
+        {7, 1, true, "abc",
+         std::string("\x07\x00\x00\x00\x08"
+                     "abc",
+                     8)},
         {0x1ff, 8, true, "", std::string("\xff\x00\x00\x00\x05\0\0\0", 8)},
         {3, 3, false, "", std::string("\x03\x00\x03", 3)},
         {1, 512, true, big, big_wire},
@@ -76,8 +85,13 @@ TEST(ChannelPipe, RandomFramingRoundTrips) {
         std::vector<Frame> frames;
         size_t wire = 0; // at most what the pipe holds: nobody reads it yet
         while (frames.size() < 12) {
-            Frame f{static_cast<int32_t>(rng() % 300), blocks[rng() % 9], 0, rng() % 4 == 0, rng() % 3 == 0,
-                    rng() % 4 == 0, ""}; // drop: only after a peek
+            Frame f{static_cast<int32_t>(rng() % 300),
+                    blocks[rng() % 9],
+                    0,
+                    rng() % 4 == 0,
+                    rng() % 3 == 0,
+                    rng() % 4 == 0,
+                    ""}; // drop: only after a peek
             uint32_t kind = rng() % 100;
             size_t size = kind < 70 ? rng() % 65 : kind < 96 ? rng() % 2000 : 32000 + rng() % 8000;
             // 32764 bytes fit the 3-byte header, 32765 do not.
@@ -494,9 +508,9 @@ TEST(ChannelState, PeerNamesAndTracedSides) {
     send_text(client, 1, "");
     read_message(conn);
     const std::string text = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(text, "C:ipwrit for handle " + std::to_string(client) + ", msg_type=1\n" +
-                        "S:ippeek for handle " + std::to_string(conn) + ", msg_type=1\n" +
-                        "S:ipread for handle " + std::to_string(conn) + ", msg_type=1\n");
+    EXPECT_EQ(text, "C:ipwrit for handle " + std::to_string(client) + ", msg_type=1\n" + "S:ippeek for handle " +
+                        std::to_string(conn) + ", msg_type=1\n" + "S:ipread for handle " + std::to_string(conn) +
+                        ", msg_type=1\n");
     c_ipseto(client, 8, 0);
     c_ipseto(conn, 8, 0);
     c_ipclos(conn);
@@ -562,13 +576,11 @@ TEST(ChannelTrace, Format) {
         std::snprintf(b, sizeof b, "%02x,", static_cast<unsigned char>(payload[static_cast<size_t>(i)]));
         dump25 += (i == 0 || i == 20 ? " " : "") + std::string(b) + (i == 19 || i == 24 ? "\n" : "");
     }
-    std::string expected = "P:ipwrit for handle " + h + ", msg_type=7\n 61,62,63,\n" +
-                           "P:ipwrit for handle " + h + "\n" + dump25 +
-                           "P:ippeek for handle " + h + ", msg_type=7\n" + // the header block holds no payload
-                           "P:ipread for handle " + h + ", msg_type=7\n 61,62,\n" +
-                           "P:ippeek for handle " + h + "\n" +
-                           "P:ipread for handle " + h + "\n" + dump25 +
-                           "P:ipclos for handle " + h + "\n";
+    std::string expected = "P:ipwrit for handle " + h + ", msg_type=7\n 61,62,63,\n" + "P:ipwrit for handle " + h +
+                           "\n" + dump25 + "P:ippeek for handle " + h +
+                           ", msg_type=7\n" + // the header block holds no payload
+                           "P:ipread for handle " + h + ", msg_type=7\n 61,62,\n" + "P:ippeek for handle " + h + "\n" +
+                           "P:ipread for handle " + h + "\n" + dump25 + "P:ipclos for handle " + h + "\n";
     EXPECT_EQ(text, expected);
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 class Files : public testing::Test {
-  protected:
+protected:
     void SetUp() override { kt_host_reset_errors(); }
     std::string path(const std::string &name) const { return dir_.path + "/" + name; }
     static void touch(const std::string &p) { kt_host_test::spit(p, "x"); }

@@ -13,17 +13,28 @@ TEST(CheckedReader, ExactAroundTheLimitsOfSmallNumbers) {
     // Mantissas near 2^53 and 19 digits, exponents near +-22 and beyond,
     // with and without scale words: every one must equal strtod's reading.
     const char *const texts[][2] = {
-        {"9007199254740992", "9007199254740992"},     {"9007199254740993", "9007199254740993"},
-        {"9007199254740995", "9007199254740995"},     {"1234567890123456789", "1234567890123456789"},
-        {"12345678901234567890", "12345678901234567890"}, {"1E22", "1E22"},
-        {"1E23", "1E23"},                             {"1E-22", "1E-22"},
-        {"1E-23", "1E-23"},                           {"9007199254740991E-22", "9007199254740991E-22"},
-        {"9007199254740991E22", "9007199254740991E22"}, {"1.0000000000000000001", "1.0000000000000000001"},
-        {"0.0000000000000000000001", "0.0000000000000000000001"}, {"123456.789T", "123456.789E12"},
-        {"0.000001A", "0.000001E-18"},                {"7E0000022", "7E0000022"},
-        {"7E-0000023", "7E-0000023"},                 {"2.2250738585072011E-308", "2.2250738585072011E-308"},
-        {"1.7976931348623157E308", "1.7976931348623157E308"}, {"1.7976931348623159E308", "1.7976931348623159E308"},
-        {"0E999", "0E999"},                           {"-0.0E-999", "-0.0E-999"},
+        {"9007199254740992", "9007199254740992"},
+        {"9007199254740993", "9007199254740993"},
+        {"9007199254740995", "9007199254740995"},
+        {"1234567890123456789", "1234567890123456789"},
+        {"12345678901234567890", "12345678901234567890"},
+        {"1E22", "1E22"},
+        {"1E23", "1E23"},
+        {"1E-22", "1E-22"},
+        {"1E-23", "1E-23"},
+        {"9007199254740991E-22", "9007199254740991E-22"},
+        {"9007199254740991E22", "9007199254740991E22"},
+        {"1.0000000000000000001", "1.0000000000000000001"},
+        {"0.0000000000000000000001", "0.0000000000000000000001"},
+        {"123456.789T", "123456.789E12"},
+        {"0.000001A", "0.000001E-18"},
+        {"7E0000022", "7E0000022"},
+        {"7E-0000023", "7E-0000023"},
+        {"2.2250738585072011E-308", "2.2250738585072011E-308"},
+        {"1.7976931348623157E308", "1.7976931348623157E308"},
+        {"1.7976931348623159E308", "1.7976931348623159E308"},
+        {"0E999", "0E999"},
+        {"-0.0E-999", "-0.0E-999"},
     };
     for (const auto &t : texts) {
         double v = 0, expected = std::strtod(t[1], nullptr);
@@ -39,9 +50,19 @@ TEST(CheckedReader, RejectsAtTheFirstCharacterItCannotTake) {
         std::string text;
         int32_t position;
     } cases[] = {
-        {"1.5KOHM", 5}, {"1MIL", 3}, {"+", 2}, {"1E+", 4}, {"1MEGA", 5}, {"1\xb5", 2}, {"1MU5", 4},
+        {"1.5KOHM", 5},
+        {"1MIL", 3},
+        {"+", 2},
+        {"1E+", 4},
+        {"1MEGA", 5},
+        {"1\xb5", 2},
+        {"1MU5", 4},
         // A rejected scale word is reported where the reader stands after it.
-        {"1KMEG", 5},  {"MU", 2},      {"1E5MEG", 6}, {"1KME", 4}, {"1KMU", 4},
+        {"1KMEG", 5},
+        {"MU", 2},
+        {"1E5MEG", 6},
+        {"1KME", 4},
+        {"1KMU", 4},
     };
     for (const auto &c : cases) {
         double v = 42.0;
@@ -70,7 +91,8 @@ TEST(CheckedReader, LengthLimits) {
     // Long numeric parts followed by a scale word: the expanded literal is
     // longer than the text, and must still convert exactly.
     for (int digits = 44; digits <= 49; ++digits) {
-        const std::pair<const char *, const char *> scales[] = {{"K", "E3"}, {"MEG", "E6"}, {"F", "E-15"}, {"MU", "E-6"}};
+        const std::pair<const char *, const char *> scales[] = {
+            {"K", "E3"}, {"MEG", "E6"}, {"F", "E-15"}, {"MU", "E-6"}};
         for (const auto &[scale, exponent] : scales) {
             std::string mantissa = "1." + std::string(static_cast<size_t>(digits - 2), '7');
             std::string text = mantissa + scale;
@@ -93,9 +115,9 @@ TEST(CheckedReader, TwinTakesPlainValues) {
 
 // ---- generated numbers ------------------------------------------------------
 
-const char *const kScaleWords[][2] = {{"A", "E-18"}, {"F", "E-15"}, {"P", "E-12"}, {"N", "E-9"}, {"U", "E-6"},
-                                      {"MU", "E-6"}, {"M", "E-3"},   {"K", "E3"},    {"ME", "E6"}, {"MEG", "E6"},
-                                      {"G", "E9"},   {"T", "E12"}};
+const char *const kScaleWords[][2] = {{"A", "E-18"}, {"F", "E-15"}, {"P", "E-12"}, {"N", "E-9"},
+                                      {"U", "E-6"},  {"MU", "E-6"}, {"M", "E-3"},  {"K", "E3"},
+                                      {"ME", "E6"},  {"MEG", "E6"}, {"G", "E9"},   {"T", "E12"}};
 
 std::string digits(std::mt19937 &rng, size_t n) {
     std::string d(n, '0');
@@ -115,16 +137,26 @@ std::string mixed_case(std::mt19937 &rng, std::string s) {
 std::pair<std::string, std::string> random_number(std::mt19937 &rng) {
     std::string text, literal;
     switch (rng() % 3) {
-    case 0: text = "+"; break;
-    case 1: text = literal = "-"; break;
-    default: break;
+    case 0:
+        text = "+";
+        break;
+    case 1:
+        text = literal = "-";
+        break;
+    default:
+        break;
     }
     size_t before = rng() % 18, after = rng() % 18;
     std::string mantissa = digits(rng, before);
     switch (rng() % 3) {
-    case 0: mantissa += "." + digits(rng, after); break;
-    case 1: mantissa += "."; break;
-    default: break;
+    case 0:
+        mantissa += "." + digits(rng, after);
+        break;
+    case 1:
+        mantissa += ".";
+        break;
+    default:
+        break;
     }
     if (mantissa.empty() || mantissa == ".")
         mantissa = "." + digits(rng, after + 1);
@@ -144,7 +176,8 @@ std::pair<std::string, std::string> random_number(std::mt19937 &rng) {
         literal += w[1];
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return {mixed_case(rng, text), literal};
 }
@@ -157,8 +190,8 @@ TEST(CheckedReader, MatchesACorrectConversionOnRandomNumbers) {
             continue;
         double v = 0, expected = std::strtod(literal.c_str(), nullptr);
         ASSERT_EQ(checked(text, v), 0) << text;
-        ASSERT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << text << " read as " << v << ", " << literal
-                                                            << " is " << expected;
+        ASSERT_EQ(std::memcmp(&v, &expected, sizeof v), 0)
+            << text << " read as " << v << ", " << literal << " is " << expected;
     }
 }
 

@@ -26,8 +26,8 @@ TEST_F(DebugModules, SetsTheNamedElement) {
     struct Case {
         std::string name;
         int32_t element;
-    } cases[] = {{"lu", 14}, {"mxs", 1}, {"mxs1", 2}, {"LU", 14}, {"dams", 88}, {"deprec8", 87},
-                 {"schedule", 58}, {"vsystem", 46}, {"pl_set", 19}};
+    } cases[] = {{"lu", 14},      {"mxs", 1},       {"mxs1", 2},     {"LU", 14},    {"dams", 88},
+                 {"deprec8", 87}, {"schedule", 58}, {"vsystem", 46}, {"pl_set", 19}};
     int32_t value = 3;
     for (const auto &c : cases) {
         SDBI();
@@ -42,8 +42,8 @@ TEST_F(DebugModules, NamesMustBeGivenWhole) {
     struct Case {
         std::string name;
         int32_t n;
-    } cases[] = {{"mx", 2}, {"lux", 3}, {"schedule1", 9}, {"", 0}, {"lu", 0}, {"lu", -1}, {" ", 1},
-                 {"        ", 8}, {std::string(1, '\0'), 1}, {"deprec", 6}};
+    } cases[] = {{"mx", 2}, {"lux", 3},      {"schedule1", 9},          {"", 0},      {"lu", 0}, {"lu", -1},
+                 {" ", 1},  {"        ", 8}, {std::string(1, '\0'), 1}, {"deprec", 6}};
     for (const auto &c : cases) {
         EXPECT_EQ(set_n(c.name, 5, c.n), 1) << "'" << c.name << "' n " << c.n;
         for (int32_t i = 1; i <= 100; ++i)

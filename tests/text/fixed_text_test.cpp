@@ -18,7 +18,7 @@ TEST(FixedText, SignificantLengthAndReverseSearch) {
 TEST(FixedText, OneCharacterCaseMapping) {
     struct Case {
         char in, up, low;
-    } cases[] = {{'1', '1', '1'}, {'z', 'Z', 'z'}, {'A', 'A', 'a'}, {'m', 'M', 'm'},
+    } cases[] = {{'1', '1', '1'}, {'z', 'Z', 'z'},          {'A', 'A', 'a'}, {'m', 'M', 'm'},
                  {'_', '_', '_'}, {'\xe9', '\xe9', '\xe9'}, {'[', '[', '['}, {'@', '@', '@'}};
     for (const Case &c : cases) {
         char up[3] = {'x', 'x', 'x'}, low = 'x';

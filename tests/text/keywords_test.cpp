@@ -17,10 +17,10 @@ TEST(Keywords, ReservedWords) {
         std::string text;
         int32_t flag, reserved;
     } cases[] = {
-        {"INF", 0, 1},     {"INF", 1, 0},         {"UNDEF", 0, 1},  {"UNDEF", 2, 0},   {"CONTROL_SECTION", 1, 1},
-        {"UNITS", 0, 0},   {"UNIT", 0, 1},        {"unit", 0, 1},   {"Return", 1, 1},  {"CONFLICT_RESOLUTION", 0, 1},
-        {"IF", 1, 1},      {"I", 0, 0},           {"", 0, 0},       {"UNIT ", 0, 0},   {"STATES", 0, 1},
-        {"STATE", 0, 1},   {"STAT", 0, 0},        {"ENCRYPTED", 1, 1}, {"STRUCT", 0, 0}, {"STRUC", 0, 1},
+        {"INF", 0, 1},   {"INF", 1, 0},  {"UNDEF", 0, 1},     {"UNDEF", 2, 0},  {"CONTROL_SECTION", 1, 1},
+        {"UNITS", 0, 0}, {"UNIT", 0, 1}, {"unit", 0, 1},      {"Return", 1, 1}, {"CONFLICT_RESOLUTION", 0, 1},
+        {"IF", 1, 1},    {"I", 0, 0},    {"", 0, 0},          {"UNIT ", 0, 0},  {"STATES", 0, 1},
+        {"STATE", 0, 1}, {"STAT", 0, 0}, {"ENCRYPTED", 1, 1}, {"STRUCT", 0, 0}, {"STRUC", 0, 1},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(reserved(c.text, c.flag), c.reserved) << c.text << " flag " << c.flag;
@@ -33,8 +33,8 @@ TEST(Keywords, KeywordEquality) {
         std::string keyword, text;
         bool match;
     } cases[] = {
-        {"TRAN", "tran", true}, {"TRAN", "TRA", false}, {"TRAN  ", "TRAN", true}, {"AC LIN", "AC", true},
-        {"AC LIN", "AC LIN", false}, {"", "", true}, {" X", "", true}, {"TRAN", "TRANS", false},
+        {"TRAN", "tran", true},      {"TRAN", "TRA", false}, {"TRAN  ", "TRAN", true}, {"AC LIN", "AC", true},
+        {"AC LIN", "AC LIN", false}, {"", "", true},         {" X", "", true},         {"TRAN", "TRANS", false},
     };
     for (const auto &c : cases) {
         Exact k(c.keyword), t(c.text);
@@ -72,8 +72,8 @@ TEST(Keywords, NamesThatMayBeNumbers) {
         std::string a, b;
         int order;
     } cases[] = {
-        {"-", "0", 0},  {"", "0", 0},    {"+7", "7", 0},  {"ab", "AB", 0}, {"ab", "abc", -1},
-        {"abc", "ab", 1}, {"x", "1", -1}, {"1", "x", 1},   {"12a", "12", -1}, {"2147483647", "-2147483648", 1},
+        {"-", "0", 0},    {"", "0", 0},   {"+7", "7", 0}, {"ab", "AB", 0},   {"ab", "abc", -1},
+        {"abc", "ab", 1}, {"x", "1", -1}, {"1", "x", 1},  {"12a", "12", -1}, {"2147483647", "-2147483648", 1},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(sign(alscmp(c.a, c.b)), c.order) << c.a << " vs " << c.b;
@@ -97,10 +97,20 @@ TEST(Keywords, PackedNames) {
         std::string text;
         bool match;
     } cases[] = {
-        {node, "NODE", true},   {node, "node", true},   {node, "NOD", false}, {node, "NODE ", false},
-        {nodes, "NODES", true}, {blank, "", true},      {blank, "   ", true}, {blank, std::string(12, ' '), true},
-        {blank, "X", false},    {packed("12345678"), "12345678", true},       {packed("12345678"), "123456789", false},
-        {packed(" AB"), " AB", true}, {packed(" AB"), "", true},            {packed(" AB"), "X", false},
+        {node, "NODE", true},
+        {node, "node", true},
+        {node, "NOD", false},
+        {node, "NODE ", false},
+        {nodes, "NODES", true},
+        {blank, "", true},
+        {blank, "   ", true},
+        {blank, std::string(12, ' '), true},
+        {blank, "X", false},
+        {packed("12345678"), "12345678", true},
+        {packed("12345678"), "123456789", false},
+        {packed(" AB"), " AB", true},
+        {packed(" AB"), "", true},
+        {packed(" AB"), "X", false},
     };
     for (const auto &c : cases) {
         Exact e(c.text);

@@ -14,18 +14,47 @@ TEST(LenientReader, ReadsWhatCallersWrite) {
     } cases[] = {
         // scale letters (valid numbers are compared with the checking reader
         // below); what follows one is ignored
-        {"1.5E 3", 1500.0}, {"10KOHM", 10000.0}, {"1MS", 1e-6},    {"1M", 1e-3},     {"1mil", 1e-6},
-        {"1Md", 1e6},       {"2.5-3", 0.0025},   {"1.5+3", 1500.0}, {"1E3,5", 1000.0}, {"1E3 5", 1000.0},
+        {"1.5E 3", 1500.0},
+        {"10KOHM", 10000.0},
+        {"1MS", 1e-6},
+        {"1M", 1e-3},
+        {"1mil", 1e-6},
+        {"1Md", 1e6},
+        {"2.5-3", 0.0025},
+        {"1.5+3", 1500.0},
+        {"1E3,5", 1000.0},
+        {"1E3 5", 1000.0},
         // the longest numeric prefix where the text goes on or stops short
-        {"5V", 5.0},        {"5 V", 5.0},        {"1.5e", 1.5},    {"1.5e ", 1.5},   {"1.5E+", 1.5},
-        {"1-2-3", 0.01},    {"1.2.3", 1.2},      {"1e5e5", 1e5},   {"1E3X", 1000.0}, {"1.5-3K", 0.0015},
-        {"1e  3", 1.0},     {"12/5", 12.0},      {"-1.5E3V", -1500.0},
+        {"5V", 5.0},
+        {"5 V", 5.0},
+        {"1.5e", 1.5},
+        {"1.5e ", 1.5},
+        {"1.5E+", 1.5},
+        {"1-2-3", 0.01},
+        {"1.2.3", 1.2},
+        {"1e5e5", 1e5},
+        {"1E3X", 1000.0},
+        {"1.5-3K", 0.0015},
+        {"1e  3", 1.0},
+        {"12/5", 12.0},
+        {"-1.5E3V", -1500.0},
         // nothing numeric: 0
-        {"", 0.0},          {"-", 0.0},          {"+", 0.0},       {"K", 0.0},       {"MEG", 0.0},
-        {"E5", 0.0},        {" 5", 0.0},         {"abc", 0.0},     {".", 0.0},       {"-.", 0.0},
-        {"+-1", 0.0},       {"\xff", 0.0},
+        {"", 0.0},
+        {"-", 0.0},
+        {"+", 0.0},
+        {"K", 0.0},
+        {"MEG", 0.0},
+        {"E5", 0.0},
+        {" 5", 0.0},
+        {"abc", 0.0},
+        {".", 0.0},
+        {"-.", 0.0},
+        {"+-1", 0.0},
+        {"\xff", 0.0},
         // out of range
-        {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL}, {"1e-400", 0.0},
+        {"1e400", HUGE_VAL},
+        {"-1e400", -HUGE_VAL},
+        {"1e-400", 0.0},
     };
     for (const auto &c : cases) {
         double v = lenient(c.text);
@@ -53,8 +82,8 @@ TEST(LenientReader, AgreesWithTheCheckingReaderOnValidNumbers) {
     // Every text the checking reader accepts means the same number to the
     // lenient one (a scale M is milli only at the end of the text for both).
     std::mt19937 rng(99);
-    const char *scales[] = {"", "", "", "A", "f", "P", "n", "U", "mu", "M", "k", "MEG", "me", "G", "t", "E-3",
-                            "D+12", "e7"};
+    const char *scales[] = {"",  "",  "",    "A",  "f", "P", "n",   "U",    "mu",
+                            "M", "k", "MEG", "me", "G", "t", "E-3", "D+12", "e7"};
     for (int i = 0; i < 50000; ++i) {
         std::string text = rng() % 4 == 0 ? "-" : rng() % 3 == 0 ? "+" : "";
         text += std::to_string(rng() % 100000);

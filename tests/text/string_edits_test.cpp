@@ -16,7 +16,7 @@ TEST_F(StringEdits, DeleteRange) {
         int32_t from, to, count;
         std::string after;
     } cases[] = {
-        {2, 3, 2, "adef"}, {5, 99, 2, "abcd"}, {0, 3, 0, "abcdef"}, {-4, 2, 0, "abcdef"}, {1, 6, 6, ""},
+        {2, 3, 2, "adef"},  {5, 99, 2, "abcd"},  {0, 3, 0, "abcdef"}, {-4, 2, 0, "abcdef"}, {1, 6, 6, ""},
         {6, 6, 1, "abcde"}, {7, 9, 0, "abcdef"}, {4, 3, 0, "abcdef"}, {1, 1, 1, "bcdef"},
     };
     for (const Case &c : cases) {
@@ -37,8 +37,8 @@ TEST_F(StringEdits, DeleteCharacter) {
         int32_t count;
         std::string after;
     } cases[] = {
-        {"hello", 'l', 2, "heo"}, {"lllll", 'l', 5, ""}, {"hello", 'z', 0, "hello"}, {"", 'a', 0, ""},
-        {"a.b.c.", '.', 3, "abc"}, {"Hello", 'h', 0, "Hello"},
+        {"hello", 'l', 2, "heo"}, {"lllll", 'l', 5, ""},     {"hello", 'z', 0, "hello"},
+        {"", 'a', 0, ""},         {"a.b.c.", '.', 3, "abc"}, {"Hello", 'h', 0, "Hello"},
     };
     for (const Case &c : cases) {
         int32_t s = keep(c.before), count = -1;
@@ -63,7 +63,8 @@ TEST_F(StringEdits, SubstituteAgreesWithTheDocumentedScanOnRandomStrings) {
     const std::string alphabet = "%{}xXa";
     const std::string names[] = {"x", "xa", "", "X}"};
     for (int round = 0; round < 4000; ++round) {
-        std::string before = random_text(rng, alphabet, 30), name = names[rng() % 4], value = random_text(rng, alphabet, 7);
+        std::string before = random_text(rng, alphabet, 30), name = names[rng() % 4],
+                    value = random_text(rng, alphabet, 7);
         SCOPED_TRACE(before + " / " + name + " / " + value);
         std::string expected = before;
         int32_t expected_count = reference_substitute(expected, name, value);

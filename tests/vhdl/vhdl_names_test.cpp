@@ -15,12 +15,18 @@ TEST(VhdlNames, IdentifierTest) {
         int flag;
         int usable;
     } cases[] = {
-        {"a_b", 0, 1},        {"X1", 0, 1},         {"Data_Bus_2", 0, 1}, {"1a", 0, 0},
-        {"a__b", 0, 0},       {"a_", 0, 0},         {"_a", 0, 0},         {"", 0, 0},
-        {"a-b", 0, 0},        {"a b", 0, 0},        {"Port", 0, 0},       {"SIGNAL", 1, 0},
-        {"elsif", 0, 0},      {"xor", 1, 0},        {"abs", 0, 0},        {"quantity", 0, 0},
-        {"quantity", 1, 1},   {"Tolerance", 0, 0},  {"across", 7, 1},     {"configurations", 0, 1},
-        {"\\my net\\", 0, 1}, {"\\in\\", 0, 1},     {"\\", 0, 0},         {"\\\\", 0, 0},
+        {"a_b", 0, 1},        {"X1", 0, 1},
+        {"Data_Bus_2", 0, 1}, {"1a", 0, 0},
+        {"a__b", 0, 0},       {"a_", 0, 0},
+        {"_a", 0, 0},         {"", 0, 0},
+        {"a-b", 0, 0},        {"a b", 0, 0},
+        {"Port", 0, 0},       {"SIGNAL", 1, 0},
+        {"elsif", 0, 0},      {"xor", 1, 0},
+        {"abs", 0, 0},        {"quantity", 0, 0},
+        {"quantity", 1, 1},   {"Tolerance", 0, 0},
+        {"across", 7, 1},     {"configurations", 0, 1},
+        {"\\my net\\", 0, 1}, {"\\in\\", 0, 1},
+        {"\\", 0, 0},         {"\\\\", 0, 0},
         {"\\a", 0, 0},        {"r\xe9sistance", 0, 0},
     };
     for (const Case &c : cases)
@@ -34,9 +40,8 @@ TEST(VhdlNames, NewNamesAreCopiesOrExtendedIdentifiers) {
         int flag;
         const char *result;
     } cases[] = {
-        {"net1", 0, "net1"},     {"my-net", 0, "\\my-net\\"}, {"signal", 0, "\\signal\\"},
-        {"noise", 1, "noise"},   {"noise", 0, "\\noise\\"},    {"a\\b", 0, "\\a\\\\b\\"},
-        {"\\x y\\", 0, "\\x y\\"}, {"", 0, "\\\\"},
+        {"net1", 0, "net1"},       {"my-net", 0, "\\my-net\\"}, {"signal", 0, "\\signal\\"}, {"noise", 1, "noise"},
+        {"noise", 0, "\\noise\\"}, {"a\\b", 0, "\\a\\\\b\\"},   {"\\x y\\", 0, "\\x y\\"},   {"", 0, "\\\\"},
     };
     for (const Case &c : cases) {
         char *made = VHDLName(c.name, c.flag);

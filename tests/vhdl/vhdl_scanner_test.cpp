@@ -29,12 +29,11 @@ TEST_F(VhdlScanner, PortsWithDirectionsKindsAndConstraints) {
                    "entity after_gate is port (q : out bit); end entity;\n"),
               1)
         << vhdlutil_GetError();
-    EXPECT_EQ(scanned_ports("GATE"), (Rows{"a:bit:signal:IN:-", "b:bit:signal:IN:-",
-                                          "y:bit_vector:signal:OUT:7 downto 0",
-                                          "z:std_logic_vector:signal:INOUT:( N-1 ) downto 0",
-                                          "s:std_logic:signal:IN:-", "p:electrical:terminal:NONE:-",
-                                          "n:electrical:terminal:NONE:-", "v:real:quantity:IN:-",
-                                          "c:bit:signal:BUFFER:-", "l:bit:signal:LINKAGE:-"}));
+    EXPECT_EQ(scanned_ports("GATE"),
+              (Rows{"a:bit:signal:IN:-", "b:bit:signal:IN:-", "y:bit_vector:signal:OUT:7 downto 0",
+                    "z:std_logic_vector:signal:INOUT:( N-1 ) downto 0", "s:std_logic:signal:IN:-",
+                    "p:electrical:terminal:NONE:-", "n:electrical:terminal:NONE:-", "v:real:quantity:IN:-",
+                    "c:bit:signal:BUFFER:-", "l:bit:signal:LINKAGE:-"}));
     EXPECT_EQ(scanned_ports("after_gate"), (Rows{"q:bit:signal:OUT:-"}));
     EXPECT_EQ(vhdlutil_GetError(), nullptr);
 }
@@ -49,9 +48,8 @@ TEST_F(VhdlScanner, GenericsWithTypesAndDefaults) {
                    "  port (clk : in bit);\n"
                    "end;\n"),
               1);
-    EXPECT_EQ(scanned_generics("timer"),
-              (Rows{"n:integer:8", "t:time:10 ns", "w:natural:4", "h:natural:4",
-                    "init:bit_vector:( others = > '1' )", "tol:real:-"}));
+    EXPECT_EQ(scanned_generics("timer"), (Rows{"n:integer:8", "t:time:10 ns", "w:natural:4", "h:natural:4",
+                                               "init:bit_vector:( others = > '1' )", "tol:real:-"}));
     EXPECT_EQ(scanned_ports("timer"), (Rows{"clk:bit:signal:IN:-"}));
 }
 
@@ -64,11 +62,12 @@ TEST_F(VhdlScanner, ContextLinesBelongToTheNextEntity) {
                    "architecture a of first is begin end a;\n"
                    "library discarded;\n"
                    "architecture b of first is begin end b;\n"
-                   "library " + std::string(1500, 'L') + ";\n"
+                   "library " +
+                   std::string(1500, 'L') +
+                   ";\n"
                    "entity second is end second;\n"),
               1);
-    EXPECT_EQ(scanned_header("first"),
-              (Rows{"LIBRARY IEEE;\n", "LIBRARY work;\n", "USE ieee.std_logic_1164.all;\n"}));
+    EXPECT_EQ(scanned_header("first"), (Rows{"LIBRARY IEEE;\n", "LIBRARY work;\n", "USE ieee.std_logic_1164.all;\n"}));
     EXPECT_EQ(scanned_header("second"), (Rows{"LIBRARY " + std::string(1500, 'L') + ";\n"}));
 }
 
@@ -90,10 +89,9 @@ TEST_F(VhdlScanner, ArchitecturesEndWhereTheyEnd) {
         const char *what;
         const char *body;
     } cases[] = {
-        {"by its name after nested ends",
-         "architecture rtl of e is begin\n"
-         "  p : process begin if x then y <= z; end if; wait; end process;\n"
-         "end rtl;\n"},
+        {"by its name after nested ends", "architecture rtl of e is begin\n"
+                                          "  p : process begin if x then y <= z; end if; wait; end process;\n"
+                                          "end rtl;\n"},
         {"by the keyword", "architecture rtl of e is begin end architecture;\n"},
         {"by a bare end", "architecture rtl of e is begin p: process begin wait; end process; end;\n"},
         {"by nothing before a library clause", "architecture rtl of e is begin s <= t;\n"},
@@ -166,9 +164,9 @@ TEST_F(VhdlScanner, ListingFormat) {
     testing::internal::CaptureStdout();
     vhdlutil_PrintAll();
     std::string out = testing::internal::GetCapturedStdout();
-    for (const char *line : {"ENTITY amp\n  USE work.all;\n\n", "  Port inp   <no direction> terminal \n",
-                             "  Port v  OUT quantity \n", "  Generic gain, type real\n",
-                             "  Generic label_text, type string\n"})
+    for (const char *line :
+         {"ENTITY amp\n  USE work.all;\n\n", "  Port inp   <no direction> terminal \n", "  Port v  OUT quantity \n",
+          "  Generic gain, type real\n", "  Generic label_text, type string\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
 }
 
@@ -179,7 +177,8 @@ TEST_F(VhdlScanner, ErrorsNameTheStateTokenAndLine) {
         Rows entities;
     } cases[] = {
         {"entity e is\n  port (a : in bit;\n  in : out bit);\nend e;\nentity later is end;\n",
-         "Expecting PORT name, found 'in' on line 3.", {"e"}},
+         "Expecting PORT name, found 'in' on line 3.",
+         {"e"}},
         {"entity 2bad is end;\n", "Expecting ENTITY name, found '2bad' on line 1.", {}},
         {"\n\nentity g is generic (x__y : integer); end;\n", "Expecting GENERIC name, found 'x__y' on line 3.", {"g"}},
     };

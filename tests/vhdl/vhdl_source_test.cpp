@@ -30,8 +30,8 @@ const std::string kWideName = "e_" + std::string(22000, 'x');
 
 // One entity of long names, its words separated by `gap`: about 100 KB.
 std::string wide_entity(const std::string &gap) {
-    std::string s = "library" + gap + "ieee;" + gap + "entity" + gap + kWideName + gap + "is" +
-                    gap + "generic" + gap + "(";
+    std::string s =
+        "library" + gap + "ieee;" + gap + "entity" + gap + kWideName + gap + "is" + gap + "generic" + gap + "(";
     for (int i = 0; i < 20; ++i)
         s += (i ? ";" + gap : "") + "g" + std::to_string(i) + "_" + std::string(500, 'g') + gap + ":" + gap +
              "integer" + gap + ":=" + gap + std::to_string(i);
@@ -75,7 +75,8 @@ TEST_F(VhdlSource, WhatCannotBeOpenedSaysWhy) {
 // the file declares again too); a short or interrupted read changes nothing.
 TEST_F(VhdlSource, EveryReadBrokenInTurn) {
     std::string before = write("before.vhd", "library old; entity comparator is port (p : in bit); end;\n"
-                                              "entity " + kWideName + " is generic (g : real); end;\n");
+                                             "entity " +
+                                                 kWideName + " is generic (g : real); end;\n");
     std::string example = std::string(KT_EXAMPLES) + "/sensor_frontend.vhd";
     for (const std::string &path : {example, write("tall.vhd", wide_entity("\n"))}) {
         std::string prior = tables_of(before);

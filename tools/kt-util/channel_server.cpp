@@ -42,9 +42,9 @@ using kt::system::padded_size;
 
 constexpr const char *kName = "channel";
 constexpr size_t kReadChunk = 64 * 1024;
-constexpr size_t kKeptCapacity = 64 * 1024;      // buffers above this are released when empty
-constexpr int64_t kReplyBacklog = 4 << 20;        // least reply bytes a client may leave unread
-constexpr int kAcceptsPerWake = 64;               // then the connections get their turn
+constexpr size_t kKeptCapacity = 64 * 1024; // buffers above this are released when empty
+constexpr int64_t kReplyBacklog = 4 << 20;  // least reply bytes a client may leave unread
+constexpr int kAcceptsPerWake = 64;         // then the connections get their turn
 constexpr auto kFirstPause = std::chrono::milliseconds(100), kLongestPause = std::chrono::milliseconds(1600);
 
 struct Connection {
@@ -53,7 +53,7 @@ struct Connection {
     std::vector<unsigned char> in; // bytes of frames not yet answered
     std::string out;               // replies not yet sent, from out_start on
     size_t out_start = 0;
-    Clock::time_point last;        // last byte moved either way
+    Clock::time_point last; // last byte moved either way
 };
 
 // Releases a buffer's storage once it is empty, so that one large frame
@@ -64,14 +64,13 @@ template <typename Buffer> void release_if_large(Buffer &b) {
 }
 
 class EchoServer {
-  public:
+public:
     EchoServer(const ServerOptions &o, int listen_fd)
-        : o_(o), listen_fd_(listen_fd), header_(o.long_header ? kLongHeader : kShortHeader),
-          scratch_(kReadChunk) {}
+        : o_(o), listen_fd_(listen_fd), header_(o.long_header ? kLongHeader : kShortHeader), scratch_(kReadChunk) {}
 
     int run();
 
-  private:
+private:
     int64_t reply_limit() const { return std::max<int64_t>(kReplyBacklog, 2 * padded_size(o_.max_frame, o_.block)); }
     bool accepting() const { return o_.connections == 0 || accepted_ < o_.connections; }
     bool done() const { return o_.connections > 0 && closed_ >= o_.connections; }
@@ -173,7 +172,8 @@ bool EchoServer::receive(Connection &c) {
     if (n <= 0) {
         std::string why = n == 0 ? "closed" : std::string("closed: ") + std::strerror(errno);
         if (!c.in.empty())
-            why += " in the middle of a frame (" + counted(static_cast<int64_t>(c.in.size()), "byte") + " of it received)";
+            why +=
+                " in the middle of a frame (" + counted(static_cast<int64_t>(c.in.size()), "byte") + " of it received)";
         say("connection " + std::to_string(c.id) + " " + why);
         return false;
     }
@@ -263,8 +263,8 @@ int EchoServer::poll_timeout(Clock::time_point now) const {
         wake = resume_accepting_;
     if (o_.idle > 0)
         for (const auto &c : open_)
-            wake = std::min(wake, c->last + std::chrono::duration_cast<Clock::duration>(
-                                                std::chrono::duration<double>(o_.idle)));
+            wake = std::min(
+                wake, c->last + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o_.idle)));
     if (wake == Clock::time_point::max())
         return -1;
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now).count() + 1;

@@ -106,8 +106,8 @@ int demo_store(const std::string &dir) {
     LSTD(&list);
     STRFS(&joined);
     if (status == 0)
-        say("word store in use after freeing everything: " +
-            std::to_string(kt_host_store_bytes_in_use() - baseline) + " bytes above the start");
+        say("word store in use after freeing everything: " + std::to_string(kt_host_store_bytes_in_use() - baseline) +
+            " bytes above the start");
     return status;
 }
 

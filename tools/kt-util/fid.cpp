@@ -87,26 +87,25 @@ int demo_fids(const std::string &) {
     return 0;
 }
 
-const RegisterCommand command{
-    {"fid", "classifies result file identifiers (run/out.p2, run/out.d2.bak)",
-     "usage: kt-util fid [--json] TEXT...\n"
-     "\n"
-     "For each TEXT prints its layout class (1 dir/name.ext.CC, 2 dir/name.CC.ext,\n"
-     "3 dir/name.CC, 0 none), its kind from the code CC (wf, p1..p3, d1..d3,\n"
-     "e1, e2, i1, i2, r1, r2; kt_pl counts as p1) and its two parts with their\n"
-     "positions. Only the two characters after the dot decide the class, so a\n"
-     "text may have a class but no kind (run/out.e3).\n"
-     "\n"
-     "  --json  writes one JSON document instead:\n"
-     "          {\"identifiers\": [{\"text\": T, \"class\": 0..3, \"layout\": L,\n"
-     "                           \"kind\": 0..13, \"code\": C, \"parts\": [{\"role\": R,\n"
-     "                           \"text\": T, \"start\": S, \"end\": E}, ...]}, ...]}\n"
-     "          layout is null for class 0 and code null for kind 0; a role is\n"
-     "          directory, name or ext; start and end count from 1.\n"
-     "\n"
-     "Exit status: 0 when every TEXT has a kind, 1 when one has none, 2 for a\n"
-     "usage error.\n",
-     run_fid}};
+const RegisterCommand command{{"fid", "classifies result file identifiers (run/out.p2, run/out.d2.bak)",
+                               "usage: kt-util fid [--json] TEXT...\n"
+                               "\n"
+                               "For each TEXT prints its layout class (1 dir/name.ext.CC, 2 dir/name.CC.ext,\n"
+                               "3 dir/name.CC, 0 none), its kind from the code CC (wf, p1..p3, d1..d3,\n"
+                               "e1, e2, i1, i2, r1, r2; kt_pl counts as p1) and its two parts with their\n"
+                               "positions. Only the two characters after the dot decide the class, so a\n"
+                               "text may have a class but no kind (run/out.e3).\n"
+                               "\n"
+                               "  --json  writes one JSON document instead:\n"
+                               "          {\"identifiers\": [{\"text\": T, \"class\": 0..3, \"layout\": L,\n"
+                               "                           \"kind\": 0..13, \"code\": C, \"parts\": [{\"role\": R,\n"
+                               "                           \"text\": T, \"start\": S, \"end\": E}, ...]}, ...]}\n"
+                               "          layout is null for class 0 and code null for kind 0; a role is\n"
+                               "          directory, name or ext; start and end count from 1.\n"
+                               "\n"
+                               "Exit status: 0 when every TEXT has a kind, 1 when one has none, 2 for a\n"
+                               "usage error.\n",
+                               run_fid}};
 const RegisterDemo section{{45, "Result file identifiers", demo_fids}};
 
 } // namespace

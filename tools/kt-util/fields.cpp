@@ -74,15 +74,23 @@ bool read_table(Table &table, const std::string &path, const char *command = "fi
         e = quietly([&] { c_cfr(table.t, path.c_str(), &status); });
     }
     switch (e.number) {
-    case 0: return true;
-    case 2004: failure(command, file_problem(path, kt_host_input_error())); break;
-    case 2064: failure(command, path + ": " + reason_in(e.text, "cfr", path)); break;
+    case 0:
+        return true;
+    case 2004:
+        failure(command, file_problem(path, kt_host_input_error()));
+        break;
+    case 2064:
+        failure(command, path + ": " + reason_in(e.text, "cfr", path));
+        break;
     case 2023:
         failure(command, path + ":" + std::to_string(first_long_line(path)) + ": line longer than " +
-                              std::to_string(kLongestLine) + " characters, the most a field file line may hold");
+                             std::to_string(kLongestLine) + " characters, the most a field file line may hold");
         break;
-    case 2012: failure(command, path + ": out of memory"); break;
-    default: failure(command, path + ": " + e.text);
+    case 2012:
+        failure(command, path + ": out of memory");
+        break;
+    default:
+        failure(command, path + ": " + e.text);
     }
     return false;
 }
@@ -163,13 +171,17 @@ int set(const Table &table, const Options &o) {
         err = errno;
     });
     switch (e.number) {
-    case 0: return 0;
-    case 2007: return failure("fields", file_problem(out, err));
-    case 2064: return failure("fields", out + ": " + reason_in(e.text, "cfw", out));
+    case 0:
+        return 0;
+    case 2007:
+        return failure("fields", file_problem(out, err));
+    case 2064:
+        return failure("fields", out + ": " + reason_in(e.text, "cfw", out));
     case 2023:
         return failure("fields", out + ": not written: a line would be longer than " + std::to_string(kLongestLine) +
                                      " characters, the most a field file line may hold");
-    default: return failure("fields", out + ": " + e.text);
+    default:
+        return failure("fields", out + ": " + e.text);
     }
 }
 
@@ -203,19 +215,20 @@ void print_json(const Table &table, const std::string &file) {
 
 int run_fields(const Args &args) {
     Options o;
-    OptionTable options{{{"--mode", {"1 or 2",
-                                     [&](const std::string &v) {
-                                         o.mode = v == "1" ? 1 : v == "2" ? 2 : 0;
-                                         return o.mode != 0;
-                                     }}},
-                         {"-o", {"a file name",
-                                 [&](const std::string &v) {
-                                     o.out = v;
-                                     return !v.empty();
-                                 }}}},
-                        {{"--number", set_flag(o.number)},
-                         {"--in-place", set_flag(o.in_place)},
-                         {"--json", set_flag(o.json)}}};
+    OptionTable options{
+        {{"--mode",
+          {"1 or 2",
+           [&](const std::string &v) {
+               o.mode = v == "1" ? 1 : v == "2" ? 2 : 0;
+               return o.mode != 0;
+           }}},
+         {"-o",
+          {"a file name",
+           [&](const std::string &v) {
+               o.out = v;
+               return !v.empty();
+           }}}},
+        {{"--number", set_flag(o.number)}, {"--in-place", set_flag(o.in_place)}, {"--json", set_flag(o.json)}}};
     if (int done = read_options("fields", args, options, o.words); done >= 0)
         return done;
     if (o.words.empty())
@@ -279,8 +292,8 @@ int demo_fields(const std::string &dir) {
             Table back;
             int32_t written = 0, count = 0;
             if (c_cfw(table.t, scratch, &written) == 0 && read_table(back, scratch, "demo")) {
-                say("gain set to " + text_of(c_cfngp(back.t, "gain")) + ", written and read back: " +
-                    counted(c_cfc(back.t, &count), "field") + ", the title is \"" +
+                say("gain set to " + text_of(c_cfngp(back.t, "gain")) +
+                    ", written and read back: " + counted(c_cfc(back.t, &count), "field") + ", the title is \"" +
                     text_of(c_cfngp(back.t, "title")) + "\"");
                 status = 0;
             }
@@ -292,44 +305,43 @@ int demo_fields(const std::string &dir) {
     return status;
 }
 
-const RegisterCommand command{
-    {"fields", "prints a field file, gets or sets one value",
-     "usage: kt-util fields FILE [--mode 1|2] [--json]\n"
-     "       kt-util fields FILE get NAME [J] [--number] [--json]\n"
-     "       kt-util fields FILE set NAME J VALUE (-o OUT | --in-place)\n"
-     "\n"
-     "Reads FILE, a field file: one record per field, the name, then values\n"
-     "separated by commas (\\, \\n \\s \\t \\\\ for a comma, line end, blank, tab,\n"
-     "backslash; a line ending in a backslash continues; # starts a comment).\n"
-     "Lines hold at most 1023 characters.\n"
-     "\n"
-     "Alone, prints the table as the table printer does: mode 1 (default) one\n"
-     "value per line, mode 2 each field on one line.\n"
-     "get prints value J (default 1) of the last field named NAME (any case);\n"
-     "with --number it converts it with the checking reader and marks a\n"
-     "rejected character with a caret.\n"
-     "set makes VALUE value J of the field (adding the field, or empty values\n"
-     "up to J, where needed) and writes the table to OUT, or back to FILE with\n"
-     "--in-place. The table holds the fields alone: the comments of FILE and\n"
-     "the layout of its records are not written, which is why set replaces\n"
-     "FILE only when --in-place asks for it. A regular file is replaced only\n"
-     "once the new one is whole: a write that fails leaves it as it was. A\n"
-     "VALUE that starts with '-' and is not a number goes after '--'.\n"
-     "\n"
-     "  --mode 1|2    the printer's mode\n"
-     "  --number      get: the value as a number\n"
-     "  -o OUT        set: the file written\n"
-     "  --in-place    set: rewrite FILE itself\n"
-     "  --json        writes one JSON document instead; printing:\n"
-     "                {\"file\": F, \"fields\": [{\"name\": N, \"values\": [V, ...]}, ...]}\n"
-     "                get: {\"file\": F, \"name\": N, \"j\": J, \"value\": V} and,\n"
-     "                with --number, \"number\": X and \"rejected_at\": P as in\n"
-     "                'kt-util number --json'.\n"
-     "\n"
-     "Exit status: 0 success; 1 when the file cannot be read or written, the\n"
-     "field or value does not exist, or the value is not a number; 2 for a\n"
-     "usage error.\n",
-     run_fields}};
+const RegisterCommand command{{"fields", "prints a field file, gets or sets one value",
+                               "usage: kt-util fields FILE [--mode 1|2] [--json]\n"
+                               "       kt-util fields FILE get NAME [J] [--number] [--json]\n"
+                               "       kt-util fields FILE set NAME J VALUE (-o OUT | --in-place)\n"
+                               "\n"
+                               "Reads FILE, a field file: one record per field, the name, then values\n"
+                               "separated by commas (\\, \\n \\s \\t \\\\ for a comma, line end, blank, tab,\n"
+                               "backslash; a line ending in a backslash continues; # starts a comment).\n"
+                               "Lines hold at most 1023 characters.\n"
+                               "\n"
+                               "Alone, prints the table as the table printer does: mode 1 (default) one\n"
+                               "value per line, mode 2 each field on one line.\n"
+                               "get prints value J (default 1) of the last field named NAME (any case);\n"
+                               "with --number it converts it with the checking reader and marks a\n"
+                               "rejected character with a caret.\n"
+                               "set makes VALUE value J of the field (adding the field, or empty values\n"
+                               "up to J, where needed) and writes the table to OUT, or back to FILE with\n"
+                               "--in-place. The table holds the fields alone: the comments of FILE and\n"
+                               "the layout of its records are not written, which is why set replaces\n"
+                               "FILE only when --in-place asks for it. A regular file is replaced only\n"
+                               "once the new one is whole: a write that fails leaves it as it was. A\n"
+                               "VALUE that starts with '-' and is not a number goes after '--'.\n"
+                               "\n"
+                               "  --mode 1|2    the printer's mode\n"
+                               "  --number      get: the value as a number\n"
+                               "  -o OUT        set: the file written\n"
+                               "  --in-place    set: rewrite FILE itself\n"
+                               "  --json        writes one JSON document instead; printing:\n"
+                               "                {\"file\": F, \"fields\": [{\"name\": N, \"values\": [V, ...]}, ...]}\n"
+                               "                get: {\"file\": F, \"name\": N, \"j\": J, \"value\": V} and,\n"
+                               "                with --number, \"number\": X and \"rejected_at\": P as in\n"
+                               "                'kt-util number --json'.\n"
+                               "\n"
+                               "Exit status: 0 success; 1 when the file cannot be read or written, the\n"
+                               "field or value does not exist, or the value is not a number; 2 for a\n"
+                               "usage error.\n",
+                               run_fields}};
 const RegisterDemo section{{15, "Field files (amplifier.fields)", demo_fields}};
 
 } // namespace

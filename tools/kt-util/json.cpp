@@ -25,11 +25,15 @@ size_t utf8_length(std::string_view s, size_t i) {
     if (c >= 0xC2 && c <= 0xDF)
         return continuation(s, i + 1) ? 2 : 0;
     if (c >= 0xE0 && c <= 0xEF) {
-        bool second = c == 0xE0 ? in(s, i + 1, 0xA0, 0xBF) : c == 0xED ? in(s, i + 1, 0x80, 0x9F) : continuation(s, i + 1);
+        bool second = c == 0xE0   ? in(s, i + 1, 0xA0, 0xBF)
+                      : c == 0xED ? in(s, i + 1, 0x80, 0x9F)
+                                  : continuation(s, i + 1);
         return second && continuation(s, i + 2) ? 3 : 0;
     }
     if (c >= 0xF0 && c <= 0xF4) {
-        bool second = c == 0xF0 ? in(s, i + 1, 0x90, 0xBF) : c == 0xF4 ? in(s, i + 1, 0x80, 0x8F) : continuation(s, i + 1);
+        bool second = c == 0xF0   ? in(s, i + 1, 0x90, 0xBF)
+                      : c == 0xF4 ? in(s, i + 1, 0x80, 0x8F)
+                                  : continuation(s, i + 1);
         return second && continuation(s, i + 2) && continuation(s, i + 3) ? 4 : 0;
     }
     return 0;
@@ -55,11 +59,21 @@ std::string json_string(std::string_view s) {
         }
         ++i;
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
         default:
             if (c < 0x20) {
                 char esc[8];

@@ -25,7 +25,7 @@ namespace ktutil {
 std::string json_string(std::string_view bytes);
 
 class JsonWriter {
-  public:
+public:
     explicit JsonWriter(std::FILE *out = stdout) : out_(out) {}
     ~JsonWriter() { flush(); }
     JsonWriter(const JsonWriter &) = delete;
@@ -71,7 +71,7 @@ class JsonWriter {
     // standard output failed.
     bool finish();
 
-  private:
+private:
     void start_value();
     void open(char bracket);
     void close(char bracket);

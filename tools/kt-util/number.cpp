@@ -110,29 +110,28 @@ int demo_numbers(const std::string &dir) {
     return 0;
 }
 
-const RegisterCommand command{
-    {"number", "reads engineering numbers ('4.7K', '1MEG') as the library does",
-     "usage: kt-util number [--json] TEXT...\n"
-     "\n"
-     "For each TEXT prints the value the checking reader (VBCS2D) gives, or the\n"
-     "character it rejects, marked with a caret; then the value the lenient\n"
-     "reader (S2DCNV) gives. Numbers are written as an optional sign, digits\n"
-     "with an optional point, then an exponent (E or D) or one scale word:\n"
-     "A F P N U MU M K ME MEG G T (1E-18 .. 1E12; M is milli, MEG mega).\n"
-     "A TEXT that starts with '-' and a digit or a point is a negative number;\n"
-     "any other TEXT that starts with '-' goes after '--'.\n"
-     "\n"
-     "  --json  writes one JSON document instead:\n"
-     "          {\"numbers\": [{\"text\": T, \"checked\": X, \"rejected_at\": N,\n"
-     "                       \"lenient\": X}, ...]}\n"
-     "          checked is null when the checking reader rejects the text, and\n"
-     "          rejected_at null when it accepts it; otherwise rejected_at is\n"
-     "          the position (from 1) of the character rejected, 51 for a text\n"
-     "          longer than the 50 characters that reader takes.\n"
-     "\n"
-     "Exit status: 0 when the checking reader accepts every TEXT, 1 when it\n"
-     "rejects one, 2 for a usage error.\n",
-     run_number}};
+const RegisterCommand command{{"number", "reads engineering numbers ('4.7K', '1MEG') as the library does",
+                               "usage: kt-util number [--json] TEXT...\n"
+                               "\n"
+                               "For each TEXT prints the value the checking reader (VBCS2D) gives, or the\n"
+                               "character it rejects, marked with a caret; then the value the lenient\n"
+                               "reader (S2DCNV) gives. Numbers are written as an optional sign, digits\n"
+                               "with an optional point, then an exponent (E or D) or one scale word:\n"
+                               "A F P N U MU M K ME MEG G T (1E-18 .. 1E12; M is milli, MEG mega).\n"
+                               "A TEXT that starts with '-' and a digit or a point is a negative number;\n"
+                               "any other TEXT that starts with '-' goes after '--'.\n"
+                               "\n"
+                               "  --json  writes one JSON document instead:\n"
+                               "          {\"numbers\": [{\"text\": T, \"checked\": X, \"rejected_at\": N,\n"
+                               "                       \"lenient\": X}, ...]}\n"
+                               "          checked is null when the checking reader rejects the text, and\n"
+                               "          rejected_at null when it accepts it; otherwise rejected_at is\n"
+                               "          the position (from 1) of the character rejected, 51 for a text\n"
+                               "          longer than the 50 characters that reader takes.\n"
+                               "\n"
+                               "Exit status: 0 when the checking reader accepts every TEXT, 1 when it\n"
+                               "rejects one, 2 for a usage error.\n",
+                               run_number}};
 const RegisterDemo section{{20, "Engineering numbers (numbers.txt)", demo_numbers}};
 
 } // namespace

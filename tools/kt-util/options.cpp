@@ -53,7 +53,8 @@ int read_options(const std::string &command, const Args &args, const OptionTable
 }
 
 ValuedOption integer_option(int64_t lo, int64_t hi, int32_t &out) {
-    return {"a whole number from " + std::to_string(lo) + " to " + std::to_string(hi), [lo, hi, &out](const std::string &v) {
+    return {"a whole number from " + std::to_string(lo) + " to " + std::to_string(hi),
+            [lo, hi, &out](const std::string &v) {
                 char *end = nullptr;
                 long long n = std::strtoll(v.c_str(), &end, 10);
                 if (v.empty() || *end || n < lo || n > hi)

@@ -16,11 +16,11 @@ namespace ktutil {
 namespace {
 
 const char *kind_name(int32_t kind) {
-    static const char *const names[] = {
-        "syntax error", "root",      "here (.)",    "up (..)",   "any levels (...)", "qualified a.b",
-        "a.*",          "*.b",       "*.*",         "name",      "wildcard *",       "index",
-        "index *",      "range n:m", "range n:*",   "range *:m", "separator /",      "end",
-        "",             "",          "branch f(",   "*(",        "through(",         "across("};
+    static const char *const names[] = {"syntax error",  "root",        "here (.)", "up (..)",   "any levels (...)",
+                                        "qualified a.b", "a.*",         "*.b",      "*.*",       "name",
+                                        "wildcard *",    "index",       "index *",  "range n:m", "range n:*",
+                                        "range *:m",     "separator /", "end",      "",          "",
+                                        "branch f(",     "*(",          "through(", "across("};
     return kind >= 0 && kind <= 23 ? names[kind] : "";
 }
 
@@ -70,9 +70,9 @@ bool read_tokens(std::string text, int32_t table, PathResult &r) {
         const int32_t values[2] = {t.v1, t.v2};
         for (int i = 0; i < 2; ++i)
             if (t.name_start[i] != 0)
-                token.names.push_back({text.substr(static_cast<size_t>(t.name_start[i] - 1),
-                                                   static_cast<size_t>(t.name_length[i])),
-                                       values[i]});
+                token.names.push_back(
+                    {text.substr(static_cast<size_t>(t.name_start[i] - 1), static_cast<size_t>(t.name_length[i])),
+                     values[i]});
         if (token.names.empty() && (t.code & KT_PATH_SELECTION) &&
             (t.code & (KT_PATH_ONE_VALUE | KT_PATH_TWO_VALUES))) {
             token.values.push_back(t.v1);
@@ -203,14 +203,15 @@ int32_t fresh_table() {
 
 int run_path(const Args &args) {
     const int32_t table = fresh_table();
-    return run_each_operand("path", args, "paths", "no path to read", [table](const std::string &path, JsonWriter *json) {
-        PathResult r = analyse(path, table);
-        if (json)
-            write_json(*json, path, r);
-        else
-            show(path, r);
-        return r.compiled;
-    });
+    return run_each_operand("path", args, "paths", "no path to read",
+                            [table](const std::string &path, JsonWriter *json) {
+                                PathResult r = analyse(path, table);
+                                if (json)
+                                    write_json(*json, path, r);
+                                else
+                                    show(path, r);
+                                return r.compiled;
+                            });
 }
 
 int demo_paths(const std::string &) {
@@ -220,35 +221,34 @@ int demo_paths(const std::string &) {
     return 0;
 }
 
-const RegisterCommand command{
-    {"path", "splits hierarchical object paths into tokens and compiles them",
-     "usage: kt-util path [--json] TEXT...\n"
-     "\n"
-     "For each TEXT prints one line per token: its code in hexadecimal, its kind\n"
-     "and its values (names with their index in the name table, which is shared\n"
-     "by all TEXTs; numbers of index selections). Then the compiled record (each\n"
-     "code followed by its values) or why the path was refused: a syntax error\n"
-     "and where, or a broken sequence rule (error 7056: \"..\" or root after a\n"
-     "wildcard level; error 7003: a name after \"*\").\n"
-     "\n"
-     "Paths: levels separated by \"/\", \".\", \"..\", \"...\", a.b, wildcards \"*\",\n"
-     "selections [3] [1:4] [*:2] [1,5], branch functions across(p), through(p),\n"
-     "f(x), and names quoted as @\"As.Written\". Names are lower-cased. A TEXT\n"
-     "that starts with '-' goes after '--'.\n"
-     "\n"
-     "  --json  writes one JSON document instead:\n"
-     "          {\"paths\": [{\"text\": P, \"tokens\": [{\"code\": C, \"kind\": K,\n"
-     "                     \"names\": [{\"name\": N, \"index\": I}, ...],\n"
-     "                     \"values\": [V, ...]}, ...],\n"
-     "                     \"record\": [CELL, ...], \"refused\": R}, ...]}\n"
-     "          record is null and R {\"error\": E, \"at\": A, \"message\": M}\n"
-     "          when the path is refused (a syntax error: error null, at its\n"
-     "          position; a broken rule: at null, error 7056 or 7003); else\n"
-     "          R is null.\n"
-     "\n"
-     "Exit status: 0 when every TEXT compiles, 1 when one is refused, 2 for a\n"
-     "usage error.\n",
-     run_path}};
+const RegisterCommand command{{"path", "splits hierarchical object paths into tokens and compiles them",
+                               "usage: kt-util path [--json] TEXT...\n"
+                               "\n"
+                               "For each TEXT prints one line per token: its code in hexadecimal, its kind\n"
+                               "and its values (names with their index in the name table, which is shared\n"
+                               "by all TEXTs; numbers of index selections). Then the compiled record (each\n"
+                               "code followed by its values) or why the path was refused: a syntax error\n"
+                               "and where, or a broken sequence rule (error 7056: \"..\" or root after a\n"
+                               "wildcard level; error 7003: a name after \"*\").\n"
+                               "\n"
+                               "Paths: levels separated by \"/\", \".\", \"..\", \"...\", a.b, wildcards \"*\",\n"
+                               "selections [3] [1:4] [*:2] [1,5], branch functions across(p), through(p),\n"
+                               "f(x), and names quoted as @\"As.Written\". Names are lower-cased. A TEXT\n"
+                               "that starts with '-' goes after '--'.\n"
+                               "\n"
+                               "  --json  writes one JSON document instead:\n"
+                               "          {\"paths\": [{\"text\": P, \"tokens\": [{\"code\": C, \"kind\": K,\n"
+                               "                     \"names\": [{\"name\": N, \"index\": I}, ...],\n"
+                               "                     \"values\": [V, ...]}, ...],\n"
+                               "                     \"record\": [CELL, ...], \"refused\": R}, ...]}\n"
+                               "          record is null and R {\"error\": E, \"at\": A, \"message\": M}\n"
+                               "          when the path is refused (a syntax error: error null, at its\n"
+                               "          position; a broken rule: at null, error 7056 or 7003); else\n"
+                               "          R is null.\n"
+                               "\n"
+                               "Exit status: 0 when every TEXT compiles, 1 when one is refused, 2 for a\n"
+                               "usage error.\n",
+                               run_path}};
 const RegisterDemo section{{40, "Hierarchical paths", demo_paths}};
 
 } // namespace

@@ -17,7 +17,7 @@
 namespace ktutil {
 
 class Progress {
-  public:
+public:
     // `what` names the work ("sweep"), `total` counts its items and `unit`
     // names them ("points"; empty: only the share done is shown).
     // `output_meanwhile`: the command writes its output while it works, so
@@ -36,7 +36,7 @@ class Progress {
     // shows how far this process has read the file at `path`.
     void follow_reading(const std::string &path);
 
-  private:
+private:
     using Clock = std::chrono::steady_clock;
     void draw(int64_t done);
 

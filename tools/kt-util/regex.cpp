@@ -97,10 +97,12 @@ void write_json(JsonWriter &json, const std::string &subject, const Search &s, b
 int run_regex(const Args &args) {
     std::string templ;
     bool have_templ = false, as_json = false;
-    OptionTable options{{{"--sub", {"a TEMPLATE", [&](const std::string &v) {
-                                        templ = v;
-                                        return have_templ = true;
-                                    }}}},
+    OptionTable options{{{"--sub",
+                          {"a TEMPLATE",
+                           [&](const std::string &v) {
+                               templ = v;
+                               return have_templ = true;
+                           }}}},
                         {{"--json", set_flag(as_json)}}};
     Args operands;
     if (int done = read_options("regex", args, options, operands); done >= 0)
@@ -163,33 +165,32 @@ int demo_regex(const std::string &dir) {
     return 0;
 }
 
-const RegisterCommand command{
-    {"regex", "matches a regular expression against subjects",
-     "usage: kt-util regex PATTERN [SUBJECT...] [--sub TEMPLATE] [--json]\n"
-     "\n"
-     "Compiles PATTERN and searches each SUBJECT for its leftmost match.\n"
-     "For each subject prints whether it matches, the match and every group\n"
-     "(\\1..\\9) that took part.\n"
-     "\n"
-     "Patterns: . [abc] [^a-z] ^ $ * + ? | ( ) and \\c for the character c.\n"
-     "A search takes time linear in the subject's length, whatever the\n"
-     "pattern. A PATTERN or SUBJECT that starts with '-' goes after '--'.\n"
-     "\n"
-     "  --sub TEMPLATE  also prints TEMPLATE with \"&\" replaced by the match\n"
-     "                  and \"\\1\"..\"\\9\" by the groups\n"
-     "  --json          writes one JSON document instead:\n"
-     "                  {\"pattern\": P, \"error\": E, \"subjects\": [{\"subject\": S,\n"
-     "                  \"match\": M, \"groups\": {\"1\": G, ...}, \"substitution\": T,\n"
-     "                  \"error\": E}, ...]}\n"
-     "                  match is null when there is none; groups holds the\n"
-     "                  groups that took part; substitution is there with\n"
-     "                  --sub (null without a match); an error is null or\n"
-     "                  its message.\n"
-     "\n"
-     "Exit status: 0 success; 1 when the pattern does not compile or a\n"
-     "search or substitution fails (out of memory), with its error; 2 for a\n"
-     "usage error.\n",
-     run_regex}};
+const RegisterCommand command{{"regex", "matches a regular expression against subjects",
+                               "usage: kt-util regex PATTERN [SUBJECT...] [--sub TEMPLATE] [--json]\n"
+                               "\n"
+                               "Compiles PATTERN and searches each SUBJECT for its leftmost match.\n"
+                               "For each subject prints whether it matches, the match and every group\n"
+                               "(\\1..\\9) that took part.\n"
+                               "\n"
+                               "Patterns: . [abc] [^a-z] ^ $ * + ? | ( ) and \\c for the character c.\n"
+                               "A search takes time linear in the subject's length, whatever the\n"
+                               "pattern. A PATTERN or SUBJECT that starts with '-' goes after '--'.\n"
+                               "\n"
+                               "  --sub TEMPLATE  also prints TEMPLATE with \"&\" replaced by the match\n"
+                               "                  and \"\\1\"..\"\\9\" by the groups\n"
+                               "  --json          writes one JSON document instead:\n"
+                               "                  {\"pattern\": P, \"error\": E, \"subjects\": [{\"subject\": S,\n"
+                               "                  \"match\": M, \"groups\": {\"1\": G, ...}, \"substitution\": T,\n"
+                               "                  \"error\": E}, ...]}\n"
+                               "                  match is null when there is none; groups holds the\n"
+                               "                  groups that took part; substitution is there with\n"
+                               "                  --sub (null without a match); an error is null or\n"
+                               "                  its message.\n"
+                               "\n"
+                               "Exit status: 0 success; 1 when the pattern does not compile or a\n"
+                               "search or substitution fails (out of memory), with its error; 2 for a\n"
+                               "usage error.\n",
+                               run_regex}};
 const RegisterDemo section{{60, "Regular expressions (netlist.txt)", demo_regex}};
 
 } // namespace

@@ -69,10 +69,14 @@ int32_t make_list(int32_t kind, const std::vector<double> &reals, const std::vec
 
 std::string check_message(int32_t code) {
     switch (code) {
-    case 2: return "the step is 0";
-    case 3: return "the number of points, or of points per decade or octave, must be above 0";
-    case 4: return "a logarithmic range must not touch or cross 0";
-    default: return "no list";
+    case 2:
+        return "the step is 0";
+    case 3:
+        return "the number of points, or of points per decade or octave, must be above 0";
+    case 4:
+        return "a logarithmic range must not touch or cross 0";
+    default:
+        return "no list";
     }
 }
 
@@ -232,15 +236,18 @@ int run_sweep(const Args &args) {
     std::string name;
     int32_t order = 0;
     bool as_json = false;
-    OptionTable options{{{"--name", {"a name", [&](const std::string &v) {
-                                         name = v;
-                                         return !v.empty();
-                                     }}},
-                         {"--order", {"1 (ascending) or 2 (descending)",
-                                      [&](const std::string &v) {
-                                          order = v == "1" ? 1 : v == "2" ? 2 : 0;
-                                          return order != 0;
-                                      }}}},
+    OptionTable options{{{"--name",
+                          {"a name",
+                           [&](const std::string &v) {
+                               name = v;
+                               return !v.empty();
+                           }}},
+                         {"--order",
+                          {"1 (ascending) or 2 (descending)",
+                           [&](const std::string &v) {
+                               order = v == "1" ? 1 : v == "2" ? 2 : 0;
+                               return order != 0;
+                           }}}},
                         {{"--json", set_flag(as_json)}}};
     Args words;
     if (int done = read_options("sweep", args, options, words); done >= 0)

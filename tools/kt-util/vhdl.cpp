@@ -170,30 +170,29 @@ int demo_vhdl(const std::string &dir) {
     return 0;
 }
 
-const RegisterCommand command{
-    {"vhdl", "lists the entities of VHDL and VHDL-AMS sources",
-     "usage: kt-util vhdl FILE... [--ports | --json]\n"
-     "\n"
-     "Reads every FILE into one set of tables and lists each entity it\n"
-     "declares: by default in the library's own listing (context lines,\n"
-     "ports with direction and kind, typed generics).\n"
-     "\n"
-     "  --ports  a table per entity instead: context lines, generics with\n"
-     "           type and default, ports with kind, direction, type and\n"
-     "           constraint\n"
-     "  --json   the same as one JSON document, with the errors:\n"
-     "           {\"entities\": [{\"name\": N, \"context\": [LINE, ...],\n"
-     "             \"generics\": [{\"name\": N, \"type\": T, \"default\": D}, ...],\n"
-     "             \"ports\": [{\"name\": N, \"kind\": K, \"direction\": DIR,\n"
-     "                        \"type\": T, \"constraint\": C}, ...]}, ...],\n"
-     "            \"errors\": [{\"file\": F, \"message\": M}, ...]}\n"
-     "           entities come sorted by name; a type, default, kind or\n"
-     "           constraint the source does not give is null. Sources are\n"
-     "           mostly Latin-1: their bytes that are not UTF-8 are read so.\n"
-     "\n"
-     "A file that cannot be read or holds a syntax error prints its message\n"
-     "after the listing of what was read, and the exit status is 1.\n",
-     run_vhdl}};
+const RegisterCommand command{{"vhdl", "lists the entities of VHDL and VHDL-AMS sources",
+                               "usage: kt-util vhdl FILE... [--ports | --json]\n"
+                               "\n"
+                               "Reads every FILE into one set of tables and lists each entity it\n"
+                               "declares: by default in the library's own listing (context lines,\n"
+                               "ports with direction and kind, typed generics).\n"
+                               "\n"
+                               "  --ports  a table per entity instead: context lines, generics with\n"
+                               "           type and default, ports with kind, direction, type and\n"
+                               "           constraint\n"
+                               "  --json   the same as one JSON document, with the errors:\n"
+                               "           {\"entities\": [{\"name\": N, \"context\": [LINE, ...],\n"
+                               "             \"generics\": [{\"name\": N, \"type\": T, \"default\": D}, ...],\n"
+                               "             \"ports\": [{\"name\": N, \"kind\": K, \"direction\": DIR,\n"
+                               "                        \"type\": T, \"constraint\": C}, ...]}, ...],\n"
+                               "            \"errors\": [{\"file\": F, \"message\": M}, ...]}\n"
+                               "           entities come sorted by name; a type, default, kind or\n"
+                               "           constraint the source does not give is null. Sources are\n"
+                               "           mostly Latin-1: their bytes that are not UTF-8 are read so.\n"
+                               "\n"
+                               "A file that cannot be read or holds a syntax error prints its message\n"
+                               "after the listing of what was read, and the exit status is 1.\n",
+                               run_vhdl}};
 const RegisterDemo section{{90, "VHDL-AMS interfaces (sensor_frontend.vhd)", demo_vhdl}};
 
 } // namespace

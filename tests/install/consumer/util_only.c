@@ -14,8 +14,8 @@ int main(void) {
     LSTO(&list, "values:", 7);
     LSTD(&list);
     int32_t packed = KT_UTIL_VERSION_MAJOR * 10000 + KT_UTIL_VERSION_MINOR * 100 + KT_UTIL_VERSION_PATCH;
-    ok = ok && list == 0 && strcmp(kt_util_version(), KT_UTIL_VERSION_STRING) == 0 &&
-         kt_util_version_number() == packed;
+    ok =
+        ok && list == 0 && strcmp(kt_util_version(), KT_UTIL_VERSION_STRING) == 0 && kt_util_version_number() == packed;
     printf("%s %s\n", ok ? "OK" : "FAIL", kt_util_version());
     return ok ? 0 : 1;
 }
