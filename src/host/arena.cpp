@@ -374,7 +374,8 @@ int Arena::check() const {
         c += size;
     }
     int64_t bits = 0;
-    for (uint64_t w = 0; w <= top_ / 512; ++w)
+    // Words that hold a bit of some payload below the top: the map ends at the reserve.
+    for (uint64_t w = 0; w < (top_ + 511) / 512; ++w)
         bits += __builtin_popcountll(starts_[w]);
     if (bits != live_count)
         return broken(7, top_, "start bits outside live payloads");
