@@ -53,6 +53,10 @@ Entity pwm_modulator IS
   constant half : natural := period / 2;
 begin
   assert period > 1 report "period too short" severity failure;
+  duty_watch : postponed process (duty) is
+  begin
+    assert duty <= period report "duty above the period";
+  end process duty_watch;
 End Entity pwm_modulator;
 
 architecture counter of pwm_modulator is
@@ -68,7 +72,9 @@ architecture counter of pwm_modulator is
   end function next_count;
   procedure hold(signal s : out std_logic) is
   begin
-    s <= '0';
+    if s'driving then
+      s <= '0';
+    end if;
   end;
   function times_four is new scaled generic map (k => 4);
   attribute keep : boolean;
@@ -123,6 +129,7 @@ begin
   end process;
 end architecture counter;
 
+
 configuration pwm_default of pwm_modulator is
   for counter
   end for;
@@ -130,6 +137,7 @@ end configuration pwm_default;
 
 library ieee_proposed;
 use ieee_proposed.electrical_systems.all;
+use ieee_proposed.electrical_systems.all;
 
 entity rc_output_filter is
   generic (r : resistance := 10.0e3; c : capacitance := 1.0e-9;

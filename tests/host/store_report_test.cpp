@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/host_test_util.h"
@@ -144,11 +145,14 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
     EXPECT_GE(holed.largest, hole_bytes);
     for (int32_t w : walls)
         release(w, 8);
-    // A report that cannot be written says so, and so does one asked wrongly.
-    kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
+    // A report whose write or flush fails says so, an interrupted write is
+    // retried, and a report asked wrongly is refused.
     FILE *out = std::tmpfile();
-    EXPECT_EQ(kt_host_store_report(out, KT_STORE_REPORT_ALL), -1);
-    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    for (auto [after, how, result] : {std::tuple{0, KT_IO_FAIL, -1}, {1, KT_IO_FAIL, -1}, {0, KT_IO_EINTR, 0}}) {
+        kt_host_fail_io_after(KT_IO_WRITE, after, how);
+        EXPECT_EQ(kt_host_store_report(out, KT_STORE_REPORT_ALL), result) << after << " " << how;
+        kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    }
     for (int what : {-1, KT_STORE_REPORT_ALL + 1})
         EXPECT_EQ(kt_host_store_report(out, what), -1) << what;
     EXPECT_EQ(kt_host_store_report(nullptr, KT_STORE_REPORT_ALL), -1);

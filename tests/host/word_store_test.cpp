@@ -239,6 +239,7 @@ TEST_F(WordStore, FreeingSomethingElseIsReportedAndHarmless) {
     }
     EXPECT_EQ(kt_host_store_bytes_in_use(), before);
     EXPECT_EQ(kt_store_class(a, 2), 1) << "no element size 2";
+    EXPECT_EQ(kt_store_capacity(a, 2), 0);
     EXPECT_TRUE(intact(b, 4, 16, 5));
     for (int32_t k = 1; k <= 32; ++k)
         ASSERT_EQ(kt_icell(2 * a + k), k);

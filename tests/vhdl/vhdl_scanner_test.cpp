@@ -201,4 +201,26 @@ TEST_F(VhdlScanner, ScansEndAndStartOver) {
     EXPECT_EQ(scanned_entities(), (Rows{"e2"}));
 }
 
+// Every allocation of a read refused in turn: the read fails cleanly or
+// succeeds, and freeing leaves nothing behind (checked under ASan).
+TEST_F(VhdlScanner, RefusedMemoryAtEveryStep) {
+    std::string path = write("mem.vhd", "library ieee; use ieee.std_logic_1164.all;\n"
+                                        "entity m is generic (n : integer := 8; t : time := 1 ns);\n"
+                                        "port (a, b : in std_logic_vector(n-1 downto 0); y : out bit);\nend m;\n"
+                                        "architecture r of m is begin end r;\n");
+    bool succeeded = false;
+    for (int32_t grants = 0; grants < 200 && !succeeded; ++grants) {
+        vhdlutil_FreeAll();
+        kt_packages_fail_alloc_after(grants, -1);
+        int ok = vhdlutil_VHDLSrcRead(path.c_str());
+        kt_packages_fail_alloc_after(-1, 0);
+        scanned_ports("m");
+        if (ok == 1) {
+            succeeded = true;
+            EXPECT_EQ(scanned_ports("m").size(), 3u);
+        }
+    }
+    EXPECT_TRUE(succeeded);
+}
+
 } // namespace
