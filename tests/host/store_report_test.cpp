@@ -148,7 +148,8 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
     // A report whose write or flush fails says so, an interrupted write is
     // retried, and a report asked wrongly is refused.
     FILE *out = std::tmpfile();
-    const std::tuple<int32_t, int32_t, int> faults[] = {{0, KT_IO_FAIL, -1}, {1, KT_IO_FAIL, -1}, {0, KT_IO_EINTR, 0}};
+    const std::tuple<int32_t, int32_t, int> faults[] = {
+        {0, KT_IO_FAIL, -1}, {1, KT_IO_FAIL, -1}, {0, KT_IO_EINTR, 0}};
     for (auto [after, how, result] : faults) {
         kt_host_fail_io_after(KT_IO_WRITE, after, how);
         EXPECT_EQ(kt_host_store_report(out, KT_STORE_REPORT_ALL), result) << after << " " << how;
