@@ -215,6 +215,9 @@ TEST_F(Output, RecordsToStandardOutputAndTheJournal) {
     EXPECT_EQ(kt_host_write_record(6, "abcdef", 3), 0);
     EXPECT_EQ(kt_host_write_record(6, "", 0), 0);
     EXPECT_EQ(kt_host_write_record(1, "nobody listens", 14), 0);
+    ASSERT_EQ(c_oopush(1), 1); // no journal: the line goes nowhere
+    put("nor here");
+    OOPOP();
     TempFile j("journal");
     ASSERT_EQ(kt_host_journal(j.c_str()), 0);
     EXPECT_EQ(kt_host_write_record(1, "j1 and more", 2), 0);
