@@ -226,8 +226,10 @@ TEST_F(Output, TabPadsSoTheNextCharacterLandsInTheColumnAfter) {
               "ab    ");
 }
 
+// A closed unit is never written again: closing the current one returns
+// output to the one below, and popping passes over one closed further down.
 TEST_F(Output, LinesGoToPushedUnitsAndBack) {
-    TempFile f1("out1"), f2("out2");
+    TempFile f1("out1"), f2("out2"), f3("out3");
     std::string padded = f1.path + "    ";
     int32_t u1 = OOOPEN(padded.c_str(), static_cast<int32_t>(padded.size())), u2 = c_ooopen(f2.c_str());
     ASSERT_TRUE(u1 >= 1 && u2 >= 1 && u1 != u2);
@@ -240,33 +242,20 @@ TEST_F(Output, LinesGoToPushedUnitsAndBack) {
     put("second");
     c_oopop();
     put("screen");
-    EXPECT_STREQ(kt_host_output(), "screen\n");
-    OOCLOS(&u1);
+    c_oopush(u2);
     c_ooclos(u2);
+    put("back");
+    const int32_t u3 = c_ooopen(f3.c_str());
+    c_oopush(u1);
+    c_oopush(u3);
+    OOCLOS(&u1);
+    c_oopop();
+    put("over");
+    EXPECT_STREQ(kt_host_output(), "screen\nback\nover\n");
+    c_ooclos(u3);
+    EXPECT_EQ(c_ooquer("unit"), 6);
     EXPECT_EQ(slurp(f1.path), "first\nsecond\n");
     EXPECT_EQ(slurp(f2.path), "nested\n");
-}
-
-TEST_F(Output, ClosingAUnitInUseFallsBack) {
-    TempFile f1("close1"), f2("close2");
-    int32_t u1 = c_ooopen(f1.c_str()), u2 = c_ooopen(f2.c_str());
-    ASSERT_TRUE(u1 >= 1 && u2 >= 1);
-    c_oopush(u1);
-    put("a");
-    c_ooclos(u1); // the current unit: output returns to the previous one
-    put("b");
-    EXPECT_STREQ(kt_host_output(), "b\n");
-    EXPECT_EQ(slurp(f1.path), "a\n");
-    kt_host_clear_output();
-    // Closed further down the stack: popping must not reach the closed unit.
-    c_oopush(u1 = c_ooopen(f1.c_str()));
-    c_oopush(u2);
-    c_ooclos(u1);
-    c_oopop();
-    put("c");
-    EXPECT_STREQ(kt_host_output(), "c\n");
-    c_ooclos(u2);
-    EXPECT_EQ(c_ooquer("unit"), 6);
 }
 
 TEST_F(Output, UnusableUnitsAreNotPushed) {
@@ -301,6 +290,9 @@ TEST_F(Output, RecordsToStandardOutputAndTheJournal) {
     EXPECT_EQ(kt_host_write_record(6, "abcdef", 3), 0);
     EXPECT_EQ(kt_host_write_record(6, "", 0), 0);
     EXPECT_EQ(kt_host_write_record(1, "nobody listens", 14), 0);
+    ASSERT_EQ(c_oopush(1), 1); // no journal: the line goes nowhere
+    put("nor here");
+    OOPOP();
     TempFile j("journal");
     ASSERT_EQ(kt_host_journal(j.c_str()), 0);
     EXPECT_EQ(kt_host_write_record(1, "j1 and more", 2), 0);
@@ -326,11 +318,16 @@ TEST_F(Output, UnderRefusalChangesNothingAndSaysWhere) {
     kt_host_fail_alloc_after(0);
     c_oocs(long_text.c_str());
     OOTAB(&column);
-    EXPECT_EQ(OOPUSH(&stdout_unit), -1);
+    int32_t pushed = 0; // the stack may have room left from earlier pushes
+    while (pushed < 64 && OOPUSH(&stdout_unit) == stdout_unit)
+        ++pushed;
+    EXPECT_LT(pushed, 64);
     EXPECT_EQ(kt_host_write_record(stdout_unit, long_text.data(), 100000), -1);
     EXPECT_EQ(errno, ENOMEM);
     kt_host_fail_alloc_after(-1);
     testing::internal::GetCapturedStderr();
+    while (pushed-- > 0)
+        OOPOP();
     EXPECT_EQ(c_ooquer("column"), 0);
     EXPECT_STREQ(kt_host_output(), "");
     const char *const routines[] = {"(oocs)", "(ootab)", "(oopush)"};

@@ -145,19 +145,28 @@ TEST(StoreReport, StatisticsFollowWhatWasAllocated) {
     EXPECT_GE(holed.largest, hole_bytes);
     for (int32_t w : walls)
         release(w, 8);
-    // A report that cannot be written says so.
-    kt_host_fail_io_after(KT_IO_WRITE, 0, KT_IO_FAIL);
+    // A report whose write or flush fails says so, an interrupted write is
+    // retried, and a report asked wrongly is refused.
     FILE *out = std::tmpfile();
-    EXPECT_EQ(kt_host_store_report(out, KT_STORE_REPORT_ALL), -1);
-    kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    const std::tuple<int32_t, int32_t, int> faults[] = {{0, KT_IO_FAIL, -1}, {1, KT_IO_FAIL, -1}, {0, KT_IO_EINTR, 0}};
+    for (auto [after, how, result] : faults) {
+        kt_host_fail_io_after(KT_IO_WRITE, after, how);
+        EXPECT_EQ(kt_host_store_report(out, KT_STORE_REPORT_ALL), result) << after << " " << how;
+        kt_host_fail_io_after(KT_IO_ANY, -1, KT_IO_FAIL);
+    }
+    for (int what : {-1, KT_STORE_REPORT_ALL + 1})
+        EXPECT_EQ(kt_host_store_report(out, what), -1) << what;
+    EXPECT_EQ(kt_host_store_report(nullptr, KT_STORE_REPORT_ALL), -1);
     std::fclose(out);
 }
 
 TEST(StoreReportDeathTest, EnvironmentVariableReportsAtExit) {
     // A fresh process, so that the variable is there as the store is made.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (auto [value, shown] : {std::tuple{"leaks", "  leaky_at_exit\n"},
+    for (auto [value, shown] : {std::pair{"leaks", "  leaky_at_exit\n"},
                                 {"stats", "free space: "},
+                                {"all", "  leaky_at_exit\n(.|\n)*free space: "},
+                                {"", "^$"},
                                 {"bogus", "KT_STORE_REPORT=bogus: not leaks, stats or all"}}) {
         setenv("KT_STORE_REPORT", value, 1);
         EXPECT_EXIT(

@@ -144,28 +144,16 @@ TEST_F(ListTest, DeleteClearsTheVariableAndZeroIsLeftAlone) {
     EXPECT_EQ(LSTEA(&zero, &v, &v), 0);
 }
 
-class ListOutputTest : public ListTest {
-protected:
-    void SetUp() override {
-        ListTest::SetUp();
-        kt_host_capture_output(1);
-        kt_host_clear_output();
-    }
-    void TearDown() override {
-        kt_host_capture_output(0);
-        kt_host_clear_output();
-        ListTest::TearDown();
-    }
-};
-
-TEST_F(ListOutputTest, PrintsTitleAndEntries) {
+// Lists print their title and entries; CALLED prints the innermost twenty
+// active routines in its layout, to the journal too.
+TEST_F(ListTest, ListsAndCalledRoutinesPrintInTheirLayouts) {
+    kt_host_capture_output(1);
+    kt_host_clear_output();
     int32_t l = hold(make_list({3, -5, 70})), e = hold(make_list({}));
     LSTO(&l, "values:", 7);
     LSTO(&e, "empty ", 6);
     EXPECT_STREQ(kt_host_output(), "values: 3 -5 70\nempty \n");
-}
-
-TEST_F(ListOutputTest, CalledPrintsAtMostTwentyNamesInItsLayout) {
+    kt_host_clear_output();
     for (int i = 25; i >= 1; --i) {
         char name[9];
         std::snprintf(name, sizeof name, "R%02d", i);
@@ -190,6 +178,8 @@ TEST_F(ListOutputTest, CalledPrintsAtMostTwentyNamesInItsLayout) {
         CALLED(&none);
         EXPECT_STREQ(kt_host_output(), "\n");
     }
+    kt_host_capture_output(0);
+    kt_host_clear_output();
 }
 
 } // namespace

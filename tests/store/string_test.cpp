@@ -55,6 +55,12 @@ TEST_F(StringTest, FromTextAndDuplicate) {
     EXPECT_EQ(string_text(copy), "ohm's law");
     *kt_cptr(kt_icell(s + 1) + 1) = 'O';
     EXPECT_EQ(string_text(copy), "ohm's law") << "a copy shares no characters";
+    int32_t gone = make_string("x"), zero = 0, none = -1;
+    STRFS(&gone);
+    STRFS(&zero);
+    EXPECT_EQ(gone + zero, 0);
+    EXPECT_EQ(STRDUPR(&zero, &none), 0);
+    EXPECT_EQ(none, 0);
 }
 
 // Random appends (fresh text of any length, or a piece of the string's own
@@ -128,16 +134,6 @@ TEST_F(StringTest, MatchesAStdStringUnderMovesAndRefusals) {
     }
     STRFS(&s);
     EXPECT_EQ(kt_host_store_check(), 0);
-}
-
-TEST_F(StringTest, FreeClearsTheVariableAndZeroIsLeftAlone) {
-    int32_t s = make_string("x"), zero = 0, copy = -1;
-    STRFS(&s);
-    EXPECT_EQ(s, 0);
-    STRFS(&zero);
-    EXPECT_EQ(zero, 0);
-    EXPECT_EQ(STRDUPR(&zero, &copy), 0);
-    EXPECT_EQ(copy, 0);
 }
 
 } // namespace

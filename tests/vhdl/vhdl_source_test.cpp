@@ -70,15 +70,16 @@ TEST_F(VhdlSource, WhatCannotBeOpenedSaysWhy) {
     }
 }
 
-// Every read of the example and of a long source, failed, shortened or
+// Every read of the examples and of a long source, failed, shortened or
 // interrupted in turn: a failure leaves the tables as they were (entities
 // the file declares again too); a short or interrupted read changes nothing.
 TEST_F(VhdlSource, EveryReadBrokenInTurn) {
     std::string before = write("before.vhd", "library old; entity comparator is port (p : in bit); end;\n"
                                              "entity " +
                                                  kWideName + " is generic (g : real); end;\n");
-    std::string example = std::string(KT_EXAMPLES) + "/sensor_frontend.vhd";
-    for (const std::string &path : {example, write("tall.vhd", wide_entity("\n"))}) {
+    const std::string examples = std::string(KT_EXAMPLES) + "/";
+    for (const std::string &path :
+         {examples + "sensor_frontend.vhd", examples + "pwm_converter.vhd", write("tall.vhd", wide_entity("\n"))}) {
         std::string prior = tables_of(before);
         kt_host_fail_io_after(KT_IO_READ, -1, KT_IO_FAIL);
         ASSERT_EQ(vhdlutil_VHDLSrcRead(path.c_str()), 1);
