@@ -312,22 +312,15 @@ TEST(RegexpTest, CompileErrors) {
         std::string pattern;
         const char *message;
     } cases[] = {
+        // One of each message is the Python binding's test.
         {"((((((((((a))))))))))", "too many ()"},
-        {"(ab", "unmatched ()"},
-        {"ab)", "unmatched ()"},
         {"a|b)", "unmatched ()"},
-        {"(a*)*", "*+ operand could be empty"},
         {"(|a)*", "*+ operand could be empty"},
         {"(^)+", "*+ operand could be empty"},
-        {"a**", "nested *?+"},
         {"(ab)+*", "nested *?+"},
-        {"*a", "?+* follows nothing"},
         {"a|+b", "?+* follows nothing"},
-        {"ab\\", "trailing \\"},
-        {"[ab", "unmatched []"},
         {"[a-", "unmatched []"},
         {"[^]", "unmatched []"},
-        {"[z-a]", "invalid [] range"},
         {"x[d-c]", "invalid [] range"},
         {std::string(70000, 'a'), "regexp too big"},
         {[] {
