@@ -81,37 +81,6 @@ TEST_F(StringEdits, SubstituteAgreesWithTheDocumentedScanOnRandomStrings) {
     EXPECT_EQ(count, 0);
 }
 
-TEST_F(StringEdits, RefusedLengtheningKeepsTheStringAndReports) {
-    int32_t s = keep("a%{X}b%{X}c");
-    int32_t count = 0;
-    {
-        kt::test::StoreGrants none(0);
-        EXPECT_EQ(STRSUB(&s, "X", "1234567", &count, 1, 7), -1);
-    }
-    EXPECT_EQ(count, -1);
-    EXPECT_NE(s, 0) << "the caller's string survives";
-    EXPECT_EQ(string_text(s), "a%{X}b%{X}c");
-    EXPECT_EQ(string_terminator(s), '\0');
-    ASSERT_EQ(kt_host_error_count(), 1);
-    EXPECT_EQ(kt_host_error_number(1), 2012);
-    EXPECT_NE(std::string(kt_host_error_text(1)).find("strsub"), std::string::npos);
-
-    // Shortening substitutions never need the store.
-    {
-        kt::test::StoreGrants none(0);
-        EXPECT_EQ(STRSUB(&s, "X", "", &count, 1, 0), 2);
-    }
-    EXPECT_EQ(string_text(s), "abc");
-
-    // With one grant the lengthening goes through.
-    int32_t t = keep("%{X}%{X}");
-    {
-        kt::test::StoreGrants one(1);
-        EXPECT_EQ(STRSUB(&t, "X", "long value", &count, 1, 10), 2);
-    }
-    EXPECT_EQ(string_text(t), "long valuelong value");
-}
-
 TEST_F(StringEdits, CharacterBlockAccessors) {
     int32_t s = keep("probe");
     EXPECT_EQ(STRAD(&s), kt_icell(s + 1));
