@@ -381,14 +381,9 @@ TEST(RegexpTest, RuntimeErrors) {
     EXPECT_STREQ(dest, "<a");
 }
 
-// Memory refused to the program or to the matcher is an error of the
-// scanner; the matcher is built again by the next search.
+// Memory refused to the matcher is an error of the scanner (every refusal
+// is the reliability table's); the matcher is built again by the next search.
 TEST(RegexpTest, RefusedMemory) {
-    kt_packages_fail_alloc_after(0, 1);
-    Regexp_scanner refused("(a|b)*c");
-    EXPECT_FALSE(refused.valid());
-    EXPECT_STREQ(refused.error(), "out of memory");
-
     Regexp_scanner re("(a|b)*c");
     kt_packages_fail_alloc_after(0, 1);
     EXPECT_EQ(re.find_match("abc"), 0);
