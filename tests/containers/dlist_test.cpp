@@ -1,7 +1,8 @@
-// Doubly linked lists: positions, apply and search, the entries a list gives
-// back, and random traffic against a vector.
+// Doubly linked lists: positions, the entries a list gives back, and random
+// traffic against a vector.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -40,27 +41,6 @@ TEST(Dlist, NullEntriesAndPositionsOutsideAreRefused) {
     EXPECT_EQ(list.nostore(), 1);
 }
 
-TEST(Dlist, ApplyFindNextAndCount) {
-    Dlist_int list;
-    for (int v : {1, 2, 3, 4, 5, 6})
-        add(list, v);
-    int factor = 10;
-    list.apply([](int &v, void *arg) { v *= *static_cast<int *>(arg); }, &factor);
-    EXPECT_EQ(values(list), (std::vector<int>{10, 20, 30, 40, 50, 60}));
-    auto above = [](int &v, void *arg) -> kt_boolean_t { return v > *static_cast<int *>(arg); };
-    int limit = 25;
-    auto *e = list.findNext(list.first(), above, &limit);
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->value, 30);
-    EXPECT_EQ(list.findNext(e, above, &limit), e) << "the start entry counts";
-    EXPECT_EQ(list.findNext(list.next(e), above, &limit)->value, 40);
-    EXPECT_EQ(list.findNext(nullptr, above, &limit), nullptr);
-    EXPECT_EQ(list.nOfEntries(above, &limit), 4);
-    limit = 60;
-    EXPECT_EQ(list.findNext(list.first(), above, &limit), nullptr);
-    EXPECT_EQ(list.nOfEntries(above, &limit), 0);
-}
-
 TEST(Dlist, TheDestructorReturnsTheEntriesButNotRemovedOnes) {
     PWSRegion region;
     Dlist_void_p::Entry *kept;
@@ -79,7 +59,8 @@ TEST(Dlist, TheDestructorReturnsTheEntriesButNotRemovedOnes) {
     EXPECT_EQ(region.bytes_in_use(), 0);
 }
 
-// Random insertions, removals, clears and iterator walks against a vector;
+// Random insertions, removals, clears, searches, counts, applies and
+// iterator walks against a vector;
 // a walk that removes the tail ends (it must not start over), and a reset
 // walk starts at the head again.
 TEST(Dlist, RandomTrafficAgainstAVector) {
@@ -120,13 +101,25 @@ TEST(Dlist, RandomTrafficAgainstAVector) {
                 model.erase(model.begin() + i);
             }
             break;
-        case 5:
+        case 5: {
             if (rng() % 10 == 0) {
                 list.clear();
                 model.clear();
                 ASSERT_EQ(region.bytes_in_use(), 0) << "clear returns the entries";
+                break;
             }
+            int limit = static_cast<int>(rng() % 1000), one = 1;
+            auto above = [](int &x, void *arg) -> kt_boolean_t { return x > *static_cast<int *>(arg); };
+            auto over = [limit](int x) { return x > limit; };
+            auto *e = list.findNext(list.first(), above, &limit);
+            auto at = std::find_if(model.begin(), model.end(), over);
+            ASSERT_EQ(e ? e->value : -1, at == model.end() ? -1 : *at);
+            ASSERT_EQ(list.nOfEntries(above, &limit), std::count_if(model.begin(), model.end(), over));
+            list.apply([](int &x, void *arg) { x = (x + *static_cast<int *>(arg)) % 1000; }, &one);
+            for (int &x : model)
+                x = (x + 1) % 1000;
             break;
+        }
         default: {
             // A walk that removes some entries as it goes; the model keeps
             // the same cursor: -1 before the head, `ended` after the tail.
