@@ -41,39 +41,12 @@ int32_t alscmp(const std::string &a, const std::string &b) {
     return ALSCMP(x.get(), &x.n, y.get(), &y.n, x.n, y.n);
 }
 
-// Reserved words, and the order of any names against a model, are the
-// keywords fuzz target's, replayed over its corpus.
+// Reserved words, packed names and the order of any names against their
+// models are the keywords fuzz target's, replayed over its corpus.
 TEST(Keywords, NamesThatMayBeNumbers) {
     std::vector<std::string> names = {"10", "b", "2", "a10", "ab", "abc", "-3", "B2"};
     std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return alscmp(a, b) < 0; });
     EXPECT_EQ(names, (std::vector<std::string>{"a10", "ab", "abc", "b", "B2", "-3", "2", "10"}));
-}
-
-double packed(const std::string &text) {
-    int32_t n = len(text);
-    return VBS2D(text.data(), &n, n);
-}
-
-TEST(Keywords, PackedNames) {
-    double node = packed("NODE"), node_lower = packed("node"), nodes = packed("NODES"), blank = packed("");
-    EXPECT_EQ(R8SCMP(&node, &node_lower), 0);
-    EXPECT_LT(R8SCMP(&node, &nodes), 0);
-    EXPECT_GT(R8SCMP(&nodes, &node), 0);
-
-    struct Case {
-        double cell;
-        std::string text;
-        bool match;
-    } cases[] = {
-        {node, "NODE", true},   {node, "node", true},   {node, "NOD", false}, {node, "NODE ", false},
-        {nodes, "NODES", true}, {blank, "", true},      {blank, "   ", true}, {blank, std::string(12, ' '), true},
-        {blank, "X", false},    {packed("12345678"), "12345678", true},       {packed("12345678"), "123456789", false},
-        {packed(" AB"), " AB", true}, {packed(" AB"), "", true},            {packed(" AB"), "X", false},
-    };
-    for (const auto &c : cases) {
-        Exact e(c.text);
-        EXPECT_EQ(R8KEYW(&c.cell, e.get(), e.n) == 0, c.match) << "'" << c.text << "'";
-    }
 }
 
 // A text matches when it is at least the marked minimum long, no longer
