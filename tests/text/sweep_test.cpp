@@ -140,7 +140,6 @@ TEST_F(Sweep, PrintsInTheCommandLanguage) {
     EXPECT_EQ(printed(hold(make_range(2, 0, 1, 5))), "from 0 to 1 lin 5");
     EXPECT_EQ(printed(hold(make_range(3, 1, 10, 5))), "from 1 to 10 log 5");
     EXPECT_EQ(printed(hold(make_range(5, 1, 8, 2))), "from 1 to 8 oct 2");
-    EXPECT_EQ(printed(hold(make_sweep(6, {2.5, -1}))), "in 2.5 -1");
     EXPECT_EQ(printed(hold(make_sweep(7, {}, {a, 0, c}, vdd))), "VDD in a c");
     int32_t empty = 0;
     LPI(&empty);
@@ -196,28 +195,17 @@ TEST_F(Sweep, CopiesOwnTheirNamesAndStrings) {
     EXPECT_EQ(source, 0);
     EXPECT_EQ(printed(copy), "VDD in in1 in2");
     EXPECT_EQ(kt_icell(copy + 2), 12);
-
-    // Into a caller's record, whose old contents the copy replaces.
-    int32_t target = hold(make_sweep(6, {9, 9}, {}, keep("old")));
-    int32_t range = hold(make_range(3, 1, 100, 3));
-    ASSERT_EQ(LPCP(&range, &target, &status), 0);
-    EXPECT_EQ(printed(target), "from 1 to 100 log 3");
-    ASSERT_EQ(LPCP(&target, &target, &status), 0); // onto itself
-    EXPECT_EQ(printed(target), "from 1 to 100 log 3");
+    // Copies into a caller's record are the reliability table's; onto itself too.
+    ASSERT_EQ(LPCP(&copy, &copy, &status), 0);
+    EXPECT_EQ(printed(copy), "VDD in in1 in2");
     int32_t none = 0;
-    EXPECT_EQ(LPCP(&none, &target, &status), 1);
+    EXPECT_EQ(LPCP(&none, &copy, &status), 1);
 }
 
-// Names are copied with their strings and never reordered; a range
-// without points has no expanded copy.
-TEST_F(Sweep, ExpandedCopiesOfNamesAndOfNothing) {
-    int32_t names = hold(make_sweep(7, {}, {keep("b"), keep("a")})), copy = 0, status = 0, order = 2;
-    ASSERT_EQ(LPXPCP(&names, &order, &copy, &status), 0);
-    hold(copy);
-    EXPECT_EQ(kt_icell(copy + 3), 7);
-    EXPECT_EQ(printed(copy), "in b a");
-    int32_t empty_range = hold(make_range(2, 0, 1, 0.5));
-    copy = 5;
+// Expanded copies of names are the reliability table's; a range without
+// points has none.
+TEST_F(Sweep, NoExpandedCopyOfNothing) {
+    int32_t empty_range = hold(make_range(2, 0, 1, 0.5)), copy = 5, status = 0, order = 2;
     EXPECT_EQ(LPXPCP(&empty_range, &order, &copy, &status), 1);
     EXPECT_EQ(copy, 0);
 }
