@@ -41,7 +41,7 @@ TEST(Region, FreedBlocksAreReusedLastFreedFirst) {
     EXPECT_EQ(region.bytes_in_use(), 64);
 }
 
-TEST(Region, WhichRegionFindsTheOwnerOfEveryKindOfBlock) {
+TEST(Region, WhichRegionFindsTheOwnerAndBadPointersAreRefused) {
     PWSRegion one, two;
     PWSRegion *heap = PWS::GetMallocRegion();
     EXPECT_EQ(heap, PWS::GetMallocRegion());
@@ -58,11 +58,7 @@ TEST(Region, WhichRegionFindsTheOwnerOfEveryKindOfBlock) {
         two.FreeMem(b, status);
         heap->FreeMem(h, status);
     }
-}
-
-TEST(Region, BadPointersAreRefusedWithStatus2) {
-    PWSRegion one, two;
-    KT_Status status;
+    // Pointers a region does not own are refused with status 2.
     EXPECT_EQ(PWS::WhichRegion(nullptr, status), nullptr);
     EXPECT_EQ(status.code, 2);
 

@@ -66,6 +66,11 @@ TEST(Tree, DefaultAndConflictingModes) {
     EXPECT_EQ(it.iterate(), nullptr);
     it.traverse(I::BOTTOM_UP);
     EXPECT_EQ(it.mode(), I::BOTTOM_UP | I::LEFT_TO_RIGHT);
+    Node copy(*t.b); // a copy is an unlinked node
+    EXPECT_EQ(copy.name, "b");
+    EXPECT_EQ(copy.parent(), nullptr);
+    EXPECT_EQ(copy.first_child(), nullptr);
+    EXPECT_EQ(copy.left_sibling(), nullptr);
 }
 
 // Reference walks over a tree held as child lists.
@@ -150,15 +155,6 @@ TEST(Tree, RandomTreesWalkLikeTheRecursiveReference) {
         nodes[0]->erase_subtree();
         EXPECT_EQ(g_alive, before - alive);
     }
-}
-
-TEST(Tree, ACopyIsAnUnlinkedNode) {
-    SmallTree t;
-    Node copy(*t.b);
-    EXPECT_EQ(copy.name, "b");
-    EXPECT_EQ(copy.parent(), nullptr);
-    EXPECT_EQ(copy.first_child(), nullptr);
-    EXPECT_EQ(copy.left_sibling(), nullptr);
 }
 
 } // namespace
