@@ -41,7 +41,8 @@ TEST(FixedText, WordsAgainstAPlainScan) {
     std::mt19937 rng(17);
     for (int round = 0; round < 4000; ++round) {
         const std::string text = random_text(rng, "  ab\t", 12);
-        int32_t n = static_cast<int32_t>(rng() % (text.size() + 1)), maximum = static_cast<int32_t>(rng() % 7) - 2;
+        int32_t n = static_cast<int32_t>(rng() % (text.size() + 1));
+        int32_t maximum = static_cast<int32_t>(rng() % 7) - 2;
         const int32_t width = 1 + static_cast<int32_t>(rng() % 4);
         std::vector<int32_t> starts, ends;
         for (int32_t i = 0; i < n; ++i) {
@@ -65,14 +66,15 @@ TEST(FixedText, WordsAgainstAPlainScan) {
         Exact e(text);
         std::vector<int32_t> s(8, -1), f(8, -1);
         int32_t count = -1;
-        ASSERT_EQ(VBTOKP(e.get(), &n, s.data(), f.data(), &maximum, &count, e.n), static_cast<int32_t>(words));
-        ASSERT_EQ(count, static_cast<int32_t>(words));
+        const int32_t want = static_cast<int32_t>(words);
+        ASSERT_EQ(VBTOKP(e.get(), &n, s.data(), f.data(), &maximum, &count, e.n), want);
+        ASSERT_EQ(count, want);
         ASSERT_EQ(std::vector<int32_t>(s.begin(), s.begin() + words), starts);
         ASSERT_EQ(std::vector<int32_t>(f.begin(), f.begin() + words), ends);
         ASSERT_EQ(s[words], -1) << "nothing past the last word";
         std::string elements(8 * static_cast<size_t>(width), '#');
         expect.resize(elements.size(), '#');
-        ASSERT_EQ(VBTOKS(e.get(), &n, elements.data(), &maximum, &count, e.n, width), static_cast<int32_t>(words));
+        ASSERT_EQ(VBTOKS(e.get(), &n, elements.data(), &maximum, &count, e.n, width), want);
         ASSERT_EQ(elements, expect);
     }
 }

@@ -20,7 +20,8 @@ TEST_F(StringEdits, DeletionsAgainstStdString) {
     for (int round = 0; round < 2000; ++round) {
         const std::string before = random_text(rng, "abAB.", 8);
         const int32_t size = len(before);
-        int32_t from = static_cast<int32_t>(rng() % 12) - 2, to = static_cast<int32_t>(rng() % 12) - 2, count = -1;
+        int32_t from = static_cast<int32_t>(rng() % 12) - 2, to = static_cast<int32_t>(rng() % 12) - 2;
+        int32_t count = -1;
         SCOPED_TRACE(before + " " + std::to_string(from) + ".." + std::to_string(to));
         std::string range = before;
         if (from >= 1 && from <= size && to >= from)
