@@ -27,8 +27,7 @@ std::vector<int> values(const Dlist_int &list) {
 Dlist_int::Entry *add(Dlist_int &list, int v) { return list.append(list.newEntry(v)); }
 
 TEST(Dlist, NullEntriesAndPositionsOutsideAreRefused) {
-    PWSRegion region;
-    Dlist_int list(&region, 7);
+    Dlist_int list(nullptr, 7); // the heap's region
     EXPECT_EQ(list.tag(), 7);
     add(list, 0);
     add(list, 1);
