@@ -36,7 +36,9 @@ TEST(Dlist, NullEntriesAndPositionsOutsideAreRefused) {
     EXPECT_EQ(list.atEntry(-1), nullptr);
     EXPECT_EQ(list.nostore(), 0);
     EXPECT_EQ(list.append(nullptr), nullptr);
-    EXPECT_EQ(list.insertAfter(nullptr, list.newEntry(9)), nullptr);
+    auto *orphan = list.newEntry(9);
+    EXPECT_EQ(list.insertAfter(nullptr, orphan), nullptr);
+    delete orphan;
     EXPECT_EQ(list.nostore(), 1);
 }
 
