@@ -1,5 +1,6 @@
 // Ordered trees: linking nodes, the four walk orders with depth limits
-// against a recursive reference walk, and deleting subtrees.
+// against a recursive reference walk before and after a subtree is
+// erased, and erasing whole trees.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,26 +66,11 @@ TEST(Tree, DefaultAndConflictingModes) {
     EXPECT_EQ(it.iterate(), nullptr);
     it.traverse(I::BOTTOM_UP);
     EXPECT_EQ(it.mode(), I::BOTTOM_UP | I::LEFT_TO_RIGHT);
-}
-
-TEST(Tree, EraseSubtreeUnlinksAndDeletesEveryNode) {
-    int before = g_alive;
-    {
-        SmallTree t;
-        EXPECT_EQ(g_alive, before + 5);
-        t.b->erase_subtree(); // b and d
-        EXPECT_EQ(g_alive, before + 3);
-        EXPECT_EQ(walk(t.root, Tree_Iterator::TOP_DOWN), "root a c ");
-        EXPECT_EQ(t.a->right_sibling(), t.c);
-        EXPECT_EQ(t.c->left_sibling(), t.a);
-        t.a->erase_subtree(); // the first child
-        EXPECT_EQ(t.root->first_child(), t.c);
-        t.c->erase_subtree(); // the only child
-        EXPECT_EQ(t.root->first_child(), nullptr);
-        EXPECT_EQ(t.root->last_child(), nullptr);
-        EXPECT_EQ(walk(t.root, Tree_Iterator::BOTTOM_UP), "root ");
-    }
-    EXPECT_EQ(g_alive, before);
+    Node copy(*t.b); // a copy is an unlinked node
+    EXPECT_EQ(copy.name, "b");
+    EXPECT_EQ(copy.parent(), nullptr);
+    EXPECT_EQ(copy.first_child(), nullptr);
+    EXPECT_EQ(copy.left_sibling(), nullptr);
 }
 
 // Reference walks over a tree held as child lists.
@@ -138,29 +124,37 @@ TEST(Tree, RandomTreesWalkLikeTheRecursiveReference) {
                 }
             }
         }
-        for (int max_depth : {0, 1, 2, 3, INT_MAX}) {
-            for (int mode = 0; mode < 4; ++mode) {
-                bool bottom_up = mode & 1, rtl = mode & 2;
-                std::string want;
-                shape.walk(0, 0, max_depth, bottom_up, rtl, want);
-                int bits = (bottom_up ? Tree_Iterator::BOTTOM_UP : Tree_Iterator::TOP_DOWN) |
-                           (rtl ? Tree_Iterator::RIGHT_TO_LEFT : Tree_Iterator::LEFT_TO_RIGHT);
-                ASSERT_EQ(walk(nodes[0], bits, max_depth), want) << n << " nodes, depth " << max_depth;
+        int alive = n;
+        for (int erased = 0; erased < 2; ++erased) {
+            for (int max_depth : {0, 1, 2, 3, INT_MAX}) {
+                for (int mode = 0; mode < 4; ++mode) {
+                    bool bottom_up = mode & 1, rtl = mode & 2;
+                    std::string want;
+                    shape.walk(0, 0, max_depth, bottom_up, rtl, want);
+                    int bits = (bottom_up ? Tree_Iterator::BOTTOM_UP : Tree_Iterator::TOP_DOWN) |
+                               (rtl ? Tree_Iterator::RIGHT_TO_LEFT : Tree_Iterator::LEFT_TO_RIGHT);
+                    ASSERT_EQ(walk(nodes[0], bits, max_depth), want) << n << " nodes, depth " << max_depth;
+                }
             }
+            if (erased == 1 || n == 1)
+                break;
+            // Unlink a random subtree (the first, a middle or the last child,
+            // or an only one) from its parent and delete its nodes.
+            int victim = 1 + static_cast<int>(rng() % static_cast<unsigned>(n - 1));
+            for (auto &kids : shape.children)
+                kids.erase(std::remove(kids.begin(), kids.end(), victim), kids.end());
+            std::string gone;
+            shape.walk(victim, 0, INT_MAX, false, false, gone);
+            const int before = g_alive;
+            nodes[static_cast<size_t>(victim)]->erase_subtree();
+            const int count = static_cast<int>(std::count(gone.begin(), gone.end(), ' '));
+            ASSERT_EQ(g_alive, before - count);
+            alive -= count;
         }
-        int before = g_alive;
+        const int before = g_alive;
         nodes[0]->erase_subtree();
-        EXPECT_EQ(g_alive, before - n);
+        EXPECT_EQ(g_alive, before - alive);
     }
-}
-
-TEST(Tree, ACopyIsAnUnlinkedNode) {
-    SmallTree t;
-    Node copy(*t.b);
-    EXPECT_EQ(copy.name, "b");
-    EXPECT_EQ(copy.parent(), nullptr);
-    EXPECT_EQ(copy.first_child(), nullptr);
-    EXPECT_EQ(copy.left_sibling(), nullptr);
 }
 
 } // namespace

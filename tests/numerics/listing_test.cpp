@@ -74,19 +74,15 @@ TEST_F(ListingTest, ValuesPerLineAndTheirNotation) {
     EXPECT_EQ(line.size(), 41u) << "non-finite values keep their field";
     EXPECT_NE(line.find("NAN"), std::string::npos);
     EXPECT_NE(line.find("-INF"), std::string::npos);
-}
 
-TEST_F(ListingTest, NothingForNoValues) {
-    const double a[1] = {1};
-    const float f[1] = {1};
-    for (int32_t n : {0, -2}) {
-        VOUT(a, &n);
-        VOUTS(f, &n);
-        VOUTZ(a, &n);
-        VOUTZ2(a, a, &n);
-        VOUTX(a, &n);
+    for (int32_t none : {0, -2}) {
+        VOUT(a.data(), &none);
+        VOUTS(f.data(), &none);
+        VOUTZ(a.data(), &none);
+        VOUTZ2(a.data(), a.data(), &none);
+        VOUTX(a.data(), &none);
     }
-    EXPECT_EQ(taken(), "");
+    EXPECT_EQ(taken(), "") << "nothing for no values";
 }
 
 // Column-major storage: element (i, j) of an m-by-n matrix is a[i + j*m].

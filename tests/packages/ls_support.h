@@ -15,48 +15,38 @@ namespace kt::test {
 inline lsGeneric word(intptr_t v) { return reinterpret_cast<lsGeneric>(v); }
 inline intptr_t value(lsGeneric g) { return reinterpret_cast<intptr_t>(g); }
 
-struct Walked {
-    std::vector<intptr_t> values;
-    std::vector<lsHandle> handles;
-};
-
 // Reads the list front to back and back to front through generators and
 // checks that both walks, the ends and the length agree and that every
 // item names the list.
-inline Walked walk_checked(lsList list) {
-    Walked w;
+inline std::vector<intptr_t> values_of(lsList list) {
+    std::vector<intptr_t> values;
+    std::vector<lsHandle> handles, back;
     lsGen g = lsStart(list);
     lsGeneric d = nullptr;
     lsHandle h = nullptr;
     while (lsNext(g, &d, &h) == LS_OK) {
-        w.values.push_back(value(d));
-        w.handles.push_back(h);
+        values.push_back(value(d));
+        handles.push_back(h);
         EXPECT_EQ(lsQueryHandle(h), list);
         EXPECT_EQ(lsFetchHandle(h), d);
     }
     EXPECT_EQ(d, nullptr);
     EXPECT_EQ(h, nullptr);
     lsFinish(g);
-    std::vector<lsHandle> back;
     g = lsEnd(list);
     while (lsPrev(g, &d, &h) == LS_OK)
         back.insert(back.begin(), h);
     lsFinish(g);
-    EXPECT_EQ(back, w.handles);
-    EXPECT_EQ(lsLength(list), static_cast<int>(w.values.size()));
+    EXPECT_EQ(back, handles);
+    EXPECT_EQ(lsLength(list), static_cast<int>(values.size()));
     lsHandle first = nullptr, last = nullptr;
     lsStatus sf = lsFirstItem(list, &d, &first), sl = lsLastItem(list, &d, &last);
-    if (w.values.empty()) {
-        EXPECT_EQ(sf, LS_NOMORE);
-        EXPECT_EQ(sl, LS_NOMORE);
-    } else {
-        EXPECT_EQ(first, w.handles.front());
-        EXPECT_EQ(last, w.handles.back());
-    }
-    return w;
+    EXPECT_EQ(sf, values.empty() ? LS_NOMORE : LS_OK);
+    EXPECT_EQ(sl, values.empty() ? LS_NOMORE : LS_OK);
+    EXPECT_EQ(first, values.empty() ? nullptr : handles.front());
+    EXPECT_EQ(last, values.empty() ? nullptr : handles.back());
+    return values;
 }
-
-inline std::vector<intptr_t> values_of(lsList list) { return walk_checked(list).values; }
 
 inline lsList make_ls(std::initializer_list<intptr_t> values) {
     lsList l = lsCreate();

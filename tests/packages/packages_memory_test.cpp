@@ -38,6 +38,14 @@ const char kNoMemory[] = "error 2012: NO_MEMORY - Memory exhausted - increase sw
 // Sets up with memory to spare, then refuses every allocation from here on.
 void refuse_from_now() { kt_packages_fail_alloc_after(0, -1); }
 
+// A generator over a new list of the items, `steps` items from its start.
+lsGen gen_over(std::initializer_list<intptr_t> items, int steps) {
+    lsGen g = lsStart(make_ls(items));
+    while (steps-- > 0)
+        lsNext(g, nullptr, nullptr);
+    return g;
+}
+
 TEST(ListMemoryDeathTest, EveryAllocationReportsItsLine) {
     struct Case {
         const char *name;
@@ -75,29 +83,23 @@ TEST(ListMemoryDeathTest, EveryAllocationReportsItsLine) {
          }},
         {"lsInBefore in the middle", 548,
          [] {
-             lsGen g = lsStart(make_ls({1, 2}));
-             lsNext(g, nullptr, nullptr);
-             refuse_from_now();
-             lsInBefore(g, word(3), nullptr);
+             lsGen g = gen_over({1, 2}, 1);
+             refuse_from_now(), lsInBefore(g, word(3), nullptr);
          }},
         {"lsInAfter in the middle", 596,
          [] {
-             lsGen g = lsStart(make_ls({1, 2}));
-             lsNext(g, nullptr, nullptr);
-             refuse_from_now();
-             lsInAfter(g, word(3), nullptr);
+             lsGen g = gen_over({1, 2}, 1);
+             refuse_from_now(), lsInAfter(g, word(3), nullptr);
          }},
         {"lsInBefore at the front makes a new first item", 173,
          [] {
-             lsGen g = lsStart(make_ls({1}));
-             refuse_from_now();
-             lsInBefore(g, word(3), nullptr);
+             lsGen g = gen_over({1}, 0);
+             refuse_from_now(), lsInBefore(g, word(3), nullptr);
          }},
         {"lsInAfter at the end makes a new last item", 204,
          [] {
-             lsGen g = lsEnd(make_ls({1}));
-             refuse_from_now();
-             lsInAfter(g, word(3), nullptr);
+             lsGen g = gen_over({1}, 1);
+             refuse_from_now(), lsInAfter(g, word(3), nullptr);
          }},
         {"lsCopy of two items: the second item", 204,
          [] {

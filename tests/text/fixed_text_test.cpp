@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include "text_test_util.h"
 
 using namespace kt::text_test;
@@ -30,64 +34,49 @@ TEST(FixedText, OneCharacterCaseMapping) {
     }
 }
 
-TEST(FixedText, WordPositions) {
-    const std::string text = " ab  cde";
-    int32_t n = len(text), starts[4] = {}, ends[4] = {}, count = -1;
-    int32_t max = 10;
-    EXPECT_EQ(VBTOKP(text.data(), &n, starts, ends, &max, &count, n), 2);
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(starts[0], 2);
-    EXPECT_EQ(ends[0], 3);
-    EXPECT_EQ(starts[1], 6);
-    EXPECT_EQ(ends[1], 8);
-
-    max = 1;
-    int32_t one_start[1] = {}, one_end[1] = {};
-    EXPECT_EQ(VBTOKP(text.data(), &n, one_start, one_end, &max, &count, n), 1);
-    EXPECT_EQ(one_start[0], 2);
-    EXPECT_EQ(one_end[0], 3);
-
-    // A maximum below 1 still takes the first word, and only that one.
-    for (int32_t below : {0, -5}) {
-        int32_t start[2] = {}, end[2] = {};
-        EXPECT_EQ(VBTOKP(text.data(), &n, start, end, &below, &count, n), 1);
-        EXPECT_EQ(count, 1);
-        EXPECT_EQ(start[0], 2);
-        EXPECT_EQ(end[0], 3);
-        EXPECT_EQ(start[1], 0);
-        char word[3] = "##";
-        EXPECT_EQ(VBTOKS(text.data(), &n, word, &below, &count, n, 1), 1);
-        EXPECT_STREQ(word, "a#");
+// Words are the blank-separated runs of the first n characters (a tab is
+// no blank): at most `maximum` of them, and the first one when the maximum
+// is below 1, as callers that leave room for one rely on.
+TEST(FixedText, WordsAgainstAPlainScan) {
+    std::mt19937 rng(17);
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = random_text(rng, "  ab\t", 12);
+        int32_t n = static_cast<int32_t>(rng() % (text.size() + 1));
+        int32_t maximum = static_cast<int32_t>(rng() % 7) - 2;
+        const int32_t width = 1 + static_cast<int32_t>(rng() % 4);
+        std::vector<int32_t> starts, ends;
+        for (int32_t i = 0; i < n; ++i) {
+            if (text[i] == ' ')
+                continue;
+            if (i == 0 || text[i - 1] == ' ')
+                starts.push_back(i + 1);
+            if (i == n - 1 || text[i + 1] == ' ')
+                ends.push_back(i + 1);
+        }
+        const size_t words = std::min(starts.size(), static_cast<size_t>(std::max(maximum, 1)));
+        starts.resize(words);
+        ends.resize(words);
+        std::string expect;
+        for (size_t k = 0; k < words; ++k) {
+            std::string word = text.substr(starts[k] - 1, ends[k] - starts[k] + 1);
+            word.resize(width, ' ');
+            expect += word;
+        }
+        SCOPED_TRACE("'" + text + "' n " + std::to_string(n) + " maximum " + std::to_string(maximum));
+        Exact e(text);
+        std::vector<int32_t> s(8, -1), f(8, -1);
+        int32_t count = -1;
+        const int32_t want = static_cast<int32_t>(words);
+        ASSERT_EQ(VBTOKP(e.get(), &n, s.data(), f.data(), &maximum, &count, e.n), want);
+        ASSERT_EQ(count, want);
+        ASSERT_EQ(std::vector<int32_t>(s.begin(), s.begin() + words), starts);
+        ASSERT_EQ(std::vector<int32_t>(f.begin(), f.begin() + words), ends);
+        ASSERT_EQ(s[words], -1) << "nothing past the last word";
+        std::string elements(8 * static_cast<size_t>(width), '#');
+        expect.resize(elements.size(), '#');
+        ASSERT_EQ(VBTOKS(e.get(), &n, elements.data(), &maximum, &count, e.n, width), want);
+        ASSERT_EQ(elements, expect);
     }
-
-    // The count bounds the scan: the word ends at position n.
-    n = 6;
-    max = 10;
-    EXPECT_EQ(VBTOKP(text.data(), &n, starts, ends, &max, &count, 8), 2);
-    EXPECT_EQ(ends[1], 6);
-    n = 0;
-    EXPECT_EQ(VBTOKP(text.data(), &n, starts, ends, &max, &count, 8), 0);
-}
-
-TEST(FixedText, WordsCopiedIntoElements) {
-    const std::string text = "ab cde f";
-    int32_t n = len(text), max = 3, count = 0;
-    char words[3 * 2 + 1];
-    std::memset(words, '#', sizeof words);
-    EXPECT_EQ(VBTOKS(text.data(), &n, words, &max, &count, n, 2), 3);
-    EXPECT_EQ(std::string(words, 6), "abcdf ");
-    EXPECT_EQ(words[6], '#') << "nothing written past the third element";
-
-    // Stops after the maximum: the third word is not touched.
-    max = 2;
-    std::memset(words, '#', sizeof words);
-    EXPECT_EQ(VBTOKS(text.data(), &n, words, &max, &count, n, 2), 2);
-    EXPECT_EQ(std::string(words, 7), "abcd###");
-
-    char wide[2 * 5];
-    max = 2;
-    EXPECT_EQ(VBTOKS(text.data(), &n, wide, &max, &count, n, 5), 2);
-    EXPECT_EQ(std::string(wide, 10), "ab   cde  ");
 }
 
 struct ExtensionCase {

@@ -7,27 +7,6 @@ using namespace kt::text_test;
 
 namespace {
 
-int32_t reserved(const std::string &text, int32_t flag) {
-    Exact e(text);
-    return KORMKW(e.get(), &flag, e.n);
-}
-
-TEST(Keywords, ReservedWords) {
-    struct Case {
-        std::string text;
-        int32_t flag, reserved;
-    } cases[] = {
-        {"INF", 0, 1},   {"INF", 1, 0},  {"UNDEF", 0, 1},     {"UNDEF", 2, 0},  {"CONTROL_SECTION", 1, 1},
-        {"UNITS", 0, 0}, {"UNIT", 0, 1}, {"unit", 0, 1},      {"Return", 1, 1}, {"CONFLICT_RESOLUTION", 0, 1},
-        {"IF", 1, 1},    {"I", 0, 0},    {"", 0, 0},          {"UNIT ", 0, 0},  {"STATES", 0, 1},
-        {"STATE", 0, 1}, {"STAT", 0, 0}, {"ENCRYPTED", 1, 1}, {"STRUCT", 0, 0}, {"STRUC", 0, 1},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(reserved(c.text, c.flag), c.reserved) << c.text << " flag " << c.flag;
-        EXPECT_EQ(c_kormkw(c.text.c_str(), c.flag), c.reserved) << c.text;
-    }
-}
-
 TEST(Keywords, KeywordEquality) {
     struct Case {
         std::string keyword, text;
@@ -62,60 +41,12 @@ int32_t alscmp(const std::string &a, const std::string &b) {
     return ALSCMP(x.get(), &x.n, y.get(), &y.n, x.n, y.n);
 }
 
-int sign(int32_t v) { return (v > 0) - (v < 0); }
-
+// Reserved words, packed names and the order of any names against their
+// models are the keywords fuzz target's, replayed over its corpus.
 TEST(Keywords, NamesThatMayBeNumbers) {
     std::vector<std::string> names = {"10", "b", "2", "a10", "ab", "abc", "-3", "B2"};
     std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) { return alscmp(a, b) < 0; });
     EXPECT_EQ(names, (std::vector<std::string>{"a10", "ab", "abc", "b", "B2", "-3", "2", "10"}));
-    struct Case {
-        std::string a, b;
-        int order;
-    } cases[] = {
-        {"-", "0", 0},    {"", "0", 0},   {"+7", "7", 0}, {"ab", "AB", 0},   {"ab", "abc", -1},
-        {"abc", "ab", 1}, {"x", "1", -1}, {"1", "x", 1},  {"12a", "12", -1}, {"2147483647", "-2147483648", 1},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(sign(alscmp(c.a, c.b)), c.order) << c.a << " vs " << c.b;
-        EXPECT_EQ(sign(alscmp(c.b, c.a)), -c.order) << c.b << " vs " << c.a;
-    }
-}
-
-double packed(const std::string &text) {
-    int32_t n = len(text);
-    return VBS2D(text.data(), &n, n);
-}
-
-TEST(Keywords, PackedNames) {
-    double node = packed("NODE"), node_lower = packed("node"), nodes = packed("NODES"), blank = packed("");
-    EXPECT_EQ(R8SCMP(&node, &node_lower), 0);
-    EXPECT_LT(R8SCMP(&node, &nodes), 0);
-    EXPECT_GT(R8SCMP(&nodes, &node), 0);
-
-    struct Case {
-        double cell;
-        std::string text;
-        bool match;
-    } cases[] = {
-        {node, "NODE", true},
-        {node, "node", true},
-        {node, "NOD", false},
-        {node, "NODE ", false},
-        {nodes, "NODES", true},
-        {blank, "", true},
-        {blank, "   ", true},
-        {blank, std::string(12, ' '), true},
-        {blank, "X", false},
-        {packed("12345678"), "12345678", true},
-        {packed("12345678"), "123456789", false},
-        {packed(" AB"), " AB", true},
-        {packed(" AB"), "", true},
-        {packed(" AB"), "X", false},
-    };
-    for (const auto &c : cases) {
-        Exact e(c.text);
-        EXPECT_EQ(R8KEYW(&c.cell, e.get(), e.n) == 0, c.match) << "'" << c.text << "'";
-    }
 }
 
 // A text matches when it is at least the marked minimum long, no longer

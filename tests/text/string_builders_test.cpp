@@ -25,26 +25,21 @@ double packed(const std::string &text) {
     return VBS2D(text.data(), &n, n);
 }
 
+// The plain case of each builder is the reliability table's; here the
+// edges.
 TEST_F(StringBuilders, FromTexts) {
-    int32_t n = 3;
-    expect_string(keep(UIESTR("abcdef", &n, 6)), "abc");
-    n = 0;
+    int32_t n = 0;
     expect_string(keep(UIESTR("abc", &n, 3)), "");
     n = 4;
     expect_string(keep(UIESTR("a  ", &n, 4)), std::string("a  \0", 4)); // exactly n characters
 
-    expect_string(keep(UIMSTR("AB   ", 5)), "AB");
     expect_string(keep(UIMSTR("     ", 5)), " ");
     expect_string(keep(UIMSTR("", 0)), "");
     expect_string(keep(UIMSTR(" A ", 3)), " A");
-    n = 4;
-    expect_string(keep(UINSTR("AB  CD", &n, 6)), "AB");
     n = 0;
     expect_string(keep(UINSTR("AB", &n, 2)), "");
 
-    double cell = packed("NODE1");
-    expect_string(keep(UIRSTR(&cell)), "NODE1");
-    cell = packed("");
+    double cell = packed("");
     expect_string(keep(UIRSTR(&cell)), " ");
     cell = packed("ABCDEFGH");
     expect_string(keep(UIRSTR(&cell)), "ABCDEFGH");
@@ -52,34 +47,26 @@ TEST_F(StringBuilders, FromTexts) {
 
 TEST_F(StringBuilders, FromStrings) {
     int32_t s = keep("hello");
-    expect_string(keep(UICSTR(&s)), "hello");
-    int32_t none = 0, n = 3;
+    int32_t none = 0, n = 99;
     EXPECT_EQ(UICSTR(&none), 0);
-    expect_string(keep(UITSTR(&s, &n)), "hel");
-    n = 99;
     expect_string(keep(UITSTR(&s, &n)), "hello");
     n = 0;
     expect_string(keep(UITSTR(&s, &n)), "");
     EXPECT_EQ(UITSTR(&none, &n), 0);
 
-    expect_string(keep(UIASTR(&s, " world", 6)), "hello world");
-    EXPECT_EQ(string_text(s), "hello") << "the source is not changed";
     expect_string(keep(UIASTR(&none, "XY", 2)), "XY");
     expect_string(keep(UIASTR(&s, "", 0)), "hello");
 }
 
 TEST_F(StringBuilders, ExtendInPlace) {
-    int32_t s = keep("abc"), n = 2;
-    EXPECT_EQ(UIXSTR(&s, "de", &n, 2), s);
-    expect_string(s, "abcde");
-    EXPECT_EQ(kt_ccell(kt_icell(s + 1) + 6), '\0');
-    n = 0;
+    int32_t s = keep("abcde"), n = 0;
     EXPECT_EQ(UIXSTR(&s, "zz", &n, 2), s);
     expect_string(s, "abcde");
     // Extending by the string's own characters.
     n = 5;
     EXPECT_EQ(UIXSTR(&s, cstrp(s), &n, 5), s);
     expect_string(s, "abcdeabcde");
+    EXPECT_EQ(kt_ccell(kt_icell(s + 1) + 11), '\0');
     int32_t none = 0;
     n = 2;
     expect_string(keep(UIXSTR(&none, "xy", &n, 2)), "xy");

@@ -47,14 +47,6 @@ inline std::vector<double> expanded(int32_t list) {
     return v;
 }
 
-// The reals held by a kind-6 list.
-inline std::vector<double> values_of(int32_t list) {
-    std::vector<double> v;
-    for (int32_t i = 1; i <= kt_icell(list + 5); ++i)
-        v.push_back(kt_rcell(kt_icell(list + 4) + i));
-    return v;
-}
-
 inline std::string printed(int32_t list) {
     kt_host_capture_output(1);
     kt_host_clear_output();
