@@ -350,6 +350,7 @@ TEST_F(WordStore, CachedBlocksReturnWhenTheArenaIsFull) {
     EXPECT_TRUE(reused) << "the cached blocks' space was never handed out again";
     int32_t n = 1, one = 1, index = 0, status = 0;
     EXPECT_NE(GSTORE(&n, &index, &one, &zero_, &status), 0) << "the arena should be full";
+    EXPECT_EQ(kt_host_store_check(), 0) << "a full arena checks clean, up to the end of its maps";
     for (int32_t &b : fill_blocks)
         release(b, 1);
     release(guard, 4);
