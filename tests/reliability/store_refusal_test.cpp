@@ -42,6 +42,11 @@ struct Io {
     int32_t channel = -1, prototype = -1, unit = -1, pipe[2] = {-1, -1}; // a peer's channel owns the pipe
     kt_regexp *re = nullptr;
     std::string before;
+    int32_t n = 0; // a count an entry takes by reference
+    int32_t *count(int32_t v) {
+        n = v;
+        return &n;
+    }
 };
 
 struct Case {
@@ -397,28 +402,16 @@ std::vector<Case> cases(const std::string &files) {
     auto none = [](Io &) {};
     return {
         // ---- strings
-        {"STRGS", none,
-         [](Io &io) {
-             int32_t n = 3;
-             io.result = STRGS(&n, &io.s1);
-         },
+        {"STRGS", none, [](Io &io) { io.result = STRGS(io.count(3), &io.s1); },
          [](Io &io) { return new_string(io, "???"); }},
-        {"STRGSV", none,
-         [](Io &io) {
-             int32_t n = 0;
-             io.result = STRGSV(&n, &io.s1);
-         },
+        {"STRGSV", none, [](Io &io) { io.result = STRGSV(io.count(0), &io.s1); },
          [](Io &io) {
              if (io.s1 != 0) {
                  EXPECT_EQ(kt_store_class(io.s1, 4), -1);
              }
              return new_string(io, "");
          }},
-        {"STRGEA", none,
-         [](Io &io) {
-             int32_t n = 4;
-             io.result = STRGEA("diode", &n, &io.s1, 5);
-         },
+        {"STRGEA", none, [](Io &io) { io.result = STRGEA("diode", io.count(4), &io.s1, 5); },
          [](Io &io) { return new_string(io, "diod"); }},
         {"STRDUPR", [](Io &io) { io.s2 = make_string("opamp"); }, [](Io &io) { io.result = STRDUPR(&io.s2, &io.s1); },
          [](Io &io) {
@@ -426,43 +419,21 @@ std::vector<Case> cases(const std::string &files) {
              return new_string(io, "opamp");
          }},
         {"STRXS growing", [](Io &io) { io.s1 = make_string("abc"); },
-         [](Io &io) {
-             int32_t n = 6;
-             io.result = STRXS(&n, &io.s1);
-         },
-         [](Io &io) { return resized_string(io, "abc???"); }},
+         [](Io &io) { io.result = STRXS(io.count(6), &io.s1); }, [](Io &io) { return resized_string(io, "abc???"); }},
         {"STRAPA onto a string", [](Io &io) { io.s1 = make_string("induct"); },
-         [](Io &io) {
-             int32_t n = 2;
-             io.result = STRAPA("or", &n, &io.s1, n);
-         },
+         [](Io &io) { io.result = STRAPA("or", io.count(2), &io.s1, 2); },
          [](Io &io) { return resized_string(io, "inductor"); }},
         {"STRAPA onto itself", [](Io &io) { io.s1 = make_string("switch"); },
-         [](Io &io) {
-             int32_t n = 6;
-             io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), &n, &io.s1, n);
-         },
+         [](Io &io) { io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), io.count(6), &io.s1, 6); },
          [](Io &io) { return resized_string(io, "switchswitch"); }},
-        {"STRAPA onto nothing", none,
-         [](Io &io) {
-             int32_t n = 3;
-             io.result = STRAPA("abc", &n, &io.s1, n);
-         },
+        {"STRAPA onto nothing", none, [](Io &io) { io.result = STRAPA("abc", io.count(3), &io.s1, 3); },
          [](Io &io) { return new_string(io, "abc"); }},
         // ---- string builders and editors: refusals are reported
-        {"UIESTR", none,
-         [](Io &io) {
-             int32_t n = 3;
-             io.result = io.s1 = UIESTR("gate", &n, 4);
-         },
+        {"UIESTR", none, [](Io &io) { io.result = io.s1 = UIESTR("gate", io.count(3), 4); },
          [](Io &io) { return new_string(io, "gat", true); }},
         {"UIMSTR", none, [](Io &io) { io.result = io.s1 = UIMSTR("drain   ", 8); },
          [](Io &io) { return new_string(io, "drain", true); }},
-        {"UINSTR", none,
-         [](Io &io) {
-             int32_t n = 6;
-             io.result = io.s1 = UINSTR("bulk   ", &n, 7);
-         },
+        {"UINSTR", none, [](Io &io) { io.result = io.s1 = UINSTR("bulk   ", io.count(6), 7); },
          [](Io &io) { return new_string(io, "bulk", true); }},
         {"UIRSTR", none,
          [](Io &io) {
@@ -474,10 +445,7 @@ std::vector<Case> cases(const std::string &files) {
         {"UICSTR", [](Io &io) { io.s2 = make_string("beta"); }, [](Io &io) { io.result = io.s1 = UICSTR(&io.s2); },
          [](Io &io) { return new_string(io, "beta", true); }},
         {"UITSTR", [](Io &io) { io.s2 = make_string("lambda"); },
-         [](Io &io) {
-             int32_t n = 3;
-             io.result = io.s1 = UITSTR(&io.s2, &n);
-         },
+         [](Io &io) { io.result = io.s1 = UITSTR(&io.s2, io.count(3)); },
          [](Io &io) { return new_string(io, "lam", true); }},
         {"UIASTR", [](Io &io) { io.s2 = make_string("tox"); },
          [](Io &io) { io.result = io.s1 = UIASTR(&io.s2, "ide", 3); },
@@ -486,10 +454,7 @@ std::vector<Case> cases(const std::string &files) {
              return new_string(io, "toxide", true);
          }},
         {"UIXSTR", [](Io &io) { io.s1 = make_string("kappa"); },
-         [](Io &io) {
-             int32_t n = 40;
-             io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), &n, 40);
-         },
+         [](Io &io) { io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), io.count(40), 40); },
          [](Io &io) {
              EXPECT_EQ(io.result, io.s1);
              if (string_text(io.s1) == "kappa") {
@@ -540,10 +505,7 @@ std::vector<Case> cases(const std::string &files) {
              return grown_list(io, {1, 2, 3, 4, 5});
          }},
         {"LSTEA of its own entries", list_of_two,
-         [](Io &io) {
-             int32_t n = 2;
-             io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), &n);
-         },
+         [](Io &io) { io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), io.count(2)); },
          [](Io &io) {
              return grown_list(io, {1, 2, 1, 2});
          }},
@@ -623,11 +585,7 @@ std::vector<Case> cases(const std::string &files) {
             },
             with(kEarlier, {{"fresh", {"p", "q"}}})),
         // ---- integer array records
-        {"IARI", none,
-         [](Io &io) {
-             int32_t n = 2;
-             io.result = IARI(&n, &io.iar);
-         },
+        {"IARI", none, [](Io &io) { io.result = IARI(io.count(2), &io.iar); },
          [](Io &io) {
              return new_record(io, io.iar, {0, 0});
          }},
