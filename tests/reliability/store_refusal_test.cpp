@@ -42,8 +42,8 @@ struct Io {
     int32_t channel = -1, prototype = -1, unit = -1, pipe[2] = {-1, -1}; // a peer's channel owns the pipe
     kt_regexp *re = nullptr;
     std::string before;
-    int32_t n = 0; // a count an entry takes by reference
-    int32_t *count(int32_t v) {
+    int32_t n = 0; // an integer an entry takes by reference
+    int32_t *ref(int32_t v) {
         n = v;
         return &n;
     }
@@ -402,16 +402,16 @@ std::vector<Case> cases(const std::string &files) {
     auto none = [](Io &) {};
     return {
         // ---- strings
-        {"STRGS", none, [](Io &io) { io.result = STRGS(io.count(3), &io.s1); },
+        {"STRGS", none, [](Io &io) { io.result = STRGS(io.ref(3), &io.s1); },
          [](Io &io) { return new_string(io, "???"); }},
-        {"STRGSV", none, [](Io &io) { io.result = STRGSV(io.count(0), &io.s1); },
+        {"STRGSV", none, [](Io &io) { io.result = STRGSV(io.ref(0), &io.s1); },
          [](Io &io) {
              if (io.s1 != 0) {
                  EXPECT_EQ(kt_store_class(io.s1, 4), -1);
              }
              return new_string(io, "");
          }},
-        {"STRGEA", none, [](Io &io) { io.result = STRGEA("diode", io.count(4), &io.s1, 5); },
+        {"STRGEA", none, [](Io &io) { io.result = STRGEA("diode", io.ref(4), &io.s1, 5); },
          [](Io &io) { return new_string(io, "diod"); }},
         {"STRDUPR", [](Io &io) { io.s2 = make_string("opamp"); }, [](Io &io) { io.result = STRDUPR(&io.s2, &io.s1); },
          [](Io &io) {
@@ -419,21 +419,21 @@ std::vector<Case> cases(const std::string &files) {
              return new_string(io, "opamp");
          }},
         {"STRXS growing", [](Io &io) { io.s1 = make_string("abc"); },
-         [](Io &io) { io.result = STRXS(io.count(6), &io.s1); }, [](Io &io) { return resized_string(io, "abc???"); }},
+         [](Io &io) { io.result = STRXS(io.ref(6), &io.s1); }, [](Io &io) { return resized_string(io, "abc???"); }},
         {"STRAPA onto a string", [](Io &io) { io.s1 = make_string("induct"); },
-         [](Io &io) { io.result = STRAPA("or", io.count(2), &io.s1, 2); },
+         [](Io &io) { io.result = STRAPA("or", io.ref(2), &io.s1, 2); },
          [](Io &io) { return resized_string(io, "inductor"); }},
         {"STRAPA onto itself", [](Io &io) { io.s1 = make_string("switch"); },
-         [](Io &io) { io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), io.count(6), &io.s1, 6); },
+         [](Io &io) { io.result = STRAPA(kt_cptr(kt_icell(io.s1 + 1) + 1), io.ref(6), &io.s1, 6); },
          [](Io &io) { return resized_string(io, "switchswitch"); }},
-        {"STRAPA onto nothing", none, [](Io &io) { io.result = STRAPA("abc", io.count(3), &io.s1, 3); },
+        {"STRAPA onto nothing", none, [](Io &io) { io.result = STRAPA("abc", io.ref(3), &io.s1, 3); },
          [](Io &io) { return new_string(io, "abc"); }},
         // ---- string builders and editors: refusals are reported
-        {"UIESTR", none, [](Io &io) { io.result = io.s1 = UIESTR("gate", io.count(3), 4); },
+        {"UIESTR", none, [](Io &io) { io.result = io.s1 = UIESTR("gate", io.ref(3), 4); },
          [](Io &io) { return new_string(io, "gat", true); }},
         {"UIMSTR", none, [](Io &io) { io.result = io.s1 = UIMSTR("drain   ", 8); },
          [](Io &io) { return new_string(io, "drain", true); }},
-        {"UINSTR", none, [](Io &io) { io.result = io.s1 = UINSTR("bulk   ", io.count(6), 7); },
+        {"UINSTR", none, [](Io &io) { io.result = io.s1 = UINSTR("bulk   ", io.ref(6), 7); },
          [](Io &io) { return new_string(io, "bulk", true); }},
         {"UIRSTR", none,
          [](Io &io) {
@@ -445,7 +445,7 @@ std::vector<Case> cases(const std::string &files) {
         {"UICSTR", [](Io &io) { io.s2 = make_string("beta"); }, [](Io &io) { io.result = io.s1 = UICSTR(&io.s2); },
          [](Io &io) { return new_string(io, "beta", true); }},
         {"UITSTR", [](Io &io) { io.s2 = make_string("lambda"); },
-         [](Io &io) { io.result = io.s1 = UITSTR(&io.s2, io.count(3)); },
+         [](Io &io) { io.result = io.s1 = UITSTR(&io.s2, io.ref(3)); },
          [](Io &io) { return new_string(io, "lam", true); }},
         {"UIASTR", [](Io &io) { io.s2 = make_string("tox"); },
          [](Io &io) { io.result = io.s1 = UIASTR(&io.s2, "ide", 3); },
@@ -454,7 +454,7 @@ std::vector<Case> cases(const std::string &files) {
              return new_string(io, "toxide", true);
          }},
         {"UIXSTR", [](Io &io) { io.s1 = make_string("kappa"); },
-         [](Io &io) { io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), io.count(40), 40); },
+         [](Io &io) { io.result = UIXSTR(&io.s1, std::string(40, 'x').c_str(), io.ref(40), 40); },
          [](Io &io) {
              EXPECT_EQ(io.result, io.s1);
              if (string_text(io.s1) == "kappa") {
@@ -487,11 +487,7 @@ std::vector<Case> cases(const std::string &files) {
              EXPECT_TRUE(io.list == 0 || list_capacity(io.list) == 5);
              return made(io, io.list);
          }},
-        {"LSTE on a full list", list_of_two,
-         [](Io &io) {
-             int32_t v = 3;
-             io.result = LSTE(&io.list, &v);
-         },
+        {"LSTE on a full list", list_of_two, [](Io &io) { io.result = LSTE(&io.list, io.ref(3)); },
          [](Io &io) {
              return grown_list(io, {1, 2, 3});
          }},
@@ -505,7 +501,7 @@ std::vector<Case> cases(const std::string &files) {
              return grown_list(io, {1, 2, 3, 4, 5});
          }},
         {"LSTEA of its own entries", list_of_two,
-         [](Io &io) { io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), io.count(2)); },
+         [](Io &io) { io.result = LSTEA(&io.list, kt_iptr(kt_icell(io.list + 1) + 1), io.ref(2)); },
          [](Io &io) {
              return grown_list(io, {1, 2, 1, 2});
          }},
@@ -523,11 +519,7 @@ std::vector<Case> cases(const std::string &files) {
              EXPECT_EQ(list_values(io.list2), (std::vector<int32_t>{7, 8, 9}));
              return grown_list(io, {1, 2, 7, 8, 9});
          }},
-        {"LSTGMS", list_of_two,
-         [](Io &io) {
-             int32_t min = 40;
-             io.result = LSTGMS(&io.list, &min, &io.out);
-         },
+        {"LSTGMS", list_of_two, [](Io &io) { io.result = LSTGMS(&io.list, io.ref(40), &io.out); },
          [](Io &io) {
              EXPECT_EQ(io.out, io.result);
              EXPECT_EQ(list_values(io.list), (std::vector<int32_t>{1, 2}));
@@ -541,11 +533,7 @@ std::vector<Case> cases(const std::string &files) {
             "CFR", true, [field_file](Io &io) { io.result = c_cfr(io.table, field_file.c_str(), &io.status); },
             with(kEarlier, from_file)),
         field_case(
-            "CFZSA", false,
-            [](Io &io) {
-                int32_t m = 2;
-                io.result = CFZSA(&io.table, &io.s1, io.values, &m, &io.out);
-            },
+            "CFZSA", false, [](Io &io) { io.result = CFZSA(&io.table, &io.s1, io.values, io.ref(2), &io.out); },
             with(kEarlier, {{"added", {"x", "y"}}})),
         field_case(
             "CFZFLD", false, [](Io &io) { io.result = c_cfzfld(io.table, "named here", &io.out); },
@@ -585,7 +573,7 @@ std::vector<Case> cases(const std::string &files) {
             },
             with(kEarlier, {{"fresh", {"p", "q"}}})),
         // ---- integer array records
-        {"IARI", none, [](Io &io) { io.result = IARI(io.count(2), &io.iar); },
+        {"IARI", none, [](Io &io) { io.result = IARI(io.ref(2), &io.iar); },
          [](Io &io) {
              return new_record(io, io.iar, {0, 0});
          }},
@@ -640,10 +628,7 @@ std::vector<Case> cases(const std::string &files) {
         // ---- trees, kinded names, compiled paths
         {"TRGS", none, [](Io &io) { io.result = TRGS(&io.tree); }, [](Io &io) { return made(io, io.tree); }},
         {"RSCIEA", [](Io &io) { io.s2 = make_string("name"); },
-         [](Io &io) {
-             int32_t kind = 2;
-             io.result = RSCIEA(&kind, &io.s2, &io.out);
-         },
+         [](Io &io) { io.result = RSCIEA(io.ref(2), &io.s2, &io.out); },
          [](Io &io) {
              EXPECT_EQ(io.result, io.out);
              EXPECT_EQ(string_text(io.s2), "name");
@@ -711,28 +696,19 @@ std::vector<Case> cases(const std::string &files) {
          [](Io &io) {
              io.sweep = named_sweep("F", 2, {3, 1, 3});
          },
-         [](Io &io) {
-             int32_t order = 1;
-             io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status);
-         },
+         [](Io &io) { io.result = LPXPCP(&io.sweep, io.ref(1), &io.sweep2, &io.status); },
          [](Io &io) { return new_sweep_copy(io, "F in 1 2 3"); }},
         {"LPXPCP sorting reals",
          [](Io &io) {
              io.sweep = named_sweep("V", 6, {3, 1, 2});
          },
-         [](Io &io) {
-             int32_t order = 1;
-             io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status);
-         },
+         [](Io &io) { io.result = LPXPCP(&io.sweep, io.ref(1), &io.sweep2, &io.status); },
          [](Io &io) { return new_sweep_copy(io, "V in 1 2 3"); }},
         {"LPXPCP of names",
          [](Io &io) {
              io.sweep = named_sweep("N", 7, {}, {"b", "a"});
          },
-         [](Io &io) {
-             int32_t order = 1;
-             io.result = LPXPCP(&io.sweep, &order, &io.sweep2, &io.status);
-         },
+         [](Io &io) { io.result = LPXPCP(&io.sweep, io.ref(1), &io.sweep2, &io.status); },
          [](Io &io) { return new_sweep_copy(io, "N in b a"); }},
         // ---- host binary units
         {"MMREAD", none,
