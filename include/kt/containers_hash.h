@@ -182,6 +182,9 @@ protected:
     /// equal keys have equal known hashes: the table then keeps a lookup
     /// index once it is large.
     bool keeps_index = false;
+    /// Set by string tables whose bank items end in room for a short key's
+    /// copy (see Hash_Key_cString).
+    bool inline_keys = false;
     Hash_index *index = nullptr; ///< lookup index of a large string table, or null
 
 private:
@@ -213,7 +216,9 @@ private:
 };
 
 /// Zero-terminated string keys, compared byte for byte. The table owns a
-/// copy of each key, made in its region when the entry is linked.
+/// copy of each key, made in its region when the entry is linked: a key of
+/// up to 15 bytes is copied into room at the end of its entry's item, a
+/// longer one into a block of its own.
 class KT_API Hash_Key_cString : public Hash {
 public:
     /// An empty table of entries of entry_size bytes (see Hash).
@@ -252,6 +257,13 @@ private:
     /// The entry whose key is `key` (bucket hash h, bucket b), or null; for
     /// tables of byte equality only.
     Hash_entry_cString *scan(const char *key, uint32_t h, int b) const;
+    /// Where the copy of a short key of the entry in `item` goes.
+    char *key_room(void *item) const;
+    /// Room for a key copy of `bytes` (terminator included) for the entry
+    /// made in `item`: in the item, or a block of the region; null when refused.
+    char *copy_key(void *item, size_t bytes);
+    /// Gives the entry's key copy back, unless it lives in the entry.
+    void free_key(Hash_entry_cString *e);
     signed char equality_ = -1; ///< byte_equality(): -1 not decided yet
 };
 

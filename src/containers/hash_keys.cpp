@@ -10,6 +10,12 @@
 // and net_21, x1/x23 and x2/x13), which no choice of bucket can separate.
 // string_hash keeps its published value for the callers that compute it.
 //
+// A short key's copy lives at the end of its entry's bank item, so that a
+// lookup that reaches the entry finds the bytes on the same cache line and
+// a new entry costs one request, not two. Longer keys get a block of their
+// own. A key is inline exactly when it points at that room; a key a caller
+// set with set_key never does.
+//
 // The library's own string tables compare keys inline, by known hash
 // first, and keep a lookup index when large; a caller's class derived from
 // them may bring its own compare, under which equal keys need not have
@@ -30,18 +36,44 @@ const Hash_entry_cString *string_entry(const Hash_entry *e) { return static_cast
 const char *key_of(const Hash_entry *e) { return string_entry(e)->key(); }
 intptr_t word_of(const Hash_entry *e) { return static_cast<const Hash_entry_word *>(e)->word(); }
 
+constexpr unsigned kInlineKey = 16; // bytes of key room, terminator included
+constexpr unsigned kInlineUpTo = 1u << 20; // larger entries get no room
+
+unsigned with_key_room(unsigned entry_size) {
+    return entry_size <= kInlineUpTo ? entry_size + kInlineKey : entry_size;
+}
+
 } // namespace
 
 // ---- string keys -----------------------------------------------------------
 
 Hash_Key_cString::Hash_Key_cString(unsigned entry_size, PWSRegion *home)
-    : Hash(at_least<Hash_entry_cString>(entry_size), home) {}
+    : Hash(with_key_room(at_least<Hash_entry_cString>(entry_size)), home) {
+    inline_keys = at_least<Hash_entry_cString>(entry_size) <= kInlineUpTo;
+}
 
 Hash_Key_cString::~Hash_Key_cString() {
-    KT_Status status;
     Hash_Iterator it(this);
     while (Hash_entry *e = it())
-        region->FreeMem(static_cast<Hash_entry_cString *>(e)->key(), status);
+        free_key(static_cast<Hash_entry_cString *>(e));
+}
+
+char *Hash_Key_cString::key_room(void *item) const {
+    return static_cast<char *>(item) + bank->item_size() - kInlineKey;
+}
+
+char *Hash_Key_cString::copy_key(void *item, size_t bytes) {
+    if (inline_keys && bytes <= kInlineKey)
+        return key_room(item);
+    KT_Status status;
+    return static_cast<char *>(region->AllocMem(bytes, status));
+}
+
+void Hash_Key_cString::free_key(Hash_entry_cString *e) {
+    if (inline_keys && e->key() == key_room(e))
+        return;
+    KT_Status status;
+    region->FreeMem(e->key(), status);
 }
 
 uint32_t Hash_Key_cString::string_hash(const char *s) {
@@ -133,8 +165,7 @@ Hash_entry_cString *Hash_Key_cString::create(const char *key, int &created) {
     }
     if (!item)
         return nullptr;
-    KT_Status status;
-    auto *copy = static_cast<char *>(region->AllocMem(bytes, status));
+    char *copy = copy_key(item, bytes);
     if (!copy) {
         bank->free(item);
         eflag = 1;
@@ -163,8 +194,7 @@ void Hash_Key_cString::free(Hash_entry_cString *e) {
     if (!e || !usable())
         return;
     base_free(e);
-    KT_Status status;
-    region->FreeMem(e->key(), status);
+    free_key(e);
     bank->free(e);
 }
 
