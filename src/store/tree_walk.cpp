@@ -10,14 +10,16 @@ using namespace kt::tree;
 
 namespace {
 
-// Codes 0 (descend) and 1 (skip); anything else is reported and skips.
-bool skips_offspring(int32_t code, std::string_view routine) {
-    if (code == 0 || code == 1)
-        return code == 1;
-    const int32_t misuse = 1000;
-    ERFBAK();
-    kt::raise(misuse, routine);
-    return true;
+// The pre-order step for any code: 0 descends, 1 skips the offspring, and
+// anything else is reported and skips. Out of line, so that the usual step
+// (code 0) makes no call and needs no frame.
+[[gnu::noinline]] int32_t step_with_code(int32_t u, int32_t code, int32_t stop, std::string_view routine) {
+    if (code != 0 && code != 1) {
+        const int32_t misuse = 1000;
+        ERFBAK();
+        kt::raise(misuse, routine);
+    }
+    return u == 0 ? 0 : preorder_next(u, code != 0, stop);
 }
 
 } // namespace
@@ -31,18 +33,16 @@ int32_t TRITD(const int32_t *start, int32_t *current) {
 
 int32_t TRNTD(const int32_t *current, const int32_t *code, int32_t *next) {
     int32_t u = *current, c = *code;
-    if (u != 0 && c == 0 && first_of(u) != 0)
-        return *next = first_of(u);
-    bool skip = skips_offspring(c, "trntd");
-    return *next = u == 0 ? 0 : preorder_next(u, skip, 0);
+    if (u != 0 && c == 0)
+        return *next = preorder_next(u, false, 0);
+    return *next = step_with_code(u, c, 0, "trntd");
 }
 
 int32_t TRNTDS(const int32_t *current, const int32_t *code, const int32_t *stop, int32_t *next) {
     int32_t u = *current, c = *code;
-    if (u != 0 && c == 0 && first_of(u) != 0)
-        return *next = first_of(u);
-    bool skip = skips_offspring(c, "trntds");
-    return *next = u == 0 ? 0 : preorder_next(u, skip, *stop);
+    if (u != 0 && c == 0)
+        return *next = preorder_next(u, false, *stop);
+    return *next = step_with_code(u, c, *stop, "trntds");
 }
 
 int32_t TRIBU(const int32_t *root, int32_t *current) {
