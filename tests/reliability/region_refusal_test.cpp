@@ -1,10 +1,11 @@
 // Every container operation that can ask its region for space, run from one
 // table: for k = 0, 1, 2, ... the k-th request made inside the call is
 // refused (the objects placed in the heap region count too). A refusal must
-// show as the documented -1, null or no-store flag
-// and leave the container's contents as they were; once the containers
-// are destroyed the region must hold exactly what it held before. The walk
-// ends at the first k whose call meets no refusal; that call must succeed.
+// show as the documented -1, null or no-store flag and leave the container's
+// contents as they were; once the containers are destroyed the region must
+// hold exactly what it held before. The walk ends at the first k whose call
+// meets no refusal; that call must succeed. Operations whose refusals the
+// container tests already walk (a bank, a new hash table) are not repeated.
 #include <gtest/gtest.h>
 
 #include <functional>

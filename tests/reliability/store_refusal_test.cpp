@@ -1,10 +1,12 @@
-// Every exported operation that can ask for memory (the word store, or the
-// heap behind kt_host_alloc: channels, the matcher, the host's units), run
-// from one table: for k = 0, 1, 2, ... the k-th request made inside the
-// call is refused. Each run must give the documented failure result (or
-// succeed), keep its inputs as promised, leave the store consistent, and
-// give back every byte and block once the inputs are freed. The walk ends
-// at the first k whose call meets no refusal; that call must succeed.
+// Operations that ask for memory (the word store, or the heap behind
+// kt_host_alloc: channels, the matcher, the host's units), run from one
+// table: for k = 0, 1, 2, ... the k-th request made inside the call is
+// refused. Each run must give the documented failure result (or succeed),
+// keep its inputs as promised, leave the store consistent, and give back
+// every byte and block once the inputs are freed. The walk ends at the first
+// k whose call meets no refusal; that call must succeed. One row stands for
+// the entries that share its refusal path; lists, strings and blocks are
+// refused in their own model tests.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -71,10 +73,8 @@ void teardown(Io &io) {
     IARFS2(&io.nested2);
     LPD(&io.sweep);
     LPD(&io.sweep2);
-    if (io.tree != 0)
-        TRFS(&io.tree);
-    if (io.block != 0)
-        c_fstore(io.block_count, &io.block, io.block_size);
+    TRFS(&io.tree);
+    c_fstore(io.block_count, &io.block, io.block_size);
     for (int32_t h : {io.channel, io.prototype})
         if (h >= 0)
             c_ipclos(h);
