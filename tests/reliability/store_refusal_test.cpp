@@ -380,6 +380,8 @@ std::vector<Case> cases(const std::string &files) {
         {"STRGEA", none, [](Io &io) { io.result = STRGEA("diode", io.ref(4), &io.s1, 5); }, new_string, "diod"},
         // String builders and editors report a refusal.
         {"UIESTR", none, [](Io &io) { io.result = io.s1 = UIESTR("gate", io.ref(3), 4); }, reported_string, "gat"},
+        {"UIASTR", [](Io &io) { io.s2 = make_string(io.kept = "tox"); },
+         [](Io &io) { io.result = io.s1 = UIASTR(&io.s2, "ide", 3); }, reported_string, "toxide"},
         {"UIXSTR", s1("kappa"), [](Io &io) { io.result = UIXSTR(&io.s1, x40.c_str(), io.ref(40), 40); },
          [](Io &io, auto &t) {
              EXPECT_EQ(io.result, io.s1);
