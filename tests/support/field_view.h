@@ -34,21 +34,17 @@ inline Fields fields_of(int32_t table) {
     return out;
 }
 
-// Appends the fields through CFZSA, as a reader would.
-inline void add_fields(int32_t table, const Fields &fields) {
+// A table of the fields, appended through CFZSA as a reader would.
+inline int32_t make_table(const Fields &fields) {
+    int32_t t = 0;
+    c_cfi(&t);
     for (const Field &f : fields) {
         int32_t name = make_string(f.first), k = 0, m = static_cast<int32_t>(f.second.size());
         std::vector<int32_t> values;
         for (const std::string &v : f.second)
             values.push_back(make_string(v));
-        CFZSA(&table, &name, values.data(), &m, &k);
+        CFZSA(&t, &name, values.data(), &m, &k);
     }
-}
-
-inline int32_t make_table(const Fields &fields) {
-    int32_t t = 0;
-    c_cfi(&t);
-    add_fields(t, fields);
     return t;
 }
 
