@@ -46,11 +46,19 @@ TEST(Input, LinesKeepTheirEndsAndNestedFilesResume) {
     EXPECT_EQ(next_line(), "b2\n");
     EXPECT_EQ(next_line(), std::nullopt);
     IIOLDF();
+    // What cannot be opened leaves the current input alone.
+    EXPECT_LT(open_input(outer.path + ".missing"), 0);
+    EXPECT_EQ(kt_host_input_error(), ENOENT);
+    EXPECT_LT(open_input(::testing::TempDir()), 0) << "a directory opens but cannot be read";
+    EXPECT_EQ(kt_host_input_error(), EISDIR);
+    EXPECT_LT(IINEWS("    ", 4), 0);
     EXPECT_EQ(next_line(), "  a3 \n");
     EXPECT_EQ(next_line(), "last\n") << "the last line gets its line end";
     EXPECT_EQ(next_line(), std::nullopt);
     EXPECT_EQ(next_line(), std::nullopt);
     IIOLDF();
+    IIOLDF(); // nothing open: harmless
+    EXPECT_EQ(next_line(), std::nullopt) << "no input at all";
 }
 
 TEST(Input, LongLinesComeInPieces) {
@@ -77,22 +85,6 @@ TEST(Input, LongLinesComeInPieces) {
         IIOLDF();
         EXPECT_EQ(got, c.pieces);
     }
-}
-
-TEST(Input, MissingFileLeavesTheCurrentInputAlone) {
-    TempFile f("present");
-    spit(f.path, "x\ny\n");
-    ASSERT_GE(open_input(f.path), 1);
-    EXPECT_EQ(next_line(), "x\n");
-    EXPECT_LT(open_input(f.path + ".missing"), 0);
-    EXPECT_EQ(kt_host_input_error(), ENOENT);
-    EXPECT_LT(open_input(::testing::TempDir()), 0) << "a directory opens but cannot be read";
-    EXPECT_EQ(kt_host_input_error(), EISDIR);
-    EXPECT_LT(IINEWS("    ", 4), 0);
-    EXPECT_EQ(next_line(), "y\n");
-    IIOLDF();
-    IIOLDF(); // nothing open: harmless
-    EXPECT_EQ(next_line(), std::nullopt) << "no input at all";
 }
 
 } // namespace

@@ -42,20 +42,6 @@ protected:
     int32_t neg_ = -1, zero_ = 0;
 };
 
-TEST_F(WordStore, FreedSpaceIsReusedForTheSameRequest) {
-    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},   {3, 4},    {10, 8},   {31, 8},   {32, 8},
-                                                 {100, 8}, {1000, 4}, {4097, 1}, {70000, 8}};
-    for (auto [n, s] : sizes) {
-        int32_t a = alloc(n, s), guard = alloc(1, 8); // the guard keeps a off the top
-        int64_t where = offset_of(a, s);
-        release(a, s);
-        a = alloc(n, s);
-        EXPECT_EQ(offset_of(a, s), where) << n << " x " << s;
-        release(a, s);
-        release(guard, 8);
-    }
-}
-
 TEST_F(WordStore, FreedNeighboursCoalesceInAnyOrder) {
     const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
     // Sizes no earlier test leaves a free fragment for, so the three are laid
