@@ -194,7 +194,7 @@ TEST(RefusableHeap, WindowsAndEmptyBlocks) {
 
 // A request beyond any memory is refused, and only blocks that are live in
 // the region can be resized; the block asked about stays as it was.
-TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
+TEST(Region, HugeRequestsFreedBlocksAndWideElementCountsAreRefused) {
     const size_t huge = size_t{1} << 50;
     for (PWSRegion *region : {new PWSRegion, PWS::GetMallocRegion()}) {
         KT_Status status, alloc, grow, freed;
@@ -216,11 +216,8 @@ TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
         if (!region->is_heap())
             delete region;
     }
-}
-
-// Element stores refuse counts whose bytes would pass INT_MAX and keep what
-// they had; a store without a region takes the heap region's.
-TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
+    // Element stores refuse counts whose bytes would pass INT_MAX and keep what
+    // they had; a store without a region takes the heap region's.
     Arr wide(1 << 20, nullptr, 0), plain(0, nullptr, 3);
     EXPECT_EQ(wide.size(2), 2);
     EXPECT_EQ(wide.size(4096), -1);
@@ -231,7 +228,7 @@ TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
     EXPECT_EQ(plain.nostore(), 0);
 }
 
-TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
+TEST(Sockets, BadArgumentsAndDeadPeersAreRefusedAndLoopbackCarriesBytes) {
     for (int32_t port : {-1, 65536}) {
         int32_t p = port;
         EXPECT_EQ(c_sfcrs(&p), -3) << port;
@@ -254,14 +251,11 @@ TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
     EXPECT_EQ(c_sfacs(fds[0], 5.0), -3);
     close(fds[0]);
     close(fds[1]);
-}
-
-// Listeners on any (an empty address) or on a named address; an empty host
-// name means this machine, and a connection or accept may have no time limit.
-TEST(Sockets, LoopbackConnectionCarriesBytesAndAcceptTimesOut) {
+    // Listeners on any (an empty address) or on a named address; an empty host
+    // name means this machine, and a connection or accept may have no time limit.
     for (bool named : {false, true}) {
-        int32_t port = 0;
-        int32_t listener = c_sfcrsa(named ? "127.0.0.1" : "", &port);
+        port = 0;
+        listener = c_sfcrsa(named ? "127.0.0.1" : "", &port);
         ASSERT_GE(listener, 0);
         ASSERT_GT(port, 0);
         EXPECT_EQ(c_sfacs(listener, 0.05), -4);

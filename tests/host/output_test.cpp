@@ -134,36 +134,23 @@ TEST_F(Output, DigitCountsCanBeLimited) {
     int32_t three = 3;
     OOSETO("nsig    ", &three, 8); // blank-padded, as a Fortran caller passes it
     EXPECT_EQ(c_ooquer("nsig"), 3);
-    const std::pair<double, const char *> nsig[] = {
-        {3.14159265, "3.14"}, {-0.000123456, "-0.000123"}, {1234567.0, "1.23e6"}, {0.999999, "1"}};
-    for (auto [v, reads_as] : nsig) {
-        std::string t = line([v] { OOD(&v); });
-        EXPECT_EQ(parse<double>(t), std::strtod(reads_as, nullptr)) << t;
-        EXPECT_LE(significant(t), 3) << t;
+    EXPECT_EQ(parse<float>(line([] { c_oos(2.71828f); })), 2.72f);
+    // OOD with three digits set (digits 0 below), OODB with the digits it is given.
+    const struct {
+        int32_t digits;
+        double v;
+        const char *reads_as;
+    } cases[] = {
+        {0, 3.14159265, "3.14"},   {0, -0.000123456, "-0.000123"}, {0, 1234567.0, "1.23e6"},   {0, 0.999999, "1"},
+        {5, 3.14159265, "3.1416"}, {2, 1234.5678, "1200"},         {1, -0.0001234, "-0.0001"}, {10, 2.5, "2.5"},
+        {-3, 0.1, "0.1"}};
+    for (const auto &c : cases) {
+        std::string t = c.digits ? line([&] { OODB(&c.v, &c.digits); }) : line([&] { OOD(&c.v); });
+        EXPECT_EQ(parse<double>(t), std::strtod(c.reads_as, nullptr)) << t;
+        EXPECT_LE(significant(t), c.digits > 0 ? c.digits : c.digits < 0 ? 17 : 3) << t;
     }
-    EXPECT_EQ(parse<float>(line([] {
-                  float v = 2.71828f;
-                  OOS(&v);
-              })),
-              2.72f);
     c_ooseto("nsig", 0);
     expect_shortest(1.0 / 3, line([] { c_ood(1.0 / 3); }));
-
-    const struct {
-        double v;
-        int32_t digits;
-        const char *reads_as;
-    } oodb[] = {{M_PI, 5, "3.1416"},
-                {1234.5678, 2, "1200"},
-                {-0.0001234, 1, "-0.0001"},
-                {2.5, 10, "2.5"},
-                {1.0 / 3, 0, "0.33333333333333331"},
-                {1.0 / 3, -3, "0.33333333333333331"}};
-    for (const auto &c : oodb) {
-        std::string t = line([&] { OODB(&c.v, &c.digits); });
-        EXPECT_EQ(parse<double>(t), std::strtod(c.reads_as, nullptr)) << t;
-        EXPECT_LE(significant(t), c.digits > 0 ? c.digits : 17) << t;
-    }
     EXPECT_EQ(parse<double>(line([] { c_oodb(M_PI, 0); })), M_PI);
 }
 

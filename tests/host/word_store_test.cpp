@@ -249,10 +249,6 @@ TEST_F(WordStore, RandomisedWorkloadKeepsEveryBlockIntact) {
         release(b.index, b.elsize);
 }
 
-} // namespace
-
-namespace {
-
 // Small freed blocks wait in a per-size cache; when the arena is full they
 // must come back into service, merged with their free neighbours.
 TEST_F(WordStore, CachedBlocksReturnWhenTheArenaIsFull) {
@@ -286,7 +282,7 @@ TEST_F(WordStore, CachedBlocksReturnWhenTheArenaIsFull) {
 
 // Freed small blocks wait whole on quick lists; once they hold a commit
 // step's worth they are merged back before the arena takes more memory.
-TEST(Arena, CachedChunksMergeBeforeItCommitsMore) {
+TEST(Arena, CachedChunksMergeBeforeItCommitsMoreAndHugeRequestsAreRefused) {
     kt::host::Arena arena;
     arena.init();
     std::vector<uint32_t> small;
@@ -296,6 +292,15 @@ TEST(Arena, CachedChunksMergeBeforeItCommitsMore) {
     for (uint32_t p : small)
         arena.release(p);
     EXPECT_EQ(arena.allocate(4 << 20, false), small.front());
+    EXPECT_EQ(arena.check(), 0);
+    // Requests beyond the reservation are refused and change nothing.
+    const int64_t in_use = arena.bytes_in_use();
+    for (uint64_t bytes : {uint64_t{UINT32_MAX} - 16, uint64_t{3} << 30, uint64_t{1} << 33}) {
+        EXPECT_EQ(arena.allocate(bytes, false), 0u) << bytes;
+        EXPECT_EQ(arena.reallocate(guard, bytes), 0u) << bytes;
+    }
+    EXPECT_EQ(arena.bytes_in_use(), in_use);
+    EXPECT_TRUE(arena.is_live(guard));
     EXPECT_EQ(arena.check(), 0);
     arena.release(guard);
 }
@@ -361,21 +366,6 @@ TEST(Arena, CheckFindsEachKindOfDamage) {
         EXPECT_EQ(arena.check(), d.rule) << d.what;
         EXPECT_NE(testing::internal::GetCapturedStderr().find("word store: rule"), std::string::npos);
     }
-}
-
-// Requests beyond the reservation are refused and change nothing.
-TEST(Arena, RequestsBeyondTheReservationAreRefused) {
-    kt::host::Arena arena;
-    arena.init();
-    const uint32_t a = arena.allocate(40, false);
-    const int64_t in_use = arena.bytes_in_use();
-    for (uint64_t bytes : {uint64_t{UINT32_MAX} - 16, uint64_t{3} << 30, uint64_t{1} << 33}) {
-        EXPECT_EQ(arena.allocate(bytes, false), 0u) << bytes;
-        EXPECT_EQ(arena.reallocate(a, bytes), 0u) << bytes;
-    }
-    EXPECT_EQ(arena.bytes_in_use(), in_use);
-    EXPECT_TRUE(arena.is_live(a));
-    EXPECT_EQ(arena.check(), 0);
 }
 
 } // namespace
