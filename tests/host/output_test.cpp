@@ -179,20 +179,16 @@ TEST_F(Output, TabPadsSoTheNextCharacterLandsInTheColumnAfter) {
     } cases[] = {{"abc", 10, "abc       |"}, {"", 4, "    |"},    {"abcdefghij", 5, "abcdefghij|"},
                  {"abc", 3, "abc|"},         {"abc", 4, "abc |"}, {"abc", 0, "abc|"},
                  {"abc", -2, "abc|"}};
-    for (const auto &c : cases)
-        EXPECT_EQ(line([&] {
-                      c_oocs(c.before);
-                      OOTAB(&c.column);
-                      c_oocs("|");
-                  }),
-                  c.after)
-            << c.column;
-    EXPECT_EQ(line([] {
-                  c_oocs("ab");
-                  c_ootab(6);
-                  EXPECT_EQ(c_ooquer("column"), 6);
-              }),
-              "ab    ");
+    for (const auto &c : cases) {
+        c_oocs(c.before);
+        OOTAB(&c.column);
+        c_oocs("|");
+        EXPECT_EQ(written(), c.after) << c.column;
+    }
+    c_oocs("ab");
+    c_ootab(6);
+    EXPECT_EQ(c_ooquer("column"), 6);
+    EXPECT_EQ(written(), "ab    ");
 }
 
 // A closed unit is never written again: closing the current one returns
