@@ -1,6 +1,6 @@
 // Numbered errors: the line on standard error, the log, texts attached by
 // ERI or built by c_ermsg, silenced errors that stay queryable, and errors
-// raised while memory is refused.
+// raised while memory is refused. (c_ersys's text: the system tests.)
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -50,6 +50,8 @@ TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
         {"ER rename", [](int32_t n) { ER(&n); }, 2013, "cannot rename file"},
         {"c_ers null", [](int32_t n) { c_ers(n, nullptr); }, 2015, "cannot remove file"},
         {"c_erss nulls", [](int32_t n) { c_erss(n, nullptr, nullptr); }, 2023, "line too long"},
+        {"c_erss", [](int32_t n) { c_erss(n, "cannot write", "out.lis"); }, 2007, "cannot write out.lis"},
+        {"ERSTOR", [](int32_t) { ERSTOR("LSTI    ", 8); }, 2012, std::string(KT_NO_MEMORY_TEXT) + " (LSTI)"},
     };
     // The log keeps every one in order, and the last is the one queried.
     int32_t k = 0;
@@ -73,25 +75,6 @@ TEST_F(Errors, EachEntryLogsAndPrintsOneLine) {
     EXPECT_EQ(kt_host_error_number(1), 0);
 }
 
-TEST_F(Errors, TextsFromSeveralPartsKeepEveryPart) {
-    stderr_of([] {
-        errno = ENOENT;
-        c_ersys(2004, "open data.txt");
-        c_erss(2007, "cannot write", "out.lis");
-        ERSTOR("LSTI    ", 8);
-    });
-    ASSERT_EQ(kt_host_error_count(), 3);
-    std::string sys = kt_host_error_text(1), two = kt_host_error_text(2), store = kt_host_error_text(3);
-    EXPECT_EQ(sys.rfind("open data.txt", 0), 0u) << sys;
-    EXPECT_NE(sys.find(std::strerror(ENOENT)), std::string::npos) << sys;
-    EXPECT_EQ(two.rfind("cannot write", 0), 0u) << two;
-    EXPECT_NE(two.find("out.lis", 12), std::string::npos) << two;
-    EXPECT_EQ(kt_host_error_number(3), 2012);
-    EXPECT_EQ(store.rfind(KT_NO_MEMORY_TEXT, 0), 0u) << store;
-    EXPECT_NE(store.find("LSTI"), std::string::npos) << store;
-    EXPECT_EQ(store.find("LSTI "), std::string::npos) << "routine name not trimmed: " << store;
-}
-
 TEST_F(Errors, EriAppendsToThePendingError) {
     EXPECT_EQ(stderr_of([] {
                   int32_t n = 2064, fmt = 0, v1 = 42, v2 = -7;
@@ -105,20 +88,6 @@ TEST_F(Errors, EriAppendsToThePendingError) {
     int32_t fmt = 0, late = 9;
     ERI(&fmt, &late);
     EXPECT_STREQ(kt_host_error_text(1), "count 42 -7");
-}
-
-TEST_F(Errors, UnknownOptionsAndBadBuffersAreRefused) {
-    c_ermore(); // no message is being built: nothing
-    EXPECT_EQ(c_erseto("loud", 1), -1);
-    EXPECT_EQ(c_erseto(nullptr, 1), -1);
-    for (const char *option : {"colour", "", static_cast<const char *>(nullptr)})
-        EXPECT_EQ(c_erquer(option), -1) << (option ? option : "null");
-    stderr_of([] {
-        c_ers(2023, "one");
-        c_ers(2023, "two");
-    });
-    EXPECT_EQ(c_erquer("COUNT"), 2);
-    EXPECT_EQ(c_ergetb(nullptr, 8), 0);
 }
 
 TEST_F(Errors, FallbackNamesTheActiveRoutinesInnermostFirst) {
@@ -153,7 +122,7 @@ TEST_F(Errors, MessageIsBuiltFromOutputCalls) {
     kt_host_capture_output(0);
 }
 
-TEST_F(Errors, SilencedErrorIsOnlyQueryable) {
+TEST_F(Errors, SilencedErrorIsOnlyQueryableAndUnknownOptionsAreRefused) {
     EXPECT_EQ(c_erseto("silent", 1), 0);
     EXPECT_EQ(stderr_of([] { c_ers(2023, "quiet one"); }), "");
     EXPECT_EQ(kt_host_error_count(), 0);
@@ -175,6 +144,14 @@ TEST_F(Errors, SilencedErrorIsOnlyQueryable) {
     EXPECT_EQ(stderr_of([] { EXPECT_EQ(c_ersys(2015, nullptr), -1); }), "");
     EXPECT_EQ(c_erquer("number"), 2015);
     EXPECT_EQ(kt_host_error_count(), 2);
+    EXPECT_EQ(c_erquer("COUNT"), 2);
+    // Unknown options and bad buffers are refused.
+    c_ermore(); // no message is being built: nothing
+    EXPECT_EQ(c_erseto("loud", 1), -1);
+    EXPECT_EQ(c_erseto(nullptr, 1), -1);
+    for (const char *option : {"colour", "", static_cast<const char *>(nullptr)})
+        EXPECT_EQ(c_erquer(option), -1) << (option ? option : "null");
+    EXPECT_EQ(c_ergetb(nullptr, 8), 0);
 }
 
 // Errors raised while memory is refused still print and log, from the room

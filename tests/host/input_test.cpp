@@ -2,8 +2,10 @@
 // nested input files that resume where they were left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "host/host_test_util.h"
@@ -46,53 +48,45 @@ TEST(Input, LinesKeepTheirEndsAndNestedFilesResume) {
     EXPECT_EQ(next_line(), "b2\n");
     EXPECT_EQ(next_line(), std::nullopt);
     IIOLDF();
+    // What cannot be opened leaves the current input alone.
+    EXPECT_LT(open_input(outer.path + ".missing"), 0);
+    EXPECT_EQ(kt_host_input_error(), ENOENT);
+    EXPECT_LT(open_input(::testing::TempDir()), 0) << "a directory opens but cannot be read";
+    EXPECT_EQ(kt_host_input_error(), EISDIR);
+    EXPECT_LT(IINEWS("    ", 4), 0);
     EXPECT_EQ(next_line(), "  a3 \n");
     EXPECT_EQ(next_line(), "last\n") << "the last line gets its line end";
     EXPECT_EQ(next_line(), std::nullopt);
     EXPECT_EQ(next_line(), std::nullopt);
     IIOLDF();
-}
-
-TEST(Input, LongLinesComeInPieces) {
-    const struct {
-        const char *content;
-        int32_t capacity;
-        std::vector<std::string> pieces;
-    } cases[] = {
-        {"abcdefghij\nxy\n", 4, {"abcd", "efgh", "ij\n", "xy\n"}},
-        {"abcd\n", 4, {"abcd", "\n"}},
-        {"abc", 4, {"abc\n"}},
-        {"abcd", 4, {"abcd", "\n"}},
-        {"ab", 1, {"a", "b", "\n"}},
-        {"\n\n", 1, {"\n", "\n"}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << '"' << c.content << "\" capacity " << c.capacity);
-        TempFile f("pieces");
-        spit(f.path, c.content);
-        ASSERT_GE(open_input(f.path), 1);
-        std::vector<std::string> got;
-        while (auto piece = next_line(c.capacity))
-            got.push_back(*piece);
-        IIOLDF();
-        EXPECT_EQ(got, c.pieces);
-    }
-}
-
-TEST(Input, MissingFileLeavesTheCurrentInputAlone) {
-    TempFile f("present");
-    spit(f.path, "x\ny\n");
-    ASSERT_GE(open_input(f.path), 1);
-    EXPECT_EQ(next_line(), "x\n");
-    EXPECT_LT(open_input(f.path + ".missing"), 0);
-    EXPECT_EQ(kt_host_input_error(), ENOENT);
-    EXPECT_LT(open_input(::testing::TempDir()), 0) << "a directory opens but cannot be read";
-    EXPECT_EQ(kt_host_input_error(), EISDIR);
-    EXPECT_LT(IINEWS("    ", 4), 0);
-    EXPECT_EQ(next_line(), "y\n");
-    IIOLDF();
     IIOLDF(); // nothing open: harmless
     EXPECT_EQ(next_line(), std::nullopt) << "no input at all";
+}
+
+// Random files read with random capacities against a plain reference: each
+// line, the last given its line end, comes in pieces of at most the capacity.
+TEST(Input, LongLinesComeInPieces) {
+    std::mt19937 rng(8);
+    for (int i = 0; i < 300; ++i) {
+        std::string content(rng() % 12, 'a');
+        for (char &c : content)
+            c = "ab\n"[rng() % 3];
+        const int32_t capacity = 1 + static_cast<int32_t>(rng() % 5);
+        std::vector<std::string> expected, got;
+        for (size_t at = 0, end; at < content.size(); at = end + 1) {
+            end = std::min(content.find('\n', at), content.size());
+            const std::string line = content.substr(at, end - at) + "\n";
+            for (size_t k = 0; k < line.size(); k += static_cast<size_t>(capacity))
+                expected.push_back(line.substr(k, static_cast<size_t>(capacity)));
+        }
+        TempFile f("pieces");
+        spit(f.path, content);
+        ASSERT_GE(open_input(f.path), 1);
+        while (auto piece = next_line(capacity))
+            got.push_back(*piece);
+        IIOLDF();
+        ASSERT_EQ(got, expected) << '"' << content << "\" capacity " << capacity;
+    }
 }
 
 } // namespace

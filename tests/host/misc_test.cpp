@@ -1,11 +1,13 @@
 // Text comparison and case mapping, cell moves, name tables, the machine
-// description, routine names, clocks, flags, the refusable heap, region and
-// element-store limits, sockets and the Fortran entry names.
+// description, routine names, the refusable heap, region and element-store
+// limits, and sockets. (Clocks, flags and the Fortran names are checked by
+// the system, listing, debug-module and Fortran interop tests.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <climits>
 #include <cstring>
@@ -47,17 +49,14 @@ TEST(TextOps, ComparisonsIgnoreCaseAndOrderBySign) {
     EXPECT_STREQ(text, "hello, world 42 [Z]");
 }
 
-TEST(TextOps, Movei4HandlesOverlap) {
-    std::vector<int32_t> v{1, 2, 3, 4, 5, 6};
-    int32_t n = 4;
-    MOVEI4(&v[0], &v[2], &n);
-    EXPECT_EQ(v, (std::vector<int32_t>{1, 2, 1, 2, 3, 4}));
-    v = {1, 2, 3, 4, 5, 6};
-    MOVEI4(&v[2], &v[0], &n);
-    EXPECT_EQ(v, (std::vector<int32_t>{3, 4, 5, 6, 5, 6}));
-    for (int32_t none : {0, -3})
-        MOVEI4(&v[0], &v[1], &none);
-    EXPECT_EQ(v, (std::vector<int32_t>{3, 4, 5, 6, 5, 6}));
+// Overlapping moves either way, as memmove makes them.
+TEST(TextOps, Movei4MovesLikeMemmove) {
+    for (auto [from, to, n] : {std::array{0, 2, 4}, {2, 0, 4}, {0, 1, 0}, {0, 1, -3}}) {
+        std::vector<int32_t> v{1, 2, 3, 4, 5, 6}, expected = v;
+        std::memmove(&expected[to], &expected[from], sizeof(int32_t) * static_cast<size_t>(std::max(n, 0)));
+        MOVEI4(&v[from], &v[to], &n);
+        EXPECT_EQ(v, expected) << from << " to " << to << ", " << n;
+    }
 }
 
 // Enough names to grow the tables many times, among them names that share
@@ -130,21 +129,14 @@ TEST(Machine, UefmemAndFileAccess) {
     spit(f.path, "x");
     ASSERT_EQ(::chmod(f.c_str(), 0644), 0);
     const struct {
-        std::string path;
-        const char *mode;
+        const char *suffix, *mode; // the file's name, or another with the suffix
         int32_t expected;
-    } cases[] = {{f.path, " ", 0},
-                 {f.path, "r", 0},
-                 {f.path, "rw", 0},
-                 {f.path, "x", -1},
-                 {f.path + ".no", " ", -1},
-                 {f.path + ".no", "r", -1},
-                 {::testing::TempDir(), "x", 0},
-                 {f.path, "RW", 0},
-                 {f.path, "X", -1},
-                 {f.path, nullptr, 0}};
+    } cases[] = {{"", " ", 0},     {"", "r", 0},  {"", "rw", 0}, {"", "x", -1},   {".no", " ", -1},
+                 {".no", "r", -1}, {"", "RW", 0}, {"", "X", -1}, {"", nullptr, 0}};
     for (const auto &c : cases)
-        EXPECT_EQ(c_faccess(c.path.c_str(), c.mode), c.expected) << c.path << " '" << (c.mode ? c.mode : "null") << "'";
+        EXPECT_EQ(c_faccess((f.path + c.suffix).c_str(), c.mode), c.expected)
+            << c.suffix << " '" << (c.mode ? c.mode : "null") << "'";
+    EXPECT_EQ(c_faccess(::testing::TempDir().c_str(), "x"), 0);
     EXPECT_EQ(c_faccess(nullptr, "r"), -1);
 }
 
@@ -171,32 +163,6 @@ TEST(Routines, CalnamNamesActiveRoutinesBlankPadded) {
     kt_host_pop_routine();
     kt_host_pop_routine(); // on an empty chain: nothing
     EXPECT_EQ(name_at(1), outside);
-}
-
-TEST(Clocks, TimerAndCalendar) {
-    float t[3] = {-1, -1, -1};
-    for (float &now : t)
-        GTIMER(&now);
-    EXPECT_GE(t[0], 0.0f);
-    EXPECT_TRUE(t[0] <= t[1] && t[1] <= t[2]);
-    int32_t v[6] = {-1, -1, -1, -1, -1, -1};
-    YMDHMS(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
-    const int32_t lo[6] = {124, 1, 1, 0, 0, 0}, hi[6] = {299, 12, 31, 23, 59, 60}; // years from 1900
-    for (int k = 0; k < 6; ++k) {
-        EXPECT_GE(v[k], lo[k]) << k;
-        EXPECT_LE(v[k], hi[k]) << k;
-    }
-}
-
-TEST(Flags, InterruptAndDebug) {
-    for (int32_t pending : {1, 5, 0}) {
-        kt_host_set_interrupt(pending);
-        EXPECT_EQ(KTHTST() & 1, pending ? 1 : 0) << pending;
-    }
-    for (int32_t flag : {3, 0}) {
-        VSDEBUG(&flag);
-        EXPECT_EQ(kt_host_vsdebug(), flag);
-    }
 }
 
 // The refusable heap: the counter's window, and blocks of no bytes that
@@ -228,7 +194,7 @@ TEST(RefusableHeap, WindowsAndEmptyBlocks) {
 
 // A request beyond any memory is refused, and only blocks that are live in
 // the region can be resized; the block asked about stays as it was.
-TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
+TEST(Region, HugeRequestsFreedBlocksAndWideElementCountsAreRefused) {
     const size_t huge = size_t{1} << 50;
     for (PWSRegion *region : {new PWSRegion, PWS::GetMallocRegion()}) {
         KT_Status status, alloc, grow, freed;
@@ -250,11 +216,8 @@ TEST(Region, HugeRequestsAndFreedBlocksAreRefused) {
         if (!region->is_heap())
             delete region;
     }
-}
-
-// Element stores refuse counts whose bytes would pass INT_MAX and keep what
-// they had; a store without a region takes the heap region's.
-TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
+    // Element stores refuse counts whose bytes would pass INT_MAX and keep what
+    // they had; a store without a region takes the heap region's.
     Arr wide(1 << 20, nullptr, 0), plain(0, nullptr, 3);
     EXPECT_EQ(wide.size(2), 2);
     EXPECT_EQ(wide.size(4096), -1);
@@ -265,7 +228,7 @@ TEST(ElementStore, CountsBeyondIntBytesAreRefused) {
     EXPECT_EQ(plain.nostore(), 0);
 }
 
-TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
+TEST(Sockets, BadArgumentsAndDeadPeersAreRefusedAndLoopbackCarriesBytes) {
     for (int32_t port : {-1, 65536}) {
         int32_t p = port;
         EXPECT_EQ(c_sfcrs(&p), -3) << port;
@@ -288,14 +251,11 @@ TEST(Sockets, BadArgumentsAndDeadPeersAreRefused) {
     EXPECT_EQ(c_sfacs(fds[0], 5.0), -3);
     close(fds[0]);
     close(fds[1]);
-}
-
-// Listeners on any (an empty address) or on a named address; an empty host
-// name means this machine, and a connection or accept may have no time limit.
-TEST(Sockets, LoopbackConnectionCarriesBytesAndAcceptTimesOut) {
+    // Listeners on any (an empty address) or on a named address; an empty host
+    // name means this machine, and a connection or accept may have no time limit.
     for (bool named : {false, true}) {
-        int32_t port = 0;
-        int32_t listener = c_sfcrsa(named ? "127.0.0.1" : "", &port);
+        port = 0;
+        listener = c_sfcrsa(named ? "127.0.0.1" : "", &port);
         ASSERT_GE(listener, 0);
         ASSERT_GT(port, 0);
         EXPECT_EQ(c_sfacs(listener, 0.05), -4);
@@ -310,30 +270,6 @@ TEST(Sockets, LoopbackConnectionCarriesBytesAndAcceptTimesOut) {
         for (int32_t fd : {client, server, listener})
             EXPECT_EQ(c_sfclds(fd), 0);
     }
-}
-
-} // namespace
-
-extern "C" {
-decltype(GSTORE) gstore_;
-decltype(ERC) erc_;
-decltype(OOWRIT) oowrit_;
-decltype(IIGETL) iigetl_;
-decltype(MMREAD) mmread_;
-decltype(STE) ste_;
-}
-
-namespace {
-
-TEST(FortranNames, LowerCaseNamesAreTheSameEntries) {
-    const std::pair<void *, void *> names[] = {{reinterpret_cast<void *>(&GSTORE), reinterpret_cast<void *>(&gstore_)},
-                                               {reinterpret_cast<void *>(&ERC), reinterpret_cast<void *>(&erc_)},
-                                               {reinterpret_cast<void *>(&OOWRIT), reinterpret_cast<void *>(&oowrit_)},
-                                               {reinterpret_cast<void *>(&IIGETL), reinterpret_cast<void *>(&iigetl_)},
-                                               {reinterpret_cast<void *>(&MMREAD), reinterpret_cast<void *>(&mmread_)},
-                                               {reinterpret_cast<void *>(&STE), reinterpret_cast<void *>(&ste_)}};
-    for (auto [upper, lower] : names)
-        EXPECT_EQ(upper, lower);
 }
 
 } // namespace

@@ -61,60 +61,58 @@ std::vector<int32_t> walls_above(int32_t b, int32_t s, int32_t count) {
 
 TEST(StoreReport, GroupsLiveBlocksByClassAndRequestingEntry) {
     kt_host_store_tag_requesters();
-    // Each step makes blocks the way a caller would, keeps those of element
-    // size 1 to be freed and returns how many it made; the model charges
-    // them and the bytes the store's own count rose by to the step's group.
-    using Made = std::vector<int32_t>;
-    struct Step {
-        const char *requester; // kt_store_requester during the step (null: none)
-        int sclass;
-        const char *entry; // the group its blocks belong to
-        int64_t (*make)(Made &, int32_t sclass);
+    auto model = report(KT_STORE_REPORT_LEAKS).groups;
+    std::vector<int32_t> made; // blocks of element size 1, freed at the end
+    int64_t bytes = 0;
+    // Each step makes blocks the way a caller would; the model charges them,
+    // and the bytes the store's own count rose by, to the step's group.
+    auto step = [&](const char *requester) {
+        bytes = kt_host_store_bytes_in_use();
+        kt_store_requester = requester;
     };
-    auto by_gstore = [](Made &m, int32_t c) -> int64_t { return m.push_back(alloc(80, 1, c)), 1; };
-    auto by_xstore = [](Made &m, int32_t) -> int64_t {
-        int32_t index = 0, n = 264, size = 1, old = 0, status = 0;
-        EXPECT_EQ(XSTORE(&n, &index, &size, &old, &status), 0);
-        return m.push_back(index), 1;
-    };
-    auto moved = [](Made &m, int32_t c) -> int64_t { // grown until it moves, keeping its tag
-        int32_t index = alloc(6, 1, c), first = index, size = 1, status = 0;
-        Made walls = walls_above(index, 1, 2);
-        for (int32_t n = 6; index == first && n < (1 << 24); n *= 2) {
-            int32_t grown = 2 * n;
-            if (XSTORE(&grown, &index, &size, &n, &status) != 0)
-                break;
-        }
-        EXPECT_NE(index, first);
-        m.insert(m.end(), walls.begin(), walls.end());
-        return m.push_back(index), static_cast<int64_t>(walls.size()) + 1;
-    };
-    auto string = [](Made &, int32_t) -> int64_t { // a header and its characters, left to leak
-        int32_t s = 0, n = 5;
-        EXPECT_NE(STRGEA("hello", &n, &s, n), 0);
-        return 2;
-    };
-    const Step steps[] = {
-        {nullptr, 0, "GSTORE", by_gstore},
-        {nullptr, -1, "GSTORE", by_gstore},
-        {nullptr, 0, "XSTORE", by_xstore},
-        {"leaky_loader", 0, "leaky_loader", moved},
-        {"leaky_loader", -1, "leaky_loader", by_gstore},
-        {nullptr, 0, "STRGEA", string},
-        {"leaky_loader", 0, "leaky_loader", string}, // the outermost name wins
-    };
-    Figures before = report(KT_STORE_REPORT_LEAKS);
-    auto model = before.groups;
-    Made made;
-    for (const Step &s : steps) {
-        int64_t bytes = kt_host_store_bytes_in_use();
-        kt_store_requester = s.requester;
-        int64_t blocks = s.make(made, s.sclass);
+    auto charge = [&](int sclass, const char *entry, int64_t blocks) {
         kt_store_requester = nullptr;
-        auto &group = model[{s.sclass, s.entry}];
+        auto &group = model[{sclass, entry}];
         group.first += blocks;
         group.second += kt_host_store_bytes_in_use() - bytes;
+    };
+    auto leak_string = [] { // a header and its characters
+        int32_t s = 0, n = 5;
+        EXPECT_NE(STRGEA("hello", &n, &s, n), 0);
+    };
+    int32_t index = 0, n = 264, one = 1, none = 0, status = 0;
+    for (int sclass : {0, -1}) {
+        step(nullptr);
+        made.push_back(alloc(80, 1, sclass));
+        charge(sclass, "GSTORE", 1);
     }
+    step(nullptr);
+    EXPECT_EQ(XSTORE(&n, &index, &one, &none, &status), 0);
+    made.push_back(index);
+    charge(0, "XSTORE", 1);
+    // Grown until it moves, a block keeps its requester.
+    step("leaky_loader");
+    index = alloc(6, 1, 0);
+    const int32_t first = index;
+    std::vector<int32_t> walls = walls_above(index, 1, 2);
+    for (n = 6; index == first && n < (1 << 24); n *= 2) {
+        int32_t grown = 2 * n;
+        if (XSTORE(&grown, &index, &one, &n, &status) != 0)
+            break;
+    }
+    EXPECT_NE(index, first);
+    made.insert(made.end(), walls.begin(), walls.end());
+    made.push_back(index);
+    charge(0, "leaky_loader", static_cast<int64_t>(walls.size()) + 1);
+    step("leaky_loader");
+    made.push_back(alloc(80, 1, -1));
+    charge(-1, "leaky_loader", 1);
+    step(nullptr);
+    leak_string();
+    charge(0, "STRGEA", 2);
+    step("leaky_loader");
+    leak_string();
+    charge(0, "leaky_loader", 2); // the outermost name wins
     Figures after = report(KT_STORE_REPORT_LEAKS);
     EXPECT_EQ(after.groups, model);
     EXPECT_EQ(after.bytes, kt_host_store_bytes_in_use());

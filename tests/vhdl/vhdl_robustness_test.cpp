@@ -17,11 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string testdata_dir() {
-    const char *env = std::getenv("KT_VHDL_TESTDATA");
-    return env && *env ? env : KT_VHDL_TESTDATA;
-}
-
 std::string lower(std::string s) {
     for (char &c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -46,7 +41,8 @@ std::vector<std::string> declared_entities(const std::string &path) {
 class VhdlRealWorld : public kt::test::VhdlFiles {};
 
 TEST_F(VhdlRealWorld, EveryFileReadsOrSaysWhy) {
-    std::string dir = testdata_dir();
+    const char *env = std::getenv("KT_VHDL_TESTDATA");
+    const std::string dir = env && *env ? env : KT_VHDL_TESTDATA;
     if (!fs::is_directory(dir))
         GTEST_SKIP() << "no test data at " << dir;
     std::vector<std::string> paths;
@@ -54,22 +50,17 @@ TEST_F(VhdlRealWorld, EveryFileReadsOrSaysWhy) {
         if (entry.is_regular_file())
             paths.push_back(entry.path().string());
     ASSERT_FALSE(paths.empty());
-    int read_whole = 0;
     for (const std::string &path : paths) {
         vhdlutil_FreeAll();
         int ok = vhdlutil_VHDLSrcRead(path.c_str());
+        kt::test::tables_text(); // every table walked to its end
         std::vector<std::string> listed;
-        for (const std::string &name : kt::test::scanned_entities()) {
+        for (const std::string &name : kt::test::scanned_entities())
             listed.push_back(lower(name));
-            kt::test::scanned_header(name.c_str());
-            kt::test::scanned_generics(name.c_str());
-            kt::test::scanned_ports(name.c_str());
-        }
         if (!ok) {
             EXPECT_NE(vhdlutil_GetError(), nullptr) << path;
             continue;
         }
-        ++read_whole;
         for (const std::string &name : declared_entities(path))
             EXPECT_NE(std::find(listed.begin(), listed.end(), name), listed.end()) << name << " in " << path;
     }
@@ -80,7 +71,6 @@ TEST_F(VhdlRealWorld, EveryFileReadsOrSaysWhy) {
     testing::internal::CaptureStdout();
     vhdlutil_PrintAll();
     EXPECT_FALSE(testing::internal::GetCapturedStdout().empty());
-    RecordProperty("read_whole", read_whole);
 }
 
 } // namespace

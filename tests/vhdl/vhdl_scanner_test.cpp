@@ -115,7 +115,7 @@ TEST_F(VhdlScanner, ArchitecturesEndWhereTheyEnd) {
     }
 }
 
-TEST_F(VhdlScanner, FilesAccumulateAndRereadEntitiesGrow) {
+TEST_F(VhdlScanner, FilesAccumulateRereadEntitiesGrowAndAreListed) {
     ASSERT_EQ(read("library one; entity common is port (a : in bit); end;\n", "one.vhd"), 1);
     // A listing in between makes the tables that the second read must keep up to date.
     testing::internal::CaptureStdout();
@@ -144,10 +144,8 @@ TEST_F(VhdlScanner, FilesAccumulateAndRereadEntitiesGrow) {
     kt_packages_fail_alloc_after(-1, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "ENTITY common\n  Port a  IN signal \n  Port a  OUT signal \n  Generic g, type real\n");
-}
-
-// The other lines of the listing are checked by the kt-util command's tests.
-TEST_F(VhdlScanner, ListingOfContextAndPortsWithoutDirection) {
+    // Context lines, and a port without a direction (kt-util's tests check the rest).
+    vhdlutil_FreeAll();
     ASSERT_EQ(read("use work.all;\nentity amp is port (terminal inp : electrical); end amp;\n"), 1);
     testing::internal::CaptureStdout();
     vhdlutil_PrintAll();

@@ -4,10 +4,10 @@
 #define KT_TESTS_VHDL_VHDL_SUPPORT_H
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -71,23 +71,18 @@ inline std::string tables_text() {
 class VhdlFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string tmpl = ::testing::TempDir() + "kt_vhdl_XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        dir_ = buf.data();
+        dir_ = ::testing::TempDir() + "kt_vhdl_XXXXXX";
+        ASSERT_NE(mkdtemp(dir_.data()), nullptr);
         vhdlutil_FreeAll();
     }
     void TearDown() override {
         vhdlutil_FreeAll();
-        for (const std::string &f : files_)
-            unlink(f.c_str());
-        rmdir(dir_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
     }
     std::string write(const std::string &name, const std::string &text) {
         std::string path = dir_ + "/" + name;
         std::ofstream(path, std::ios::binary) << text;
-        files_.push_back(path);
         return path;
     }
     // Writes and reads one source file: the reader's result.
@@ -96,7 +91,6 @@ protected:
     }
 
     std::string dir_;
-    std::vector<std::string> files_;
 };
 
 } // namespace kt::test
