@@ -1,6 +1,8 @@
 // Channel transfers over a socket pair with the k-th read, write or close
-// failing, coming short or interrupted (the host's I/O fault hook), and a
-// connect to an address that never answers.
+// failing, coming short or interrupted (the host's I/O fault hook), writes
+// to a partner that has gone, and a connect to an address that never
+// answers. (What a channel reads of impossible or cut-short frames:
+// fuzz/corpus/channel.)
 //
 // Property: the frames delivered are always a prefix of the frames whose
 // send was reported whole, in order and byte for byte; short and
@@ -133,6 +135,43 @@ TEST(ChannelFaults, ConnectGivesUpAtTheTimeOut) {
     for (int32_t h : {first, proto})
         c_ipclos(h);
     close(listener);
+}
+
+// Writing to a partner that has gone fails with -7, and keeps failing;
+// SIGPIPE would end this test process.
+TEST(ChannelHostile, WritingToAPartnerThatHasGone) {
+    HangGuard guard;
+    std::string payload(30000, 'z');
+    for (const char *gone : {"socket reset", "socket closed", "pipe reader closed"}) {
+        SCOPED_TRACE(gone);
+        Listener server;
+        PipeChannel p;
+        int32_t h = p.handle;
+        if (gone[0] == 's') {
+            // Gone before the accept: a reset connection has no peer name then.
+            int32_t client = connect_to(server.port);
+            ASSERT_GE(client, 0);
+            linger reset{1, 0};
+            if (gone[7] == 'r')
+                setsockopt(c_ipgeto(client, 2), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            c_ipclos(client);
+            h = c_ipocss(server.handle, kWaitSeconds);
+            ASSERT_GE(h, 0);
+        } else {
+            close(p.out[0]);
+            p.out[0] = -1;
+        }
+        int32_t result = 0;
+        for (int i = 0; i < 1000 && result >= 0; ++i)
+            result = send_text(h, 1, payload);
+        EXPECT_EQ(result, -7);
+        EXPECT_EQ(send_text(h, 1, payload), -7);
+        if (h != p.handle)
+            c_ipclos(h);
+    }
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
 }
 
 } // namespace

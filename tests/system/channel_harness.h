@@ -1,19 +1,16 @@
-// Helpers for the channel tests: forked partner processes that can never
-// hang a test, loopback connections, pipe channels, whole-message reads
-// with a time-out.
+// Helpers for the channel tests: a guard that fails a test that hangs,
+// loopback connections, pipe channels, whole-message reads with a time-out.
 #ifndef KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
 #define KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,36 +20,6 @@
 namespace kt::test {
 
 constexpr double kWaitSeconds = 10.0;
-
-// Runs body in a child process that ends with its result as exit status
-// (and is killed by SIGALRM should it ever block for 30 seconds).
-inline pid_t fork_child(const std::function<int()> &body) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        alarm(30);
-        int status = body();
-        _exit(status);
-    }
-    return pid;
-}
-
-// The child's exit status; -1 when it had to be killed after the time-out,
-// 128 + signal when a signal ended it.
-inline int wait_child(pid_t pid, int timeout_s = 30) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_s);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 // Ends the test process should a test block for a minute: a hang must fail.
 struct HangGuard {

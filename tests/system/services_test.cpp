@@ -21,54 +21,26 @@
 
 namespace {
 
-// Days that do not exist, the Gregorian calendar's gap of 1752 among them,
-// have no weekday; the days around them do.
-TEST(Weekday, DaysThatDoNotExist) {
-    struct Case {
-        int32_t d, m, y, expected;
-    } cases[] = {
-        {2, 9, 1752, 4},  {3, 9, 1752, 0}, {13, 9, 1752, 0}, {14, 9, 1752, 5}, {29, 2, 1900, 0}, {29, 2, 2023, 0},
-        {31, 4, 2020, 0}, {0, 1, 2020, 0}, {1, 0, 2020, 0},  {1, 13, 2020, 0}, {32, 1, 2020, 0}, {1, 10, 1752, 1},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(c_weekdy(c.d, c.m, c.y), c.expected) << c.d << "." << c.m << "." << c.y;
-        EXPECT_EQ(WEEKDY(&c.d, &c.m, &c.y), c.expected);
-    }
-}
-
-// Every Gregorian day from 1753 to 2100 agrees with the C library's count.
-TEST(Weekday, AgreesWithTheCalendarOfTheCLibrary) {
-    std::tm t{};
-    t.tm_year = 1753 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 1;
-    t.tm_hour = 12;
-    time_t start = timegm(&t);
-    for (int64_t day = 0; day < 127000; day += 1) {
-        time_t when = start + day * 86400;
-        std::tm d{};
-        gmtime_r(&when, &d);
-        ASSERT_EQ(c_weekdy(d.tm_mday, d.tm_mon + 1, d.tm_year + 1900), d.tm_wday + 1)
-            << d.tm_mday << "." << d.tm_mon + 1 << "." << d.tm_year + 1900;
-    }
-}
-
-// Every Julian day from 1000 BC (year -999) to 2 September 1752 agrees with the weekday
-// of its Julian day number.
-TEST(Weekday, JulianDatesOfEveryCentury) {
-    auto jdn = [](int64_t d, int64_t m, int64_t y) {
-        int64_t a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
-        return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - 32083;
-    };
+// Every day from 1000 BC (year -999) to 2100 against the weekday of its
+// Julian day number: Julian dates up to 2 September 1752, Gregorian from 14
+// September on. Days between, day 0, the day after each month's last and
+// months 0 and 13 do not exist and have no weekday.
+TEST(Weekday, AgreesWithTheJulianDayNumber) {
     const int32_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int32_t y = -999; y <= 1752; ++y) {
-        for (int32_t m = 1; m <= 12; ++m) {
-            int32_t last = m == 2 && y % 4 == 0 ? 29 : days[m - 1];
-            for (int32_t d = 1; d <= last && !(y == 1752 && (m > 9 || (m == 9 && d > 2))); ++d) {
-                ASSERT_EQ(c_weekdy(d, m, y), (jdn(d, m, y) + 1) % 7 + 1) << d << "." << m << "." << y;
-            }
-            if (m == 2) {
-                EXPECT_EQ(c_weekdy(last + 1, 2, y), 0);
+    for (int32_t y = -999; y <= 2100; ++y) {
+        const bool gregorian = y > 1752, leap = y % 4 == 0 && (!gregorian || y % 100 != 0 || y % 400 == 0);
+        for (int32_t m = 0; m <= 13; ++m) {
+            const int32_t last = m < 1 || m > 12 ? 0 : m == 2 && leap ? 29 : days[m - 1];
+            for (int32_t d = 0; d <= last + 1; ++d) {
+                const int64_t a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
+                int64_t jdn = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - 32083;
+                const bool after = y == 1752 && (m > 9 || (m == 9 && d >= 14));
+                if (gregorian || after)
+                    jdn += 38 - yy / 100 + yy / 400; // the Gregorian count's -32045
+                const bool exists = d >= 1 && d <= last && !(y == 1752 && m == 9 && d > 2 && d < 14);
+                const int32_t want = exists ? static_cast<int32_t>((jdn + 1) % 7 + 1) : 0;
+                ASSERT_EQ(c_weekdy(d, m, y), want) << d << "." << m << "." << y;
+                ASSERT_EQ(WEEKDY(&d, &m, &y), want) << d << "." << m << "." << y;
             }
         }
     }
@@ -184,73 +156,60 @@ TEST(NotFinite, FirstPosition) {
     EXPECT_EQ(c_notfinite(c, 1), 1);
 }
 
-TEST(Environment, GetEnv) {
+const char kVar[] = "KT_SYSTEM_TEST_VAR    "; // blank-padded, as Fortran passes it
+
+// The working directory, a variable's value and the host name through both
+// entries: the c_ one cuts to len - 1 characters and a zero byte; the
+// upper-case one cuts to LEN within the declared length and fills with
+// blanks, except the host name, which is cut and zero-terminated as in C.
+TEST(Environment, TextsInBothForms) {
     setenv("KT_SYSTEM_TEST_VAR", "value-123", 1);
-    unsetenv("KT_SYSTEM_TEST_UNSET");
-    char buf[32];
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, sizeof buf), 9);
-    EXPECT_STREQ(buf, "value-123");
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 6), 5);
-    EXPECT_STREQ(buf, "value");
+    char cwd[4096], host[256];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(gethostname(host, sizeof host), 0);
+    const struct {
+        std::string want;
+        int32_t (*c)(char *, int32_t);
+        int32_t (*f)(char *, const int32_t *, int32_t);
+        int32_t refused;
+        bool terminated;
+    } entries[] = {
+        {cwd, c_fgetwd, FGETWD, 0, false},
+        {"value-123", [](char *b, int32_t n) { return c_fgetenv("KT_SYSTEM_TEST_VAR", b, n); },
+         [](char *v, const int32_t *n, int32_t vn) { return FGETENV(kVar, v, n, sizeof kVar - 1, vn); }, -1, false},
+        {host, c_gethnm, GETHNM, -1, true},
+    };
+    for (const auto &e : entries) {
+        const int32_t size = static_cast<int32_t>(e.want.size());
+        char buf[4096];
+        EXPECT_EQ(e.c(buf, sizeof buf), size);
+        EXPECT_STREQ(buf, e.want.c_str());
+        EXPECT_EQ(e.c(buf, 3), 2);
+        EXPECT_STREQ(buf, e.want.substr(0, 2).c_str());
+        EXPECT_EQ(e.c(buf, 0), e.refused);
+        EXPECT_EQ(e.c(nullptr, 8), e.refused);
+        for (int32_t len : {300, 4}) {
+            std::string text(300, 'q');
+            const int32_t cut = std::min(len - e.terminated, size);
+            EXPECT_EQ(e.f(text.data(), &len, 300), cut) << e.want;
+            std::string want = e.want.substr(0, static_cast<size_t>(cut));
+            want += e.terminated ? std::string(1, '\0') + text.substr(want.size() + 1)
+                                 : std::string(300 - want.size(), ' ');
+            EXPECT_EQ(text, want) << e.want;
+        }
+    }
+    // Not set, or no name: -1 and one blank.
+    char buf[8], value[12];
     for (const char *missing : {"KT_SYSTEM_TEST_UNSET", static_cast<const char *>(nullptr)}) {
         EXPECT_EQ(c_fgetenv(missing, buf, sizeof buf), -1);
         EXPECT_STREQ(buf, " ");
     }
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", nullptr, 8), -1);
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 0), -1);
-
-    char value[12];
     int32_t len = 12;
-    const char name[] = "KT_SYSTEM_TEST_VAR    ";
-    EXPECT_EQ(FGETENV(name, value, &len, sizeof name - 1, 12), 9);
-    EXPECT_EQ(std::string(value, 12), "value-123   ");
-    len = 4;
-    FGETENV(name, value, &len, sizeof name - 1, 12);
-    EXPECT_EQ(std::string(value, 12), "valu        ");
-    len = 12;
-    std::memset(value, 'q', sizeof value);
     FGETENV("KT_SYSTEM_TEST_UNSET", value, &len, 20, 12);
     EXPECT_EQ(std::string(value, 12), std::string(12, ' '));
     unsetenv("KT_SYSTEM_TEST_VAR");
-}
-
-TEST(Environment, WorkingDirectory) {
-    char expected[4096];
-    ASSERT_NE(getcwd(expected, sizeof expected), nullptr);
-    char buf[4096];
-    int32_t n = c_fgetwd(buf, sizeof buf);
-    EXPECT_EQ(n, static_cast<int32_t>(std::strlen(expected)));
-    EXPECT_STREQ(buf, expected);
-    EXPECT_EQ(c_fgetwd(buf, 3), 2);
-    EXPECT_EQ(std::string(buf), std::string(expected, 2));
-    EXPECT_EQ(c_fgetwd(buf, 0), 0);
-    EXPECT_EQ(c_fgetwd(nullptr, 8), 0);
-
-    char dir[200];
-    int32_t len = 200;
-    EXPECT_EQ(FGETWD(dir, &len, 200), n);
-    EXPECT_EQ(std::string(dir, static_cast<size_t>(n)), expected);
-    EXPECT_EQ(std::string(dir + n, 200 - static_cast<size_t>(n)), std::string(200 - static_cast<size_t>(n), ' '));
-    len = 4;
-    EXPECT_EQ(FGETWD(dir, &len, 200), 4);
-    EXPECT_EQ(std::string(dir, 5), std::string(expected, 4) + " ");
-}
-
-TEST(Environment, ProcessAndHost) {
     EXPECT_EQ(FGETPID(), static_cast<int32_t>(getpid()));
     EXPECT_EQ(GNCPU(), 1);
-    char expected[256];
-    ASSERT_EQ(gethostname(expected, sizeof expected), 0);
-    char name[257];
-    EXPECT_EQ(c_gethnm(name, sizeof name), static_cast<int32_t>(std::strlen(expected)));
-    EXPECT_STREQ(name, expected);
-    char fixed[300];
-    std::memset(fixed, 'x', sizeof fixed);
-    int32_t len = 300;
-    EXPECT_EQ(GETHNM(fixed, &len, 300), static_cast<int32_t>(std::strlen(expected)));
-    EXPECT_STREQ(fixed, expected); // zero-terminated, not blank-filled
-    EXPECT_EQ(c_gethnm(name, 0), -1);
-    EXPECT_EQ(c_gethnm(nullptr, 8), -1);
 }
 
 TEST(Environment, Sleep) {
