@@ -85,14 +85,18 @@ std::string repeated(const std::string &s, int n) {
     return out;
 }
 
-// Every short text of any form compiles to the tokens the reader finds; so
-// do deep nestings, where every "(" looks ahead to the same ")" or ".".
-TEST(PathCompileTest, TextsCompileToTheirTokens) {
+// Every short text over the characters and words that matter reads to its
+// end under the rules of tokens_of and compiles to the tokens the reader
+// finds; so do deep nestings, where every "(" looks ahead to the same ")"
+// or ".".
+TEST(PathCompileTest, TextsReadAndCompileToTheirTokens) {
     int32_t table = fresh_table();
-    const std::vector<std::string> pieces = {"/", ".",  "*",      "[", "]", ":",      ",",       "(",
-                                             ")", "->", "@\"A\"", "x", "1", "across", "through", "v"};
-    for (const std::string &t : short_texts(pieces, 4))
+    const std::vector<std::string> pieces = {"/", ".", "*",  "[",      "]", ":", ",",      "(",       ")", "-",
+                                             ">", "@", "\"", "@\"A\"", "x", "1", "across", "through", "v"};
+    for (const std::string &t : short_texts(pieces, 4)) {
+        tokens_of(t, table);
         expect_compiled_as(read_path(t, table), table);
+    }
     for (const std::string &t : std::vector<std::string>{"bus[2:*],*]", repeated("through(", 5000) + "x)",
                                                          repeated("through(", 5000) + "a.b)"})
         expect_compiled_as(read_path(t, table), table);

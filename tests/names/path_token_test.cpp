@@ -1,6 +1,5 @@
-// The token reader over a table of paths and their token sequences, the
-// rejected forms, and every short text over the path alphabet: no token
-// may stand still, read outside the text or leave a value behind on error.
+// The token reader over a table of paths and their token sequences and the
+// rejected forms. (Every short text: path_compile_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "names_test_util.h"
@@ -90,15 +89,6 @@ TEST(PathTokenTest, OnlyTheGivenLengthIsRead) {
     pos = 0;
     EXPECT_EQ(SEPTH1(text, &n, &pos, &table, &v1, &v2, &code, 9), KT_PATH_SYNTAX_ERROR);
     EXPECT_EQ(pos, 0);
-}
-
-// Every text of up to four characters over the characters that matter
-// reads to its end under the rules of tokens_of.
-TEST(PathTokenTest, NoShortTextStandsStillOrReadsOutside) {
-    int32_t table = fresh_table();
-    for (const std::string &t :
-         short_texts({"/", ".", "*", "[", "]", ":", ",", "(", ")", "-", ">", "@", "\"", "a", "1"}, 4))
-        tokens_of(t, table);
 }
 
 } // namespace

@@ -7,10 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,29 +43,22 @@ inline int32_t connect_to(int32_t port) {
 }
 
 struct Message {
-    int32_t result = 0; // c_ipread's result, or the failing wait/peek result
+    int32_t result = 0; // c_ipread's result, or the failing wait's or peek's
     int32_t type = -1;
     std::string payload;
 };
 
-// Reads one message after waiting for it at most `seconds`; payloads
-// beyond `cap` bytes are cut (the result still gives the full length).
-inline Message read_message(int32_t h, double seconds = kWaitSeconds, int32_t cap = 1 << 20) {
+// Reads one message after waiting for it at most `seconds`.
+inline Message read_message(int32_t h, double seconds = kWaitSeconds) {
     Message m;
-    int32_t ready = 0;
-    int32_t r = c_ippend(&h, 1, seconds, &ready);
-    if (r <= 0) {
-        m.result = r;
+    int32_t ready = 0, len = 0;
+    m.result = c_ippend(&h, 1, seconds, &ready);
+    if (m.result > 0)
+        m.result = c_ippeek(h, nullptr, &len);
+    if (m.result != 0)
         return m;
-    }
-    int32_t type = 0, len = 0;
-    r = c_ippeek(h, &type, &len);
-    if (r != 0) {
-        m.result = r;
-        return m;
-    }
-    m.payload.resize(static_cast<size_t>(std::min(len, cap)));
-    m.result = c_ipread(h, &m.type, m.payload.data(), static_cast<int32_t>(m.payload.size()));
+    m.payload.resize(static_cast<size_t>(len));
+    m.result = c_ipread(h, &m.type, m.payload.data(), len);
     return m;
 }
 

@@ -56,11 +56,9 @@ TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     if (kt::system::channel_slot_count() != 0)
         GTEST_SKIP() << "needs a fresh process";
     expect_every_request_refused(3, 3); // the table is not made at all
-    int32_t a = c_ipini(3, nullptr);
-    EXPECT_EQ(a, 0);
+    EXPECT_EQ(c_ipini(3, nullptr), 0);
     EXPECT_EQ(kt::system::channel_slot_count(), 2);
-    int32_t b = c_ipini(2, nullptr);
-    EXPECT_EQ(b, 1);
+    EXPECT_EQ(c_ipini(2, nullptr), 1);
     EXPECT_EQ(kt::system::channel_slot_count(), 2);
     EXPECT_EQ(c_ipini(2, nullptr), 2);
     EXPECT_EQ(kt::system::channel_slot_count(), 3);
@@ -87,23 +85,6 @@ TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     EXPECT_EQ(kt::system::channel_slot_count(), 20);
     EXPECT_EQ(c_ipini(2, nullptr), 0);
     c_ipclos(0);
-}
-
-TEST(ChannelTable, PrototypeCopiesKeepTheirOwnName) {
-    int32_t proto = c_ipini(3, nullptr);
-    int32_t h = c_ipocp(proto, -1, dup(1));
-    char name[257] = {};
-    ASSERT_GE(c_ipgets(h, 4, name, 256), 0);
-    kt::system::Channel *c = kt::system::channel(h);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->header_length, 3);
-    EXPECT_EQ(c->fill, 0);
-    EXPECT_EQ(c->flags, kt::system::kPeer | kt::system::kWritable);
-    c_ipclos(h);
-    EXPECT_EQ(c->flags, 0);
-    EXPECT_EQ(c->name, nullptr);
-    EXPECT_EQ(c->buffer, nullptr);
-    c_ipclos(proto);
 }
 
 // The lowest free descriptor: unchanged when nothing leaked.
