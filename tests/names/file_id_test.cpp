@@ -1,6 +1,4 @@
-// Result file identifiers and object names: classes, parts and kinds,
-// relative identifiers within their room, and object names built within
-// the declared output length.
+// Result file identifiers and object names, built within their room.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -42,14 +42,13 @@ inline std::string tokens_of(const std::string &path, int32_t table = fresh_tabl
         if (!out.empty())
             out += ' ';
         out += std::to_string(code >> 10 ? code >> 10 : code);
+        EXPECT_LE(pos, text.n + 1) << path;
         if (code == KT_PATH_SYNTAX_ERROR || code == KT_PATH_END) {
             EXPECT_EQ(t.v1, 0);
             EXPECT_EQ(pos, code == KT_PATH_SYNTAX_ERROR || before > text.n ? before : pos) << path;
-            EXPECT_LE(pos, text.n + 1) << path;
             return code == KT_PATH_END ? out : out + "@" + std::to_string(before);
         }
         EXPECT_GT(pos, before) << path;
-        EXPECT_LE(pos, text.n + 1) << path;
         std::vector<std::string> values;
         for (int i = 0; i < 2; ++i) {
             if (t.name_start[i] == 0)

@@ -1,6 +1,5 @@
-// Compiled paths: every short text against the token reader's tokens and a
-// model of the sequence rules (only the first broken rule is reported), deep
-// nesting and long paths, refusals.
+// Compiled paths against a model built from the token reader's tokens and
+// the sequence rules (only the first broken rule is reported); refusals.
 #include <gtest/gtest.h>
 
 #include "kt/iar.h"
@@ -13,8 +12,7 @@ namespace {
 
 int32_t compile(const std::string &path, int32_t table) {
     kt::text_test::Exact text(path);
-    int32_t out = -1;
-    int32_t result = SEPTHI(text.get(), &text.n, &table, &out, text.n);
+    int32_t out = -1, result = SEPTHI(text.get(), &text.n, &table, &out, text.n);
     EXPECT_EQ(result, out) << path;
     return result;
 }
@@ -85,10 +83,8 @@ std::string repeated(const std::string &s, int n) {
     return out;
 }
 
-// Every short text over the characters and words that matter reads to its
-// end under the rules of tokens_of and compiles to the tokens the reader
-// finds; so do deep nestings, where every "(" looks ahead to the same ")"
-// or ".".
+// Every short text reads under the rules of tokens_of and compiles to its
+// tokens; so do deep nestings, each "(" looking ahead to the same ")".
 TEST(PathCompileTest, TextsReadAndCompileToTheirTokens) {
     int32_t table = fresh_table();
     const std::vector<std::string> pieces = {"/", ".", "*",  "[",      "]", ":", ",",      "(",       ")", "-",

@@ -12,8 +12,7 @@ struct Case {
     const char *path, *tokens;
 };
 
-// The plain forms (levels, a.b, wildcards, dots, selections) are covered
-// by the random paths of the compiler's tests; these are the others.
+// Plain forms come with the compiler's short texts; these are the others.
 const Case kAccepted[] = {
     {"", "17"},
     {".x", "2 9:x 17"},
@@ -74,7 +73,6 @@ TEST(PathTokenTest, RejectedFormsAreSyntaxErrorsWhereTheyStart) {
         {"bus[1:4294967297]", "9:bus 2@4"},
         {"bus[4294967296:*]", "9:bus 2@4"},
         {"bus[1,00000000004294967296]", "9:bus 11:1 2@6"},
-        {"bus[*:-99999999999]", "9:bus 2@4"},
     };
     for (const Case &c : rejected)
         EXPECT_EQ(tokens_of(c.path), c.tokens) << c.path;

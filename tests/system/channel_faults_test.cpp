@@ -43,8 +43,7 @@ Transfer transfer(int32_t ops, int32_t after, int32_t how) {
     int s[2];
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, s) != 0)
         return run;
-    int32_t proto = c_ipini(3, nullptr);
-    int32_t a = c_ipocp(proto, s[0], s[0]), b = c_ipocp(proto, s[1], s[1]);
+    int32_t proto = c_ipini(3, nullptr), a = c_ipocp(proto, s[0], s[0]), b = c_ipocp(proto, s[1], s[1]);
     for (int32_t h : {a, b})
         c_ipseto(h, 1, 4);
     kt_host_fail_io_after(ops, after, how);

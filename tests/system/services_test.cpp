@@ -1,6 +1,5 @@
-// Operating-system services: calendar, timing lines, byte swaps, the
-// environment, host name, finite checks, sleeping, the fatal reports, and
-// files by path (times, renaming and removal, with the errors reported).
+// Operating-system services: calendar, timing, byte swaps, environment,
+// finite checks, sleeping, fatal reports, and files by path.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -8,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -26,10 +26,8 @@
 
 namespace {
 
-// Every day from 1000 BC (year -999) to 2100 against the weekday of its
-// Julian day number: Julian dates up to 2 September 1752, Gregorian from 14
-// September on. Days between, day 0, the day after each month's last and
-// months 0 and 13 do not exist and have no weekday.
+// Every day from year -999 to 2100 against its Julian day number (Julian up
+// to 2 September 1752, Gregorian from the 14th); days that do not exist give 0.
 TEST(Weekday, AgreesWithTheJulianDayNumber) {
     const int32_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (int32_t y = -999; y <= 2100; ++y) {
@@ -53,21 +51,19 @@ TEST(Weekday, AgreesWithTheJulianDayNumber) {
 
 // INTTIM counts the host's local date and time as if it were UTC.
 TEST(Inttim, MatchesTheLocalClock) {
-    time_t before = std::time(nullptr);
-    int32_t t = INTTIM();
-    time_t after = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&before, &local);
-    auto lo = static_cast<int64_t>(before) + local.tm_gmtoff;
-    localtime_r(&after, &local);
-    auto hi = static_cast<int64_t>(after) + local.tm_gmtoff;
-    EXPECT_GE(t, static_cast<int32_t>(lo));
-    EXPECT_LE(t, static_cast<int32_t>(hi));
+    auto local = [](time_t t) {
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        return static_cast<int32_t>(static_cast<int64_t>(t) + tm.tm_gmtoff);
+    };
+    const time_t before = std::time(nullptr);
+    const int32_t t = INTTIM();
+    EXPECT_GE(t, local(before));
+    EXPECT_LE(t, local(std::time(nullptr)));
 }
 
-// The clock runs on between the calls, so each line is checked for its form
-// (three significant digits) and for a value no earlier than asked and only
-// a little later.
+// The clock runs on between the calls: each line has three significant
+// digits and a value no earlier than asked and only a little later.
 TEST(Timing, DeltimeLine) {
     kt_host_capture_output(1);
     kt_host_clear_output();
@@ -149,24 +145,18 @@ TEST(ByteSwap, AgreesWithReversingEachItem) {
 
 TEST(NotFinite, FirstPosition) {
     const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
-    const double a[] = {1.0, inf, nan};
-    EXPECT_EQ(c_notfinite(a, 3), 2);
-    EXPECT_EQ(c_notfinite(a, 1), 0);
-    EXPECT_EQ(c_notfinite(a, 0), 0);
-    EXPECT_EQ(c_notfinite(a, -4), 0);
-    const double b[] = {0.0, -1e308, nan};
-    int32_t three = 3;
-    EXPECT_EQ(NOTFINITE(b, &three), 3);
-    const double c[] = {-inf};
-    EXPECT_EQ(c_notfinite(c, 1), 1);
+    const double a[] = {1.0, inf, nan, 0.0, -1e308, nan, -inf};
+    for (auto [at, n, want] : {std::array{0, 3, 2}, {0, 1, 0}, {0, 0, 0}, {0, -4, 0}, {3, 3, 3}, {6, 1, 1}}) {
+        EXPECT_EQ(c_notfinite(a + at, n), want) << at << " " << n;
+        EXPECT_EQ(NOTFINITE(a + at, &n), want) << at << " " << n;
+    }
 }
 
 const char kVar[] = "KT_SYSTEM_TEST_VAR    "; // blank-padded, as Fortran passes it
 
-// The working directory, a variable's value and the host name through both
-// entries: the c_ one cuts to len - 1 characters and a zero byte; the
-// upper-case one cuts to LEN within the declared length and fills with
-// blanks, except the host name, which is cut and zero-terminated as in C.
+// The c_ entries cut to len - 1 characters and a zero byte; the upper-case
+// ones cut to LEN within the declared length and fill with blanks (the host
+// name is zero-terminated instead).
 TEST(Environment, TextsInBothForms) {
     setenv("KT_SYSTEM_TEST_VAR", "value-123", 1);
     char cwd[4096], host[256];
@@ -251,8 +241,7 @@ protected:
     kt_host_test::TempDir dir_{"system_files"};
 };
 
-// An absent path or none gives -1 and leaves the outputs alone; neither is
-// reported.
+// An absent path or none: -1, outputs alone, nothing reported.
 TEST_F(Files, Times) {
     const std::string f = path("timed"), p = padded(f), absent = path("absent"), pabsent = padded(absent);
     kt_host_test::spit(f, "x");
@@ -273,8 +262,8 @@ TEST_F(Files, Times) {
     EXPECT_EQ(kt_host_error_count(), 0);
 }
 
-// Each entry renames or removes, and reports a failure as one error with
-// its reason; removing what is not there is a quiet non-zero.
+// A failure is one error with its reason; removing what is not there is a
+// quiet non-zero.
 TEST_F(Files, RenameAndRemove) {
     const std::string a = path("a"), b = path("b"), d = path("subdir"), pa = padded(a), pb = padded(b), pd = padded(d);
     kt_host_test::spit(a, "x");

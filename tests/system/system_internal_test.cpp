@@ -1,6 +1,5 @@
-// Internals that the public entries cannot reach on any date or in any
-// order: the calendar arithmetic of INTTIM, and the growth of the channel
-// table (each test runs in a process of its own under CTest).
+// Internals the public entries cannot reach on any date or in any order:
+// INTTIM's calendar and the channel table (one process per test in CTest).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -94,9 +93,8 @@ int lowest_free_descriptor() {
     return fd;
 }
 
-// With every slot taken and memory refused, new connections fail with -2
-// and close what they accepted or connected; buffers are refused the same
-// way, and the channel works once memory is granted again.
+// With every slot taken and memory refused, connections and buffers fail
+// with -2, leak nothing, and the channel works once memory is granted.
 TEST(ChannelTable, RefusedMemoryLeavesNothingBehind) {
     kt::test::HangGuard guard;
     kt::test::Listener server;

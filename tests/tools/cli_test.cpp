@@ -1,10 +1,7 @@
-// kt-util as its users run it: what each command prints, where its
-// messages go and its exit statuses. Every run that succeeds must leave
-// standard error empty, which also checks that no progress line reaches
-// a standard error that is not a terminal. The --json forms, the manual
-// page, completion and progress on a terminal are checked in Python
-// (kt_util_test.py), channel serve against hostile clients too
-// (tests/system/channel_server_test.py).
+// kt-util as its users run it: output, messages and exit statuses. A run
+// that succeeds leaves standard error empty (no progress line off a
+// terminal). JSON, manual, completion, progress and hostile channel
+// clients: the Python tests.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -129,14 +126,8 @@ TEST(KtUtilCli, FieldFiles) {
         {f + " get nothing", 1, {}, "no field nothing"},
         {"fields /no/such/file get a", 1, {}, "kt-util fields: /no/such/file: No such file or directory\n"},
         {"fields " + dir, 1, {}, "kt-util fields: " + dir + ": Is a directory\n"},
-        {"fields " + long_line.path,
-         1,
-         {},
-         long_line.path + ":3: line longer than 1023 characters, the most a field file line may hold\n"},
-        {f + " set gain 1 2K -o /no/such/dir/out",
-         1,
-         {},
-         "kt-util fields: /no/such/dir/out: No such file or directory\n"},
+        {"fields " + long_line.path, 1, {}, long_line.path + ":3: line longer than 1023 characters, the most a"},
+        {f + " set gain 1 2K -o /no/dir/out", 1, {}, "kt-util fields: /no/dir/out: No such file or directory\n"},
         {f + " set gain 1 2K -o /dev/full", 1, {}, "kt-util fields: /dev/full: No space left on device\n"},
         {f + " set gain 1 " + std::string(1100, 'z') + " -o " + out.path, 1, {}, "a line would be longer than 1023"},
         {f + " set gain 1 2K", 2, {}, "set writes to -o OUT, or to FILE with --in-place"},
@@ -205,8 +196,7 @@ TEST(KtUtilCli, Demo) {
              ""}});
 }
 
-// A channel server started in the background: its port read from its
-// first line.
+// A channel server in the background, its port read from its first line.
 struct Server {
     FILE *out = nullptr;
     int32_t port = 0;
@@ -256,8 +246,7 @@ TEST(KtUtilCli, ChannelServeAndSend) {
 TEST(KtUtilCli, ChannelFailures) {
     kt::test::HangGuard guard;
     Server quiet("--connections 1");
-    int32_t port = 0;
-    int32_t mute = c_ipini(1, &port); // listens, never accepts or answers
+    int32_t port = 0, mute = c_ipini(1, &port); // listens, never accepts or answers
     std::vector<CliCase> cases = {
         {"", 2, {}, "needs serve or send"},
         {"listen", 2, {}, "unknown subcommand listen"},
