@@ -10,9 +10,8 @@
 
 namespace {
 
-// The layout class and the parts and kind of one identifier; a code that
-// names no kind, or a layout without room for its parts, gives kind 0; no
-// dot at all gives class 0, whatever the first characters say.
+// A code naming no kind, or no room for the parts, gives kind 0; no dot at
+// all gives class 0, whatever the first characters say.
 TEST(FileIdTest, ClassesPartsAndKinds) {
     const struct {
         const char *text;

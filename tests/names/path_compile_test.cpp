@@ -17,8 +17,7 @@ int32_t compile(const std::string &path, int32_t table) {
     return result;
 }
 
-// A path and what compiling it must give: its cells, or a syntax error,
-// and the first broken rule.
+// What compiling a path must give: cells, or a syntax error, and a rule.
 struct Model {
     std::string path;
     std::vector<int32_t> cells;
@@ -40,8 +39,7 @@ struct Model {
     }
 };
 
-// The model of a path of any form, from the token reader: the tokens up to
-// the end token, in the same table.
+// The model of a path from the token reader's tokens, in the same table.
 Model read_path(const std::string &path, int32_t table) {
     Model m;
     m.path = path;

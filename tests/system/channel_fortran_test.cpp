@@ -1,5 +1,4 @@
-// The upper-case channel entries as Fortran calls them: by address, with
-// blank-padded texts and hidden lengths, through the lower-case aliases too.
+// The upper-case channel entries as Fortran calls them, aliases too.
 #include <gtest/gtest.h>
 
 #include <cstring>

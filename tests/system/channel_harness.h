@@ -1,5 +1,4 @@
-// Helpers for the channel tests: a guard that fails a test that hangs,
-// loopback connections, pipe channels, whole-message reads with a time-out.
+// Channel test helpers: a hang guard, loopback and pipe channels, reads.
 #ifndef KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
 #define KT_TESTS_SYSTEM_CHANNEL_HARNESS_H
 

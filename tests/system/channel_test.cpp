@@ -249,8 +249,7 @@ TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     int32_t proto = c_ipini(3, nullptr);
     int32_t reader = c_ipocp(proto, fds[0], -1), writer = c_ipocp(proto, -1, fds[1]);
-    // More than the pipe holds: the writer meets a full pipe, the reader an
-    // empty one, also halfway through a frame.
+    // More than the pipe holds: the writer meets a full pipe, the reader an empty one.
     std::vector<std::string> sent;
     for (char c = 'a'; c < 'h'; ++c)
         sent.push_back(std::string(30000, c));
@@ -265,6 +264,17 @@ TEST(ChannelWait, NonBlockingDescriptorsStillCarryWholeMessages) {
         EXPECT_EQ(m.payload, s);
     }
     send.join();
+    // Half a frame at hand: the read waits for the other half.
+    const std::string frame = wire_frame(4, "late half", 1, false);
+    ASSERT_EQ(write(fds[1], frame.data(), 6), 6);
+    std::thread rest([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_EQ(write(fds[1], frame.data() + 6, frame.size() - 6), static_cast<ssize_t>(frame.size() - 6));
+    });
+    Message m = read_message(reader);
+    rest.join();
+    EXPECT_EQ(m.type, 4);
+    EXPECT_EQ(m.payload, "late half");
     c_ipclos(writer);
     c_ipclos(reader);
     c_ipclos(proto);

@@ -37,8 +37,7 @@ TEST(SecondsSince1970, AgreesWithTheCLibrary) {
         }
 }
 
-// c_ipini of `kind` refused at each of its `requests` in turn: -2, and the
-// table and the heap as they were.
+// Each request of c_ipini(kind) refused in turn: -2, table and heap unchanged.
 void expect_every_request_refused(int32_t kind, int32_t requests) {
     const int32_t slots = kt::system::channel_slot_count();
     const int64_t live = kt_host_alloc_live();

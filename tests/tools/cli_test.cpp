@@ -1,7 +1,5 @@
-// kt-util as its users run it: output, messages and exit statuses. A run
-// that succeeds leaves standard error empty (no progress line off a
-// terminal). JSON, manual, completion, progress and hostile channel
-// clients: the Python tests.
+// kt-util as its users run it; a run that succeeds leaves standard error
+// empty. JSON, manual, completion, progress, hostile clients: in Python.
 #include <gtest/gtest.h>
 
 #include <cstdio>
