@@ -1,84 +1,62 @@
-// Result file identifiers and object names: classes, parts and kinds,
-// relative identifiers within their room, and object names built within
-// the declared output length.
+// Result file identifiers and object names, built within their room.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "kt/names.h"
 
 namespace {
 
-int32_t layout(const std::string &t) {
-    int32_t n = static_cast<int32_t>(t.size());
-    return FIDFMT(t.data(), &n, n);
-}
-
-TEST(FileIdTest, LayoutClasses) {
+// A code naming no kind, or no room for the parts, gives kind 0; no dot at
+// all gives class 0, whatever the first characters say.
+TEST(FileIdTest, ClassesPartsAndKinds) {
     const struct {
         const char *text;
-        int32_t cls;
-    } cases[] = {
-        {"run/out.p1", 3},
-        {"run/out.WF", 3},
-        {"run/out.e3", 3},
-        {"run/out.d2.bak", 2},
-        {"run/out.wf.bak", 2},
-        {"run/out.bak.e1", 1},
-        {"run/out.bak.kt_pl", 1},
-        {"run/out.bak.WF", 1},
-        {"out.p2", 1},
-        {"a/b.x.i2", 1},
-        {"run/out.txt", 0},
-        {"dir.d1/name", 0},
-        {"run/out.p", 0},
-        {"run/out.p4", 0},
-        {"", 0},
-        {"run/out.p0", 0},
-        {"run/out.wx", 0},
-        {"run/o.wf.zz", 2},
-        // No dot at all: nothing to classify, whatever the first characters say.
-        {"p1x", 0},
-        {"kt_pl", 0},
-        {"wf", 0},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(layout(c.text), c.cls) << c.text;
-}
-
-TEST(FileIdTest, PartsAndKinds) {
-    const struct {
-        const char *text;
-        int32_t s1, e1, s2, e2, kind;
-    } cases[] = {
-        {"run/out.p2", 1, 3, 5, 7, 3},
-        {"x/run/out.r1", 3, 5, 7, 9, 12},
-        {"a/b.x.i2", 3, 3, 5, 5, 11},
-        {"run/out.d2.bak", 5, 7, 12, 14, 6},
-        {"run/out.bak.kt_pl", 5, 7, 9, 11, 2},
-        {"run/out.WF", 1, 3, 5, 7, 1},
-        {"run/out.e3", 1, 3, 5, 7, 0},
-        {"out.p2", 0, 0, 0, 0, 0},
-        {"./name.p1", 0, 0, 0, 0, 0},
-        {"run/out.p1x", 0, 0, 0, 0, 0},
-        {"p1x", 0, 0, 0, 0, 0},
-        // Codes that name no kind, and layouts with no room for their parts.
-        {"run/a.b.i3.kt_pl", 5, 5, 7, 7, 0},
-        {"run/a.b.r3.kt_pl", 5, 5, 7, 7, 0},
-        {"run/a.b.x1.kt_pl", 5, 5, 7, 7, 0},
-        {"run/a.b.c.kt_pl", 5, 5, 7, 7, 0},
-        {".x.p1.bak", 0, 0, 0, 0, 0},
-        {"run/a.b.p1.bak", 0, 0, 0, 0, 0},
-        {"abcd/.p1", 0, 0, 0, 0, 0},
-    };
+        int32_t cls, s1, e1, s2, e2, kind;
+    } cases[] = {{"run/out.p1", 3, 1, 3, 5, 7, 2},
+                 {"run/out.WF", 3, 1, 3, 5, 7, 1},
+                 {"run/out.e3", 3, 1, 3, 5, 7, 0},
+                 {"run/out.p2", 3, 1, 3, 5, 7, 3},
+                 {"x/run/out.r1", 3, 3, 5, 7, 9, 12},
+                 {"./name.p1", 3, 0, 0, 0, 0, 0},
+                 {"run/out.p1x", 3, 0, 0, 0, 0, 0},
+                 {"abcd/.p1", 3, 0, 0, 0, 0, 0},
+                 {"run/out.d2.bak", 2, 5, 7, 12, 14, 6},
+                 {"run/out.wf.bak", 2, 5, 7, 12, 14, 1},
+                 {"run/o.wf.zz", 2, 5, 5, 10, 11, 1},
+                 {".x.p1.bak", 2, 0, 0, 0, 0, 0},
+                 {"run/a.b.p1.bak", 2, 0, 0, 0, 0, 0},
+                 {"run/out.bak.e1", 1, 5, 7, 9, 11, 8},
+                 {"run/out.bak.kt_pl", 1, 5, 7, 9, 11, 2},
+                 {"run/out.bak.WF", 1, 5, 7, 9, 11, 1},
+                 {"a/b.x.i2", 1, 3, 3, 5, 5, 11},
+                 {"run/a.b.i3.kt_pl", 1, 5, 5, 7, 7, 0},
+                 {"run/a.b.r3.kt_pl", 1, 5, 5, 7, 7, 0},
+                 {"run/a.b.x1.kt_pl", 1, 5, 5, 7, 7, 0},
+                 {"run/a.b.c.kt_pl", 1, 5, 5, 7, 7, 0},
+                 {"out.p2", 1, 0, 0, 0, 0, 0},
+                 {"run/out.txt", 0, 0, 0, 0, 0, 0},
+                 {"dir.d1/name", 0, 0, 0, 0, 0, 0},
+                 {"run/out.p", 0, 0, 0, 0, 0, 0},
+                 {"run/out.p4", 0, 0, 0, 0, 0, 0},
+                 {"run/out.p0", 0, 0, 0, 0, 0, 0},
+                 {"run/out.wx", 0, 0, 0, 0, 0, 0},
+                 {"", 0, 0, 0, 0, 0, 0},
+                 {"p1x", 0, 0, 0, 0, 0, 0},
+                 {"kt_pl", 0, 0, 0, 0, 0, 0},
+                 {"wf", 0, 0, 0, 0, 0, 0}};
     for (const auto &c : cases) {
-        int32_t n = static_cast<int32_t>(std::strlen(c.text)), s1 = 9, e1 = 9, s2 = 9, e2 = 9, kind = 9;
-        EXPECT_EQ(PRSFID(c.text, &n, &s1, &e1, &s2, &e2, &kind, n), c.kind) << c.text;
-        EXPECT_EQ(kind, c.kind) << c.text;
-        EXPECT_EQ((std::vector<int32_t>{s1, e1, s2, e2}), (std::vector<int32_t>{c.s1, c.e1, c.s2, c.e2})) << c.text;
-        int32_t t[5];
-        EXPECT_EQ(c_prsfid(c.text, n, &t[0], &t[1], &t[2], &t[3], &t[4]), c.kind) << c.text;
+        int32_t n = static_cast<int32_t>(std::strlen(c.text)), p[5] = {9, 9, 9, 9, 9};
+        EXPECT_EQ(FIDFMT(c.text, &n, n), c.cls) << c.text;
+        const std::vector<int32_t> expected{c.s1, c.e1, c.s2, c.e2, c.kind};
+        EXPECT_EQ(PRSFID(c.text, &n, &p[0], &p[1], &p[2], &p[3], &p[4], n), c.kind) << c.text;
+        EXPECT_EQ(std::vector<int32_t>(p, p + 5), expected) << c.text;
+        std::fill(p, p + 5, 9);
+        EXPECT_EQ(c_prsfid(c.text, n, &p[0], &p[1], &p[2], &p[3], &p[4]), c.kind) << c.text;
+        EXPECT_EQ(std::vector<int32_t>(p, p + 5), expected) << c.text;
     }
 }
 

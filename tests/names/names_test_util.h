@@ -20,11 +20,9 @@ inline int32_t fresh_table() {
     return ++next;
 }
 
-// "9:top", "5:a,b", "13:1,4", "17"; a syntax error ends the list with "2@p",
-// p where the refused token starts. Every looked-up name must have the
-// index the token carries, and a walk with kt_path_next and one with SEPTH1
-// must read the same tokens as one call of kt_path_token_read per token.
-// A token moves forward within the text; a syntax error stays where it is.
+// "9:top 5:a,b 13:1,4 17", or ending "2@p" at a syntax error at p. Names have
+// the token's index; kt_path_next and SEPTH1 read the same tokens; a token
+// moves forward within the text, a syntax error stays where it is.
 inline std::string tokens_of(const std::string &path, int32_t table = fresh_table()) {
     kt::text_test::Exact text(path), walked(path), stepped(path);
     kt_path_reader reader = {walked.get(), walked.n, table, 1, 0, 0};
@@ -42,14 +40,13 @@ inline std::string tokens_of(const std::string &path, int32_t table = fresh_tabl
         if (!out.empty())
             out += ' ';
         out += std::to_string(code >> 10 ? code >> 10 : code);
+        EXPECT_LE(pos, text.n + 1) << path;
         if (code == KT_PATH_SYNTAX_ERROR || code == KT_PATH_END) {
             EXPECT_EQ(t.v1, 0);
             EXPECT_EQ(pos, code == KT_PATH_SYNTAX_ERROR || before > text.n ? before : pos) << path;
-            EXPECT_LE(pos, text.n + 1) << path;
             return code == KT_PATH_END ? out : out + "@" + std::to_string(before);
         }
         EXPECT_GT(pos, before) << path;
-        EXPECT_LE(pos, text.n + 1) << path;
         std::vector<std::string> values;
         for (int i = 0; i < 2; ++i) {
             if (t.name_start[i] == 0)

@@ -1,14 +1,10 @@
-// Channel transfers over a socket pair with the k-th read, write or close
-// failing, coming short or interrupted (the host's I/O fault hook), and a
-// connect to an address that never answers.
-//
-// Property: the frames delivered are always a prefix of the frames whose
-// send was reported whole, in order and byte for byte; short and
-// interrupted transfers deliver all of them.
+// Channel transfers with the k-th read, write or close failing, short or
+// interrupted: the frames delivered are a prefix of those whose send was
+// reported whole, byte for byte (all of them when short or interrupted).
+// Writes to a partner that has gone; a connect that is never answered.
+// (Impossible or cut-short frames: fuzz/corpus/channel.)
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <chrono>
@@ -47,8 +43,7 @@ Transfer transfer(int32_t ops, int32_t after, int32_t how) {
     int s[2];
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, s) != 0)
         return run;
-    int32_t proto = c_ipini(3, nullptr);
-    int32_t a = c_ipocp(proto, s[0], s[0]), b = c_ipocp(proto, s[1], s[1]);
+    int32_t proto = c_ipini(3, nullptr), a = c_ipocp(proto, s[0], s[0]), b = c_ipocp(proto, s[1], s[1]);
     for (int32_t h : {a, b})
         c_ipseto(h, 1, 4);
     kt_host_fail_io_after(ops, after, how);
@@ -112,27 +107,56 @@ TEST(ChannelFaults, EveryOperationOfEachKind) {
 // requests, so a connect to it never completes on its own.
 TEST(ChannelFaults, ConnectGivesUpAtTheTimeOut) {
     HangGuard guard;
-    int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
-    ASSERT_EQ(listen(listener, 0), 0);
-    getsockname(listener, reinterpret_cast<sockaddr *>(&addr), &len);
-    int32_t port = ntohs(addr.sin_port);
+    Listener server;
+    ASSERT_EQ(listen(c_ipgeto(server.handle, 2), 0), 0);
     int32_t proto = c_ipini(2, nullptr);
-    int32_t first = c_ipocct(proto, "127.0.0.1", port, kWaitSeconds); // fills the backlog
+    int32_t first = c_ipocct(proto, "127.0.0.1", server.port, kWaitSeconds); // fills the backlog
     ASSERT_GE(first, 0);
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(c_ipocct(proto, "127.0.0.1", port, 0.3), -5);
+    EXPECT_EQ(c_ipocct(proto, "127.0.0.1", server.port, 0.3), -5);
     double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(took, 0.29);
     EXPECT_LT(took, 5.0);
-    EXPECT_EQ(c_sfc2ht("127.0.0.1", port, 0.05), -4);
+    EXPECT_EQ(c_sfc2ht("127.0.0.1", server.port, 0.05), -4);
     for (int32_t h : {first, proto})
         c_ipclos(h);
-    close(listener);
+}
+
+// Writing to a partner that has gone fails with -7, and keeps failing;
+// SIGPIPE would end this test process.
+TEST(ChannelHostile, WritingToAPartnerThatHasGone) {
+    HangGuard guard;
+    std::string payload(30000, 'z');
+    for (const char *gone : {"socket reset", "socket closed", "pipe reader closed"}) {
+        SCOPED_TRACE(gone);
+        Listener server;
+        PipeChannel p;
+        int32_t h = p.handle;
+        if (gone[0] == 's') {
+            // Gone before the accept: a reset connection has no peer name then.
+            int32_t client = connect_to(server.port);
+            ASSERT_GE(client, 0);
+            linger reset{1, 0};
+            if (gone[7] == 'r')
+                setsockopt(c_ipgeto(client, 2), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            c_ipclos(client);
+            h = c_ipocss(server.handle, kWaitSeconds);
+            ASSERT_GE(h, 0);
+        } else {
+            close(p.out[0]);
+            p.out[0] = -1;
+        }
+        int32_t result = 0;
+        for (int i = 0; i < 1000 && result >= 0; ++i)
+            result = send_text(h, 1, payload);
+        EXPECT_EQ(result, -7);
+        EXPECT_EQ(send_text(h, 1, payload), -7);
+        if (h != p.handle)
+            c_ipclos(h);
+    }
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The upper-case channel entries as Fortran calls them: by address, with
-// blank-padded texts and hidden lengths, through the lower-case aliases too.
+// The upper-case channel entries as Fortran calls them, aliases too.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -36,8 +35,7 @@ TEST(ChannelFortran, WriteConvertsTrailingBlanks) {
         int32_t type = 4;
         EXPECT_EQ(IPWRIT(&p.handle, &type, c.data.data(), &c.len, static_cast<int32_t>(c.data.size())),
                   static_cast<int32_t>(c.payload.size()));
-        std::string wire = p.written();
-        EXPECT_EQ(wire.substr(3), c.payload) << c.data << "/" << c.len;
+        EXPECT_EQ(p.written().substr(3), c.payload) << c.data << "/" << c.len;
     }
 }
 
@@ -54,25 +52,27 @@ TEST(ChannelFortran, ReadBlankFillsAndKeepsOldCharacters) {
         {"zzzz", std::string("a\0c", 3), "a   ", 4, 3}, // a zero byte ends the text
     };
     for (const Case &c : cases) {
-        PipeChannel writer, reader;
-        send_text(writer.handle, 6, c.payload);
-        reader.feed(writer.written());
+        PipeChannel p;
+        send_text(p.handle, 6, c.payload);
+        p.feed(p.written());
         std::string data = c.before;
         int32_t type = 0;
-        EXPECT_EQ(IPREAD(&reader.handle, &type, data.data(), &c.maxlen, static_cast<int32_t>(data.size())), c.result);
+        EXPECT_EQ(IPREAD(&p.handle, &type, data.data(), &c.maxlen, static_cast<int32_t>(data.size())), c.result);
         EXPECT_EQ(type, 6);
         EXPECT_EQ(data, c.after) << c.before;
     }
 }
 
+// Every entry by address, aliases too; hosts blank-padded.
 TEST(ChannelFortran, AliasesAndNumbers) {
-    int32_t kind = 3, port = 0;
-    int32_t proto = ipini_(&kind, &port);
+    HangGuard guard;
+    Listener server;
+    int32_t kind = 3, port = 0, client_kind = 2;
+    int32_t proto = ipini_(&kind, &port), client_proto = IPINI(&client_kind, &port);
     ASSERT_GE(proto, 0);
-    int fds[2];
+    int32_t fds[2]; // int32_t is int here, as Fortran's INTEGER
     ASSERT_EQ(pipe(fds), 0);
-    int32_t rfd = fds[0], wfd = fds[1];
-    int32_t h = IPOCP(&proto, &rfd, &wfd);
+    int32_t h = IPOCP(&proto, &fds[0], &fds[1]);
     ASSERT_GE(h, 0);
     int32_t option = 1, value = 4;
     EXPECT_EQ(IPSETO(&h, &option, &value), 1);
@@ -92,15 +92,13 @@ TEST(ChannelFortran, AliasesAndNumbers) {
     EXPECT_EQ(ipread_(&h, &got_type, data, &maxlen, 8), 5);
     EXPECT_EQ(std::string(data, 8), "hello.. "); // the old characters up to the blanks stay
 
-    // IPGETS: the name, blank-filled; MAXLEN kept within TEXT.
+    // IPGETS: the name; MAXLEN kept within TEXT.
     char host[257];
     ASSERT_GE(c_gethnm(host, sizeof host), 0);
-    char text[300];
-    std::memset(text, ' ', sizeof text);
+    std::string text(300, ' ');
     int32_t four = 4, big = 1000;
-    EXPECT_EQ(IPGETS(&h, &four, text, &big, 300), static_cast<int32_t>(std::strlen(host)));
-    EXPECT_EQ(std::string(text, std::strlen(host)), host);
-    EXPECT_EQ(text[std::strlen(host)], ' ');
+    EXPECT_EQ(IPGETS(&h, &four, text.data(), &big, 300), static_cast<int32_t>(std::strlen(host)));
+    EXPECT_EQ(text, host + std::string(300 - std::strlen(host), ' '));
 
     // GTPEER keeps its explicit sizes within the declared lengths.
     char name[8], addr[4];
@@ -109,27 +107,20 @@ TEST(ChannelFortran, AliasesAndNumbers) {
     EXPECT_EQ(peer_port, -1);
     EXPECT_EQ(ipclos_(&h), 0);
     EXPECT_EQ(IPCLOS(&proto), 0);
-}
 
-TEST(ChannelFortran, ConnectWithPaddedHost) {
-    HangGuard guard;
-    Listener server;
-    int32_t kind = 2, unused = 0;
-    int32_t proto = IPINI(&kind, &unused);
-    const char host[] = "127.0.0.1      ";
-    double timeout = kWaitSeconds;
-    int32_t hosts = static_cast<int32_t>(sizeof host - 1);
-    for (int32_t h : {IPOCCS(&proto, host, &server.port, hosts), IPOCCT(&proto, host, &server.port, &timeout, hosts)}) {
-        ASSERT_GE(h, 0);
+    const char padded[] = "127.0.0.1      ";
+    const int32_t hosts = static_cast<int32_t>(sizeof padded - 1);
+    timeout = kWaitSeconds;
+    for (int32_t c : {IPOCCS(&client_proto, padded, &server.port, hosts),
+                      IPOCCT(&client_proto, padded, &server.port, &timeout, hosts)}) {
+        ASSERT_GE(c, 0);
         int32_t conn = IPOCSS(&server.handle, &timeout);
         ASSERT_GE(conn, 0);
-        char name[20] = {};
-        EXPECT_EQ(c_ipgets(h, 4, name, sizeof name), 9);
-        EXPECT_STREQ(name, "127.0.0.1");
-        c_ipclos(h);
+        EXPECT_EQ(c_ipgets(c, 4, name, sizeof name), 9);
+        c_ipclos(c);
         c_ipclos(conn);
     }
-    c_ipclos(proto);
+    c_ipclos(client_proto);
 }
 
 // Entries that copy a text first stop when that copy is refused: each gives

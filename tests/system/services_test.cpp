@@ -1,10 +1,13 @@
-// Operating-system services: calendar, timing lines, byte swaps, the
-// environment, host name, finite checks, sleeping and the fatal reports.
+// Operating-system services: calendar, timing, byte swaps, environment,
+// finite checks, sleeping, fatal reports, and files by path.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -15,60 +18,32 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "host/host_test_util.h"
 #include "kt/host.h"
 #include "kt/system.h"
 
 namespace {
 
-// Days that do not exist, the Gregorian calendar's gap of 1752 among them,
-// have no weekday; the days around them do.
-TEST(Weekday, DaysThatDoNotExist) {
-    struct Case {
-        int32_t d, m, y, expected;
-    } cases[] = {
-        {2, 9, 1752, 4},  {3, 9, 1752, 0}, {13, 9, 1752, 0}, {14, 9, 1752, 5}, {29, 2, 1900, 0}, {29, 2, 2023, 0},
-        {31, 4, 2020, 0}, {0, 1, 2020, 0}, {1, 0, 2020, 0},  {1, 13, 2020, 0}, {32, 1, 2020, 0}, {1, 10, 1752, 1},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(c_weekdy(c.d, c.m, c.y), c.expected) << c.d << "." << c.m << "." << c.y;
-        EXPECT_EQ(WEEKDY(&c.d, &c.m, &c.y), c.expected);
-    }
-}
-
-// Every Gregorian day from 1753 to 2100 agrees with the C library's count.
-TEST(Weekday, AgreesWithTheCalendarOfTheCLibrary) {
-    std::tm t{};
-    t.tm_year = 1753 - 1900;
-    t.tm_mon = 0;
-    t.tm_mday = 1;
-    t.tm_hour = 12;
-    time_t start = timegm(&t);
-    for (int64_t day = 0; day < 127000; day += 1) {
-        time_t when = start + day * 86400;
-        std::tm d{};
-        gmtime_r(&when, &d);
-        ASSERT_EQ(c_weekdy(d.tm_mday, d.tm_mon + 1, d.tm_year + 1900), d.tm_wday + 1)
-            << d.tm_mday << "." << d.tm_mon + 1 << "." << d.tm_year + 1900;
-    }
-}
-
-// Every Julian day from 1000 BC (year -999) to 2 September 1752 agrees with the weekday
-// of its Julian day number.
-TEST(Weekday, JulianDatesOfEveryCentury) {
-    auto jdn = [](int64_t d, int64_t m, int64_t y) {
-        int64_t a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
-        return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - 32083;
-    };
+// Every day from year -999 to 2100 against its Julian day number (Julian up
+// to 2 September 1752, Gregorian from the 14th); days that do not exist give 0.
+TEST(Weekday, AgreesWithTheJulianDayNumber) {
     const int32_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int32_t y = -999; y <= 1752; ++y) {
-        for (int32_t m = 1; m <= 12; ++m) {
-            int32_t last = m == 2 && y % 4 == 0 ? 29 : days[m - 1];
-            for (int32_t d = 1; d <= last && !(y == 1752 && (m > 9 || (m == 9 && d > 2))); ++d) {
-                ASSERT_EQ(c_weekdy(d, m, y), (jdn(d, m, y) + 1) % 7 + 1) << d << "." << m << "." << y;
-            }
-            if (m == 2) {
-                EXPECT_EQ(c_weekdy(last + 1, 2, y), 0);
+    for (int32_t y = -999; y <= 2100; ++y) {
+        const bool gregorian = y > 1752, leap = y % 4 == 0 && (!gregorian || y % 100 != 0 || y % 400 == 0);
+        for (int32_t m = 0; m <= 13; ++m) {
+            const int32_t last = m < 1 || m > 12 ? 0 : m == 2 && leap ? 29 : days[m - 1];
+            for (int32_t d = 0; d <= last + 1; ++d) {
+                const int64_t a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
+                int64_t jdn = d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - 32083;
+                const bool after = y == 1752 && (m > 9 || (m == 9 && d >= 14));
+                if (gregorian || after)
+                    jdn += 38 - yy / 100 + yy / 400; // the Gregorian count's -32045
+                const bool exists = d >= 1 && d <= last && !(y == 1752 && m == 9 && d > 2 && d < 14);
+                const int32_t want = exists ? static_cast<int32_t>((jdn + 1) % 7 + 1) : 0;
+                ASSERT_EQ(c_weekdy(d, m, y), want) << d << "." << m << "." << y;
+                ASSERT_EQ(WEEKDY(&d, &m, &y), want) << d << "." << m << "." << y;
             }
         }
     }
@@ -76,21 +51,19 @@ TEST(Weekday, JulianDatesOfEveryCentury) {
 
 // INTTIM counts the host's local date and time as if it were UTC.
 TEST(Inttim, MatchesTheLocalClock) {
-    time_t before = std::time(nullptr);
-    int32_t t = INTTIM();
-    time_t after = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&before, &local);
-    auto lo = static_cast<int64_t>(before) + local.tm_gmtoff;
-    localtime_r(&after, &local);
-    auto hi = static_cast<int64_t>(after) + local.tm_gmtoff;
-    EXPECT_GE(t, static_cast<int32_t>(lo));
-    EXPECT_LE(t, static_cast<int32_t>(hi));
+    auto local = [](time_t t) {
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        return static_cast<int32_t>(static_cast<int64_t>(t) + tm.tm_gmtoff);
+    };
+    const time_t before = std::time(nullptr);
+    const int32_t t = INTTIM();
+    EXPECT_GE(t, local(before));
+    EXPECT_LE(t, local(std::time(nullptr)));
 }
 
-// The clock runs on between the calls, so each line is checked for its form
-// (three significant digits) and for a value no earlier than asked and only
-// a little later.
+// The clock runs on between the calls: each line has three significant
+// digits and a value no earlier than asked and only a little later.
 TEST(Timing, DeltimeLine) {
     kt_host_capture_output(1);
     kt_host_clear_output();
@@ -172,85 +145,66 @@ TEST(ByteSwap, AgreesWithReversingEachItem) {
 
 TEST(NotFinite, FirstPosition) {
     const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
-    const double a[] = {1.0, inf, nan};
-    EXPECT_EQ(c_notfinite(a, 3), 2);
-    EXPECT_EQ(c_notfinite(a, 1), 0);
-    EXPECT_EQ(c_notfinite(a, 0), 0);
-    EXPECT_EQ(c_notfinite(a, -4), 0);
-    const double b[] = {0.0, -1e308, nan};
-    int32_t three = 3;
-    EXPECT_EQ(NOTFINITE(b, &three), 3);
-    const double c[] = {-inf};
-    EXPECT_EQ(c_notfinite(c, 1), 1);
+    const double a[] = {1.0, inf, nan, 0.0, -1e308, nan, -inf};
+    for (auto [at, n, want] : {std::array{0, 3, 2}, {0, 1, 0}, {0, 0, 0}, {0, -4, 0}, {3, 3, 3}, {6, 1, 1}}) {
+        EXPECT_EQ(c_notfinite(a + at, n), want) << at << " " << n;
+        EXPECT_EQ(NOTFINITE(a + at, &n), want) << at << " " << n;
+    }
 }
 
-TEST(Environment, GetEnv) {
+const char kVar[] = "KT_SYSTEM_TEST_VAR    "; // blank-padded, as Fortran passes it
+
+// The c_ entries cut to len - 1 characters and a zero byte; the upper-case
+// ones cut to LEN within the declared length and fill with blanks (the host
+// name is zero-terminated instead).
+TEST(Environment, TextsInBothForms) {
     setenv("KT_SYSTEM_TEST_VAR", "value-123", 1);
-    unsetenv("KT_SYSTEM_TEST_UNSET");
-    char buf[32];
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, sizeof buf), 9);
-    EXPECT_STREQ(buf, "value-123");
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 6), 5);
-    EXPECT_STREQ(buf, "value");
+    char cwd[4096], host[256];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(gethostname(host, sizeof host), 0);
+    const struct {
+        std::string want;
+        int32_t (*c)(char *, int32_t);
+        int32_t (*f)(char *, const int32_t *, int32_t);
+        int32_t refused;
+        bool terminated;
+    } entries[] = {
+        {cwd, c_fgetwd, FGETWD, 0, false},
+        {"value-123", [](char *b, int32_t n) { return c_fgetenv("KT_SYSTEM_TEST_VAR", b, n); },
+         [](char *v, const int32_t *n, int32_t vn) { return FGETENV(kVar, v, n, sizeof kVar - 1, vn); }, -1, false},
+        {host, c_gethnm, GETHNM, -1, true},
+    };
+    for (const auto &e : entries) {
+        const int32_t size = static_cast<int32_t>(e.want.size());
+        char buf[4096];
+        EXPECT_EQ(e.c(buf, sizeof buf), size);
+        EXPECT_STREQ(buf, e.want.c_str());
+        EXPECT_EQ(e.c(buf, 3), 2);
+        EXPECT_STREQ(buf, e.want.substr(0, 2).c_str());
+        EXPECT_EQ(e.c(buf, 0), e.refused);
+        EXPECT_EQ(e.c(nullptr, 8), e.refused);
+        for (int32_t len : {300, 4}) {
+            std::string text(300, 'q');
+            const int32_t cut = std::min(len - e.terminated, size);
+            EXPECT_EQ(e.f(text.data(), &len, 300), cut) << e.want;
+            std::string want = e.want.substr(0, static_cast<size_t>(cut));
+            want += e.terminated ? std::string(1, '\0') + text.substr(want.size() + 1)
+                                 : std::string(300 - want.size(), ' ');
+            EXPECT_EQ(text, want) << e.want;
+        }
+    }
+    // Not set, or no name: -1 and one blank.
+    char buf[8], value[12];
     for (const char *missing : {"KT_SYSTEM_TEST_UNSET", static_cast<const char *>(nullptr)}) {
         EXPECT_EQ(c_fgetenv(missing, buf, sizeof buf), -1);
         EXPECT_STREQ(buf, " ");
     }
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", nullptr, 8), -1);
-    EXPECT_EQ(c_fgetenv("KT_SYSTEM_TEST_VAR", buf, 0), -1);
-
-    char value[12];
     int32_t len = 12;
-    const char name[] = "KT_SYSTEM_TEST_VAR    ";
-    EXPECT_EQ(FGETENV(name, value, &len, sizeof name - 1, 12), 9);
-    EXPECT_EQ(std::string(value, 12), "value-123   ");
-    len = 4;
-    FGETENV(name, value, &len, sizeof name - 1, 12);
-    EXPECT_EQ(std::string(value, 12), "valu        ");
-    len = 12;
-    std::memset(value, 'q', sizeof value);
     FGETENV("KT_SYSTEM_TEST_UNSET", value, &len, 20, 12);
     EXPECT_EQ(std::string(value, 12), std::string(12, ' '));
     unsetenv("KT_SYSTEM_TEST_VAR");
-}
-
-TEST(Environment, WorkingDirectory) {
-    char expected[4096];
-    ASSERT_NE(getcwd(expected, sizeof expected), nullptr);
-    char buf[4096];
-    int32_t n = c_fgetwd(buf, sizeof buf);
-    EXPECT_EQ(n, static_cast<int32_t>(std::strlen(expected)));
-    EXPECT_STREQ(buf, expected);
-    EXPECT_EQ(c_fgetwd(buf, 3), 2);
-    EXPECT_EQ(std::string(buf), std::string(expected, 2));
-    EXPECT_EQ(c_fgetwd(buf, 0), 0);
-    EXPECT_EQ(c_fgetwd(nullptr, 8), 0);
-
-    char dir[200];
-    int32_t len = 200;
-    EXPECT_EQ(FGETWD(dir, &len, 200), n);
-    EXPECT_EQ(std::string(dir, static_cast<size_t>(n)), expected);
-    EXPECT_EQ(std::string(dir + n, 200 - static_cast<size_t>(n)), std::string(200 - static_cast<size_t>(n), ' '));
-    len = 4;
-    EXPECT_EQ(FGETWD(dir, &len, 200), 4);
-    EXPECT_EQ(std::string(dir, 5), std::string(expected, 4) + " ");
-}
-
-TEST(Environment, ProcessAndHost) {
     EXPECT_EQ(FGETPID(), static_cast<int32_t>(getpid()));
     EXPECT_EQ(GNCPU(), 1);
-    char expected[256];
-    ASSERT_EQ(gethostname(expected, sizeof expected), 0);
-    char name[257];
-    EXPECT_EQ(c_gethnm(name, sizeof name), static_cast<int32_t>(std::strlen(expected)));
-    EXPECT_STREQ(name, expected);
-    char fixed[300];
-    std::memset(fixed, 'x', sizeof fixed);
-    int32_t len = 300;
-    EXPECT_EQ(GETHNM(fixed, &len, 300), static_cast<int32_t>(std::strlen(expected)));
-    EXPECT_STREQ(fixed, expected); // zero-terminated, not blank-filled
-    EXPECT_EQ(c_gethnm(name, 0), -1);
-    EXPECT_EQ(c_gethnm(nullptr, 8), -1);
 }
 
 TEST(Environment, Sleep) {
@@ -273,6 +227,79 @@ TEST(FatalReports, EndTheProcess) {
     EXPECT_EXIT(unanticipated_condition(-17, "odd state"), testing::ExitedWithCode(1), "error 2064: -17 odd state");
     EXPECT_EXIT(unanticipated_condition(5, nullptr), testing::ExitedWithCode(1), "error 2064: 5\n");
     EXPECT_EXIT(assertion_failed(7, nullptr), testing::ExitedWithCode(1), "error 1008: .*7 *\n");
+}
+
+class Files : public testing::Test {
+protected:
+    void SetUp() override { kt_host_reset_errors(); }
+    std::string path(const std::string &name) const { return dir_.path + "/" + name; }
+    static bool exists(const std::string &p) { return access(p.c_str(), F_OK) == 0; }
+    // Blank-padded, as a Fortran caller passes it.
+    static std::string padded(const std::string &s) { return s + std::string(200 - s.size(), ' '); }
+    static int32_t len(const std::string &s) { return static_cast<int32_t>(s.size()); }
+
+    kt_host_test::TempDir dir_{"system_files"};
+};
+
+// An absent path or none: -1, outputs alone, nothing reported.
+TEST_F(Files, Times) {
+    const std::string f = path("timed"), p = padded(f), absent = path("absent"), pabsent = padded(absent);
+    kt_host_test::spit(f, "x");
+    timespec times[2] = {{1000000000, 0}, {1234567890, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, f.c_str(), times, 0), 0);
+    struct stat st;
+    ASSERT_EQ(stat(f.c_str(), &st), 0);
+    const std::vector<int32_t> want{1000000000, 1234567890, static_cast<int32_t>(st.st_ctime)};
+    std::vector<int32_t> t(3, 0), u(3, 0), v(3, 7);
+    EXPECT_EQ(c_ftimes(f.c_str(), &t[0], &t[1], &t[2]), 0);
+    EXPECT_EQ(FTIMES(p.c_str(), &u[0], &u[1], &u[2], len(p)), 0);
+    EXPECT_EQ(t, want);
+    EXPECT_EQ(u, want);
+    EXPECT_EQ(c_ftimes(absent.c_str(), &v[0], &v[1], &v[2]), -1);
+    EXPECT_EQ(FTIMES(pabsent.c_str(), &v[0], &v[1], &v[2], len(pabsent)), -1);
+    EXPECT_EQ(c_ftimes(nullptr, &v[0], &v[1], &v[2]), -1);
+    EXPECT_EQ(v, std::vector<int32_t>(3, 7));
+    EXPECT_EQ(kt_host_error_count(), 0);
+}
+
+// A failure is one error with its reason; removing what is not there is a
+// quiet non-zero.
+TEST_F(Files, RenameAndRemove) {
+    const std::string a = path("a"), b = path("b"), d = path("subdir"), pa = padded(a), pb = padded(b), pd = padded(d);
+    kt_host_test::spit(a, "x");
+    ASSERT_EQ(mkdir(d.c_str(), 0700), 0);
+    EXPECT_EQ(c_sfmv(a.c_str(), b.c_str()), 0);
+    EXPECT_FALSE(exists(a));
+    EXPECT_TRUE(exists(b));
+    SFMV(pb.c_str(), pa.c_str(), len(pb), len(pa));
+    EXPECT_TRUE(exists(a));
+    EXPECT_EQ(c_sfrm(a.c_str()), 0);
+    EXPECT_FALSE(exists(a));
+    EXPECT_NE(c_sfrm(a.c_str()), 0);
+    EXPECT_EQ(c_sfrm(nullptr), -1);
+    kt_host_test::spit(a, "x");
+    SFRM(pa.c_str(), len(pa));
+    EXPECT_FALSE(exists(a));
+    ASSERT_EQ(kt_host_error_count(), 0);
+
+    const struct {
+        int32_t result, number;
+        std::string text;
+    } failures[] = {
+        {c_sfmv(a.c_str(), b.c_str()), 2013, "sfmv: No such file or directory"},
+        {c_sfmv(nullptr, b.c_str()), 2013, "sfmv: Invalid argument"},
+        {c_sfmv(b.c_str(), nullptr), 2013, "sfmv: Invalid argument"},
+        {c_sfrm(d.c_str()), 2015, d},
+        {(SFMV(pa.c_str(), pb.c_str(), len(pa), len(pb)), 1), 2013, "sfmv: No such file or directory"},
+        {(SFRM(pd.c_str(), len(pd)), 1), 2015, "Is a directory"},
+    };
+    ASSERT_EQ(kt_host_error_count(), 6);
+    for (int32_t i = 0; i < 6; ++i) {
+        EXPECT_NE(failures[i].result, 0) << i;
+        EXPECT_EQ(kt_host_error_number(i + 1), failures[i].number) << i;
+        EXPECT_NE(std::string(kt_host_error_text(i + 1)).find(failures[i].text), std::string::npos) << i;
+    }
+    EXPECT_TRUE(exists(d));
 }
 
 } // namespace

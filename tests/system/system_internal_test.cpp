@@ -1,6 +1,5 @@
-// Internals that the public entries cannot reach on any date or in any
-// order: the calendar arithmetic of INTTIM, and the growth of the channel
-// table (each test runs in a process of its own under CTest).
+// Internals the public entries cannot reach on any date or in any order:
+// INTTIM's calendar and the channel table (one process per test in CTest).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -38,8 +37,7 @@ TEST(SecondsSince1970, AgreesWithTheCLibrary) {
         }
 }
 
-// c_ipini of `kind` refused at each of its `requests` in turn: -2, and the
-// table and the heap as they were.
+// Each request of c_ipini(kind) refused in turn: -2, table and heap unchanged.
 void expect_every_request_refused(int32_t kind, int32_t requests) {
     const int32_t slots = kt::system::channel_slot_count();
     const int64_t live = kt_host_alloc_live();
@@ -56,11 +54,9 @@ TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     if (kt::system::channel_slot_count() != 0)
         GTEST_SKIP() << "needs a fresh process";
     expect_every_request_refused(3, 3); // the table is not made at all
-    int32_t a = c_ipini(3, nullptr);
-    EXPECT_EQ(a, 0);
+    EXPECT_EQ(c_ipini(3, nullptr), 0);
     EXPECT_EQ(kt::system::channel_slot_count(), 2);
-    int32_t b = c_ipini(2, nullptr);
-    EXPECT_EQ(b, 1);
+    EXPECT_EQ(c_ipini(2, nullptr), 1);
     EXPECT_EQ(kt::system::channel_slot_count(), 2);
     EXPECT_EQ(c_ipini(2, nullptr), 2);
     EXPECT_EQ(kt::system::channel_slot_count(), 3);
@@ -89,23 +85,6 @@ TEST(ChannelTable, GrowsByOneAndReusesTheLowestFreeSlot) {
     c_ipclos(0);
 }
 
-TEST(ChannelTable, PrototypeCopiesKeepTheirOwnName) {
-    int32_t proto = c_ipini(3, nullptr);
-    int32_t h = c_ipocp(proto, -1, dup(1));
-    char name[257] = {};
-    ASSERT_GE(c_ipgets(h, 4, name, 256), 0);
-    kt::system::Channel *c = kt::system::channel(h);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->header_length, 3);
-    EXPECT_EQ(c->fill, 0);
-    EXPECT_EQ(c->flags, kt::system::kPeer | kt::system::kWritable);
-    c_ipclos(h);
-    EXPECT_EQ(c->flags, 0);
-    EXPECT_EQ(c->name, nullptr);
-    EXPECT_EQ(c->buffer, nullptr);
-    c_ipclos(proto);
-}
-
 // The lowest free descriptor: unchanged when nothing leaked.
 int lowest_free_descriptor() {
     int fd = dup(0);
@@ -113,9 +92,8 @@ int lowest_free_descriptor() {
     return fd;
 }
 
-// With every slot taken and memory refused, new connections fail with -2
-// and close what they accepted or connected; buffers are refused the same
-// way, and the channel works once memory is granted again.
+// With every slot taken and memory refused, connections and buffers fail
+// with -2, leak nothing, and the channel works once memory is granted.
 TEST(ChannelTable, RefusedMemoryLeavesNothingBehind) {
     kt::test::HangGuard guard;
     kt::test::Listener server;

