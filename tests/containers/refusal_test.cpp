@@ -1,8 +1,7 @@
 // Containers that grow through many requests, with the k-th request refused
-// for every k until the scenario runs through: the refusals that only come
-// after the first block or array is full (a bank's new block, a queue's
-// items, a table's entry or key copy, a string table's id). A refusal must show as null, -1
-// or the flag, link nothing, and give back every byte.
+// for every k: the refusals that only come after the first block or array
+// is full. A refusal must show as null, -1 or the flag, link nothing, and
+// give back every byte.
 #include <gtest/gtest.h>
 
 #include <string>
