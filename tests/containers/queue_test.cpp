@@ -106,18 +106,7 @@ TEST(Queue, SizesAndBadItems) {
     EXPECT_EQ(q.head, 0);
 }
 
-TEST(Queue, PointerQueue) {
-    Quu_voidp q(1);
-    int a, b, c;
-    void *const three[] = {&a, &b, &c};
-    EXPECT_EQ(q.queue(&a), 1);
-    EXPECT_EQ(q.queue(three, 3), 4);
-    EXPECT_EQ(q.item(0), &a);
-    EXPECT_EQ(q.item(3), &c);
-    EXPECT_EQ(q.itemsz, static_cast<int>(sizeof(void *)));
-}
-
-TEST(Queue, QueueObjectsLiveInRegions) {
+TEST(Queue, QueueObjectsLiveInRegionsAndPointerQueues) {
     PWSRegion region;
     Quu_int *q = new (&region) Quu_int(&region, 16);
     ASSERT_NE(q, nullptr);
@@ -134,6 +123,15 @@ TEST(Queue, QueueObjectsLiveInRegions) {
     region.fail_after(0);
     EXPECT_EQ(new (&region) Quu_int(&region, 16), nullptr);
     region.fail_after(-1);
+
+    Quu_voidp pointers(1);
+    int x, y, z;
+    void *const three[] = {&x, &y, &z};
+    EXPECT_EQ(pointers.queue(&x), 1);
+    EXPECT_EQ(pointers.queue(three, 3), 4);
+    EXPECT_EQ(pointers.item(0), &x);
+    EXPECT_EQ(pointers.item(3), &z);
+    EXPECT_EQ(pointers.itemsz, static_cast<int>(sizeof(void *)));
 }
 
 TEST(Bank, ItemsComeFromBlocksOfIncrItems) {
