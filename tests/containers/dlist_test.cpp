@@ -60,10 +60,8 @@ TEST(Dlist, TheDestructorReturnsTheEntriesButNotRemovedOnes) {
     EXPECT_EQ(region.bytes_in_use(), 0);
 }
 
-// Random insertions, removals, clears, searches, counts, applies and
-// iterator walks against a vector;
-// a walk that removes the tail ends (it must not start over), and a reset
-// walk starts at the head again.
+// Every operation against a vector; a walk that removes the tail ends (it
+// must not start over), and a reset walk starts at the head again.
 TEST(Dlist, RandomTrafficAgainstAVector) {
     std::mt19937 rng(37);
     PWSRegion region;

@@ -4,6 +4,8 @@
 
 #include <set>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "kt/msglevel.h"
 
@@ -53,60 +55,36 @@ TEST(MsgLevel, NamesTurnOnTheirSwitches) {
     }
 }
 
+std::vector<std::string> words(const std::string &text) {
+    std::istringstream in(text);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;)
+        out.push_back(w);
+    return out;
+}
+
 // The level-0 names need no privilege; with it, the rest reach every switch.
 TEST(MsgLevel, EverySwitchIsReachable) {
-    const char *unprivileged[] = {"parse_only",
-                                  "show_transformed_equations",
-                                  "show_error_source",
-                                  "alter_warnings",
-                                  "alter_no_fast_parse",
-                                  "no_compression",
-                                  "vhpi_errors",
-                                  "hpi_trace_cbk_mgmt",
-                                  "hpi_trace_cbk_queue",
-                                  "hpi_trace_cbk_trigger",
-                                  "vhpi_bootstrap_apps",
-                                  "sysq_v",
-                                  "sysq_m",
-                                  "timing"};
-    const char *privileged[] = {"compiler_produce_code",
-                                "compiler_dump_aire",
-                                "compiler_browse_aire",
-                                "compiler_browse_lif_vendor",
-                                "compiler_browse_lif_stub",
-                                "compiler_show_protected",
-                                "alter_dependencies",
-                                "root_template_korm",
-                                "show_shared_constants",
-                                "show_rtti_info",
-                                "show_generated_stubs",
-                                "trace_ftl_callbacks",
-                                "compiler_no_ieee",
-                                "engine_flow",
-                                "engine_simcycle",
-                                "vlm_trace_fir_io",
-                                "vlm_dump_air",
-                                "elab_all_flags",
-                                "elab_equation_analysis",
-                                "elab_classify_graph",
-                                "apply_simple_limiting",
-                                "kernel_dump_topology",
-                                "kernel_probes",
-                                "kernel_threshold_events",
-                                "korm_schedule",
-                                "hpi_trace_cbk_all",
-                                "show_internal_info",
-                                "dams_debug",
-                                "memory"};
+    const std::string unprivileged =
+        "parse_only show_transformed_equations show_error_source alter_warnings alter_no_fast_parse no_compression "
+        "vhpi_errors hpi_trace_cbk_mgmt hpi_trace_cbk_queue hpi_trace_cbk_trigger vhpi_bootstrap_apps sysq_v sysq_m "
+        "timing";
+    const std::string privileged =
+        "compiler_produce_code compiler_dump_aire compiler_browse_aire compiler_browse_lif_vendor "
+        "compiler_browse_lif_stub compiler_show_protected alter_dependencies root_template_korm show_shared_constants "
+        "show_rtti_info show_generated_stubs trace_ftl_callbacks compiler_no_ieee engine_flow engine_simcycle "
+        "vlm_trace_fir_io vlm_dump_air elab_all_flags elab_equation_analysis elab_classify_graph apply_simple_limiting "
+        "kernel_dump_topology kernel_probes kernel_threshold_events korm_schedule hpi_trace_cbk_all show_internal_info "
+        "dams_debug memory";
     MsgLevelFlags m;
-    for (const char *n : unprivileged) {
-        m.set_flag(n);
+    for (const std::string &n : words(unprivileged)) {
+        m.set_flag(n.c_str());
         EXPECT_EQ(m.status, 0) << n;
     }
     EXPECT_EQ(switches_on(m), (std::set<int>{0, 1, 3, 9, 10, 36, 43, 44, 45, 46, 48, 51, 52, 53}));
     m.level = 2;
-    for (const char *n : privileged) {
-        m.set_flag(n);
+    for (const std::string &n : words(privileged)) {
+        m.set_flag(n.c_str());
         ASSERT_EQ(m.status, 0) << n;
     }
     EXPECT_EQ(switches_on(m).size(), 55u);

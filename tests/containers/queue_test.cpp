@@ -1,16 +1,20 @@
-// Ring-buffer queues: growth and order across growth of a wrapped ring
-// against a deque, refused resizes, and the placement of queue objects in
-// regions.
+// Ring-buffer queues and item banks: the growth rule, refused resizes, bank
+// blocks, last-freed-first reuse and counts against a stack model, the
+// listing, minimum sizes, and the placement of both in regions.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <deque>
 #include <random>
+#include <set>
+#include <sstream>
+#include <utility>
 #include <vector>
 
 #include "container_test_util.h"
 #include "kt/containers.h"
+
+using kt_cont_test::Capture;
 
 namespace {
 
@@ -29,43 +33,30 @@ int take(Quu_int &q) {
     return v;
 }
 
-// Random appends (one or many) and takes against a deque. A queue that is
-// too small doubles, or grows to exactly the count needed when doubling is
-// not enough; from nothing it grows to one.
-TEST(Queue, RandomTrafficAgainstADeque) {
-    std::mt19937 rng(5);
+// Contents under random traffic are the containers fuzz target's. A queue
+// that is too small doubles, or grows to exactly the count needed when
+// doubling is not enough; takes first make the ring wrap.
+TEST(Queue, GrowthDoublesOrTakesWhatIsNeeded) {
     PWSRegion region;
     Quu_int q(&region, 0);
     EXPECT_EQ(q.nostore(), 0);
     std::deque<int> model;
-    int capacity = 0;
-    auto grow_to = [&capacity](size_t needed) {
-        if (static_cast<int>(needed) > capacity)
-            capacity = std::max(2 * capacity, static_cast<int>(needed));
-    };
-    for (int step = 0; step < 20000; ++step) {
-        int op = static_cast<int>(rng() % 4);
-        if (op == 0 && !model.empty()) {
-            ASSERT_EQ(take(q), model.front());
+    const struct {
+        int take, append, capacity;
+    } steps[] = {{0, 1, 1}, {0, 1, 2}, {1, 2, 4}, {0, 0, 4}, {2, 8, 9}, {3, 1, 9}, {0, 3, 18}, {5, 1, 18}};
+    int next = 0;
+    for (const auto &s : steps) {
+        for (int k = 0; k < s.take; ++k) {
+            EXPECT_EQ(take(q), model.front());
             model.pop_front();
-        } else if (op == 1) {
-            int k = static_cast<int>(rng() % 9);
-            std::vector<int> v(static_cast<size_t>(k));
-            for (int &x : v) {
-                x = static_cast<int>(rng());
-                model.push_back(x);
-            }
-            ASSERT_EQ(q.queue(v.data(), k), static_cast<int>(model.size()));
-        } else {
-            int x = static_cast<int>(rng());
-            model.push_back(x);
-            ASSERT_EQ(q.queue(x), static_cast<int>(model.size()));
         }
-        grow_to(model.size());
-        ASSERT_EQ(q.max_size(), capacity);
-        if (step % 101 == 0) {
-            ASSERT_EQ(contents(q), std::vector<int>(model.begin(), model.end()));
-        }
+        std::vector<int> v;
+        for (int k = 0; k < s.append; ++k)
+            v.push_back(next++);
+        model.insert(model.end(), v.begin(), v.end());
+        EXPECT_EQ(s.append == 1 ? q.queue(v[0]) : q.queue(v.data(), s.append), static_cast<int>(model.size()));
+        EXPECT_EQ(q.max_size(), s.capacity) << next;
+        EXPECT_EQ(contents(q), std::vector<int>(model.begin(), model.end()));
     }
 }
 
@@ -106,29 +97,16 @@ TEST(Queue, SizesAndBadItems) {
     EXPECT_EQ(q.queue(&one, -1), -1);
     EXPECT_EQ(q.size(), 0);
     // Setting the count grows the queue as appending would.
-    EXPECT_EQ(q.size(1), 1);
-    EXPECT_EQ(q.max_size(), 2);
-    EXPECT_EQ(q.size(3), 3);
-    EXPECT_EQ(q.max_size(), 4);
-    EXPECT_EQ(q.size(9), 9);
-    EXPECT_EQ(q.max_size(), 9);
+    for (auto [count, capacity] : {std::pair{1, 2}, {3, 4}, {9, 9}}) {
+        EXPECT_EQ(q.size(count), count);
+        EXPECT_EQ(q.max_size(), capacity);
+    }
     EXPECT_EQ(q.size(-2), -1);
     EXPECT_EQ(q.size(), 9);
     EXPECT_EQ(q.head, 0);
 }
 
-TEST(Queue, PointerQueue) {
-    Quu_voidp q(1);
-    int a, b, c;
-    void *const three[] = {&a, &b, &c};
-    EXPECT_EQ(q.queue(&a), 1);
-    EXPECT_EQ(q.queue(three, 3), 4);
-    EXPECT_EQ(q.item(0), &a);
-    EXPECT_EQ(q.item(3), &c);
-    EXPECT_EQ(q.itemsz, static_cast<int>(sizeof(void *)));
-}
-
-TEST(Queue, QueueObjectsLiveInRegions) {
+TEST(Queue, QueueObjectsLiveInRegionsAndPointerQueues) {
     PWSRegion region;
     Quu_int *q = new (&region) Quu_int(&region, 16);
     ASSERT_NE(q, nullptr);
@@ -145,6 +123,117 @@ TEST(Queue, QueueObjectsLiveInRegions) {
     region.fail_after(0);
     EXPECT_EQ(new (&region) Quu_int(&region, 16), nullptr);
     region.fail_after(-1);
+
+    Quu_voidp pointers(1);
+    int x, y, z;
+    void *const three[] = {&x, &y, &z};
+    EXPECT_EQ(pointers.queue(&x), 1);
+    EXPECT_EQ(pointers.queue(three, 3), 4);
+    EXPECT_EQ(pointers.item(0), &x);
+    EXPECT_EQ(pointers.item(3), &z);
+    EXPECT_EQ(pointers.itemsz, static_cast<int>(sizeof(void *)));
+}
+
+TEST(Bank, ItemsComeFromBlocksOfIncrItems) {
+    PWSRegion region;
+    Bank bank(24, &region, 3);
+    std::vector<char *> items;
+    for (int k = 0; k < 3; ++k)
+        items.push_back(static_cast<char *>(bank.get()));
+    EXPECT_EQ(items[1] - items[0], 24);
+    EXPECT_EQ(items[2] - items[1], 24);
+    items.push_back(static_cast<char *>(bank.get()));
+    bank.free(items[0]);
+    bank.free(items[1]);
+    bank.free(nullptr);
+    EXPECT_EQ(bank.allocated(), 2);
+
+    Capture err(std::cerr);
+    bank.dump();
+    std::string text = err.text();
+    size_t blocks = 0;
+    for (size_t at = text.find("block  @ "); at != std::string::npos; at = text.find("block  @ ", at + 1))
+        ++blocks;
+    EXPECT_EQ(blocks, 2u);
+    EXPECT_NE(text.find("itemsz = 24\nincr   = 3\neflag  = 0\nn_alloc= 2\nn_total= 6\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("n      = 1\nm      = 3\n"), std::string::npos) << text;
+    // The free list, last freed first, ends the listing.
+    std::ostringstream free_list;
+    const std::string nine(9, ' ');
+    free_list << "free_p = " << nine << static_cast<void *>(items[1]) << '\n'
+              << nine << static_cast<void *>(items[0]) << '\n'
+              << nine << "0\n\n";
+    EXPECT_EQ(text.rfind(free_list.str()), text.size() - free_list.str().size()) << text;
+}
+
+TEST(Bank, ItemSizeAndIncrementAreRaisedToTheMinimum) {
+    struct Case {
+        int itemsz, incr, want_itemsz, want_incr;
+    } cases[] = {{1, 5, 8, 5}, {0, 5, 8, 5}, {-4, 5, 8, 5}, {12, 0, 16, 1}, {20, -3, 24, 1}, {8, 1, 8, 1}};
+    for (const Case &c : cases) {
+        Bank bank(c.itemsz, nullptr, c.incr);
+        EXPECT_EQ(bank.item_size(), c.want_itemsz) << c.itemsz;
+        EXPECT_EQ(bank.increment(), c.want_incr) << c.incr;
+        void *a = bank.get(), *b = bank.get(); // a second block when incr is 1
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % alignof(void *), 0u);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % alignof(void *), 0u);
+        bank.free(a);
+        bank.free(b);
+        EXPECT_EQ(bank.get(), b);
+    }
+}
+
+// Random gets and frees: items are distinct and aligned, the free list is a
+// stack, and the counts follow.
+TEST(Bank, RandomTrafficAgainstAStackModel) {
+    std::mt19937 rng(17);
+    PWSRegion region;
+    Bank bank(40, &region, 7);
+    std::set<void *> live;
+    std::vector<void *> freed; // the bank's free list, top last
+    std::vector<void *> order;
+    int from_blocks = 0;
+    for (int step = 0; step < 20000; ++step) {
+        if (rng() % 5 < 3 || order.empty()) {
+            void *item = bank.get();
+            ASSERT_NE(item, nullptr);
+            if (!freed.empty()) {
+                ASSERT_EQ(item, freed.back());
+                freed.pop_back();
+            } else {
+                ++from_blocks;
+            }
+            ASSERT_TRUE(live.insert(item).second);
+            std::memset(item, 0xAB, 40);
+            order.push_back(item);
+        } else {
+            size_t pick = rng() % order.size();
+            void *item = order[pick];
+            order[pick] = order.back();
+            order.pop_back();
+            live.erase(item);
+            bank.free(item);
+            freed.push_back(item);
+        }
+        ASSERT_EQ(bank.allocated(), static_cast<int>(live.size()));
+        ASSERT_EQ(bank.total(), (from_blocks + 6) / 7 * 7 + (from_blocks == 0 ? 7 : 0));
+    }
+}
+
+TEST(Bank, BankObjectsLiveInRegions) {
+    PWSRegion region;
+    Bank *bank = new (&region) Bank(32, &region, 10);
+    ASSERT_NE(bank, nullptr);
+    KT_Status status;
+    EXPECT_EQ(PWS::WhichRegion(bank, status), &region);
+    bank->get();
+    delete bank;
+    EXPECT_EQ(region.bytes_in_use(), 0);
+    Bank *other = new (&region) Bank(32, &region, 10);
+    other->~Bank();
+    Bank::operator delete(other, nullptr); // the region is found through the block
+    EXPECT_EQ(region.bytes_in_use(), 0);
 }
 
 } // namespace

@@ -208,8 +208,6 @@ TEST(Region, ManySmallBlocksFillChunksOfEverySize) {
     EXPECT_EQ(region.bytes_in_use(), int64_t{20000} * 288);
 }
 
-// ---- Arr ---------------------------------------------------------------------
-
 TEST(ArrBase, HintSizesTheFirstBlockAndGrowthDoubles) {
     PWSRegion region;
     Arr a(4, &region, 5);
@@ -245,8 +243,6 @@ TEST(ArrBase, TheNoStoreFlagIsSticky) {
     EXPECT_EQ(a.nostore(), 1);
 }
 
-// ---- Stk -----------------------------------------------------------------
-
 // Pops and tops of an empty stack give -1 and change nothing.
 TEST(StkInt, PushPopAgainstAVector) {
     PWSRegion region;
@@ -268,8 +264,6 @@ TEST(StkInt, PushPopAgainstAVector) {
     }
     EXPECT_GE(s.max_size(), s.size());
 }
-
-// ---- ktout ---------------------------------------------------------------
 
 TEST(Ktout, InterleavesWithStandardOutputAndFollowsItsRedirection) {
     Capture out(std::cout);

@@ -1,6 +1,6 @@
-// Ordered trees: linking nodes, the four walk orders with depth limits
-// against a recursive reference walk before and after a subtree is
-// erased, and erasing whole trees.
+// Ordered trees and directed graphs: walks in every mode and depth against a
+// recursive reference, before and after a subtree is erased; graphs against
+// adjacency lists, their growth, range checks and listing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,9 +8,13 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kt/containers_list.h"
+#include "container_test_util.h"
+
+using kt_cont_test::Capture;
 
 namespace {
 
@@ -44,21 +48,11 @@ struct SmallTree {
     Node *root = new Node("root"), *a = new Node("a"), *b = new Node("b"), *c = new Node("c"), *d = new Node("d");
 };
 
-TEST(Tree, DefaultAndConflictingModes) {
+// Walk orders, the default and conflicting modes included, are the random
+// trees' below; here walks of a subtree, of nothing, and copies.
+TEST(Tree, SubtreesNothingAndCopies) {
     SmallTree t;
     using I = Tree_Iterator;
-    struct Case {
-        int mode, depth;
-        const char *expected;
-    } cases[] = {
-        {I::TOP_DOWN, 1, "root a b c "}, // no direction: left to right
-        {I::BOTTOM_UP, 1, "a b c root "},
-        {0, INT_MAX, "root a b d c "},                          // the default
-        {I::TOP_DOWN | I::BOTTOM_UP, INT_MAX, "root a b d c "}, // both: top-down
-        {I::BOTTOM_UP | I::LEFT_TO_RIGHT | I::RIGHT_TO_LEFT, INT_MAX, "a d b c root "},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(walk(t.root, c.mode, c.depth), c.expected) << c.mode << " " << c.depth;
     EXPECT_EQ(walk(t.b, I::TOP_DOWN), "b d ") << "only the subtree of the first node";
     EXPECT_EQ(walk(t.b, I::BOTTOM_UP), "d b ");
     Tree_Iterator it;
@@ -127,12 +121,13 @@ TEST(Tree, RandomTreesWalkLikeTheRecursiveReference) {
         int alive = n;
         for (int erased = 0; erased < 2; ++erased) {
             for (int max_depth : {0, 1, 2, 3, INT_MAX}) {
-                for (int mode = 0; mode < 4; ++mode) {
-                    bool bottom_up = mode & 1, rtl = mode & 2;
+                for (int bits = 0; bits < 16; ++bits) {
+                    // No direction, or both, is top-down and left to right.
+                    using I = Tree_Iterator;
+                    bool bottom_up = (bits & I::BOTTOM_UP) && !(bits & I::TOP_DOWN);
+                    bool rtl = (bits & I::RIGHT_TO_LEFT) && !(bits & I::LEFT_TO_RIGHT);
                     std::string want;
                     shape.walk(0, 0, max_depth, bottom_up, rtl, want);
-                    int bits = (bottom_up ? Tree_Iterator::BOTTOM_UP : Tree_Iterator::TOP_DOWN) |
-                               (rtl ? Tree_Iterator::RIGHT_TO_LEFT : Tree_Iterator::LEFT_TO_RIGHT);
                     ASSERT_EQ(walk(nodes[0], bits, max_depth), want) << n << " nodes, depth " << max_depth;
                 }
             }
@@ -155,6 +150,81 @@ TEST(Tree, RandomTreesWalkLikeTheRecursiveReference) {
         nodes[0]->erase_subtree();
         EXPECT_EQ(g_alive, before - alive);
     }
+}
+
+// (source, target, value) of every edge the iterator visits.
+std::vector<std::vector<int>> edges_of(const Grf &g, int node) {
+    std::vector<std::vector<int>> out;
+    Grf_Iterator it;
+    for (int more = it.first(&g, node); more; more = it.iterate()) {
+        out.push_back({it.source(), it.target(), it.value()});
+        EXPECT_EQ(g.target(it.edge()), it.target());
+    }
+    return out;
+}
+
+TEST(Graph, GrowthOrderAndRangeChecks) {
+    PWSRegion region;
+    Grf g(&region, 2);
+    EXPECT_EQ(g.node_capacity(), 2);
+    EXPECT_EQ(g.edge_capacity(), 4);
+    EXPECT_EQ(g.add_node(3), 3);
+    EXPECT_EQ(g.node_capacity(), 4);
+    EXPECT_EQ(g.add_edge(0, 1, 10), 0);
+    EXPECT_EQ(g.add_edge(0, 2, 20), 1);
+    EXPECT_EQ(edges_of(g, 0), (std::vector<std::vector<int>>{{0, 2, 20}, {0, 1, 10}}));
+    EXPECT_EQ(g.nostore(), 0);
+    EXPECT_EQ(g.add_edge(0, 5, 1), -1);
+    EXPECT_EQ(g.nostore(), 1);
+    EXPECT_EQ(g.add_edge(-1, 0, 1), -1);
+    EXPECT_EQ(g.add_edge(0, -2, 1), -1);
+    EXPECT_EQ(g.edge_count(), 2);
+    EXPECT_EQ(g.add_node(-1), -1);
+    EXPECT_EQ(g.nodes(), 3);
+    EXPECT_TRUE(edges_of(g, 3).empty()) << "out of range";
+    EXPECT_TRUE(edges_of(g, -2).empty());
+    Grf_Iterator it;
+    EXPECT_EQ(it.first(nullptr, -1), 0);
+    EXPECT_EQ(it.iterate(), 0);
+}
+
+TEST(Graph, DumpListsTheFields) {
+    Grf g(nullptr, 2);
+    g.add_node(1);
+    Capture err(std::cerr);
+    g.dump();
+    std::string text = err.text();
+    EXPECT_EQ(text.rfind("The graph at ", 0), 0u);
+    EXPECT_NE(text.find("\nnn    =1\nne    =0\nmn    =2\nme    =4\nheads =0x"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+}
+
+// Random nodes and edges against adjacency lists (newest edge first); the
+// walk over all nodes starts at the first node with an edge.
+TEST(Graph, RandomGraphsAgainstAdjacencyLists) {
+    std::mt19937 rng(43);
+    PWSRegion region;
+    Grf g(&region, 0); // the edge arrays grow from nothing
+    std::vector<std::vector<std::pair<int, int>>> model;
+    for (int step = 0; step < 4000; ++step) {
+        if (model.empty() || rng() % 8 == 0) {
+            int k = static_cast<int>(rng() % 4);
+            ASSERT_EQ(g.add_node(k), static_cast<int>(model.size()) + k);
+            model.resize(model.size() + static_cast<size_t>(k));
+            continue;
+        }
+        int from = static_cast<int>(rng() % model.size()), to = static_cast<int>(rng() % model.size());
+        int value = static_cast<int>(rng());
+        ASSERT_GE(g.add_edge(from, to, value), 0);
+        auto &out = model[static_cast<size_t>(from)];
+        out.insert(out.begin(), {to, value});
+    }
+    std::vector<std::vector<int>> want;
+    for (size_t v = 0; v < model.size(); ++v)
+        for (auto &[to, value] : model[v])
+            want.push_back({static_cast<int>(v), to, value});
+    EXPECT_EQ(edges_of(g, -1), want);
+    EXPECT_EQ(g.nostore(), 0);
 }
 
 } // namespace

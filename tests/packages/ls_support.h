@@ -1,5 +1,5 @@
 // Helpers for the list package tests: data words from integers, and a
-// full read of a list that checks its links in both directions.
+// read of a list that checks its links in both directions.
 #ifndef KT_TESTS_PACKAGES_LS_SUPPORT_H
 #define KT_TESTS_PACKAGES_LS_SUPPORT_H
 
@@ -15,36 +15,22 @@ namespace kt::test {
 inline lsGeneric word(intptr_t v) { return reinterpret_cast<lsGeneric>(v); }
 inline intptr_t value(lsGeneric g) { return reinterpret_cast<intptr_t>(g); }
 
-// Reads the list front to back and back to front through generators and
-// checks that both walks, the ends and the length agree and that every
-// item names the list.
+// Reads the list front to back; the backward links and the length must
+// tell the same story. Handles and the ends against a model are the list
+// fuzz target's.
 inline std::vector<intptr_t> values_of(lsList list) {
-    std::vector<intptr_t> values;
-    std::vector<lsHandle> handles, back;
-    lsGen g = lsStart(list);
+    std::vector<intptr_t> values, back;
     lsGeneric d = nullptr;
-    lsHandle h = nullptr;
-    while (lsNext(g, &d, &h) == LS_OK) {
+    lsGen g = lsStart(list);
+    while (lsNext(g, &d, nullptr) == LS_OK)
         values.push_back(value(d));
-        handles.push_back(h);
-        EXPECT_EQ(lsQueryHandle(h), list);
-        EXPECT_EQ(lsFetchHandle(h), d);
-    }
-    EXPECT_EQ(d, nullptr);
-    EXPECT_EQ(h, nullptr);
     lsFinish(g);
     g = lsEnd(list);
-    while (lsPrev(g, &d, &h) == LS_OK)
-        back.insert(back.begin(), h);
+    while (lsPrev(g, &d, nullptr) == LS_OK)
+        back.insert(back.begin(), value(d));
     lsFinish(g);
-    EXPECT_EQ(back, handles);
+    EXPECT_EQ(back, values);
     EXPECT_EQ(lsLength(list), static_cast<int>(values.size()));
-    lsHandle first = nullptr, last = nullptr;
-    lsStatus sf = lsFirstItem(list, &d, &first), sl = lsLastItem(list, &d, &last);
-    EXPECT_EQ(sf, values.empty() ? LS_NOMORE : LS_OK);
-    EXPECT_EQ(sl, values.empty() ? LS_NOMORE : LS_OK);
-    EXPECT_EQ(first, values.empty() ? nullptr : handles.front());
-    EXPECT_EQ(last, values.empty() ? nullptr : handles.back());
     return values;
 }
 
