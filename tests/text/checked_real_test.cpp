@@ -8,40 +8,35 @@ using namespace kt::text_test;
 
 namespace {
 
-// A rejected scale word is reported where the reader stands after it.
+// The position of the first character the reader cannot take, which
+// leaves the value alone; a rejected scale word is reported where the
+// reader stands after it.
 TEST(CheckedReader, RejectsAtTheFirstCharacterItCannotTake) {
-    struct Bad {
+    struct Case {
         std::string text;
         int32_t position;
     } cases[] = {
         {"1.5KOHM", 5}, {"1MIL", 3},  {"+", 2},  {"1E+", 4},    {"1MEGA", 5}, {"1\xb5", 2},
         {"1MU5", 4},    {"1KMEG", 5}, {"MU", 2}, {"1E5MEG", 6}, {"1KME", 4},  {"1KMU", 4},
     };
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
         double v = 42.0;
         EXPECT_EQ(checked(c.text, v), c.position) << c.text;
-        EXPECT_EQ(v, 42.0) << "the value is left alone on failure: " << c.text;
+        EXPECT_EQ(v, 42.0) << c.text;
     }
 }
 
-TEST(CheckedReader, LengthLimits) {
-    // 50 and 51 digits are the Python binding's test.
+// Over 50 characters are not looked at; no characters read as 0.
+TEST(CheckedReader, CountsAndTheTwin) {
     double v = 42.0;
-    EXPECT_EQ(checked(std::string(51, 'x'), v), 51) << "not looked at";
+    EXPECT_EQ(checked(std::string(51, 'x'), v), 51);
     EXPECT_EQ(v, 42.0);
-
-    // The empty text is accepted and reads as 0.
-    v = 42.0;
     EXPECT_EQ(checked("", v), 0);
     EXPECT_EQ(v, 0.0);
     int32_t negative = -3;
     v = 42.0;
     EXPECT_EQ(VBCS2D("junk", &negative, &v, 4), 0);
     EXPECT_EQ(v, 0.0);
-}
-
-TEST(CheckedReader, TwinTakesPlainValues) {
-    double v = 0;
     EXPECT_EQ(c_vbcs2d("10KOHM", 2, &v), 0) << "only the first n characters";
     EXPECT_EQ(v, 10.0);
     EXPECT_EQ(c_vbcs2d("10KOHM", 6, &v), 4);
