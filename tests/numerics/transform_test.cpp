@@ -114,32 +114,25 @@ TEST_F(TransformTest, ZeroAndNaNMagnitudesGiveSentinelsForBothPrecisions) {
 }
 
 // Squares of these parts leave the floating range although their
-// magnitudes do not.
-TEST_F(TransformTest, MagnitudesAtTheEndsOfTheRangeKeepTheirDigits) {
-    struct Case {
-        double part;
-        bool single;
-    } cases[] = {{1e-30, true}, {3e-42, true}, {1e25, true}, {1e-200, false}, {1e200, false}, {4e-320, false}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.part);
-        const double expect_mag = c.part * std::sqrt(2.0);
-        const double expect_db = 20.0 * std::log10(expect_mag);
-        if (c.single) {
-            std::vector<float> x{static_cast<float>(c.part), static_cast<float>(c.part)};
-            const double p = static_cast<float>(c.part);
-            EXPECT_NEAR(complex_transform(x, 1)[0] / (p * std::sqrt(2.0)), 1.0,
-                        p < 1e-38 ? 1e-3 : 1e-6); // subnormal results keep fewer digits
-            EXPECT_NEAR(complex_transform(x, 2)[0], 20.0 * std::log10(p * std::sqrt(2.0)), 1e-3);
-            EXPECT_NEAR(complex_transform(x, 7)[0], 45.0, 1e-4);
-        } else {
-            std::vector<double> x{c.part, c.part};
-            EXPECT_NEAR(complex_transform(x, 1)[0] / expect_mag, 1.0, c.part < 1e-300 ? 1e-3 : 1e-15);
-            EXPECT_NEAR(complex_transform(x, 2)[0], expect_db, 1e-2);
-            EXPECT_NEAR(complex_transform(x, 3)[0], kPi / 4, 1e-3);
-            double z[2] = {c.part, c.part};
-            EXPECT_NEAR(CMXABS(z) / expect_mag, 1.0, c.part < 1e-300 ? 1e-3 : 1e-15);
+// magnitudes do not; subnormal results keep fewer digits.
+template <typename T> void expect_extreme_parts(std::initializer_list<T> parts, double digits, double db) {
+    for (T part : parts) {
+        const std::vector<T> x{part, part};
+        const double mag = static_cast<double>(part) * std::sqrt(2.0);
+        const bool subnormal = part < std::numeric_limits<T>::min();
+        EXPECT_NEAR(complex_transform(x, 1)[0] / mag, 1.0, subnormal ? 1e-3 : digits) << part;
+        EXPECT_NEAR(complex_transform(x, 2)[0], 20.0 * std::log10(mag), db) << part;
+        EXPECT_NEAR(complex_transform(x, 3)[0], kPi / 4, 1e-3) << part;
+        EXPECT_NEAR(complex_transform(x, 7)[0], 45.0, 1e-4) << part;
+        if constexpr (sizeof(T) == 8) {
+            EXPECT_NEAR(CMXABS(x.data()) / mag, 1.0, subnormal ? 1e-3 : digits) << part;
         }
     }
+}
+
+TEST_F(TransformTest, MagnitudesAtTheEndsOfTheRangeKeepTheirDigits) {
+    expect_extreme_parts<float>({1e-30f, 3e-42f, 1e25f}, 1e-6, 1e-3);
+    expect_extreme_parts<double>({1e-200, 1e200, 4e-320}, 1e-15, 1e-2);
 }
 
 // Codes 1, 2 and 9 give |x|, its dB and its logarithm in the array's own
