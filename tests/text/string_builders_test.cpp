@@ -44,7 +44,7 @@ TEST_F(StringBuilders, FromTextsCellsAndStrings) {
     EXPECT_EQ(UITSTR(&none, &zero), 0);
 }
 
-TEST_F(StringBuilders, ExtendInPlace) {
+TEST_F(StringBuilders, ExtendInPlaceAndFree) {
     int32_t s = keep("abcde"), n = 0;
     EXPECT_EQ(UIXSTR(&s, "zz", &n, 2), s);
     expect_string(s, "abcde");
@@ -56,13 +56,11 @@ TEST_F(StringBuilders, ExtendInPlace) {
     int32_t none = 0;
     n = 2;
     expect_string(keep(UIXSTR(&none, "xy", &n, 2)), "xy");
-}
-
-TEST_F(StringBuilders, FreeClearsTheVariable) {
-    int32_t s = UIMSTR("temp", 4);
-    EXPECT_EQ(UIDSTR(&s), 0);
-    EXPECT_EQ(s, 0);
-    EXPECT_EQ(UIDSTR(&s), 0) << "string 0 is left alone";
+    // Freeing clears the variable; string 0 is left alone.
+    int32_t temp = UIMSTR("temp", 4);
+    EXPECT_EQ(UIDSTR(&temp), 0);
+    EXPECT_EQ(temp, 0);
+    EXPECT_EQ(UIDSTR(&temp), 0);
 }
 
 } // namespace

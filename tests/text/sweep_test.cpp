@@ -98,7 +98,7 @@ TEST_F(Sweep, WholeDecadesAndOctavesHaveNoExtraPoint) {
 // The codes of every kind of range, the points of random ranges over many
 // magnitudes against the expansion, and the ordered copies are the sweep
 // fuzz target's, replayed over its corpus; here the lists no command makes.
-TEST_F(Sweep, ChecksOfListsNoCommandMakes) {
+TEST_F(Sweep, ListsNoCommandMakes) {
     int32_t none = 0, code = -1, values = hold(make_sweep(6, {1, -1, 0}));
     EXPECT_EQ(LPCHK(&none, &code), 1);
     EXPECT_EQ(LPCHK(&values, &code), 0);
@@ -112,15 +112,13 @@ TEST_F(Sweep, ChecksOfListsNoCommandMakes) {
     int32_t empty_range = hold(make_range(2, 0, 1, 0.5)), copy = 5, status = 0, order = 2;
     EXPECT_EQ(LPXPCP(&empty_range, &order, &copy, &status), 1);
     EXPECT_EQ(copy, 0);
-}
-
-TEST_F(Sweep, ExplicitListsGiveTheirItems) {
-    int32_t values = hold(make_sweep(6, {3, 1, 2})), i = 2, status = -1, s = 0;
+    // Explicit lists give their items.
+    int32_t listed = hold(make_sweep(6, {3, 1, 2})), i = 2, s = 0;
     double v = 0;
-    EXPECT_EQ(LPGV(&values, &i, &v, &status), 0);
+    EXPECT_EQ(LPGV(&listed, &i, &v, &status), 0);
     EXPECT_EQ(v, 1.0);
-    EXPECT_TRUE(expanded(values).empty()); // explicit lists are not expanded
-    EXPECT_EQ(LPGS(&values, &i, &s, &status), 1);
+    EXPECT_TRUE(expanded(listed).empty()); // explicit lists are not expanded
+    EXPECT_EQ(LPGS(&listed, &i, &s, &status), 1);
 
     int32_t a = keep("alpha"), b = keep("beta");
     int32_t names = hold(make_sweep(7, {}, {a, 0, b}));
