@@ -71,13 +71,12 @@ std::vector<int32_t> identity(int32_t n) {
 }
 
 // IDX must be a permutation of 1..n with keys in order.
-template <typename T, typename Less>
-void expect_sorted_index(const std::vector<T> &keys, const std::vector<int32_t> &idx, Less less) {
+template <typename T> void expect_sorted_index(const std::vector<T> &keys, const std::vector<int32_t> &idx) {
     std::vector<int32_t> seen = idx;
     std::sort(seen.begin(), seen.end());
     ASSERT_EQ(seen, identity(static_cast<int32_t>(keys.size()))) << "not a permutation";
     for (size_t i = 1; i < idx.size(); ++i)
-        ASSERT_FALSE(less(keys[idx[i] - 1], keys[idx[i - 1] - 1])) << "out of order at " << i;
+        ASSERT_FALSE(keys[idx[i] - 1] < keys[idx[i - 1] - 1]) << "out of order at " << i;
 }
 
 TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
@@ -103,16 +102,15 @@ TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
             with_stack(n, [&](int32_t *s) { QSORTS(f.data(), s, &n); });
             EXPECT_EQ(f, fexpect);
 
-            auto lt = [](auto x, auto y) { return x < y; };
             std::vector<int32_t> idx = identity(n);
             with_stack(n, [&](int32_t *s) { QSRTII(keys.data(), idx.data(), s, &n); });
-            expect_sorted_index(keys, idx, lt);
+            expect_sorted_index(keys, idx);
             idx = identity(n);
             with_stack(n, [&](int32_t *s) { QSRTIS(fkeys.data(), idx.data(), s, &n); });
-            expect_sorted_index(fkeys, idx, lt);
+            expect_sorted_index(fkeys, idx);
             idx = identity(n);
             with_stack(n, [&](int32_t *s) { QSRTID(dkeys.data(), idx.data(), s, &n); });
-            expect_sorted_index(dkeys, idx, lt);
+            expect_sorted_index(dkeys, idx);
         }
     }
 }
