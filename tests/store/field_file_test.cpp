@@ -66,7 +66,7 @@ TEST(FieldFile, LinesBecomeFields) {
         EXPECT_EQ(read_text(c.content), c.expect) << c.content;
 }
 
-TEST(FieldFile, PrinterModes) {
+TEST(FieldFile, PrinterAndWriterLayouts) {
     int32_t t = make_table({{"a", {"1", ""}}, {"long", {}}, {"bb", {" x", "#y", "p,q\\"}}});
     struct Case {
         int32_t mode;
@@ -85,10 +85,9 @@ TEST(FieldFile, PrinterModes) {
     }
     kt_host_capture_output(0);
     c_cfd(&t);
-}
 
-TEST(FieldFile, WriterKeepsFieldsWithoutValues) {
-    int32_t t = make_table({{"a", {"1", ""}}, {"long", {}}, {"b", {"2"}}, {"c\\", {}}, {"d", {"3"}}});
+    // The writer keeps fields without values.
+    t = make_table({{"a", {"1", ""}}, {"long", {}}, {"b", {"2"}}, {"c\\", {}}, {"d", {"3"}}});
     TempFile file("fields_write");
     int32_t status = -1;
     EXPECT_EQ(c_cfw(t, file.c_str(), &status), 0);
