@@ -113,8 +113,6 @@ TEST(StringSlots, ParkTakeAndTerminate) {
     SLINIT();
 }
 
-using SlotDeathTest = ::testing::Test;
-
 TEST(SlotDeathTest, FullPoolsStopTheProcess) {
     ::testing::FLAGS_gtest_death_test_style = "threadsafe";
     EXPECT_EXIT(
