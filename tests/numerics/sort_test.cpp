@@ -20,48 +20,30 @@ namespace {
 
 constexpr int32_t kUnwritten = -777;
 
-enum class Shape { Random, Sorted, Reversed, OrganPipe, Sawtooth, FewKeys, AllEqual, Extremes };
-const Shape kShapes[] = {Shape::Random,   Shape::Sorted,  Shape::Reversed, Shape::OrganPipe,
-                         Shape::Sawtooth, Shape::FewKeys, Shape::AllEqual, Shape::Extremes};
-const char *name(Shape s) {
-    const char *names[] = {"random",   "sorted",   "reversed",  "organ pipe",
-                           "sawtooth", "few keys", "all equal", "extremes"};
-    return names[static_cast<int>(s)];
-}
 // Keys whose differences overflow 32 bits.
 const int32_t kExtremes[] = {INT32_MIN, INT32_MIN + 1, -7, -1, 0, 1, 7, INT32_MAX};
 
-std::vector<int32_t> make_keys(Shape shape, int32_t n, uint32_t seed = 1) {
+// Key i of n in each input shape.
+struct Shape {
+    const char *name;
+    int32_t (*key)(int32_t i, int32_t n, std::mt19937 &rng);
+};
+const Shape kShapes[] = {
+    {"random", [](int32_t, int32_t, std::mt19937 &rng) { return static_cast<int32_t>(rng()); }},
+    {"sorted", [](int32_t i, int32_t n, std::mt19937 &) { return i * 3 - n; }},
+    {"reversed", [](int32_t i, int32_t n, std::mt19937 &) { return n - i; }},
+    {"organ pipe", [](int32_t i, int32_t n, std::mt19937 &) { return std::min(i, n - 1 - i); }},
+    {"sawtooth", [](int32_t i, int32_t, std::mt19937 &) { return i % 97; }},
+    {"few keys", [](int32_t, int32_t, std::mt19937 &rng) { return static_cast<int32_t>(rng() % 4); }},
+    {"all equal", [](int32_t, int32_t, std::mt19937 &) { return 42; }},
+    {"extremes", [](int32_t, int32_t, std::mt19937 &rng) { return kExtremes[rng() % 8]; }},
+};
+
+std::vector<int32_t> make_keys(const Shape &shape, int32_t n, uint32_t seed = 1) {
     std::mt19937 rng(seed + static_cast<uint32_t>(n));
     std::vector<int32_t> v(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) {
-        switch (shape) {
-        case Shape::Random:
-            v[i] = static_cast<int32_t>(rng());
-            break;
-        case Shape::Sorted:
-            v[i] = i * 3 - n;
-            break;
-        case Shape::Reversed:
-            v[i] = n - i;
-            break;
-        case Shape::OrganPipe:
-            v[i] = std::min(i, n - 1 - i);
-            break;
-        case Shape::Sawtooth:
-            v[i] = i % 97;
-            break;
-        case Shape::FewKeys:
-            v[i] = static_cast<int32_t>(rng() % 4);
-            break;
-        case Shape::AllEqual:
-            v[i] = 42;
-            break;
-        case Shape::Extremes:
-            v[i] = kExtremes[rng() % 8];
-            break;
-        }
-    }
+    for (int32_t i = 0; i < n; ++i)
+        v[i] = shape.key(i, n, rng);
     return v;
 }
 
@@ -89,19 +71,18 @@ std::vector<int32_t> identity(int32_t n) {
 }
 
 // IDX must be a permutation of 1..n with keys in order.
-template <typename T, typename Less>
-void expect_sorted_index(const std::vector<T> &keys, const std::vector<int32_t> &idx, Less less) {
+template <typename T> void expect_sorted_index(const std::vector<T> &keys, const std::vector<int32_t> &idx) {
     std::vector<int32_t> seen = idx;
     std::sort(seen.begin(), seen.end());
     ASSERT_EQ(seen, identity(static_cast<int32_t>(keys.size()))) << "not a permutation";
     for (size_t i = 1; i < idx.size(); ++i)
-        ASSERT_FALSE(less(keys[idx[i] - 1], keys[idx[i - 1] - 1])) << "out of order at " << i;
+        ASSERT_FALSE(keys[idx[i] - 1] < keys[idx[i - 1] - 1]) << "out of order at " << i;
 }
 
 TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
-    for (Shape shape : kShapes) {
+    for (const Shape &shape : kShapes) {
         for (int32_t n : kSizes) {
-            SCOPED_TRACE(testing::Message() << name(shape) << " n=" << n);
+            SCOPED_TRACE(testing::Message() << shape.name << " n=" << n);
             const std::vector<int32_t> keys = make_keys(shape, n);
             std::vector<int32_t> expect = keys;
             std::sort(expect.begin(), expect.end());
@@ -121,16 +102,15 @@ TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
             with_stack(n, [&](int32_t *s) { QSORTS(f.data(), s, &n); });
             EXPECT_EQ(f, fexpect);
 
-            auto lt = [](auto x, auto y) { return x < y; };
             std::vector<int32_t> idx = identity(n);
             with_stack(n, [&](int32_t *s) { QSRTII(keys.data(), idx.data(), s, &n); });
-            expect_sorted_index(keys, idx, lt);
+            expect_sorted_index(keys, idx);
             idx = identity(n);
             with_stack(n, [&](int32_t *s) { QSRTIS(fkeys.data(), idx.data(), s, &n); });
-            expect_sorted_index(fkeys, idx, lt);
+            expect_sorted_index(fkeys, idx);
             idx = identity(n);
             with_stack(n, [&](int32_t *s) { QSRTID(dkeys.data(), idx.data(), s, &n); });
-            expect_sorted_index(dkeys, idx, lt);
+            expect_sorted_index(dkeys, idx);
         }
     }
 }
@@ -139,11 +119,11 @@ TEST(Quicksort, EveryShapeAndSizeAgainstStdSort) {
 // stays near log2 N deep; the old pivot rule made it N deep on sorted input.
 TEST(Quicksort, StackStaysLogarithmicOnEveryShape) {
     const int32_t n = 200000;
-    for (Shape shape : kShapes) {
+    for (const Shape &shape : kShapes) {
         std::vector<int32_t> a = make_keys(shape, n);
         auto stk = with_stack(n, [&](int32_t *s) { QSORTI(a.data(), s, &n); });
-        EXPECT_TRUE(std::is_sorted(a.begin(), a.end())) << name(shape);
-        EXPECT_LE(depth_used(stk), 2 * 18) << name(shape);
+        EXPECT_TRUE(std::is_sorted(a.begin(), a.end())) << shape.name;
+        EXPECT_LE(depth_used(stk), 2 * 18) << shape.name;
     }
 }
 
@@ -199,15 +179,15 @@ int16_t always_less(int32_t, int32_t) { return -1; }
 int16_t always_more(int32_t, int32_t) { return 1; }
 
 TEST(GenericSort, WordsAgainstStdSortWithBoundedCost) {
-    for (Shape shape : kShapes) {
+    for (const Shape &shape : kShapes) {
         for (int32_t n : {0, 1, 2, 3, 10, 100, 32767}) {
             std::vector<int32_t> a = make_keys(shape, n, 5), expect = a;
             std::sort(expect.begin(), expect.end());
             g_compares = 0;
             qsortg(a.data(), static_cast<int16_t>(n), compare_words);
-            EXPECT_EQ(a, expect) << name(shape) << " " << n;
+            EXPECT_EQ(a, expect) << shape.name << " " << n;
             const double bound = 4.0 * n * std::log2(std::max(n, 2)) + 10;
-            EXPECT_LE(static_cast<double>(g_compares), bound) << name(shape) << " " << n;
+            EXPECT_LE(static_cast<double>(g_compares), bound) << shape.name << " " << n;
         }
     }
     std::vector<int32_t> a{3, 1, 2};

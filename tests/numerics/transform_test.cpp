@@ -24,13 +24,19 @@ protected:
     void SetUp() override { CONSTI(); }
 };
 
+// Also run in place: the output may be the input's own storage, so element
+// i must be read before it is written.
 template <typename T> std::vector<T> complex_transform(const std::vector<T> &x, int32_t code) {
-    std::vector<T> y(x.size() / 2, T(-7));
+    std::vector<T> y(x.size() / 2, T(-7)), z = x;
     int32_t n = static_cast<int32_t>(y.size());
-    if constexpr (sizeof(T) == 4)
+    if constexpr (sizeof(T) == 4) {
         TRX2S(x.data(), y.data(), &n, &code);
-    else
+        TRX2S(z.data(), z.data(), &n, &code);
+    } else {
         TRZ2D(x.data(), y.data(), &n, &code);
+        TRZ2D(z.data(), z.data(), &n, &code);
+    }
+    EXPECT_EQ(std::memcmp(y.data(), z.data(), y.size() * sizeof(T)), 0) << "in place, code " << code;
     return y;
 }
 
@@ -108,60 +114,43 @@ TEST_F(TransformTest, ZeroAndNaNMagnitudesGiveSentinelsForBothPrecisions) {
 }
 
 // Squares of these parts leave the floating range although their
-// magnitudes do not.
+// magnitudes do not; subnormal results keep fewer digits.
+template <typename T> void expect_extreme_parts(std::initializer_list<T> parts, double digits, double db) {
+    for (T part : parts) {
+        const std::vector<T> x{part, part};
+        const double mag = static_cast<double>(part) * std::sqrt(2.0);
+        const bool subnormal = part < std::numeric_limits<T>::min();
+        EXPECT_NEAR(complex_transform(x, 1)[0] / mag, 1.0, subnormal ? 1e-3 : digits) << part;
+        EXPECT_NEAR(complex_transform(x, 2)[0], 20.0 * std::log10(mag), db) << part;
+        EXPECT_NEAR(complex_transform(x, 3)[0], kPi / 4, 1e-3) << part;
+        EXPECT_NEAR(complex_transform(x, 7)[0], 45.0, 1e-4) << part;
+        if constexpr (sizeof(T) == 8) {
+            EXPECT_NEAR(CMXABS(x.data()) / mag, 1.0, subnormal ? 1e-3 : digits) << part;
+        }
+    }
+}
+
 TEST_F(TransformTest, MagnitudesAtTheEndsOfTheRangeKeepTheirDigits) {
-    struct Case {
-        double part;
-        bool single;
-    } cases[] = {{1e-30, true}, {3e-42, true}, {1e25, true}, {1e-200, false}, {1e200, false}, {4e-320, false}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.part);
-        const double expect_mag = c.part * std::sqrt(2.0);
-        const double expect_db = 20.0 * std::log10(expect_mag);
-        if (c.single) {
-            std::vector<float> x{static_cast<float>(c.part), static_cast<float>(c.part)};
-            const double p = static_cast<float>(c.part);
-            EXPECT_NEAR(complex_transform(x, 1)[0] / (p * std::sqrt(2.0)), 1.0,
-                        p < 1e-38 ? 1e-3 : 1e-6); // subnormal results keep fewer digits
-            EXPECT_NEAR(complex_transform(x, 2)[0], 20.0 * std::log10(p * std::sqrt(2.0)), 1e-3);
-            EXPECT_NEAR(complex_transform(x, 7)[0], 45.0, 1e-4);
-        } else {
-            std::vector<double> x{c.part, c.part};
-            EXPECT_NEAR(complex_transform(x, 1)[0] / expect_mag, 1.0, c.part < 1e-300 ? 1e-3 : 1e-15);
-            EXPECT_NEAR(complex_transform(x, 2)[0], expect_db, 1e-2);
-            EXPECT_NEAR(complex_transform(x, 3)[0], kPi / 4, 1e-3);
-            double z[2] = {c.part, c.part};
-            EXPECT_NEAR(CMXABS(z) / expect_mag, 1.0, c.part < 1e-300 ? 1e-3 : 1e-15);
+    expect_extreme_parts<float>({1e-30f, 3e-42f, 1e25f}, 1e-6, 1e-3);
+    expect_extreme_parts<double>({1e-200, 1e200, 4e-320}, 1e-15, 1e-2);
+}
+
+// Codes 1, 2 and 9 give |x|, its dB and its logarithm in the array's own
+// precision (-1000 for zero and NaN); every other code copies.
+template <typename T> void expect_real_codes(const std::vector<T> &x) {
+    for (int32_t code : {1, 2, 9, 0, 3, 4, 5, 42, -1}) {
+        const std::vector<T> y = real_transform(x, code);
+        for (size_t i = 0; i < x.size(); ++i) {
+            const T m = std::fabs(x[i]), lg = m > 0 ? std::log10(m) : T(-1000);
+            const T expect = code == 1 ? m : code == 2 ? (m > 0 ? T(20) * lg : lg) : code == 9 ? lg : x[i];
+            EXPECT_TRUE(std::isnan(expect) ? std::isnan(y[i]) : y[i] == expect) << code << " " << x[i] << " " << y[i];
         }
     }
 }
 
 TEST_F(TransformTest, RealInputCodes) {
-    std::vector<float> xs{-2.5f, 0.0f, 100.0f, kNaN, -0.001f};
-    std::vector<double> xd{-2.5, 0.0, 100.0, std::nan(""), -0.001};
-    auto check = [](auto y, std::vector<double> expect) {
-        for (size_t i = 0; i < expect.size(); ++i) {
-            if (std::isnan(expect[i]))
-                EXPECT_TRUE(std::isnan(y[i])) << i;
-            else
-                EXPECT_NEAR(y[i], expect[i], 1e-4 * std::max(1.0, std::fabs(expect[i]))) << i;
-        }
-    };
-    for (int single = 0; single < 2; ++single) {
-        SCOPED_TRACE(single ? "TRS2S" : "TRD2D");
-        auto run = [&](int32_t code) {
-            if (!single)
-                return real_transform(xd, code);
-            std::vector<float> y = real_transform(xs, code);
-            return std::vector<double>(y.begin(), y.end());
-        };
-        check(run(1), {2.5, 0, 100, std::nan(""), 0.001});
-        check(run(2), {20 * std::log10(2.5), -1000, 40, -1000, -60});
-        check(run(9), {std::log10(2.5), -1000, 2, -1000, -3});
-        for (int32_t copy : {0, 3, 4, 5, 42, -1})
-            check(run(copy), {-2.5, 0, 100, std::nan(""), -0.001});
-    }
-    EXPECT_EQ(real_transform(std::vector<float>{0.3f}, 2)[0], 20.0f * std::log10(0.3f)) << "single-precision log";
+    expect_real_codes<float>({-2.5f, 0.0f, 100.0f, kNaN, -0.001f, 0.3f});
+    expect_real_codes<double>({-2.5, 0.0, 100.0, std::nan(""), -0.001, 0.3});
 }
 
 // Unknown codes leave the complex output (and the phase workspace) alone;
@@ -188,20 +177,6 @@ TEST_F(TransformTest, UnknownCodesAndNoElementsWriteNothing) {
     EXPECT_EQ(std::vector<float>(ys, ys + 2), (std::vector<float>{9.5f, 9.5f}));
     EXPECT_EQ(yd[0], 9.5);
     EXPECT_EQ(std::vector<float>(w, w + 2), (std::vector<float>{8, 8}));
-}
-
-// The output may be the input's own storage: element i is read first.
-TEST_F(TransformTest, InPlaceOutput) {
-    std::vector<double> x{3, 4, 0, 0, -6, 8, 1, 0};
-    int32_t n = 4, code = 1;
-    TRZ2D(x.data(), x.data(), &n, &code);
-    EXPECT_EQ(std::vector<double>(x.begin(), x.begin() + 4), (std::vector<double>{5, 0, 10, 1}));
-    std::vector<float> f{3, 4, 0, 1, 1, 0};
-    n = 3, code = 4;
-    TRX2S(f.data(), f.data(), &n, &code);
-    EXPECT_NEAR(f[0], std::atan2(4.0, 3.0), 1e-6);
-    EXPECT_NEAR(f[1], kPi / 2, 1e-6);
-    EXPECT_EQ(f[2], 0);
 }
 
 // A phase that advances by less than 2 pi - T per step is recovered
@@ -310,50 +285,37 @@ TEST_F(TransformTest, ContinuousPhaseAcrossCallsWrapsAndTakesZerosAsPhaseZero) {
     }
 }
 
+// Only the low bit of the flag asks for the long label; unknown codes give
+// a blank label and length -1.
 TEST(TransformLabel, ShortAndLongLabels) {
-    struct Case {
-        int32_t code, long_label;
-        const char *text;
-        int32_t len;
-    } cases[] = {
-        {1, 0, "MAG", 3},
-        {2, 0, "DB", 2},
-        {3, 0, "RAD", 3},
-        {4, 0, "RAD", 3},
-        {5, 0, "RE", 2},
-        {6, 0, "IM", 2},
-        {7, 0, "DEG", 3},
-        {8, 0, "DEG", 3},
-        {9, 0, "LOG", 3},
-        {1, -1, "Magnitude", 9},
-        {2, 1, "dB", 2},
-        {3, 1, "Phase (rad)", 11},
-        {4, 1, "Continuous Phase (rad)", 22},
-        {5, 1, "Real Part", 9},
-        {6, 1, "Imaginary Part", 14},
-        {7, 1, "Phase (deg)", 11},
-        {8, 1, "Continuous Phase (deg)", 22},
-        {9, 1, "Logarithm", 9},
-        {0, 0, "", 0},
-        {0, 1, "", 0},
-        {10, 1, "", -1},
-        {-1, 0, "", -1},
-        {4, 2, "RAD", 3} /* low bit decides */,
-    };
-    for (const Case &c : cases) {
-        char label[30];
-        std::fill(label, label + 30, 'x');
-        int32_t len = 99;
-        TRSFKW(&c.code, &c.long_label, label, &len, 24);
-        std::string expect = std::string(c.text) + std::string(24 - std::strlen(c.text), ' ');
-        EXPECT_EQ(std::string(label, 24), expect) << c.code;
-        EXPECT_EQ(len, c.len) << c.code;
-        EXPECT_EQ(label[24], 'x') << "nothing beyond the declared length";
+    const char *brief[] = {"", "MAG", "DB", "RAD", "RAD", "RE", "IM", "DEG", "DEG", "LOG"};
+    const char *full[] = {"",
+                          "Magnitude",
+                          "dB",
+                          "Phase (rad)",
+                          "Continuous Phase (rad)",
+                          "Real Part",
+                          "Imaginary Part",
+                          "Phase (deg)",
+                          "Continuous Phase (deg)",
+                          "Logarithm"};
+    for (int32_t code = -1; code <= 10; ++code) {
+        for (int32_t flag : {0, 1, -1, 2}) {
+            const bool known = code >= 0 && code <= 9;
+            const std::string text = known ? (flag & 1 ? full : brief)[code] : "";
+            char label[30];
+            std::fill(label, label + 30, 'x');
+            int32_t len = 99;
+            TRSFKW(&code, &flag, label, &len, 24);
+            EXPECT_EQ(std::string(label, 24), text + std::string(24 - text.size(), ' ')) << code << " " << flag;
+            EXPECT_EQ(len, known ? static_cast<int32_t>(text.size()) : -1) << code << " " << flag;
+            EXPECT_EQ(label[24], 'x') << "nothing beyond the declared length";
+        }
     }
-    char brief[5];
+    char brief_area[5];
     int32_t code = 8, yes = 1, len = 0;
-    TRSFKW(&code, &yes, brief, &len, 5);
-    EXPECT_EQ(std::string(brief, 5), "Conti");
+    TRSFKW(&code, &yes, brief_area, &len, 5);
+    EXPECT_EQ(std::string(brief_area, 5), "Conti");
     EXPECT_EQ(len, 22) << "the label's own length, even when cut";
 }
 

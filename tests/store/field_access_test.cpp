@@ -78,6 +78,11 @@ TEST_F(FieldAccess, WritesByNumber) {
     EXPECT_EQ(c_cfxsap(t, 1, 2, texts + 1), 0);
     EXPECT_EQ(fields_of(t)[0].second, (std::vector<std::string>{"q", "r"}));
     EXPECT_EQ(c_cfxsap(t, 9, 1, texts), 1);
+    // No table at all.
+    int32_t none = 0;
+    c_cfd(&none);
+    EXPECT_EQ(c_cfns(0, "a", "1", &status), 1);
+    EXPECT_EQ(c_cfxgp(0, 1), nullptr);
 }
 
 TEST_F(FieldAccess, DeleteAndAppendValues) {
@@ -133,13 +138,6 @@ TEST_F(FieldAccess, WritesByNameAppendMissingFields) {
     int32_t two = 2;
     EXPECT_EQ(CFNSI(&t, "b  ", &two, "z", &status, 3, 1), 0);
     EXPECT_EQ(fields_of(t)[1].second, (std::vector<std::string>{"two", "z"}));
-}
-
-TEST(FieldTable, NoTable) {
-    int32_t t = 0, status = 0;
-    c_cfd(&t);
-    EXPECT_EQ(c_cfns(0, "a", "1", &status), 1);
-    EXPECT_EQ(c_cfxgp(0, 1), nullptr);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <functional>
 #include <random>
 
 #include "host/host_test_util.h"
@@ -68,60 +67,54 @@ TEST_F(ListTest, MatchesAVectorAndItsCapacityRulesUnderRefusals) {
             capacity = 2;
         }
         int32_t n = static_cast<int32_t>(rng() % 9) - 1, v = static_cast<int32_t>(rng()), minimum = n * 5;
+        const int op = static_cast<int>(rng() % 5);
+        const bool refusing = rng() % 6 == 0, self = rng() % 2;
         std::vector<int32_t> added;
         int64_t grown = capacity;
-        std::function<int32_t()> call;
-        int32_t success = l;
-        switch (rng() % 5) {
-        case 0: // one value, through either copy
-            added = {v};
-            call = rng() % 2 ? std::function<int32_t()>([&] { return LSTE(&l, &v); }) : [&] { return lste_(&l, &v); };
-            grown = grown_by(1);
-            success = static_cast<int32_t>(model.size()) + 1;
-            break;
-        case 1: { // an array, or a slice of the list's own entries
+        int32_t success = l, result = 0;
+        const int32_t *from = nullptr;
+        if (op == 1 && !model.empty() && n > 0 && self) { // a slice of the list's own entries
+            size_t at = rng() % model.size();
+            n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(n), model.size() - at));
+            added.assign(model.begin() + static_cast<ptrdiff_t>(at), model.begin() + static_cast<ptrdiff_t>(at) + n);
+            from = kt_iptr(kt_icell(l + 1) + 1 + static_cast<int32_t>(at));
+        } else if (op == 1) {
             added.assign(static_cast<size_t>(std::max(n, 0)), v);
-            const int32_t *from = added.data();
-            if (!model.empty() && n > 0 && rng() % 2) {
-                size_t at = rng() % model.size();
-                n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(n), model.size() - at));
-                added.assign(model.begin() + static_cast<ptrdiff_t>(at),
-                             model.begin() + static_cast<ptrdiff_t>(at) + n);
-                from = kt_iptr(kt_icell(l + 1) + 1 + static_cast<int32_t>(at));
-            }
-            call = [&l, from, &n] { return LSTEA(&l, from, &n); };
-            grown = grown_by(added.size());
-            success = static_cast<int32_t>(model.size() + added.size());
-            break;
+            from = added.data();
         }
-        case 2: { // a whole list: another, or the list itself
-            bool self = rng() % 2;
-            added = self ? model : std::vector<int32_t>{7, 8, 9};
-            call = [&l, &other, self] { return LSTA(self ? &l : &other, &l); };
-            grown = added.empty() ? capacity : grown_by(added.size());
-            break;
-        }
-        case 3: // reserve
-            call = [&] {
-                int32_t out = -1, r = LSTGMS(&l, &minimum, &out);
-                EXPECT_EQ(out, r);
-                return r;
-            };
-            grown = capacity >= minimum ? capacity : std::max(capacity + minimum, 2 * capacity);
-            break;
-        default: // trim, which asks for no space
-            call = [&] {
-                LSTT(&l);
-                return l;
-            };
-            grown = std::max<int64_t>(static_cast<int64_t>(model.size()), 2);
-        }
-        bool refusing = rng() % 6 == 0, fails = refusing && grown > capacity;
-        int32_t result;
         {
             StoreGrants grants(refusing ? 0 : -1);
-            result = call();
+            switch (op) {
+            case 0: // one value, through either copy
+                added = {v};
+                grown = grown_by(1);
+                success = static_cast<int32_t>(model.size()) + 1;
+                result = self ? LSTE(&l, &v) : lste_(&l, &v);
+                break;
+            case 1: // an array, or a slice of the list's own entries
+                grown = grown_by(added.size());
+                success = static_cast<int32_t>(model.size() + added.size());
+                result = LSTEA(&l, from, &n);
+                break;
+            case 2: // a whole list: another, or the list itself
+                added = self ? model : std::vector<int32_t>{7, 8, 9};
+                grown = added.empty() ? capacity : grown_by(added.size());
+                result = LSTA(self ? &l : &other, &l);
+                break;
+            case 3: { // reserve
+                int32_t out = -1;
+                result = LSTGMS(&l, &minimum, &out);
+                EXPECT_EQ(out, result);
+                grown = capacity >= minimum ? capacity : std::max(capacity + minimum, 2 * capacity);
+                break;
+            }
+            default: // trim, which asks for no space
+                LSTT(&l);
+                result = l;
+                grown = std::max<int64_t>(static_cast<int64_t>(model.size()), 2);
+            }
         }
+        const bool fails = refusing && grown > capacity;
         ASSERT_EQ(result, fails ? 0 : success) << "step " << step;
         if (!fails) {
             model.insert(model.end(), added.begin(), added.end());

@@ -12,15 +12,9 @@ using StringTest = StoreTest;
 
 // Allocates a small block so that the block before it cannot grow in place.
 struct Blocker {
-    Blocker() {
-        int32_t one = 1, size = 1, cls = 0, st = 0;
-        GSTORE(&one, &index, &size, &cls, &st);
-    }
-    ~Blocker() {
-        int32_t one = 1, size = 1;
-        FSTORE(&one, &index, &size);
-    }
-    int32_t index = 0;
+    Blocker() { GSTORE(&one, &index, &one, &cls, &status); }
+    ~Blocker() { FSTORE(&one, &index, &one); }
+    int32_t one = 1, index = 0, cls = 0, status = 0;
 };
 
 TEST_F(StringTest, CreateHoldsTerminatorAndClass) {

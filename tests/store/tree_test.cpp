@@ -60,25 +60,18 @@ struct Model {
         depth[x] = 1;
         renumber(x);
     }
-    void preorder(int a, Nodes &out) const {
-        out.push_back(id[a]);
-        for (int c : children[a])
-            preorder(c, out);
-    }
-    void postorder(int a, Nodes &out) const {
-        for (int c : children[a])
-            postorder(c, out);
-        out.push_back(id[a]);
-    }
-    Nodes pre(int a) const {
-        Nodes o;
-        preorder(a, o);
-        return o;
-    }
-    Nodes post(int a) const {
-        Nodes o;
-        postorder(a, o);
-        return o;
+    // Node a and its subtree, each node before its children or after them.
+    Nodes order(int a, bool post) const {
+        Nodes out;
+        if (!post)
+            out.push_back(id[a]);
+        for (int c : children[a]) {
+            const Nodes sub = order(c, post);
+            out.insert(out.end(), sub.begin(), sub.end());
+        }
+        if (post)
+            out.push_back(id[a]);
+        return out;
     }
     int32_t at(int a) const { return a < 0 ? 0 : id[a]; }
     int32_t child_at(int a, int k) const {
@@ -144,19 +137,19 @@ void expect_walks_match(const Model &m, std::mt19937 &rng) {
         int a = static_cast<int>(rng() % m.id.size());
         int32_t u = m.id[a];
         int r = m.root_of(a);
-        Nodes pre = m.pre(r), post = m.post(r);
+        Nodes pre = m.order(r, false), post = m.order(r, true);
         SCOPED_TRACE("walk from node " + std::to_string(a));
         EXPECT_EQ(walk_top_down(u, 0, 0, false), after(pre, u));
         // Code 1 skips u's own subtree.
         Nodes skipped = after(pre, u);
-        skipped.erase(skipped.begin(), skipped.begin() + static_cast<long>(m.pre(a).size()) - 1);
+        skipped.erase(skipped.begin(), skipped.begin() + static_cast<long>(m.order(a, false).size()) - 1);
         EXPECT_EQ(walk_top_down(u, 1, 0, false), skipped);
         Nodes from_u = after(post, u);
         from_u.insert(from_u.begin(), u);
         EXPECT_EQ(walk_bottom_up(u, 0, false), from_u);
         int32_t start = -1;
-        EXPECT_EQ(TRIBU(&u, &start), m.post(a).front());
-        EXPECT_EQ(start, m.post(a).front());
+        EXPECT_EQ(TRIBU(&u, &start), m.order(a, true).front());
+        EXPECT_EQ(start, m.order(a, true).front());
 
         // Bounded by any ancestor (u itself included).
         std::vector<int> ancestors{a};
@@ -164,8 +157,8 @@ void expect_walks_match(const Model &m, std::mt19937 &rng) {
             ancestors.push_back(m.parent[ancestors.back()]);
         int t = ancestors[rng() % ancestors.size()];
         int32_t stop = m.id[t];
-        EXPECT_EQ(walk_top_down(u, 0, stop, true), after(m.pre(t), u)) << "stop " << t;
-        Nodes inside = after(m.post(t), u);
+        EXPECT_EQ(walk_top_down(u, 0, stop, true), after(m.order(t, false), u)) << "stop " << t;
+        Nodes inside = after(m.order(t, true), u);
         inside.insert(inside.begin(), u);
         EXPECT_EQ(walk_bottom_up(u, stop, true), inside) << "stop " << t;
     }

@@ -34,9 +34,8 @@ TEST(Cells, PackAndUnpack) {
         EXPECT_EQ(std::string(s2c, 8), c.cell);
     }
     // Results of other lengths are cut or blank-filled like any text result.
-    double d = 0;
     int32_t n = 8;
-    d = VBS2D("ABCDEFGH", &n, 8);
+    const double d = VBS2D("ABCDEFGH", &n, 8);
     char shorter[3], longer[10];
     VBD2C(shorter, 3, &d);
     VBD2C(longer, 10, &d);

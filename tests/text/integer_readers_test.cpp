@@ -30,23 +30,9 @@ TEST(IntegerReaders, Unchecked) {
     EXPECT_EQ(INCONV(wide, &n), 10 + 0x10000);
 }
 
-TEST(HexImage, RejectsABadDigitWhereItStands) {
-    for (int32_t at = 1; at <= 16; ++at) {
-        for (char bad : {'g', 'G', ' ', '-', 'x', '\0'}) {
-            std::string text(16, '0');
-            text[static_cast<size_t>(at - 1)] = bad;
-            double v = 5.0;
-            EXPECT_EQ(CNSX2D(text.data(), &v, 16), at) << text;
-            EXPECT_EQ(v, 5.0);
-        }
-    }
-    // A short text is rejected where its characters run out.
-    Exact shorter("3FF00");
-    double v = 5.0;
-    EXPECT_EQ(CNSX2D(shorter.get(), &v, shorter.n), 6);
-    EXPECT_EQ(v, 5.0);
-}
-
+// Where a bad or missing digit is rejected and the bits of valid texts are
+// the cnsx2d fuzz target's, replayed over its corpus; here the host's word
+// order, which that target leaves as it is.
 TEST(HexImage, FollowsTheHostByteOrderWord) {
     // A host that says 1 puts the first eight digits in the lower-addressed word.
     int32_t saved = MACHC.i[18];
@@ -55,23 +41,6 @@ TEST(HexImage, FollowsTheHostByteOrderWord) {
     EXPECT_EQ(CNSX2D("000000003FF00000", &v, 16), 0);
     MACHC.i[18] = saved;
     EXPECT_EQ(v, 1.0);
-}
-
-TEST(HexImage, RoundTripsRandomBitPatterns) {
-    ASSERT_NE(MACHC.i[18], 1) << "this host puts the high word first";
-    uint64_t x = 0x9e3779b97f4a7c15u;
-    for (int i = 0; i < 2000; ++i) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        char text[17];
-        std::snprintf(text, sizeof text, i % 2 ? "%016llX" : "%016llx", static_cast<unsigned long long>(x));
-        double v = 0;
-        ASSERT_EQ(CNSX2D(text, &v, 16), 0);
-        uint64_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        ASSERT_EQ(bits, x) << text;
-    }
 }
 
 } // namespace

@@ -6,59 +6,29 @@ using namespace kt::text_test;
 
 namespace {
 
+// Scale letters, after which anything is ignored (valid numbers are compared
+// with the checking reader elsewhere); the longest numeric prefix where the
+// text goes on or stops short; out of range; and 0 for nothing numeric.
 TEST(LenientReader, ReadsWhatCallersWrite) {
     struct Case {
         std::string text;
         double value;
     } cases[] = {
-        // scale letters (valid numbers are compared with the checking reader
-        // below); what follows one is ignored
-        {"1.5E 3", 1500.0},
-        {"10KOHM", 10000.0},
-        {"1MS", 1e-6},
-        {"1M", 1e-3},
-        {"1mil", 1e-6},
-        {"1Md", 1e6},
-        {"2.5-3", 0.0025},
-        {"1.5+3", 1500.0},
-        {"1E3,5", 1000.0},
-        {"1E3 5", 1000.0},
-        // the longest numeric prefix where the text goes on or stops short
-        {"5V", 5.0},
-        {"5 V", 5.0},
-        {"1.5e", 1.5},
-        {"1.5e ", 1.5},
-        {"1.5E+", 1.5},
-        {"1-2-3", 0.01},
-        {"1.2.3", 1.2},
-        {"1e5e5", 1e5},
-        {"1E3X", 1000.0},
-        {"1.5-3K", 0.0015},
-        {"1e  3", 1.0},
-        {"12/5", 12.0},
-        {"-1.5E3V", -1500.0},
-        // nothing numeric: 0
-        {"", 0.0},
-        {"-", 0.0},
-        {"+", 0.0},
-        {"K", 0.0},
-        {"MEG", 0.0},
-        {"E5", 0.0},
-        {" 5", 0.0},
-        {"abc", 0.0},
-        {".", 0.0},
-        {"-.", 0.0},
-        {"+-1", 0.0},
-        {"\xff", 0.0},
-        // out of range
-        {"1e400", HUGE_VAL},
-        {"-1e400", -HUGE_VAL},
+        {"1.5E 3", 1500.0}, {"10KOHM", 10000.0}, {"1MS", 1e-6},        {"1M", 1e-3},        {"1mil", 1e-6},
+        {"1Md", 1e6},       {"2.5-3", 0.0025},   {"1.5+3", 1500.0},    {"1E3,5", 1000.0},   {"1E3 5", 1000.0},
+        {"5V", 5.0},        {"5 V", 5.0},        {"1.5e", 1.5},        {"1.5e ", 1.5},      {"1.5E+", 1.5},
+        {"1-2-3", 0.01},    {"1.2.3", 1.2},      {"1e5e5", 1e5},       {"1E3X", 1000.0},    {"1.5-3K", 0.0015},
+        {"1e  3", 1.0},     {"12/5", 12.0},      {"-1.5E3V", -1500.0}, {"1e400", HUGE_VAL}, {"-1e400", -HUGE_VAL},
         {"1e-400", 0.0},
     };
     for (const auto &c : cases) {
         double v = lenient(c.text);
         EXPECT_EQ(v, c.value) << "'" << c.text << "'";
         EXPECT_EQ(c_s2dcnv(c.text.data(), len(c.text)), c.value) << c.text;
+    }
+    for (const std::string nothing : {"", "-", "+", "K", "MEG", "E5", " 5", "abc", ".", "-.", "+-1", "\xff"}) {
+        EXPECT_EQ(lenient(nothing), 0.0) << "'" << nothing << "'";
+        EXPECT_EQ(c_s2dcnv(nothing.data(), len(nothing)), 0.0) << nothing;
     }
     int32_t zero = 0, negative = -5;
     EXPECT_EQ(S2DCNV("123", &zero, 3), 0.0);

@@ -52,49 +52,32 @@ TEST(RealSlots, HandlesAreTheLowestFreeSlots) {
     EXPECT_EQ(RLPUT(&a), 1);
 }
 
+// Only M turns mega before an E; without a table letter the digits before
+// anything else count; a scale letter without digits before it reads as
+// 0, and a trailing exponent letter adds nothing.
 TEST(RealSlots, ReadsNumbersWithScaleLetters) {
     struct Case {
         const char *text;
         double value;
     } cases[] = {
-        {"4.7K", 4.7 * 1e3},
-        {"100n", 100 * 1e-9},
-        {"3.3MEG", 3.3 * 1e6},
-        {"3.3meg", 3.3 * 1e6},
-        {"1ME", 1e6},
-        {"3.3M", 3.3 * 1e-3},
-        {"1.5E3", 1500},
-        {"22", 22},
-        {"10PF", 10 * 1e-12},
-        {"1KOHM", 1000},
-        {"2.5e 3", 2500},
-        {"2.5d-3", 2.5e-3},
-        {"1a", 1e-18},
-        {"2f", 2 * 1e-15},
-        {"5u", 5 * 1e-6},
-        {"2G", 2 * 1e9},
-        {"7t", 7 * 1e12},
-        {"-4.7k", -4.7 * 1e3},
-        {"  +.5", 0.5},
-        {"12.", 12},
-        {"1Ke", 1e3}, // only M turns mega before an E
-        // No table letter: the digits before anything else.
-        {"10V", 10},
-        {"", 0},
-        {"V", 0},
-        {".", 0},
-        {"-", 0},
-        {"1.2.3", 1.2},
-        // A scale letter without digits before it, a trailing exponent letter.
-        {"K", 0},
-        {"meg", 0},
-        {"1.5E", 1.5},
-        {"1.5E+", 1.5},
-        {"2e", 2},
-        {"e5", 0},
+        {"4.7K", 4.7 * 1e3},   {"100n", 100 * 1e-9},
+        {"3.3MEG", 3.3 * 1e6}, {"3.3meg", 3.3 * 1e6},
+        {"1ME", 1e6},          {"3.3M", 3.3 * 1e-3},
+        {"1.5E3", 1500},       {"22", 22},
+        {"10PF", 10 * 1e-12},  {"1KOHM", 1000},
+        {"2.5e 3", 2500},      {"2.5d-3", 2.5e-3},
+        {"1a", 1e-18},         {"2f", 2 * 1e-15},
+        {"5u", 5 * 1e-6},      {"2G", 2 * 1e9},
+        {"7t", 7 * 1e12},      {"-4.7k", -4.7 * 1e3},
+        {"  +.5", 0.5},        {"12.", 12},
+        {"1Ke", 1e3},          {"10V", 10},
+        {"1.2.3", 1.2},        {"1.5E", 1.5},
+        {"1.5E+", 1.5},        {"2e", 2},
     };
     for (const Case &c : cases)
         EXPECT_EQ(read(c.text), c.value) << c.text;
+    for (const char *nothing : {"", "V", ".", "-", "K", "meg", "e5"})
+        EXPECT_EQ(read(nothing), 0.0) << nothing;
     EXPECT_EQ(read("1e400"), HUGE_VAL);
 }
 
@@ -129,8 +112,6 @@ TEST(StringSlots, ParkTakeAndTerminate) {
     EXPECT_EQ(SLSAVE(&one), 1);
     SLINIT();
 }
-
-using SlotDeathTest = ::testing::Test;
 
 TEST(SlotDeathTest, FullPoolsStopTheProcess) {
     ::testing::FLAGS_gtest_death_test_style = "threadsafe";

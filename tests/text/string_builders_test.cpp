@@ -27,38 +27,24 @@ double packed(const std::string &text) {
 
 // The plain case of each builder is the reliability table's; here the
 // edges.
-TEST_F(StringBuilders, FromTexts) {
-    int32_t n = 0;
-    expect_string(keep(UIESTR("abc", &n, 3)), "");
-    n = 4;
-    expect_string(keep(UIESTR("a  ", &n, 4)), std::string("a  \0", 4)); // exactly n characters
-
-    expect_string(keep(UIMSTR("     ", 5)), " ");
-    expect_string(keep(UIMSTR("", 0)), "");
-    expect_string(keep(UIMSTR(" A ", 3)), " A");
-    n = 0;
-    expect_string(keep(UINSTR("AB", &n, 2)), "");
-
-    double cell = packed("");
-    expect_string(keep(UIRSTR(&cell)), " ");
-    cell = packed("ABCDEFGH");
-    expect_string(keep(UIRSTR(&cell)), "ABCDEFGH");
-}
-
-TEST_F(StringBuilders, FromStrings) {
-    int32_t s = keep("hello");
-    int32_t none = 0, n = 99;
+TEST_F(StringBuilders, FromTextsCellsAndStrings) {
+    int32_t zero = 0, four = 4, many = 99, none = 0, s = keep("hello");
+    const double blank = packed(""), full = packed("ABCDEFGH");
+    const std::pair<int32_t, std::string> built[] = {
+        {UIESTR("abc", &zero, 3), ""},  {UIESTR("a  ", &four, 4), std::string("a  \0", 4)}, // exactly n characters
+        {UIMSTR("     ", 5), " "},      {UIMSTR("", 0), ""},
+        {UIMSTR(" A ", 3), " A"},       {UINSTR("AB", &zero, 2), ""},
+        {UIRSTR(&blank), " "},          {UIRSTR(&full), "ABCDEFGH"},
+        {UITSTR(&s, &many), "hello"},   {UITSTR(&s, &zero), ""},
+        {UIASTR(&none, "XY", 2), "XY"}, {UIASTR(&s, "", 0), "hello"},
+    };
+    for (const auto &[made, text] : built)
+        expect_string(keep(made), text);
     EXPECT_EQ(UICSTR(&none), 0);
-    expect_string(keep(UITSTR(&s, &n)), "hello");
-    n = 0;
-    expect_string(keep(UITSTR(&s, &n)), "");
-    EXPECT_EQ(UITSTR(&none, &n), 0);
-
-    expect_string(keep(UIASTR(&none, "XY", 2)), "XY");
-    expect_string(keep(UIASTR(&s, "", 0)), "hello");
+    EXPECT_EQ(UITSTR(&none, &zero), 0);
 }
 
-TEST_F(StringBuilders, ExtendInPlace) {
+TEST_F(StringBuilders, ExtendInPlaceAndFree) {
     int32_t s = keep("abcde"), n = 0;
     EXPECT_EQ(UIXSTR(&s, "zz", &n, 2), s);
     expect_string(s, "abcde");
@@ -70,13 +56,11 @@ TEST_F(StringBuilders, ExtendInPlace) {
     int32_t none = 0;
     n = 2;
     expect_string(keep(UIXSTR(&none, "xy", &n, 2)), "xy");
-}
-
-TEST_F(StringBuilders, FreeClearsTheVariable) {
-    int32_t s = UIMSTR("temp", 4);
-    EXPECT_EQ(UIDSTR(&s), 0);
-    EXPECT_EQ(s, 0);
-    EXPECT_EQ(UIDSTR(&s), 0) << "string 0 is left alone";
+    // Freeing clears the variable; string 0 is left alone.
+    int32_t temp = UIMSTR("temp", 4);
+    EXPECT_EQ(UIDSTR(&temp), 0);
+    EXPECT_EQ(temp, 0);
+    EXPECT_EQ(UIDSTR(&temp), 0);
 }
 
 } // namespace

@@ -21,38 +21,16 @@ protected:
     std::vector<int32_t> lists_;
 };
 
-TEST_F(Sweep, RangesExpandToTheirPoints) {
-    struct Case {
-        int32_t kind;
-        double from, to, third;
-        std::vector<double> points;
-    } cases[] = {
-        // Ranges of every kind against their closed forms are the Python binding's test.
-        {1, -1, -1, 0.5, {-1}},
-        {2, 0, 10, 1.9, {10}}, // a single point is forced onto "to"
-        {2, 0, 10, 0.5, {}},
-        // Spans beyond the range of a double still give points between the ends.
-        {1, -1e308, 1e308, 1e308, {-1e308, 0, 1e308}},
-        {2, -1e308, 1e308, 3, {-1e308, 0, 1e308}},
-        {4, 1e-300, 1e300, 0.01, {1e-300, 1e-200, 1e-100, 1, 1e100, 1e200, 1e300}},
-    };
-    for (const Case &c : cases) {
-        int32_t l = hold(make_range(c.kind, c.from, c.to, c.third));
-        const std::vector<double> got = expanded(l);
-        ASSERT_EQ(got.size(), c.points.size()) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
-        for (size_t i = 0; i < got.size(); ++i) // logarithmic interior points: to the last few bits
-            EXPECT_TRUE(c.kind < 3 ? got[i] == c.points[i] : std::fabs(got[i] - c.points[i]) <= 1e-12 * c.points[i])
-                << "kind " << c.kind << " point " << i << ": " << got[i];
-    }
-}
-
 // Points counted on both sides of the tolerance that lets a span of a
-// whole number of steps, give or take 1e-5 of a step, keep its end point.
+// whole number of steps, give or take 1e-5 of a step, keep its end point;
+// where given, the points themselves. Ranges of every kind against their
+// closed forms are the Python binding's test.
 TEST_F(Sweep, PointCountsAtTheToleranceBoundary) {
     struct Case {
         int32_t kind;
         double from, to, third;
-        int32_t points;
+        int32_t count;
+        std::vector<double> points = {};
     } cases[] = {
         {1, 0, 10, 1, 11},
         {1, 0, 10 - 5e-6, 1, 11},
@@ -74,17 +52,28 @@ TEST_F(Sweep, PointCountsAtTheToleranceBoundary) {
         {5, 8, 1, 1, 4},
         {5, 1, 9, 1, 5},
         {4, 2, 2, 1, 1},
+        {1, -1, -1, 0.5, 1, {-1}},
+        {2, 0, 10, 1.9, 1, {10}}, // a single point is forced onto "to"
+        {2, 0, 10, 0.5, 0},
+        // Spans beyond the range of a double still give points between the ends.
+        {1, -1e308, 1e308, 1e308, 3, {-1e308, 0, 1e308}},
+        {2, -1e308, 1e308, 3, 3, {-1e308, 0, 1e308}},
+        {4, 1e-300, 1e300, 0.01, 7, {1e-300, 1e-200, 1e-100, 1, 1e100, 1e200, 1e300}},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third);
         int32_t l = hold(make_range(c.kind, c.from, c.to, c.third)), points = -1;
         double step = 0;
         LPGN(&l, &points, &step);
-        EXPECT_EQ(points, c.points) << "kind " << c.kind << " " << c.from << " " << c.to << " " << c.third;
+        EXPECT_EQ(points, c.count);
         std::vector<double> p = expanded(l);
-        ASSERT_EQ(p.size(), static_cast<size_t>(c.points));
+        ASSERT_EQ(p.size(), static_cast<size_t>(c.count));
         if (p.size() >= 2) { // no point is visited twice
             EXPECT_GT(std::fabs(p[p.size() - 1] - p[p.size() - 2]), 1e-7 * std::fabs(p.back()));
         }
+        for (size_t i = 0; i < c.points.size(); ++i) // logarithmic interior points: to the last few bits
+            EXPECT_TRUE(c.kind < 3 ? p[i] == c.points[i] : std::fabs(p[i] - c.points[i]) <= 1e-12 * c.points[i])
+                << "point " << i << ": " << p[i];
     }
 }
 
@@ -109,7 +98,7 @@ TEST_F(Sweep, WholeDecadesAndOctavesHaveNoExtraPoint) {
 // The codes of every kind of range, the points of random ranges over many
 // magnitudes against the expansion, and the ordered copies are the sweep
 // fuzz target's, replayed over its corpus; here the lists no command makes.
-TEST_F(Sweep, ChecksOfListsNoCommandMakes) {
+TEST_F(Sweep, ListsNoCommandMakes) {
     int32_t none = 0, code = -1, values = hold(make_sweep(6, {1, -1, 0}));
     EXPECT_EQ(LPCHK(&none, &code), 1);
     EXPECT_EQ(LPCHK(&values, &code), 0);
@@ -118,15 +107,18 @@ TEST_F(Sweep, ChecksOfListsNoCommandMakes) {
     EXPECT_EQ(LPCHK(&short_range, &code), 2);
     EXPECT_EQ(c_lpchk(short_range, &code), 2);
     EXPECT_EQ(code, 2);
-}
-
-TEST_F(Sweep, ExplicitListsGiveTheirItems) {
-    int32_t values = hold(make_sweep(6, {3, 1, 2})), i = 2, status = -1, s = 0;
+    // Expanded copies of names are the reliability table's; a range without
+    // points has none.
+    int32_t empty_range = hold(make_range(2, 0, 1, 0.5)), copy = 5, status = 0, order = 2;
+    EXPECT_EQ(LPXPCP(&empty_range, &order, &copy, &status), 1);
+    EXPECT_EQ(copy, 0);
+    // Explicit lists give their items.
+    int32_t listed = hold(make_sweep(6, {3, 1, 2})), i = 2, s = 0;
     double v = 0;
-    EXPECT_EQ(LPGV(&values, &i, &v, &status), 0);
+    EXPECT_EQ(LPGV(&listed, &i, &v, &status), 0);
     EXPECT_EQ(v, 1.0);
-    EXPECT_TRUE(expanded(values).empty()); // explicit lists are not expanded
-    EXPECT_EQ(LPGS(&values, &i, &s, &status), 1);
+    EXPECT_TRUE(expanded(listed).empty()); // explicit lists are not expanded
+    EXPECT_EQ(LPGS(&listed, &i, &s, &status), 1);
 
     int32_t a = keep("alpha"), b = keep("beta");
     int32_t names = hold(make_sweep(7, {}, {a, 0, b}));
@@ -212,14 +204,6 @@ TEST_F(Sweep, CopiesOwnTheirNamesAndStrings) {
     EXPECT_EQ(printed(copy), "VDD in in1 in2");
     int32_t none = 0;
     EXPECT_EQ(LPCP(&none, &copy, &status), 1);
-}
-
-// Expanded copies of names are the reliability table's; a range without
-// points has none.
-TEST_F(Sweep, NoExpandedCopyOfNothing) {
-    int32_t empty_range = hold(make_range(2, 0, 1, 0.5)), copy = 5, status = 0, order = 2;
-    EXPECT_EQ(LPXPCP(&empty_range, &order, &copy, &status), 1);
-    EXPECT_EQ(copy, 0);
 }
 
 } // namespace
