@@ -217,8 +217,8 @@ private:
 
 /// Zero-terminated string keys, compared byte for byte. The table owns a
 /// copy of each key, made in its region when the entry is linked: a key of
-/// up to 15 bytes is copied into room at the end of its entry's item, a
-/// longer one into a block of its own.
+/// up to 15 bytes is copied into room at the end of its entry's item
+/// (entries of up to 4 KB), any other into a block of its own.
 class KT_API Hash_Key_cString : public Hash {
 public:
     /// An empty table of entries of entry_size bytes (see Hash).

@@ -36,12 +36,10 @@ const Hash_entry_cString *string_entry(const Hash_entry *e) { return static_cast
 const char *key_of(const Hash_entry *e) { return string_entry(e)->key(); }
 intptr_t word_of(const Hash_entry *e) { return static_cast<const Hash_entry_word *>(e)->word(); }
 
-constexpr unsigned kInlineKey = 16; // bytes of key room, terminator included
-constexpr unsigned kInlineUpTo = 1u << 20; // larger entries get no room
+constexpr unsigned kInlineKey = 16;    // bytes of key room, terminator included
+constexpr unsigned kInlineUpTo = 4096; // larger entries get no room: it would not pay
 
-unsigned with_key_room(unsigned entry_size) {
-    return entry_size <= kInlineUpTo ? entry_size + kInlineKey : entry_size;
-}
+unsigned with_key_room(unsigned entry_size) { return entry_size <= kInlineUpTo ? entry_size + kInlineKey : entry_size; }
 
 } // namespace
 
