@@ -8,14 +8,18 @@ its goal at any size. Scaling goals (time per input byte may grow at most so
 much from the smallest to the largest size) are checked the same way.
 
 Usage: tools/bench-report.py [--build DIR] [--repetitions N] [--filter REGEX]
-                             [--json OUT] [PROGRAM...]
+                             [--fresh] [--json OUT] [PROGRAM...]
 PROGRAM names bench_* programs (default: all in DIR/bench). Run it on a
-quiet machine: a parallel build skews every ratio.
+quiet machine: a parallel build skews every ratio. By default each program
+runs once with its repetitions interleaved; a benchmark then starts from the
+heap, store and caches the ones before it left. --fresh runs every benchmark
+in a process of its own, round after round, and takes the median over rounds.
 """
 import argparse
 import json
 import os
 import re
+import statistics
 import subprocess
 import sys
 
@@ -76,26 +80,48 @@ SCALING = [
 NOT_ARGS = {"repeats", "iterations", "min_time", "threads", "min_warmup_time"}
 
 
+def timing(b):
+    """(name, size) and the time in ns of one benchmark result."""
+    parts = b["run_name"].split("/")
+    # Arguments are plain or named numbers ("1000", "keys:1/n:10000");
+    # "repeats:5", "real_time" and the like are not; a benchmark without
+    # arguments runs at one size, "-".
+    args = "/".join(p for p in parts[1:] if re.fullmatch(r"-?\d+", p) or (
+        re.fullmatch(r"\w+:-?\d+", p) and p.split(":")[0] not in NOT_ARGS)) or "-"
+    # Benchmarks that wait on another process are timed by the clock.
+    t = b["real_time"] if "real_time" in parts else b["cpu_time"]
+    return (parts[0], args), to_ns(t, b["time_unit"])
+
+
 def run(binary, repetitions, filt):
     cmd = [binary, "--benchmark_format=json", f"--benchmark_repetitions={repetitions}",
            "--benchmark_report_aggregates_only=true", "--benchmark_enable_random_interleaving=true"]
     if filt:
         cmd.append(f"--benchmark_filter={filt}")
     out = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True).stdout
-    medians = {}
-    for b in json.loads(out)["benchmarks"]:
-        if b.get("aggregate_name") != "median":
-            continue
-        parts = b["run_name"].split("/")
-        # Arguments are plain or named numbers ("1000", "keys:1/n:10000");
-        # "repeats:5", "real_time" and the like are not; a benchmark without
-        # arguments runs at one size, "-".
-        args = "/".join(p for p in parts[1:] if re.fullmatch(r"-?\d+", p) or (
-            re.fullmatch(r"\w+:-?\d+", p) and p.split(":")[0] not in NOT_ARGS)) or "-"
-        # Benchmarks that wait on another process are timed by the clock.
-        t = b["real_time"] if "real_time" in parts else b["cpu_time"]
-        medians[(parts[0], args)] = to_ns(t, b["time_unit"])
-    return medians
+    return dict(timing(b) for b in json.loads(out)["benchmarks"] if b.get("aggregate_name") == "median")
+
+
+def run_fresh(binary, repetitions, filt):
+    """Each benchmark in a process of its own, round after round, so that no
+    benchmark inherits the heap, store or caches another one left behind;
+    the median over the rounds."""
+    listed = [binary, "--benchmark_list_tests"] + ([f"--benchmark_filter={filt}"] if filt else [])
+    names = subprocess.run(listed, check=True, stdout=subprocess.PIPE, text=True).stdout.split()
+    samples = {}
+    for _ in range(repetitions):
+        for name in names:
+            cmd = [binary, "--benchmark_format=json", f"--benchmark_filter=^{re.escape(name)}$",
+                   "--benchmark_repetitions=1"]
+            out = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True).stdout
+            results = json.loads(out)["benchmarks"]
+            # A benchmark that sets its own repetitions reports their median.
+            chosen = [b for b in results if b.get("aggregate_name") == "median"] or \
+                [b for b in results if b.get("run_type") != "aggregate"]
+            for b in chosen:
+                key, t = timing(b)
+                samples.setdefault(key, []).append(t)
+    return {k: statistics.median(v) for k, v in samples.items()}
 
 
 def to_ns(t, unit):
@@ -146,6 +172,8 @@ def main():
     ap.add_argument("--repetitions", type=int, default=5)
     ap.add_argument("--filter", default="")
     ap.add_argument("--json", help="also write the rows to this file")
+    ap.add_argument("--fresh", action="store_true",
+                    help="each benchmark in a fresh process, N rounds (slower, not skewed by what ran before)")
     ap.add_argument("programs", nargs="*")
     a = ap.parse_args()
     bench_dir = os.path.join(a.build, "bench")
@@ -155,7 +183,8 @@ def main():
     m = {}
     for p in programs:
         print(f"running {os.path.basename(p)} ...", file=sys.stderr, flush=True)
-        m.update(run(p if os.sep in p else os.path.join(bench_dir, p), a.repetitions, a.filter))
+        m.update((run_fresh if a.fresh else run)(p if os.sep in p else os.path.join(bench_dir, p), a.repetitions,
+                                                 a.filter))
 
     rows = pair_rows(m) + scaling_rows(m)
     worst = {}
