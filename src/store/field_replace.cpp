@@ -53,6 +53,11 @@ void ReplacementFile::discard() {
     temp_.clear();
 }
 
+bool ReplacementFile::through_temporary(const std::string &path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
 bool ReplacementFile::open(const std::string &path) {
     discard();
     error_ = 0;

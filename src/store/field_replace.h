@@ -24,6 +24,9 @@ public:
     ReplacementFile(const ReplacementFile &) = delete;
     ReplacementFile &operator=(const ReplacementFile &) = delete;
 
+    // Whether open(path) would write a temporary (a regular file, or none
+    // yet) rather than the target itself.
+    static bool through_temporary(const std::string &path);
     // Opens the temporary (or the target itself): false with errno when it
     // cannot be opened; nothing is changed then.
     bool open(const std::string &path);

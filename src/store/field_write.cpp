@@ -18,6 +18,7 @@
 // file that replaces the old one only once it is whole (field_replace.h):
 // a caller's unfinished output line stays out of the file, and a failed
 // write is reported and leaves the old file as it was.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -26,6 +27,7 @@
 
 #include "common/fortran_alias.h"
 #include "common/fortran_text.h"
+#include "common/prefetch.h"
 #include "host/host_calls.h"
 #include "field_record.h"
 #include "field_replace.h"
@@ -40,62 +42,78 @@ constexpr size_t kLongestLine = 1023;
 // CFW hands the file to its unit in blocks of about this many bytes.
 constexpr size_t kBlockBytes = 1 << 16;
 
+// The escape code of a character anywhere in a value (0: none).
+constexpr char inside_code(char c) { return c == '\n' ? 'n' : c == '\\' ? '\\' : c == ',' ? ',' : 0; }
+
+// The escape code of a value's first or last character, which also escapes
+// blanks, tabs, a final carriage return and (`hash`) a leading "#".
+char end_code(char c, bool first, bool last, bool hash) {
+    switch (c) {
+    case ' ':
+        return 's';
+    case '\t':
+        return 't';
+    case '\r':
+        return last ? '\r' : 0;
+    case '#':
+        return first && hash ? '#' : 0;
+    default:
+        return inside_code(c);
+    }
+}
+
+struct InsideCodes {
+    char code[256] = {};
+    constexpr InsideCodes() {
+        for (int c = 0; c < 256; ++c)
+            code[c] = inside_code(static_cast<char>(c));
+    }
+};
+constexpr InsideCodes kInside;
+
+inline char *put_escaped(char *out, char c, char code) {
+    if (code) {
+        *out++ = '\\';
+        c = code;
+    }
+    *out++ = c;
+    return out;
+}
+
 // Writes the escaped form of v at out, which has room for 2 * size + 1
-// characters; returns the end. `hash` escapes a leading "#".
+// characters; returns the end. `hash` escapes a leading "#". Only the ends
+// of a value need the full rule; its inside goes through a table.
 char *escape(std::string_view v, bool hash, char *out) {
-    size_t n = v.size();
+    const size_t n = v.size();
     if (n == 0) {
         *out++ = ',';
         return out;
     }
-    for (size_t i = 0; i < n; ++i) {
-        char c = v[i];
-        char code = 0;
-        switch (c) {
-        case '\n':
-            code = 'n';
-            break;
-        case '\\':
-            code = '\\';
-            break;
-        case ',':
-            code = ',';
-            break;
-        case ' ':
-            code = i == 0 || i + 1 == n ? 's' : 0;
-            break;
-        case '\t':
-            code = i == 0 || i + 1 == n ? 't' : 0;
-            break;
-        case '\r':
-            code = i + 1 == n ? '\r' : 0;
-            break;
-        case '#':
-            code = i == 0 && hash ? '#' : 0;
-            break;
-        default:
-            break;
-        }
-        if (code) {
-            *out++ = '\\';
-            c = code;
-        }
-        *out++ = c;
-    }
-    return out;
+    out = put_escaped(out, v[0], end_code(v[0], true, n == 1, hash));
+    if (n == 1)
+        return out;
+    for (size_t i = 1; i + 1 < n; ++i)
+        out = put_escaped(out, v[i], kInside.code[static_cast<unsigned char>(v[i])]);
+    return put_escaped(out, v[n - 1], end_code(v[n - 1], false, true, hash));
 }
 
 int32_t column_width(int32_t t) {
+    constexpr int32_t kAhead = 8; // name headers asked for ahead of their reading
+    const int32_t n = field_count(t);
     int32_t w = 0;
-    for (int32_t k = 1; k <= field_count(t); ++k)
-        if (value_count(t, k) > 0 && kt_icell(field_name(t, k) + 2) > w)
-            w = kt_icell(field_name(t, k) + 2);
+    for (int32_t k = 1; k <= n; ++k) {
+        if (k + kAhead <= n)
+            kt::prefetch(kt_iptr(field_name(t, k + kAhead) + 1));
+        if (value_count(t, k) > 0)
+            w = std::max(w, string_length(field_name(t, k)));
+    }
     return w + 1;
 }
 
 // Lines onto the host's current output.
 class HostLines {
 public:
+    static bool ok() { return true; }
     void text(std::string_view s) { put(s); }
     void value(std::string_view v, bool hash) {
         scratch_.resize(2 * v.size() + 1);
@@ -104,6 +122,13 @@ public:
     }
     void tab(int32_t w) { OOTAB(&w); }
     void end_line() { OOWRIT(); }
+    void value_line(int32_t w, std::string_view v, bool hash, bool continued) {
+        tab(w);
+        value(v, hash);
+        if (continued)
+            text(" \\");
+        end_line();
+    }
 
 private:
     static void put(std::string_view s) {
@@ -113,30 +138,84 @@ private:
     std::string scratch_;
 };
 
+// Asks for what laying out later fields reads before it is read, since a
+// table's strings lie scattered over the store: the characters of field
+// k + 1's values, the string headers of field k + 2's and the value cells
+// of field k + 4. Each asks only for what an earlier call asked for, so no
+// read here waits on memory. Only the first kAhead values of a field are
+// asked for, so that a field of thousands costs no second walk.
+void prefetch_fields(int32_t t, int32_t k) {
+    constexpr int32_t kAhead = 16;
+    const int32_t n = field_count(t);
+    if (k + 4 <= n)
+        kt::prefetch(kt_iptr(values_block(t, k + 4) + 1));
+    if (k + 2 <= n) {
+        const int32_t m = std::min(value_count(t, k + 2), kAhead);
+        for (int32_t j = 1; j <= m; ++j)
+            kt::prefetch(kt_iptr(value_cell(t, k + 2, j) + 1));
+    }
+    if (k + 1 <= n) {
+        const int32_t m = std::min(value_count(t, k + 1), kAhead);
+        for (int32_t j = 1; j <= m; ++j)
+            kt::prefetch(string_chars(value_cell(t, k + 1, j)));
+    }
+}
+
 // Lines gathered into blocks and written to the file, so that a large
-// table costs a few writes rather than one per line. Every line fits the
-// reader's buffer (checked before), so a block flushed at a line end once
-// it holds kBlockBytes never overflows.
+// table costs a few writes rather than one per line. A line longer than
+// the reader's buffer is noted and goes no further than the buffer's slack;
+// the writing stops there. Without a file the lines are only measured.
 class FileBlocks {
 public:
-    explicit FileBlocks(ReplacementFile &file) : file_(file), buf_(kBlockBytes + 2 * (kLongestLine + 1)) {
-        line_ = end_ = buf_.data();
-    }
+    explicit FileBlocks(ReplacementFile *file) : file_(file), buf_(kBlockBytes + kSlack) { end_ = buf_.data(); }
+    bool ok() const { return !too_long_; }
     void text(std::string_view s) {
+        if (!room(s.size()))
+            return;
         s.copy(end_, s.size());
-        end_ += s.size();
+        advance(s.size());
     }
-    void value(std::string_view v, bool hash) { end_ = escape(v, hash, end_); }
+    // An escaped value is at least as long as the value and at most twice
+    // as long, plus one.
+    void value(std::string_view v, bool hash) {
+        if (room(v.size()))
+            advance(static_cast<size_t>(escape(v, hash, end_) - end_));
+    }
     void tab(int32_t w) {
-        ptrdiff_t pad = w - (end_ - line_);
-        if (pad > 0) {
-            std::memset(end_, ' ', static_cast<size_t>(pad));
-            end_ += pad;
+        if (w <= column_)
+            return;
+        size_t n = static_cast<size_t>(w - column_);
+        if (!room(n))
+            return;
+        pad(end_, n);
+        advance(n);
+    }
+    // A whole line of the one-value-a-line form: padding to column w, the
+    // value escaped, " \" when the field goes on, and the line end.
+    void value_line(int32_t w, std::string_view v, bool hash, bool continued) {
+        const size_t start = static_cast<size_t>(std::max(w, column_)), tail = continued ? 2 : 0;
+        if (too_long_ || start + v.size() + tail > kLongestLine) {
+            too_long_ = true;
+            return;
         }
+        char *p = end_, *line = end_ - column_;
+        pad(p, start - static_cast<size_t>(column_));
+        p = escape(v, hash, line + start);
+        if (continued) {
+            p[0] = ' ';
+            p[1] = '\\';
+            p += 2;
+        }
+        end_ = p;
+        column_ = static_cast<int32_t>(p - line);
+        if (static_cast<size_t>(column_) > kLongestLine)
+            too_long_ = true;
+        else
+            end_line();
     }
     void end_line() {
         *end_++ = '\n';
-        line_ = end_;
+        column_ = 0;
         if (static_cast<size_t>(end_ - buf_.data()) >= kBlockBytes)
             flush();
     }
@@ -144,23 +223,61 @@ public:
     // any step failed.
     bool finish() {
         flush();
-        return file_.commit();
+        return file_->commit();
     }
 
 private:
-    void flush() {
-        file_.write(buf_.data(), static_cast<size_t>(end_ - buf_.data()));
-        line_ = end_ = buf_.data();
+    // Room for a line of kLongestLine, a value escaped at its end, and the
+    // line end.
+    static constexpr size_t kSlack = 4 * (kLongestLine + 1);
+
+    // Whether n more characters (the least a piece adds) keep the line
+    // within the reader's buffer.
+    bool room(size_t n) {
+        if (too_long_ || n > kLongestLine - static_cast<size_t>(column_))
+            too_long_ = true;
+        return !too_long_;
     }
-    ReplacementFile &file_;
+    void advance(size_t n) {
+        end_ += n;
+        column_ += static_cast<int32_t>(n);
+        if (static_cast<size_t>(column_) > kLongestLine)
+            too_long_ = true;
+    }
+    // n blanks at p; the usual few as one store (the slack has room).
+    static void pad(char *p, size_t n) {
+        static constexpr char kBlanks[] = "                ";
+        if (n <= 16)
+            std::memcpy(p, kBlanks, 16);
+        else
+            std::memset(p, ' ', n);
+    }
+    void flush() {
+        if (file_)
+            file_->write(buf_.data(), static_cast<size_t>(end_ - buf_.data()));
+        end_ = buf_.data();
+    }
+    ReplacementFile *file_;
     std::vector<char> buf_;
-    char *line_, *end_;
+    char *end_;
+    int32_t column_ = 0;
+    bool too_long_ = false;
+};
+
+// Values read from the store ahead of laying them out.
+constexpr int32_t kBatch = 16;
+
+// A value's text, as a batch holds it.
+struct Text {
+    const char *chars;
+    size_t length;
 };
 
 // Lays the table out; `whole` (the file form) also writes fields without
-// values, as their name alone.
+// values, as their name alone. Stops early once the lines are not ok().
 template <typename Lines> void lay_out(int32_t t, int32_t w, int32_t mode, bool whole, Lines &out) {
-    for (int32_t k = 1; k <= field_count(t); ++k) {
+    for (int32_t k = 1; k <= field_count(t) && out.ok(); ++k) {
+        prefetch_fields(t, k);
         int32_t m = value_count(t, k);
         if (m == 0 && !whole)
             continue;
@@ -172,43 +289,32 @@ template <typename Lines> void lay_out(int32_t t, int32_t w, int32_t mode, bool 
             out.text(" \\");
             out.end_line();
         }
-        for (int32_t j = 1; j <= m; ++j) {
-            if (mode == 1 || j == 1)
-                out.tab(w);
-            out.value(string_view_of(value_cell(t, k, j)), mode == 1 && j > 1);
-            if (mode == 1) {
-                if (j < m)
-                    out.text(" \\");
-                out.end_line();
-            } else if (mode == 2 && j < m) {
-                out.text(",");
+        // The values are read a batch at a time, before any is written:
+        // the reads then wait on memory together, and writing text (which
+        // may alias any cell) does not make them read again.
+        for (int32_t first = 1; first <= m; first += kBatch) {
+            Text batch[kBatch]; // filled before it is read, so not cleared
+            const int32_t count = std::min(kBatch, m - first + 1);
+            const int32_t *cells = kt_iptr(values_block(t, k) + first);
+            for (int32_t i = 0; i < count; ++i)
+                batch[i] = {string_chars(cells[i]), static_cast<size_t>(string_length(cells[i]))};
+            for (int32_t i = 0; i < count; ++i) {
+                const int32_t j = first + i;
+                const std::string_view v(batch[i].chars, batch[i].length);
+                if (mode == 1) {
+                    out.value_line(w, v, j > 1, j < m);
+                    continue;
+                }
+                if (j == 1)
+                    out.tab(w);
+                out.value(v, false);
+                if (mode == 2 && j < m)
+                    out.text(",");
             }
         }
         out.text(" ");
         out.end_line();
     }
-}
-
-// Whether every line of the file form fits the reader's buffer. Most values
-// are short enough that even their escaped form cannot be too long.
-bool fits_reader(int32_t t, int32_t width) {
-    size_t w = static_cast<size_t>(width);
-    std::vector<char> text;
-    for (int32_t k = 1; k <= field_count(t); ++k) {
-        int32_t m = value_count(t, k);
-        if (m == 0 && string_view_of(field_name(t, k)).size() + 2 > kLongestLine)
-            return false;
-        for (int32_t j = 1; j <= m; ++j) {
-            std::string_view v = string_view_of(value_cell(t, k, j));
-            size_t tail = j < m ? 2 : 0;
-            if (w + 2 * v.size() + 1 + tail <= kLongestLine)
-                continue;
-            text.resize(2 * v.size() + 1);
-            if (w + static_cast<size_t>(escape(v, j > 1, text.data()) - text.data()) + tail > kLongestLine)
-                return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -224,21 +330,31 @@ void CFO(const int32_t *table, const int32_t *mode) {
 
 int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t file_len) {
     *status = 1;
-    int32_t t = *table, w = t ? column_width(t) : 1;
-    if (t && !fits_reader(t, w)) {
+    const int32_t t = *table, w = t ? column_width(t) : 1;
+    auto too_long = [] {
         kt::raise(2023, "cfw");
         kt::raise_more(static_cast<int32_t>(kLongestLine) + 1);
         return 1;
-    }
+    };
     const std::string path = kt::fortran_cstr(file, file_len);
+    // What cannot be replaced through a temporary (a device, a pipe) is
+    // measured before it is opened, so that nothing reaches it.
+    if (t && !ReplacementFile::through_temporary(path)) {
+        FileBlocks measure(nullptr);
+        lay_out(t, w, 1, true, measure);
+        if (!measure.ok())
+            return too_long();
+    }
     ReplacementFile target;
     if (path.empty() || !target.open(path)) {
         kt::raise(2007, path);
         return 1;
     }
-    FileBlocks out(target);
+    FileBlocks out(&target);
     if (t)
         lay_out(t, w, 1, true, out);
+    if (!out.ok())
+        return too_long(); // the temporary goes with `target`
     if (!out.finish()) {
         c_ersys(2064, ("cfw: " + path).c_str());
         return 1;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <random>
+#include <tuple>
 
 #include "host/host_test_util.h"
 #include "support/field_view.h"
@@ -214,6 +215,18 @@ TEST(FieldFile, LinesThatDoNotFitTheBuffer) {
         }
         c_cfd(&t);
     }
+    // A device is measured before it is opened: nothing reaches it. A name
+    // alone fits up to the buffer's last character.
+    const std::string name_alone(1022, 'n');
+    for (const auto &[path, fields, error] : {std::tuple{std::string("/dev/full"), Fields{{"a", {"1", over}}}, 2023},
+                                              std::tuple{file.path, Fields{{name_alone, {}}}, 0}}) {
+        int32_t t = make_table(fields);
+        kt_host_reset_errors();
+        EXPECT_EQ(c_cfw(t, path.c_str(), &status), error ? 1 : 0);
+        EXPECT_EQ(kt_host_error_count() ? kt_host_error_number(1) : 0, error);
+        c_cfd(&t);
+    }
+    EXPECT_EQ(read_text(slurp(file.path)), (Fields{{name_alone, {}}}));
     EXPECT_EQ(kt_host_store_bytes_in_use(), baseline);
 }
 
