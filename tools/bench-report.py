@@ -12,8 +12,9 @@ Usage: tools/bench-report.py [--build DIR] [--repetitions N] [--filter REGEX]
 PROGRAM names bench_* programs (default: all in DIR/bench). Run it on a
 quiet machine: a parallel build skews every ratio. By default each program
 runs once with its repetitions interleaved; a benchmark then starts from the
-heap, store and caches the ones before it left. --fresh runs every benchmark
-in a process of its own, round after round, and takes the median over rounds.
+heap, store and caches the ones before it left. --fresh runs each library
+benchmark with its peers at one size in a process of their own, round after
+round; a pair's ratio is then the median of its ratios within the rounds.
 """
 import argparse
 import json
@@ -80,17 +81,22 @@ SCALING = [
 NOT_ARGS = {"repeats", "iterations", "min_time", "threads", "min_warmup_time"}
 
 
-def timing(b):
-    """(name, size) and the time in ns of one benchmark result."""
-    parts = b["run_name"].split("/")
+def split_name(run_name):
+    """(name, size) of a benchmark's run name."""
+    parts = run_name.split("/")
     # Arguments are plain or named numbers ("1000", "keys:1/n:10000");
     # "repeats:5", "real_time" and the like are not; a benchmark without
     # arguments runs at one size, "-".
     args = "/".join(p for p in parts[1:] if re.fullmatch(r"-?\d+", p) or (
         re.fullmatch(r"\w+:-?\d+", p) and p.split(":")[0] not in NOT_ARGS)) or "-"
+    return parts[0], args
+
+
+def timing(b):
+    """(name, size) and the time in ns of one benchmark result."""
     # Benchmarks that wait on another process are timed by the clock.
-    t = b["real_time"] if "real_time" in parts else b["cpu_time"]
-    return (parts[0], args), to_ns(t, b["time_unit"])
+    t = b["real_time"] if "real_time" in b["run_name"].split("/") else b["cpu_time"]
+    return split_name(b["run_name"]), to_ns(t, b["time_unit"])
 
 
 def run(binary, repetitions, filt):
@@ -102,26 +108,50 @@ def run(binary, repetitions, filt):
     return dict(timing(b) for b in json.loads(out)["benchmarks"] if b.get("aggregate_name") == "median")
 
 
+def fresh_groups(names):
+    """The listed benchmarks in groups that share a process: each library
+    benchmark with its peers at the same size, every other one alone."""
+    by_key = {split_name(n): n for n in names}
+    groups, taken = [], set()
+    for ours, _, _ in PAIRS:
+        for key, name in by_key.items():
+            if key[0] != ours or name in taken:
+                continue
+            group = [name] + [by_key[(peer, key[1])] for o, peer, _ in PAIRS
+                              if o == ours and (peer, key[1]) in by_key]
+            groups.append(group)
+            taken.update(group)
+    return groups + [[n] for n in names if n not in taken]
+
+
 def run_fresh(binary, repetitions, filt):
-    """Each benchmark in a process of its own, round after round, so that no
-    benchmark inherits the heap, store or caches another one left behind;
-    the median over the rounds."""
+    """Each library benchmark and its peers at one size in a process of
+    their own, round after round, so that none inherits the heap, store or
+    caches another size or pair left behind, and both sides of a pair meet
+    the same process (its memory placement moves both alike). The medians
+    over the rounds, and the median of each pair's ratio within a round."""
     listed = [binary, "--benchmark_list_tests"] + ([f"--benchmark_filter={filt}"] if filt else [])
     names = subprocess.run(listed, check=True, stdout=subprocess.PIPE, text=True).stdout.split()
-    samples = {}
+    samples, ratios = {}, {}
     for _ in range(repetitions):
-        for name in names:
-            cmd = [binary, "--benchmark_format=json", f"--benchmark_filter=^{re.escape(name)}$",
+        for group in fresh_groups(names):
+            pattern = "|".join(re.escape(n) for n in group)
+            cmd = [binary, "--benchmark_format=json", f"--benchmark_filter=^({pattern})$",
                    "--benchmark_repetitions=1"]
             out = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True).stdout
             results = json.loads(out)["benchmarks"]
             # A benchmark that sets its own repetitions reports their median.
             chosen = [b for b in results if b.get("aggregate_name") == "median"] or \
                 [b for b in results if b.get("run_type") != "aggregate"]
-            for b in chosen:
-                key, t = timing(b)
+            now = dict(timing(b) for b in chosen)
+            for key, t in now.items():
                 samples.setdefault(key, []).append(t)
-    return {k: statistics.median(v) for k, v in samples.items()}
+            for ours, peer, _ in PAIRS:
+                for (name, args), t in now.items():
+                    if name == ours and (peer, args) in now:
+                        ratios.setdefault((ours, peer, args), []).append(t / now[(peer, args)])
+    return ({k: statistics.median(v) for k, v in samples.items()},
+            {k: statistics.median(v) for k, v in ratios.items()})
 
 
 def to_ns(t, unit):
@@ -139,12 +169,16 @@ def size_key(args):
     return [int(a.split(":")[-1]) for a in args.split("/")] if args != "-" else []
 
 
-def pair_rows(m):
+def pair_rows(m, ratios):
+    """Rows of pair, size, library and peer times, ratio and goal; the
+    ratio is the within-round median when there is one."""
     rows = []
     for ours, peer, goal in PAIRS:
         for (name, args) in sorted((k for k in m if k[0] == ours), key=lambda k: size_key(k[1])):
             if (peer, args) in m:
-                rows.append((f"{ours} / {peer}", args, m[(ours, args)], m[(peer, args)], goal))
+                t_lib, t_peer = m[(ours, args)], m[(peer, args)]
+                ratio = ratios.get((ours, peer, args), t_lib / t_peer)
+                rows.append((f"{ours} / {peer}", args, t_lib, t_peer, ratio, goal))
     return rows
 
 
@@ -162,7 +196,8 @@ def scaling_rows(m):
                 continue
             (n0, t0), (n1, t1) = points[0], points[-1]
             label = "/".join(str(p) for p in prefix)
-            rows.append((f"{name} per unit {n1} vs {n0}", label or "-", t1 / n1, t0 / n0, goal))
+            rows.append((f"{name} per unit {n1} vs {n0}", label or "-", t1 / n1, t0 / n0, (t1 / n1) / (t0 / n0),
+                         goal))
     return rows
 
 
@@ -173,24 +208,28 @@ def main():
     ap.add_argument("--filter", default="")
     ap.add_argument("--json", help="also write the rows to this file")
     ap.add_argument("--fresh", action="store_true",
-                    help="each benchmark in a fresh process, N rounds (slower, not skewed by what ran before)")
+                    help="each pair at each size in a fresh process, N rounds (slower, not skewed by what ran before)")
     ap.add_argument("programs", nargs="*")
     a = ap.parse_args()
     bench_dir = os.path.join(a.build, "bench")
     programs = a.programs or sorted(
         os.path.join(bench_dir, p) for p in os.listdir(bench_dir)
         if p.startswith("bench_") and os.access(os.path.join(bench_dir, p), os.X_OK))
-    m = {}
+    m, ratios = {}, {}
     for p in programs:
         print(f"running {os.path.basename(p)} ...", file=sys.stderr, flush=True)
-        m.update((run_fresh if a.fresh else run)(p if os.sep in p else os.path.join(bench_dir, p), a.repetitions,
-                                                 a.filter))
+        path = p if os.sep in p else os.path.join(bench_dir, p)
+        if a.fresh:
+            times, within = run_fresh(path, a.repetitions, a.filter)
+            m.update(times)
+            ratios.update(within)
+        else:
+            m.update(run(path, a.repetitions, a.filter))
 
-    rows = pair_rows(m) + scaling_rows(m)
+    rows = pair_rows(m, ratios) + scaling_rows(m)
     worst = {}
     print(f"{'pair':68} {'size':>10} {'library':>11} {'peer':>11} {'ratio':>6}  goal")
-    for label, args, t_lib, t_peer, goal in rows:
-        ratio = t_lib / t_peer
+    for label, args, t_lib, t_peer, ratio, goal in rows:
         met = ratio <= goal
         print(f"{label:68} {args:>10} {show(t_lib)} {show(t_peer)} {ratio:6.2f}  <= {goal:<4} "
               f"{'met' if met else 'MISSED'}")
@@ -207,7 +246,7 @@ def main():
     if a.json:
         with open(a.json, "w") as f:
             json.dump([{"pair": r[0], "size": r[1], "library_ns": r[2], "peer_ns": r[3],
-                        "ratio": r[2] / r[3], "goal": r[4]} for r in rows], f, indent=1)
+                        "ratio": r[4], "goal": r[5]} for r in rows], f, indent=1)
     return 1 if missed else 0
 
 

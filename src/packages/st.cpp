@@ -12,6 +12,7 @@
 #include <climits>
 
 #include "common/bucket_hash.h"
+#include "common/prefetch.h"
 #include "heap.h"
 #include "kt/st.h"
 #include "low_strhash.h"
@@ -29,7 +30,7 @@ constexpr int kPrefetchBins = 8;
 
 void prefetch_head(st_table_entry *const *bins, int i, int count) {
     if (i + kPrefetchBins < count)
-        __builtin_prefetch(bins[i + kPrefetchBins]);
+        kt::prefetch(bins[i + kPrefetchBins]);
 }
 constexpr double kDefaultGrowth = 2.0;
 

@@ -8,6 +8,7 @@
 // reported: a table without an index is only slower.
 #include "st_index.h"
 
+#include "common/prefetch.h"
 #include "heap.h"
 
 namespace kt::packages {
@@ -24,7 +25,7 @@ void relink(st_table *t, st_table_entry **buckets, int bits) {
     t->index_bits = bits;
     for (int i = 0; i < t->bin_count; ++i) {
         if (i + kPrefetchBins < t->bin_count)
-            __builtin_prefetch(t->bins[i + kPrefetchBins]);
+            kt::prefetch(t->bins[i + kPrefetchBins]);
         for (st_table_entry *e = t->bins[i]; e; e = e->next) {
             st_table_entry **head = index_bucket(t, e->cached_hash);
             e->index_next = *head;
