@@ -10,14 +10,19 @@ namespace kt::tree {
 using kt::kIntSize;
 constexpr int32_t kNodeCells = 10, kClass = 0;
 
-inline int32_t &next_of(int32_t v) { return *kt_iptr(v + 1); }
-inline int32_t &previous_of(int32_t v) { return *kt_iptr(v + 2); }
-inline int32_t &first_of(int32_t v) { return *kt_iptr(v + 3); }
-inline int32_t &last_of(int32_t v) { return *kt_iptr(v + 4); }
-inline int32_t &parent_of(int32_t v) { return *kt_iptr(v + 5); }
-inline int32_t &depth_of(int32_t v) { return *kt_iptr(v + 6); }
-inline int32_t &record_of(int32_t v) { return *kt_iptr(v + 8); }
-inline int32_t &flag_of(int32_t v) { return *kt_iptr(v + 9); }
+// Cell v + k of the integer view. The offset is added in 64 bits, where it
+// folds into the address: a walk step then widens v once and loads.
+inline int32_t &node_cell(int32_t v, int32_t k) {
+    return reinterpret_cast<int32_t *>(kt_store_base)[static_cast<int64_t>(v) + (k - 1)];
+}
+inline int32_t &next_of(int32_t v) { return node_cell(v, 1); }
+inline int32_t &previous_of(int32_t v) { return node_cell(v, 2); }
+inline int32_t &first_of(int32_t v) { return node_cell(v, 3); }
+inline int32_t &last_of(int32_t v) { return node_cell(v, 4); }
+inline int32_t &parent_of(int32_t v) { return node_cell(v, 5); }
+inline int32_t &depth_of(int32_t v) { return node_cell(v, 6); }
+inline int32_t &record_of(int32_t v) { return node_cell(v, 8); }
+inline int32_t &flag_of(int32_t v) { return node_cell(v, 9); }
 
 // The deepest node reached from v through first offspring (v itself if none).
 inline int32_t deepest_first(int32_t v) {
