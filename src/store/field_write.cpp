@@ -140,24 +140,24 @@ private:
 
 // Asks for what laying out later fields reads before it is read, since a
 // table's strings lie scattered over the store: the characters of field
-// k + 1's values, the string headers of field k + 2's and the value cells
-// of field k + 4. Each asks only for what an earlier call asked for, so no
+// k + 2's values, the string headers of field k + 4's and the value cells
+// of field k + 8. Each asks only for what an earlier call asked for, so no
 // read here waits on memory. Only the first kAhead values of a field are
 // asked for, so that a field of thousands costs no second walk.
 void prefetch_fields(int32_t t, int32_t k) {
     constexpr int32_t kAhead = 16;
     const int32_t n = field_count(t);
-    if (k + 4 <= n)
-        kt::prefetch(kt_iptr(values_block(t, k + 4) + 1));
+    if (k + 8 <= n)
+        kt::prefetch(kt_iptr(values_block(t, k + 8) + 1));
+    if (k + 4 <= n) {
+        const int32_t m = std::min(value_count(t, k + 4), kAhead);
+        for (int32_t j = 1; j <= m; ++j)
+            kt::prefetch(kt_iptr(value_cell(t, k + 4, j) + 1));
+    }
     if (k + 2 <= n) {
         const int32_t m = std::min(value_count(t, k + 2), kAhead);
         for (int32_t j = 1; j <= m; ++j)
-            kt::prefetch(kt_iptr(value_cell(t, k + 2, j) + 1));
-    }
-    if (k + 1 <= n) {
-        const int32_t m = std::min(value_count(t, k + 1), kAhead);
-        for (int32_t j = 1; j <= m; ++j)
-            kt::prefetch(string_chars(value_cell(t, k + 1, j)));
+            kt::prefetch(string_chars(value_cell(t, k + 2, j)));
     }
 }
 
