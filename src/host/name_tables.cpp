@@ -3,7 +3,7 @@
 //
 // The path tokenizer calls STE for every name of every path, so a lookup
 // is one hash of the name and a probe or two: an open-addressed slot array
-// (a power of two, at most three quarters full) holds each name's hash and
+// (a power of two, at most half full, so that a probe run stays short) holds each name's hash and
 // index, and the name itself when it is short, as most are; longer names
 // lie back to back in one character buffer. A hit allocates nothing, and
 // the table last used is remembered. Memory comes through the refusable
@@ -96,7 +96,7 @@ private:
     // Room is made before anything changes, so a refusal leaves the table
     // as it was.
     int32_t add(std::string_view name, uint32_t hash, uint64_t key, size_t free_slot) {
-        if (4 * (static_cast<size_t>(count_) + 1) > 3 * mask_) {
+        if (2 * (static_cast<size_t>(count_) + 1) > mask_) {
             grow();
             return enter(name);
         }
