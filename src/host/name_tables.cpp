@@ -5,10 +5,10 @@
 // is one hash of the name and a probe or two: an open-addressed slot array
 // (a power of two, at most half full, so that probe runs stay short) holds
 // each name's hash and index, and the name itself when it is short, as most
-// are; longer names lie back to back in one character buffer. A hit allocates nothing, and
-// the table last used is remembered. Memory comes through the refusable
-// heap; a refused entry leaves the table as it was, is reported (2012) and
-// gives index 0, which no name has.
+// are; longer names lie back to back in one character buffer. A hit
+// allocates nothing, and the table last used is remembered. Memory comes
+// through the refusable heap; a refused entry leaves the table as it was,
+// is reported (2012) and gives index 0, which no name has.
 #include <cstring>
 #include <string>
 #include <string_view>

@@ -198,9 +198,9 @@ public:
             too_long_ = true;
             return;
         }
-        char *p = end_, *line = end_ - column_;
-        pad(p, start - static_cast<size_t>(column_));
-        p = escape(v, hash, line + start);
+        char *line = end_ - column_;
+        pad(end_, start - static_cast<size_t>(column_));
+        char *p = escape(v, hash, line + start);
         if (continued) {
             p[0] = ' ';
             p[1] = '\\';
