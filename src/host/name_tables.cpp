@@ -36,7 +36,7 @@ constexpr uint64_t kLongName = uint64_t{0xFF} << 56, kPlace = (uint64_t{1} << 56
 // A short name as one word: its bytes, zero-padded, and its length in the
 // top byte, so that equal words mean equal names. Fixed-size loads (which
 // may overlap) touch nothing outside the name.
-uint64_t short_key(const char *p, size_t n) {
+[[gnu::always_inline]] inline uint64_t short_key(const char *p, size_t n) {
     uint64_t bytes = 0;
     if (n >= 4)
         bytes = load<uint32_t>(p) | uint64_t{load<uint32_t>(p + n - 4)} << (8 * (n - 4));
@@ -62,17 +62,21 @@ uint32_t long_hash(std::string_view s) {
 
 class NameTable {
 public:
-    int32_t enter(std::string_view name) {
-        bool is_short = name.size() <= kShortest;
-        uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
-        uint32_t hash = is_short ? high_half(key * kMul) : long_hash(name);
+    // The index of a short name, 0 when it is not in the table; a leaf that
+    // allocates nothing, for the usual call.
+    [[gnu::always_inline]] int32_t find_short(std::string_view name) const {
+        uint64_t key = short_key(name.data(), name.size());
+        uint32_t hash = high_half(key * kMul);
         for (size_t i = hash >> shift_;; i = (i + 1) & mask_) {
             const Slot &slot = slots_[i];
-            if (slot.index == 0)
-                return add(name, hash, key, i);
-            if (slot.hash == hash && (is_short ? slot.key == key : is_long_name(slot.key, name)))
+            if (slot.index == 0 || (slot.hash == hash && slot.key == key))
                 return slot.index;
         }
+    }
+
+    int32_t enter(std::string_view name) {
+        Probe p = probe(name);
+        return p.index != 0 ? p.index : add(name, p.hash, p.key, p.slot);
     }
 
 private:
@@ -85,6 +89,25 @@ private:
         int32_t index; // 0: free
         uint64_t key;
     };
+
+    // Where a name is, or the free slot where it would go (index 0).
+    struct Probe {
+        uint64_t key;
+        uint32_t hash;
+        int32_t index;
+        size_t slot;
+    };
+
+    [[gnu::always_inline]] Probe probe(std::string_view name) const {
+        bool is_short = name.size() <= kShortest;
+        uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
+        uint32_t hash = is_short ? high_half(key * kMul) : long_hash(name);
+        for (size_t i = hash >> shift_;; i = (i + 1) & mask_) {
+            const Slot &slot = slots_[i];
+            if (slot.index == 0 || (slot.hash == hash && (is_short ? slot.key == key : is_long_name(slot.key, name))))
+                return {key, hash, slot.index, i};
+        }
+    }
 
     bool is_long_name(uint64_t key, std::string_view name) const {
         if ((key & ~kPlace) != kLongName)
@@ -133,19 +156,24 @@ private:
     int32_t count_ = 0;
 };
 
+// The table last used, apart from the map, so that the usual call reads two
+// plain words and no guard of a function's static.
+NameTable *g_last = nullptr;
+int32_t g_last_handle = 0;
+
 struct Tables {
     using Map = std::unordered_map<int32_t, NameTable, std::hash<int32_t>, std::equal_to<int32_t>,
                                    kt::HookAllocator<std::pair<const int32_t, NameTable>>>;
     Map by_handle; // nodes never move
-    int32_t last_handle = 0;
-    NameTable *last = nullptr;
+
+    ~Tables() { g_last = nullptr; }
 
     NameTable &get(int32_t handle) {
-        if (last == nullptr || handle != last_handle) {
-            last = &by_handle[handle];
-            last_handle = handle;
+        if (g_last == nullptr || handle != g_last_handle) {
+            g_last = &by_handle[handle];
+            g_last_handle = handle;
         }
-        return *last;
+        return *g_last;
     }
 };
 
@@ -154,18 +182,27 @@ Tables &tables() {
     return t;
 }
 
+// Every call that is not a hit in the table last used: another table, a
+// new name, the first call.
+[[gnu::noinline]] int32_t enter_name(int32_t table, std::string_view name) {
+    try {
+        return tables().get(table).enter(name);
+    } catch (const std::bad_alloc &) {
+        kt::host::raise_error(2012, KT_NO_MEMORY_TEXT, "");
+        return 0;
+    }
+}
+
 } // namespace
 
 extern "C" int32_t STE(const int32_t *table, const char *name, const int32_t *length, int32_t *index,
                        int32_t name_len) {
     (void)name_len;
     std::string_view key(name, *length > 0 ? static_cast<size_t>(*length) : 0);
-    try {
-        *index = tables().get(*table).enter(key);
-    } catch (const std::bad_alloc &) {
-        kt::host::raise_error(2012, KT_NO_MEMORY_TEXT, "");
-        *index = 0;
-    }
+    int32_t found = 0;
+    if (const NameTable *last = g_last; last != nullptr && *table == g_last_handle && key.size() <= kShortest)
+        found = last->find_short(key);
+    *index = found != 0 ? found : enter_name(*table, key);
     return *index;
 }
 

@@ -169,24 +169,28 @@ private:
         return 0;
     }
 
-    // A selection number as VBCS2I reads it (an empty field is 0), refused
-    // when the number written lies outside the 32-bit range, where VBCS2I
-    // would give it modulo 2^32.
+    // A selection number as VBCS2I reads it (an optional sign, then digits;
+    // an empty field or a lone sign is 0), read here in one pass, and
+    // refused when the number written lies outside the 32-bit range, where
+    // VBCS2I would give it modulo 2^32.
     bool number(int32_t s, int32_t e, int32_t *value) const {
-        int32_t len = e - s;
-        if (VBCS2I(t_ + s - 1, &len, value, len) != 0)
-            return false;
-        bool negative = len > 0 && at(s) == '-';
-        if (len > 0 && (negative || at(s) == '+'))
+        bool negative = s < e && at(s) == '-';
+        if (s < e && (negative || at(s) == '+'))
             ++s;
         constexpr uint64_t kMagnitudeOfMin = uint64_t{1} << 31;
         uint64_t magnitude = 0;
         for (; s < e; ++s) {
-            magnitude = magnitude * 10 + static_cast<uint64_t>(at(s) - '0');
+            unsigned digit = static_cast<unsigned char>(at(s)) - unsigned{'0'};
+            if (digit > 9)
+                return false;
+            magnitude = magnitude * 10 + digit;
             if (magnitude > kMagnitudeOfMin)
                 return false;
         }
-        return negative || magnitude < kMagnitudeOfMin;
+        if (!negative && magnitude == kMagnitudeOfMin)
+            return false;
+        *value = static_cast<int32_t>(negative ? 0 - magnitude : magnitude);
+        return true;
     }
 
     // "[" or "," at p: an index, a wildcard or a range, up to "]" or the

@@ -4,6 +4,7 @@
 // and IARA leaves both records as they were.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "common/fortran_alias.h"
 #include "common/nonneg.h"
@@ -48,8 +49,8 @@ int32_t IARI(const int32_t *n, int32_t *record) {
 
 int32_t IARIE(const int32_t *source, const int32_t *n, int32_t *record) {
     int32_t r = make_record("IARIE", n, record);
-    if (r != 0)
-        MOVEI4(source, element_ptr(r, 1), &count_of(r));
+    if (r != 0 && count_of(r) > 0) // a new block: it cannot overlap the source
+        std::memcpy(element_ptr(r, 1), source, static_cast<size_t>(count_of(r)) * sizeof(int32_t));
     return r;
 }
 
