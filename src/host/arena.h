@@ -65,16 +65,22 @@ public:
     // Payload offset of a new block of `bytes`, or 0 when there is no room.
     // A small request its quick list can serve is served here, inline.
     uint32_t allocate(uint64_t bytes, bool class_neg) {
-        if (bytes <= kQuickMax - kHeader) {
-            uint32_t size = static_cast<uint32_t>(chunk_for(bytes));
-            uint32_t &head = quick_heads_[quick_bin(size)];
-            if (uint32_t c = head) {
-                head = next_link(c);
-                cached_bytes_ -= size;
-                return hand_out(c, bytes, class_neg);
-            }
-        }
-        return allocate_elsewhere(bytes, class_neg);
+        uint32_t p = take_quick(bytes, class_neg);
+        return p != 0 ? p : allocate_elsewhere(bytes, class_neg);
+    }
+    // allocate, when the request is small and its quick list holds a chunk;
+    // else 0, and nothing changes.
+    uint32_t take_quick(uint64_t bytes, bool class_neg) {
+        if (bytes > kQuickMax - kHeader)
+            return 0;
+        uint32_t size = static_cast<uint32_t>(chunk_for(bytes));
+        uint32_t &head = quick_heads_[quick_bin(size)];
+        uint32_t c = head;
+        if (c == 0)
+            return 0;
+        head = next_link(c);
+        cached_bytes_ -= size;
+        return hand_out(c, bytes, class_neg);
     }
     // Resizes in place when it can, else moves; returns the payload offset
     // (unchanged or new), or 0 when there is no room (block untouched). A
