@@ -27,10 +27,16 @@ std::string scratch(const char *tag) {
     return "/tmp/kt_bench_fields_" + std::string(tag) + "_" + std::to_string(getpid());
 }
 
+// A file that goes when the program ends.
+struct ScratchFile {
+    std::string path;
+    ~ScratchFile() { std::remove(path.c_str()); }
+};
+
 // One field per line, as people write parameter files: a name, then one to
 // eight values, a few with escapes.
 const std::string &input_path() {
-    static const std::string path = [] {
+    static const ScratchFile file{[] {
         std::string p = scratch("in");
         std::mt19937 rng(20240611);
         const char *const words[] = {"4.7K", "1.25E-3",   "10MEG", "input stage", "2.2N", "0",
@@ -48,8 +54,8 @@ const std::string &input_path() {
         }
         std::ofstream(p, std::ios::binary) << text;
         return p;
-    }();
-    return path;
+    }()};
+    return file.path;
 }
 
 int32_t read_table() {

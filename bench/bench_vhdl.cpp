@@ -72,11 +72,20 @@ void append_unit(std::string &s, int i) {
 
 constexpr size_t kSizes[] = {200u << 10, 2u << 20, 20u << 20};
 
+// Files that go when the program ends.
+struct ScratchFiles {
+    std::map<size_t, std::string> paths;
+    ~ScratchFiles() {
+        for (const auto &p : paths)
+            std::remove(p.second.c_str());
+    }
+};
+
 // The generated file of about `bytes` bytes (one of kSizes). All of them
 // are written on first use, so that no run pays for another's writing;
 // removed at exit.
 const std::string &source_file(size_t bytes) {
-    static const std::map<size_t, std::string> paths = [] {
+    static const ScratchFiles files{[] {
         std::map<size_t, std::string> made;
         const char *tmp = std::getenv("TMPDIR");
         for (size_t size : kSizes) {
@@ -92,13 +101,9 @@ const std::string &source_file(size_t bytes) {
             std::fclose(f);
             made[size] = p;
         }
-        std::atexit([] {
-            for (size_t size : kSizes)
-                std::remove(source_file(size).c_str());
-        });
         return made;
-    }();
-    return paths.at(bytes);
+    }()};
+    return files.paths.at(bytes);
 }
 
 int64_t file_bytes(const std::string &path) {

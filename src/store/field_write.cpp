@@ -45,31 +45,23 @@ constexpr size_t kBlockBytes = 1 << 16;
 // The escape code of a character anywhere in a value (0: none).
 constexpr char inside_code(char c) { return c == '\n' ? 'n' : c == '\\' ? '\\' : c == ',' ? ',' : 0; }
 
-// The escape code of a value's first or last character, which also escapes
-// blanks, tabs, a final carriage return and (`hash`) a leading "#".
-char end_code(char c, bool first, bool last, bool hash) {
-    switch (c) {
-    case ' ':
-        return 's';
-    case '\t':
-        return 't';
-    case '\r':
-        return last ? '\r' : 0;
-    case '#':
-        return first && hash ? '#' : 0;
-    default:
-        return inside_code(c);
-    }
-}
-
-struct InsideCodes {
-    char code[256] = {};
-    constexpr InsideCodes() {
-        for (int c = 0; c < 256; ++c)
-            code[c] = inside_code(static_cast<char>(c));
+// The escape codes of a character inside a value, at its start (where a
+// blank or tab is also escaped) and at its end (also a carriage return,
+// which the reader would take for part of a CRLF line end). A leading "#"
+// is escaped only when asked for, by its own test.
+struct EscapeCodes {
+    char inside[256] = {}, first[256] = {}, last[256] = {};
+    constexpr EscapeCodes() {
+        for (int c = 0; c < 256; ++c) {
+            const char ch = static_cast<char>(c);
+            const char end = ch == ' ' ? 's' : ch == '\t' ? 't' : inside_code(ch);
+            inside[c] = inside_code(ch);
+            first[c] = end;
+            last[c] = ch == '\r' ? '\r' : end;
+        }
     }
 };
-constexpr InsideCodes kInside;
+constexpr EscapeCodes kCodes;
 
 inline char *put_escaped(char *out, char c, char code) {
     if (code) {
@@ -81,33 +73,70 @@ inline char *put_escaped(char *out, char c, char code) {
 }
 
 // Writes the escaped form of v at out, which has room for 2 * size + 1
-// characters; returns the end. `hash` escapes a leading "#". Only the ends
-// of a value need the full rule; its inside goes through a table.
+// characters; returns the end. `hash` escapes a leading "#".
 char *escape(std::string_view v, bool hash, char *out) {
     const size_t n = v.size();
     if (n == 0) {
         *out++ = ',';
         return out;
     }
-    out = put_escaped(out, v[0], end_code(v[0], true, n == 1, hash));
+    const auto c0 = static_cast<unsigned char>(v[0]);
+    const char code0 = hash && c0 == '#' ? '#' : n == 1 ? kCodes.last[c0] : kCodes.first[c0];
+    out = put_escaped(out, v[0], code0);
     if (n == 1)
         return out;
     for (size_t i = 1; i + 1 < n; ++i)
-        out = put_escaped(out, v[i], kInside.code[static_cast<unsigned char>(v[i])]);
-    return put_escaped(out, v[n - 1], end_code(v[n - 1], false, true, hash));
+        out = put_escaped(out, v[i], kCodes.inside[static_cast<unsigned char>(v[i])]);
+    return put_escaped(out, v[n - 1], kCodes.last[static_cast<unsigned char>(v[n - 1])]);
 }
 
-int32_t column_width(int32_t t) {
+// A table's cells read through one base address held in a register. The
+// text being written may alias any cell, so the store's base would be read
+// again after every character stored; the table does not change while it
+// is laid out.
+class TableCells {
+public:
+    explicit TableCells(int32_t t)
+        : base_(kt_store_base), records_(cells(field_records(t) + 1)), fields_(field_count(t)) {}
+    int32_t fields() const { return fields_; }
+    int32_t name(int32_t k) const { return records_[3 * k - 3]; }
+    int32_t count(int32_t k) const { return records_[3 * k - 2]; }
+    // The string indices of field k's values, value j at [j - 1].
+    const int32_t *values(int32_t k) const { return cells(records_[3 * k - 1] + 1); }
+    const int32_t *header(int32_t s) const { return cells(s + 1); }
+    std::string_view text(int32_t s) const {
+        const Text t = plain_text(s);
+        return {t.chars, t.length};
+    }
+    // The same as a plain pair, which an array can hold without clearing.
+    struct Text {
+        const char *chars;
+        size_t length;
+    };
+    Text plain_text(int32_t s) const {
+        const int32_t *h = header(s);
+        return {chars(h), static_cast<size_t>(h[1])};
+    }
+    const char *chars(const int32_t *header) const { return base_ + header[0]; }
+
+private:
+    const int32_t *cells(int32_t i) const { return reinterpret_cast<const int32_t *>(base_ + 4 * int64_t{i} - 4); }
+    const char *base_;
+    const int32_t *records_;
+    int32_t fields_;
+};
+
+int32_t column_width(const TableCells &table) {
     constexpr int32_t kAhead = 8; // name headers asked for ahead of their reading
-    const int32_t n = field_count(t);
-    int32_t w = 0;
+    const int32_t n = table.fields();
+    size_t w = 0;
     for (int32_t k = 1; k <= n; ++k) {
         if (k + kAhead <= n)
-            kt::prefetch(kt_iptr(field_name(t, k + kAhead) + 1));
-        if (value_count(t, k) > 0)
-            w = std::max(w, string_length(field_name(t, k)));
+            kt::prefetch(table.header(table.name(k + kAhead)));
+        if (table.count(k) > 0)
+            w = std::max(w, table.text(table.name(k)).size());
     }
-    return w + 1;
+    return static_cast<int32_t>(w) + 1;
 }
 
 // Lines onto the host's current output.
@@ -144,20 +173,22 @@ private:
 // of field k + 8. Each asks only for what an earlier call asked for, so no
 // read here waits on memory. Only the first kAhead values of a field are
 // asked for, so that a field of thousands costs no second walk.
-void prefetch_fields(int32_t t, int32_t k) {
+void prefetch_fields(const TableCells &table, int32_t k) {
     constexpr int32_t kAhead = 16;
-    const int32_t n = field_count(t);
+    const int32_t n = table.fields();
     if (k + 8 <= n)
-        kt::prefetch(kt_iptr(values_block(t, k + 8) + 1));
+        kt::prefetch(table.values(k + 8));
     if (k + 4 <= n) {
-        const int32_t m = std::min(value_count(t, k + 4), kAhead);
-        for (int32_t j = 1; j <= m; ++j)
-            kt::prefetch(kt_iptr(value_cell(t, k + 4, j) + 1));
+        const int32_t m = std::min(table.count(k + 4), kAhead);
+        const int32_t *cells = table.values(k + 4);
+        for (int32_t j = 0; j < m; ++j)
+            kt::prefetch(table.header(cells[j]));
     }
     if (k + 2 <= n) {
-        const int32_t m = std::min(value_count(t, k + 2), kAhead);
-        for (int32_t j = 1; j <= m; ++j)
-            kt::prefetch(string_chars(value_cell(t, k + 2, j)));
+        const int32_t m = std::min(table.count(k + 2), kAhead);
+        const int32_t *cells = table.values(k + 2);
+        for (int32_t j = 0; j < m; ++j)
+            kt::prefetch(table.chars(table.header(cells[j])));
     }
 }
 
@@ -167,7 +198,10 @@ void prefetch_fields(int32_t t, int32_t k) {
 // the writing stops there. Without a file the lines are only measured.
 class FileBlocks {
 public:
-    explicit FileBlocks(ReplacementFile *file) : file_(file), buf_(kBlockBytes + kSlack) { end_ = buf_.data(); }
+    explicit FileBlocks(ReplacementFile *file) : file_(file), buf_(kBlockBytes + kSlack) {
+        end_ = buf_.data();
+        full_ = end_ + kBlockBytes;
+    }
     bool ok() const { return !too_long_; }
     void text(std::string_view s) {
         if (!room(s.size()))
@@ -216,7 +250,7 @@ public:
     void end_line() {
         *end_++ = '\n';
         column_ = 0;
-        if (static_cast<size_t>(end_ - buf_.data()) >= kBlockBytes)
+        if (end_ >= full_)
             flush();
     }
     // Writes the rest and puts the file in place: false with errno when
@@ -259,7 +293,7 @@ private:
     }
     ReplacementFile *file_;
     std::vector<char> buf_;
-    char *end_;
+    char *end_, *full_; // full_: where a block is written out
     int32_t column_ = 0;
     bool too_long_ = false;
 };
@@ -267,21 +301,15 @@ private:
 // Values read from the store ahead of laying them out.
 constexpr int32_t kBatch = 16;
 
-// A value's text, as a batch holds it.
-struct Text {
-    const char *chars;
-    size_t length;
-};
-
 // Lays the table out; `whole` (the file form) also writes fields without
 // values, as their name alone. Stops early once the lines are not ok().
-template <typename Lines> void lay_out(int32_t t, int32_t w, int32_t mode, bool whole, Lines &out) {
-    for (int32_t k = 1; k <= field_count(t) && out.ok(); ++k) {
-        prefetch_fields(t, k);
-        int32_t m = value_count(t, k);
+template <typename Lines> void lay_out(const TableCells &table, int32_t w, int32_t mode, bool whole, Lines &out) {
+    for (int32_t k = 1; k <= table.fields() && out.ok(); ++k) {
+        prefetch_fields(table, k);
+        const int32_t m = table.count(k);
         if (m == 0 && !whole)
             continue;
-        std::string_view name = string_view_of(field_name(t, k));
+        std::string_view name = table.text(table.name(k));
         out.text(name);
         // A name alone that ends in a backslash would read as continued:
         // continue it on purpose, and let the blank line end the record.
@@ -290,14 +318,13 @@ template <typename Lines> void lay_out(int32_t t, int32_t w, int32_t mode, bool 
             out.end_line();
         }
         // The values are read a batch at a time, before any is written:
-        // the reads then wait on memory together, and writing text (which
-        // may alias any cell) does not make them read again.
+        // the reads then wait on memory together.
+        const int32_t *cells = table.values(k);
         for (int32_t first = 1; first <= m; first += kBatch) {
-            Text batch[kBatch]; // filled before it is read, so not cleared
+            TableCells::Text batch[kBatch]; // filled before it is read, so not cleared
             const int32_t count = std::min(kBatch, m - first + 1);
-            const int32_t *cells = kt_iptr(values_block(t, k) + first);
             for (int32_t i = 0; i < count; ++i)
-                batch[i] = {string_chars(cells[i]), static_cast<size_t>(string_length(cells[i]))};
+                batch[i] = table.plain_text(cells[first - 1 + i]);
             for (int32_t i = 0; i < count; ++i) {
                 const int32_t j = first + i;
                 const std::string_view v(batch[i].chars, batch[i].length);
@@ -325,12 +352,13 @@ void CFO(const int32_t *table, const int32_t *mode) {
     if (*table == 0)
         return;
     HostLines out;
-    lay_out(*table, column_width(*table), *mode, false, out);
+    const TableCells cells(*table);
+    lay_out(cells, column_width(cells), *mode, false, out);
 }
 
 int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t file_len) {
     *status = 1;
-    const int32_t t = *table, w = t ? column_width(t) : 1;
+    const int32_t t = *table, w = t ? column_width(TableCells(t)) : 1;
     auto too_long = [] {
         kt::raise(2023, "cfw");
         kt::raise_more(static_cast<int32_t>(kLongestLine) + 1);
@@ -341,7 +369,7 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
     // measured before it is opened, so that nothing reaches it.
     if (t && !ReplacementFile::through_temporary(path)) {
         FileBlocks measure(nullptr);
-        lay_out(t, w, 1, true, measure);
+        lay_out(TableCells(t), w, 1, true, measure);
         if (!measure.ok())
             return too_long();
     }
@@ -352,7 +380,7 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
     }
     FileBlocks out(&target);
     if (t)
-        lay_out(t, w, 1, true, out);
+        lay_out(TableCells(t), w, 1, true, out);
     if (!out.ok())
         return too_long(); // the temporary goes with `target`
     if (!out.finish()) {
