@@ -64,15 +64,7 @@ class NameTable {
 public:
     // The index of a short name, 0 when it is not in the table; a leaf that
     // allocates nothing, for the usual call.
-    [[gnu::always_inline]] int32_t find_short(std::string_view name) const {
-        uint64_t key = short_key(name.data(), name.size());
-        uint32_t hash = high_half(key * kMul);
-        for (size_t i = hash >> shift_;; i = (i + 1) & mask_) {
-            const Slot &slot = slots_[i];
-            if (slot.index == 0 || (slot.hash == hash && slot.key == key))
-                return slot.index;
-        }
-    }
+    [[gnu::always_inline]] int32_t find_short(std::string_view name) const { return probe_short(name).index; }
 
     int32_t enter(std::string_view name) {
         Probe p = probe(name);
@@ -98,15 +90,23 @@ private:
         size_t slot;
     };
 
-    [[gnu::always_inline]] Probe probe(std::string_view name) const {
-        bool is_short = name.size() <= kShortest;
-        uint64_t key = is_short ? short_key(name.data(), name.size()) : 0;
-        uint32_t hash = is_short ? high_half(key * kMul) : long_hash(name);
+    template <typename Same> [[gnu::always_inline]] Probe probe(uint64_t key, uint32_t hash, Same same) const {
         for (size_t i = hash >> shift_;; i = (i + 1) & mask_) {
             const Slot &slot = slots_[i];
-            if (slot.index == 0 || (slot.hash == hash && (is_short ? slot.key == key : is_long_name(slot.key, name))))
+            if (slot.index == 0 || (slot.hash == hash && same(slot.key)))
                 return {key, hash, slot.index, i};
         }
+    }
+
+    [[gnu::always_inline]] Probe probe_short(std::string_view name) const {
+        const uint64_t key = short_key(name.data(), name.size());
+        return probe(key, high_half(key * kMul), [key](uint64_t kept) { return kept == key; });
+    }
+
+    Probe probe(std::string_view name) const {
+        if (name.size() <= kShortest)
+            return probe_short(name);
+        return probe(0, long_hash(name), [this, name](uint64_t kept) { return is_long_name(kept, name); });
     }
 
     bool is_long_name(uint64_t key, std::string_view name) const {
