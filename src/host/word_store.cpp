@@ -81,7 +81,8 @@ void report_bad_block(const char *routine) { raise_error(1000, routine, ": no su
 
 // The usual request, a small block that its quick list holds while no
 // refusal is armed and no tags are kept: served without saving a register.
-// 0 sends the request the whole way.
+// 0 sends the request the whole way, as it does before the store is made
+// (every quick list is empty then).
 [[gnu::always_inline]] inline int32_t quick_request(int32_t count, int32_t *index, int32_t elsize, int32_t sclass,
                                                     int32_t *status) {
     if (count < 0 || !valid_elsize(elsize) || g_grants >= 0 || g_tagging)

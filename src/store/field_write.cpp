@@ -96,28 +96,26 @@ char *escape(std::string_view v, bool hash, char *out) {
 // is laid out.
 class TableCells {
 public:
+    // Table 0 reads as a table without fields.
     explicit TableCells(int32_t t)
-        : base_(kt_store_base), records_(cells(field_records(t) + 1)), fields_(field_count(t)) {}
+        : base_(kt_store_base), records_(t ? cells(field_records(t) + 1) : nullptr), fields_(t ? field_count(t) : 0) {}
     int32_t fields() const { return fields_; }
     int32_t name(int32_t k) const { return records_[3 * k - 3]; }
     int32_t count(int32_t k) const { return records_[3 * k - 2]; }
     // The string indices of field k's values, value j at [j - 1].
     const int32_t *values(int32_t k) const { return cells(records_[3 * k - 1] + 1); }
     const int32_t *header(int32_t s) const { return cells(s + 1); }
-    std::string_view text(int32_t s) const {
-        const Text t = plain_text(s);
-        return {t.chars, t.length};
-    }
-    // The same as a plain pair, which an array can hold without clearing.
+    const char *chars(const int32_t *header) const { return base_ + header[0]; }
+    // A string's text as a plain pair, which an array holds without clearing.
     struct Text {
         const char *chars;
         size_t length;
+        std::string_view view() const { return {chars, length}; }
     };
-    Text plain_text(int32_t s) const {
+    Text text(int32_t s) const {
         const int32_t *h = header(s);
         return {chars(h), static_cast<size_t>(h[1])};
     }
-    const char *chars(const int32_t *header) const { return base_ + header[0]; }
 
 private:
     const int32_t *cells(int32_t i) const { return reinterpret_cast<const int32_t *>(base_ + 4 * int64_t{i} - 4); }
@@ -134,7 +132,7 @@ int32_t column_width(const TableCells &table) {
         if (k + kAhead <= n)
             kt::prefetch(table.header(table.name(k + kAhead)));
         if (table.count(k) > 0)
-            w = std::max(w, table.text(table.name(k)).size());
+            w = std::max(w, table.text(table.name(k)).length);
     }
     return static_cast<int32_t>(w) + 1;
 }
@@ -309,7 +307,7 @@ template <typename Lines> void lay_out(const TableCells &table, int32_t w, int32
         const int32_t m = table.count(k);
         if (m == 0 && !whole)
             continue;
-        std::string_view name = table.text(table.name(k));
+        const std::string_view name = table.text(table.name(k)).view();
         out.text(name);
         // A name alone that ends in a backslash would read as continued:
         // continue it on purpose, and let the blank line end the record.
@@ -324,10 +322,10 @@ template <typename Lines> void lay_out(const TableCells &table, int32_t w, int32
             TableCells::Text batch[kBatch]; // filled before it is read, so not cleared
             const int32_t count = std::min(kBatch, m - first + 1);
             for (int32_t i = 0; i < count; ++i)
-                batch[i] = table.plain_text(cells[first - 1 + i]);
+                batch[i] = table.text(cells[first - 1 + i]);
             for (int32_t i = 0; i < count; ++i) {
                 const int32_t j = first + i;
-                const std::string_view v(batch[i].chars, batch[i].length);
+                const std::string_view v = batch[i].view();
                 if (mode == 1) {
                     out.value_line(w, v, j > 1, j < m);
                     continue;
@@ -358,7 +356,8 @@ void CFO(const int32_t *table, const int32_t *mode) {
 
 int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t file_len) {
     *status = 1;
-    const int32_t t = *table, w = t ? column_width(TableCells(t)) : 1;
+    const TableCells cells(*table);
+    const int32_t w = column_width(cells);
     auto too_long = [] {
         kt::raise(2023, "cfw");
         kt::raise_more(static_cast<int32_t>(kLongestLine) + 1);
@@ -367,9 +366,9 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
     const std::string path = kt::fortran_cstr(file, file_len);
     // What cannot be replaced through a temporary (a device, a pipe) is
     // measured before it is opened, so that nothing reaches it.
-    if (t && !ReplacementFile::through_temporary(path)) {
+    if (!ReplacementFile::through_temporary(path)) {
         FileBlocks measure(nullptr);
-        lay_out(TableCells(t), w, 1, true, measure);
+        lay_out(cells, w, 1, true, measure);
         if (!measure.ok())
             return too_long();
     }
@@ -379,8 +378,7 @@ int32_t CFW(const int32_t *table, const char *file, int32_t *status, int32_t fil
         return 1;
     }
     FileBlocks out(&target);
-    if (t)
-        lay_out(TableCells(t), w, 1, true, out);
+    lay_out(cells, w, 1, true, out);
     if (!out.ok())
         return too_long(); // the temporary goes with `target`
     if (!out.finish()) {
